@@ -1,0 +1,227 @@
+// PenwrightApp: start-up, the open routine and the application's own commands.
+#include "app/penwrightapp.h"
+
+#include "app/appfolders.h"
+#include "app/commandrouter.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "editor/encoding/encodingdetector.h"
+#include "editor/filedialogex.h"
+#include "editor/ridereframe.h"
+#include "editor/rideredoc.h"
+#include "resources/commandids.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QSettings>
+
+namespace pw {
+
+namespace {
+PenwrightApp *g_app = nullptr;
+} // namespace
+
+CDocTemplate::CDocTemplate(Role role, int resourceId, QString typeString, FrameFactory factory)
+    : m_role(role), m_resourceId(resourceId), m_typeString(std::move(typeString)),
+      m_factory(std::move(factory))
+{
+}
+
+QString CDocTemplate::nextUntitledName()
+{
+    // The second field of the type string names untitled documents.
+    const QString base = m_typeString.section(QLatin1Char('\n'), 1, 1);
+    return base + QString::number(++m_untitledCount);
+}
+
+PenwrightApp::PenwrightApp() { g_app = this; }
+
+PenwrightApp::~PenwrightApp()
+{
+    // Windows close before the templates their documents came from.
+    m_mainFrame.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+PenwrightApp *PenwrightApp::instance() { return g_app; }
+
+void PenwrightApp::registerCommands()
+{
+    onCommand(Cmd::FileNew, [this] { newDocument(); });
+    onCommand(Cmd::FileOpen, [this] { fileOpen(); });
+    onCommand(Cmd::FileSaveAll, [this] { saveAllModified(); }, [this](CommandUi &ui) {
+        ui.enabled = false;
+        for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
+            if (frame->document()->isTextDocument() && frame->document()->isModified())
+                ui.enabled = true;
+        }
+    });
+    onCommand(Cmd::AppAbout, [this] { showAbout(); });
+    onCommand(Cmd::AppExit, [this] { m_mainFrame->close(); });
+}
+
+void PenwrightApp::registerTemplates()
+{
+    // Compare, hex and web preview register here, before text, as their windows arrive.
+    m_templates.push_back(std::make_unique<CDocTemplate>(
+        CDocTemplate::Text, 129,
+        QStringLiteral("\nUntitled\nPenwright\n\n\nText.Document\nText Document"),
+        [] { return new CRidereFrame(new CRidereDoc); }));
+}
+
+CDocTemplate *PenwrightApp::findTemplate(CDocTemplate::Role role) const
+{
+    for (const auto &tmpl : m_templates) {
+        if (tmpl->role() == role)
+            return tmpl.get();
+    }
+    return nullptr;
+}
+
+bool PenwrightApp::initInstance(const QStringList &arguments)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Brightmoor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Penwright"));
+
+    // Other software finds the program through this value.
+    const QString self = QCoreApplication::applicationFilePath();
+    if (!self.isEmpty())
+        QSettings(QStringLiteral("Brightmoor"), QStringLiteral("Penwright"))
+            .setValue(QStringLiteral("PenwrightPath"), self.left(260));
+
+    registerTemplates();
+    registerCommands();
+
+    m_mainFrame = std::make_unique<CMainFrame>(this);
+    if (!m_mainFrame->create())
+        return false;
+
+    const QStringList files = arguments.mid(1);
+    if (files.isEmpty()) {
+        newDocument();
+    } else {
+        bool any = false;
+        for (const QString &file : files)
+            any = openDocumentFile(file) || any ||
+                  m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
+        if (!any)
+            return false;
+    }
+
+    m_mainFrame->showMaximized();
+    m_mainFrame->activateWindow();
+    if (CMDIChildFrame *frame = m_mainFrame->activeFrame())
+        m_mainFrame->activateFrame(frame);
+    return true;
+}
+
+int PenwrightApp::exitInstance() { return 0; }
+
+CDocument *PenwrightApp::openWithAutomaticChoice(const QString &path)
+{
+    m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
+    const QFileInfo info(path);
+    m_request.readOnly = info.exists() && !info.isWritable();
+    return openDocumentFile(path, true);
+}
+
+CDocument *PenwrightApp::openFromProject(const QString &path)
+{
+    m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
+    return openDocumentFile(path, true);
+}
+
+CDocument *PenwrightApp::openDocumentFile(const QString &path, bool makeVisible)
+{
+    Q_UNUSED(makeVisible); // refreshes the open-documents pane once that pane exists
+    if (m_request.mode == OpenWebPreview)
+        return nullptr;
+    if (m_mainFrame->isAlreadyOpen(path))
+        return nullptr;
+    const QFileInfo info(path);
+    m_lastFolder = info.absolutePath();
+
+    enc::EncodingDetector detector;
+    const bool sampled = detector.detect(info.absoluteFilePath());
+    if (sampled && m_request.encoding == enc::Auto) {
+        m_request.encoding = detector.encoding();
+        m_request.markLength = detector.markLength();
+    }
+    if (m_request.mode == OpenAuto)
+        m_request.mode = sampled && detector.isBinary() ? OpenHex : OpenText;
+    // Until the hex editor exists, binary files open as text; Ansi keeps every byte.
+    return openText(info.absoluteFilePath());
+}
+
+CDocument *PenwrightApp::openText(const QString &path)
+{
+    CDocTemplate *tmpl = findTemplate(CDocTemplate::Text);
+    CMDIChildFrame *frame = tmpl->createFrame();
+    m_mainFrame->addFrame(frame);
+    if (!frame->document()->onOpenDocument(path)) {
+        m_mainFrame->mdiArea()->removeSubWindow(frame);
+        delete frame;
+        return nullptr;
+    }
+    frame->show();
+    m_mainFrame->activateFrame(frame);
+    return frame->document();
+}
+
+CDocument *PenwrightApp::newDocument()
+{
+    CDocTemplate *tmpl = findTemplate(CDocTemplate::Text);
+    CMDIChildFrame *frame = tmpl->createFrame();
+    frame->document()->setTitle(tmpl->nextUntitledName());
+    m_mainFrame->addFrame(frame);
+    if (!frame->document()->onNewDocument()) {
+        m_mainFrame->mdiArea()->removeSubWindow(frame);
+        delete frame;
+        return nullptr;
+    }
+    frame->show();
+    m_mainFrame->activateFrame(frame);
+    return frame->document();
+}
+
+void PenwrightApp::fileOpen()
+{
+    OpenChoice choice;
+    const bool accepted = m_openDialogHook
+                              ? m_openDialogHook(choice)
+                              : CFileDialogEx::getOpenChoice(m_mainFrame.get(), m_lastFolder, choice);
+    if (!accepted)
+        return;
+    for (const QString &path : choice.paths) {
+        m_request.encoding = choice.encoding;
+        m_request.markLength = enc::namedMarkLength(enc::DocEncoding(choice.encoding));
+        m_request.mode = choice.openAs;
+        m_request.readOnly = choice.readOnly;
+        openDocumentFile(path, false);
+    }
+}
+
+bool PenwrightApp::saveAllModified()
+{
+    for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
+        CDocument *doc = frame->document();
+        if (doc->isTextDocument() && doc->isModified()) {
+            m_mainFrame->activateFrame(frame);
+            if (!doc->saveModified())
+                return false;
+        }
+    }
+    return true;
+}
+
+void PenwrightApp::showAbout()
+{
+    QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Penwright"),
+                       QStringLiteral("<h3>Penwright %1</h3><p>A text and source-code editor.</p>"
+                                      "<p>Built on Qt %2 and QScintilla.</p>")
+                           .arg(QStringLiteral(PENWRIGHT_VERSION), QString::fromLatin1(qVersion())));
+}
+
+} // namespace pw

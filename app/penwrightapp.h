@@ -1,0 +1,114 @@
+// PenwrightApp: start-up, the one open routine, document templates and the application's commands.
+#pragma once
+
+#include "app/commandtarget.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace pw {
+
+class CDocument;
+class CMDIChildFrame;
+class CMainFrame;
+
+enum OpenMode { OpenText = 0, OpenHex = 1, OpenAuto = 2, OpenCompare = 3, OpenWebPreview = 4 };
+
+// What the next call of the open routine is asked to do; each caller sets it right before.
+struct OpenRequest
+{
+    int mode = OpenAuto;
+    int encoding = 4; // Auto
+    int markLength = 0;
+    bool readOnly = false;
+};
+
+// A kind of document: its resource id, type string and how to make its frame.
+class CDocTemplate
+{
+public:
+    enum Role { Compare, Hex, Text, WebPreview };
+    using FrameFactory = std::function<CMDIChildFrame *()>;
+
+    CDocTemplate(Role role, int resourceId, QString typeString, FrameFactory factory);
+
+    Role role() const { return m_role; }
+    int resourceId() const { return m_resourceId; }
+    const QString &typeString() const { return m_typeString; }
+    // The default name of the next untitled document: "Untitled1", "Untitled2", ...
+    QString nextUntitledName();
+    CMDIChildFrame *createFrame() const { return m_factory(); }
+
+private:
+    Role m_role;
+    int m_resourceId;
+    QString m_typeString;
+    FrameFactory m_factory;
+    int m_untitledCount = 0;
+};
+
+class PenwrightApp : public QObject, public CommandTarget
+{
+    Q_OBJECT
+public:
+    PenwrightApp();
+    ~PenwrightApp() override;
+
+    static PenwrightApp *instance();
+
+    // Start-up: false ends the program at once.
+    bool initInstance(const QStringList &arguments);
+    int exitInstance();
+
+    CMainFrame *mainFrame() const { return m_mainFrame.get(); }
+    OpenRequest &openRequest() { return m_request; }
+    const QString &lastFolder() const { return m_lastFolder; }
+    bool reopeningFiles() const { return m_reopeningFiles; }
+
+    // The single open routine. Returns the new document, or null when nothing was opened (also
+    // when an already open window was brought forward instead).
+    CDocument *openDocumentFile(const QString &path, bool makeVisible = true);
+    // Entry points that set the request first.
+    CDocument *openWithAutomaticChoice(const QString &path);
+    CDocument *openFromProject(const QString &path);
+    // A new, empty text document ("&New File").
+    CDocument *newDocument();
+
+    const std::vector<std::unique_ptr<CDocTemplate>> &templates() const { return m_templates; }
+    CDocTemplate *findTemplate(CDocTemplate::Role role) const;
+
+    // Open and Save dialogs are replaced in tests: given the dialog's owner, returns the choice.
+    struct OpenChoice
+    {
+        QStringList paths;
+        int encoding = 4;
+        int openAs = OpenAuto;
+        bool readOnly = false;
+    };
+    using OpenDialogHook = std::function<bool(OpenChoice &)>;
+    void setOpenDialogHook(OpenDialogHook hook) { m_openDialogHook = std::move(hook); }
+
+    void showAbout();
+    // Asks every modified text document in turn; false when the user cancelled.
+    bool saveAllModified();
+
+private:
+    void registerCommands();
+    void registerTemplates();
+    void fileOpen();
+    CDocument *openText(const QString &path);
+
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    OpenRequest m_request;
+    QString m_lastFolder;
+    bool m_reopeningFiles = false;
+    OpenDialogHook m_openDialogHook;
+};
+
+} // namespace pw

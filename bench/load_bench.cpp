@@ -1,0 +1,263 @@
+// penwright-bench load / save: open files exactly as "Open" does and save them back.
+#include "bench/benchregistry.h"
+
+#include "app/appfolders.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace pw;
+using namespace pw::bench;
+
+namespace {
+
+// A running program with its settings in a throw-away folder and every message box answered.
+struct BenchApp
+{
+    QTemporaryDir dir;
+    std::unique_ptr<PenwrightApp> app;
+    QStringList messages;
+
+    BenchApp()
+    {
+        AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
+                               QStringLiteral("/nonexistent-install-prefix"),
+                               dir.filePath(QStringLiteral("data")),
+                               dir.filePath(QStringLiteral("docs"))});
+        setMessageHook([this](MessageIcon, const QString &text, QMessageBox::StandardButtons) {
+            messages << text;
+            return QMessageBox::No;
+        });
+        app = std::make_unique<PenwrightApp>();
+        app->initInstance({QStringLiteral("penwright")});
+        app->mainFrame()->show();
+    }
+    ~BenchApp()
+    {
+        closeAll();
+        app.reset();
+        setMessageHook({});
+    }
+    void closeAll()
+    {
+        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
+            frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+struct LoadResult
+{
+    CRidereDoc *doc = nullptr;
+    double seconds = 0;
+    qint64 peak = 0;
+};
+
+LoadResult timedLoad(BenchApp &bench, const QString &path)
+{
+    bench.closeAll();
+    resetPeakRss();
+    QElapsedTimer timer;
+    timer.start();
+    LoadResult result;
+    result.doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    // Editable means the window is up and has painted once.
+    QCoreApplication::processEvents();
+    result.seconds = timer.nsecsElapsed() / 1e9;
+    result.peak = peakRssBytes();
+    return result;
+}
+
+double plainReadSeconds(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return -1;
+    std::vector<char> buffer(262144);
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    ::close(fd);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double timedSave(CRidereDoc *doc, const QString &out)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const bool ok = doc->doSave(out, false);
+    return ok ? timer.nsecsElapsed() / 1e9 : -1;
+}
+
+// Text of about `bytes` bytes: source-like lines with some accented letters.
+QByteArray makeUtf8(qint64 bytes)
+{
+    static const char *const lines[] = {
+        "    for (int i = 0; i < count; ++i) total += values[i]; // caf\xC3\xA9\n",
+        "static const char *name = \"na\xC3\xAFve r\xC3\xA9sum\xC3\xA9\";\n",
+        "}\n",
+        "/* The quick brown fox jumps over the lazy dog, 0123456789. */\n",
+    };
+    QByteArray text;
+    text.reserve(bytes + 128);
+    for (int i = 0; text.size() < bytes; ++i)
+        text += lines[i % 4];
+    return text;
+}
+
+QByteArray toAnsi(const QByteArray &utf8) { return QString::fromUtf8(utf8).toLatin1(); }
+
+QByteArray toUtf16(const QByteArray &utf8, bool bigEndian)
+{
+    const QString text = QString::fromUtf8(utf8);
+    QByteArray out;
+    out.reserve(text.size() * 2 + 2);
+    out += bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (QChar c : text) {
+        const ushort u = c.unicode();
+        if (bigEndian) {
+            out += char(u >> 8);
+            out += char(u & 0xFF);
+        } else {
+            out += char(u & 0xFF);
+            out += char(u >> 8);
+        }
+    }
+    return out;
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool sameFiles(const QString &a, const QString &b)
+{
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        if (fa.read(1 << 20) != fb.read(1 << 20))
+            return false;
+    }
+    return true;
+}
+
+QJsonObject loadOne(const QStringList &args, bool save)
+{
+    const QString file = option(args, QStringLiteral("--file"));
+    if (file.isEmpty())
+        return {};
+    BenchApp bench;
+    const LoadResult loaded = timedLoad(bench, file);
+    QJsonObject out;
+    out[QStringLiteral("file")] = file;
+    if (!loaded.doc) {
+        out[QStringLiteral("error")] = bench.messages.isEmpty() ? QStringLiteral("open failed")
+                                                                : bench.messages.join(u'\n');
+        return out;
+    }
+    out[QStringLiteral("seconds")] = loaded.seconds;
+    out[QStringLiteral("peak_rss_bytes")] = loaded.peak;
+    out[QStringLiteral("encoding")] = loaded.doc->encoding();
+    out[QStringLiteral("bytes")] = QFile(file).size();
+    out[QStringLiteral("plain_read_seconds")] = plainReadSeconds(file);
+    if (save) {
+        const QString target = option(args, QStringLiteral("--out"));
+        if (target.isEmpty()) {
+            out[QStringLiteral("error")] = QStringLiteral("save needs --out FILE");
+            return out;
+        }
+        out[QStringLiteral("save_seconds")] = timedSave(loaded.doc, target);
+        out[QStringLiteral("out")] = target;
+        out[QStringLiteral("identical")] = sameFiles(file, target);
+    }
+    return out;
+}
+
+// The generated matrix: 1, 10 and 100 MB in Ansi, UTF-8, UTF-16 LE and UTF-16 BE.
+QJsonObject matrix(const QStringList &args)
+{
+    QList<qint64> sizes{1, 10, 100};
+    if (const QString only = option(args, QStringLiteral("--mb")); !only.isEmpty())
+        sizes = {only.toLongLong()};
+    BenchApp bench;
+    QTemporaryDir work;
+    QJsonArray rows;
+    bool allIdentical = true;
+    for (qint64 mb : sizes) {
+        const char *const kinds[] = {"ansi", "utf8", "utf16le", "utf16be"};
+        for (const char *kind : kinds) {
+            const QString path =
+                work.filePath(QStringLiteral("%1-%2mb.txt").arg(QLatin1String(kind)).arg(mb));
+            const QString out = path + QStringLiteral(".saved");
+            qint64 size = 0;
+            {
+                // Made and dropped before the load, so the peak measures the load alone.
+                const QByteArray utf8 = makeUtf8(mb * 1000 * 1000);
+                const QByteArray bytes = qstrcmp(kind, "ansi") == 0   ? toAnsi(utf8)
+                                         : qstrcmp(kind, "utf8") == 0 ? "\xEF\xBB\xBF" + utf8
+                                                                      : toUtf16(utf8, kind[5] == 'b');
+                size = bytes.size();
+                if (!writeAll(path, bytes))
+                    return {{QStringLiteral("error"), QStringLiteral("cannot write test files")}};
+            }
+            const LoadResult loaded = timedLoad(bench, path);
+            QJsonObject row;
+            row[QStringLiteral("encoding_name")] = QLatin1String(kind);
+            row[QStringLiteral("mb")] = mb;
+            row[QStringLiteral("bytes")] = size;
+            row[QStringLiteral("plain_read_seconds")] = plainReadSeconds(path);
+            if (!loaded.doc) {
+                row[QStringLiteral("error")] = QStringLiteral("open failed");
+                rows.append(row);
+                allIdentical = false;
+                continue;
+            }
+            row[QStringLiteral("load_seconds")] = loaded.seconds;
+            row[QStringLiteral("peak_rss_bytes")] = loaded.peak;
+            row[QStringLiteral("peak_over_size")] = double(loaded.peak) / double(size);
+            row[QStringLiteral("encoding")] = loaded.doc->encoding();
+            row[QStringLiteral("save_seconds")] = timedSave(loaded.doc, out);
+            const bool identical = sameFiles(path, out);
+            allIdentical = allIdentical && identical;
+            row[QStringLiteral("identical")] = identical;
+            rows.append(row);
+            bench.closeAll();
+            QFile::remove(out);
+            QFile::remove(path);
+        }
+    }
+    QJsonObject result;
+    result[QStringLiteral("rows")] = rows;
+    result[QStringLiteral("all_identical")] = allIdentical;
+    result[QStringLiteral("targets")] = QJsonObject{{QStringLiteral("utf8_100mb_load_s"), 1.2},
+                                                    {QStringLiteral("utf16_100mb_load_s"), 1.5},
+                                                    {QStringLiteral("save_100mb_s"), 0.5},
+                                                    {QStringLiteral("peak_over_size"), 3.0}};
+    return result;
+}
+
+} // namespace
+
+PW_BENCH("load", [](const QStringList &args) {
+    QJsonObject one = loadOne(args, false);
+    return one.isEmpty() ? matrix(args) : one;
+});
+PW_BENCH("save", [](const QStringList &args) {
+    QJsonObject one = loadOne(args, true);
+    return one.isEmpty() ? matrix(args) : one;
+});

@@ -1,0 +1,69 @@
+# Shared build rules: every engine, widget library, test and benchmark goes through these helpers.
+
+include_guard(GLOBAL)
+
+option(PENWRIGHT_WERROR "Treat compiler warnings as errors" OFF)
+set(PENWRIGHT_SANITIZE "" CACHE STRING "Sanitizers to build with, e.g. address;undefined")
+
+set(PENWRIGHT_ENGINE_TARGETS "" CACHE INTERNAL "")
+
+function(penwright_apply_flags target)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(PENWRIGHT_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+    target_compile_definitions(${target} PRIVATE QT_NO_FOREACH QT_NO_CAST_TO_ASCII
+                                                 QT_USE_QSTRINGBUILDER)
+    if(PENWRIGHT_SANITIZE)
+        list(JOIN PENWRIGHT_SANITIZE "," _san)
+        target_compile_options(${target} PUBLIC -fsanitize=${_san} -fno-omit-frame-pointer
+                                                -fno-sanitize-recover=undefined)
+        target_link_options(${target} PUBLIC -fsanitize=${_san})
+    endif()
+endfunction()
+
+# penwright_add_engine(NAME SOURCES ... [DEPS ...])
+# An engine is plain C++ with QtCore at most; tests/engine_purity checks it never includes widget
+# or GUI headers.
+function(penwright_add_engine name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    penwright_apply_flags(${name})
+    set(PENWRIGHT_ENGINE_TARGETS "${PENWRIGHT_ENGINE_TARGETS};${name}" CACHE INTERNAL "")
+endfunction()
+
+# penwright_add_library(NAME SOURCES ... [DEPS ...]) for the widget side.
+function(penwright_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    penwright_apply_flags(${name})
+endfunction()
+
+# penwright_add_test(NAME SOURCES ... LIBS ... [GUI])
+# GUI tests get a QApplication on the offscreen platform; every test gets private HOME and XDG
+# folders so nothing reaches the user's real settings.
+function(penwright_add_test name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    if(ARG_GUI)
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/gui_main.cpp)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest Qt6::Widgets Qt6::Test)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    else()
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+    endif()
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    penwright_apply_flags(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set(_home ${CMAKE_BINARY_DIR}/test-home/${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${_home};XDG_CONFIG_HOME=${_home}/config;XDG_DATA_HOME=${_home}/data;XDG_CACHE_HOME=${_home}/cache;XDG_RUNTIME_DIR=${_home}/run;PENWRIGHT_TEST=1"
+        FIXTURES_REQUIRED penwright_test_home
+        TIMEOUT 600)
+endfunction()

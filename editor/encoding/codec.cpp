@@ -1,0 +1,412 @@
+// Decoding of file bytes into editor bytes and encoding back, with state carried across chunks.
+#include "editor/encoding/codec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pw::enc {
+namespace {
+
+using Byte = unsigned char;
+
+bool isHighSurrogate(std::uint32_t u)
+{
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
+bool isLowSurrogate(std::uint32_t u)
+{
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// Writes value in the shortest form of the wide UTF-8 scheme (up to 7 bytes for 32-bit values).
+inline Byte *putWide(Byte *o, std::uint32_t v)
+{
+    if (v < 0x80) {
+        *o++ = Byte(v);
+        return o;
+    }
+    if (v < 0x800) {
+        *o++ = Byte(0xC0 | v >> 6);
+        *o++ = Byte(0x80 | (v & 0x3F));
+        return o;
+    }
+    if (v < 0x10000) {
+        *o++ = Byte(0xE0 | v >> 12);
+        *o++ = Byte(0x80 | ((v >> 6) & 0x3F));
+        *o++ = Byte(0x80 | (v & 0x3F));
+        return o;
+    }
+    int continuation;
+    Byte lead;
+    if (v < 0x200000) {
+        continuation = 3;
+        lead = Byte(0xF0 | v >> 18);
+    } else if (v < 0x4000000) {
+        continuation = 4;
+        lead = Byte(0xF8 | v >> 24);
+    } else if (v < 0x80000000u) {
+        continuation = 5;
+        lead = Byte(0xFC | v >> 30);
+    } else {
+        continuation = 6; // FE carries no value bits; six continuation bytes hold 36
+        lead = 0xFE;
+    }
+    *o++ = lead;
+    for (int shift = 6 * (continuation - 1); shift >= 0; shift -= 6)
+        *o++ = Byte(0x80 | ((std::uint64_t(v) >> shift) & 0x3F));
+    return o;
+}
+
+constexpr int kIncomplete = -1;
+
+// Reads the shortest-form sequence of the wide scheme at p. Returns its length with value set, 0
+// when the lead byte does not start an acceptable sequence (stray continuation byte, FF, overlong
+// form, too long or too large for the target), or kIncomplete when the bytes available are a valid
+// beginning cut short.
+int readSequence(const Byte *p, std::size_t available, int maxLength, std::uint32_t maxValue,
+                 std::uint32_t &value)
+{
+    static constexpr std::uint64_t kMinimum[8] = {0,       0,        0x80,      0x800,
+                                                  0x10000, 0x200000, 0x4000000, 0x80000000u};
+    const Byte b = p[0];
+    int length;
+    std::uint64_t v;
+    if (b < 0x80) {
+        value = b;
+        return 1;
+    } else if (b < 0xC0) {
+        return 0;
+    } else if (b < 0xE0) {
+        length = 2;
+        v = b & 0x1F;
+    } else if (b < 0xF0) {
+        length = 3;
+        v = b & 0x0F;
+    } else if (b < 0xF8) {
+        length = 4;
+        v = b & 0x07;
+    } else if (b < 0xFC) {
+        length = 5;
+        v = b & 0x03;
+    } else if (b < 0xFE) {
+        length = 6;
+        v = b & 0x01;
+    } else if (b == 0xFE) {
+        length = 7;
+        v = 0;
+    } else {
+        return 0;
+    }
+    if (length > maxLength)
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        if (std::size_t(k) >= available)
+            return kIncomplete;
+        const Byte c = p[k];
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        v = v << 6 | (c & 0x3F);
+    }
+    if (v < kMinimum[length] || v > maxValue)
+        return 0;
+    value = std::uint32_t(v);
+    return length;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Decoder
+
+Decoder::Decoder(DocEncoding encoding, int markLength) : m_encoding(encoding)
+{
+    reset(markLength);
+}
+
+void Decoder::reset(int markLength)
+{
+    m_skip = isRawEncoding(m_encoding) ? 0 : std::uint64_t(std::max(markLength, 0));
+    m_carryLength = 0;
+    m_pendingHigh = 0;
+    m_dropped = 0;
+}
+
+void Decoder::decode(std::string_view fileBytes, std::string &editorBytes)
+{
+    if (m_skip > 0) {
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(m_skip, fileBytes.size()));
+        fileBytes.remove_prefix(n);
+        m_skip -= n;
+    }
+    if (fileBytes.empty())
+        return;
+    switch (unitSize(m_encoding)) {
+    case 2:
+        decodeUtf16(fileBytes, editorBytes);
+        break;
+    case 4:
+        decodeUtf32(fileBytes, editorBytes);
+        break;
+    default:
+        editorBytes.append(fileBytes);
+        break;
+    }
+}
+
+void Decoder::decodeUtf16(std::string_view bytes, std::string &out)
+{
+    const bool littleEndian = m_encoding == Unicode;
+    const std::size_t base = out.size();
+    const std::size_t units = (std::size_t(m_carryLength) + bytes.size()) / 2;
+    // Three bytes per unit at most, plus a waiting surrogate that turns out to stand alone.
+    out.resize(base + units * 3 + 3);
+    Byte *const begin = reinterpret_cast<Byte *>(out.data()) + base;
+    Byte *o = begin;
+    std::uint32_t pending = m_pendingHigh;
+
+    const auto put = [&](std::uint32_t u) {
+        if (pending != 0) {
+            if (isLowSurrogate(u)) {
+                const std::uint32_t cp = 0x10000 + ((pending - 0xD800) << 10) + (u - 0xDC00);
+                o = putWide(o, cp);
+                pending = 0;
+                return;
+            }
+            o = putWide(o, pending);
+            pending = 0;
+        }
+        if (isHighSurrogate(u))
+            pending = u;
+        else
+            o = putWide(o, u);
+    };
+
+    const Byte *p = reinterpret_cast<const Byte *>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    if (m_carryLength == 1) {
+        const Byte first = m_carry[0];
+        put(littleEndian ? first | p[0] << 8 : first << 8 | p[0]);
+        m_carryLength = 0;
+        i = 1;
+    }
+    const std::size_t lowByte = littleEndian ? 0 : 1;
+    for (; i + 1 < n; i += 2) {
+        if (pending == 0 && p[i + 1 - lowByte] == 0 && p[i + lowByte] < 0x80) {
+            *o++ = p[i + lowByte]; // ASCII, by far the most common unit
+            continue;
+        }
+        put(littleEndian ? std::uint32_t(p[i]) | std::uint32_t(p[i + 1]) << 8
+                         : std::uint32_t(p[i]) << 8 | std::uint32_t(p[i + 1]));
+    }
+    if (i < n) {
+        m_carry[0] = p[i];
+        m_carryLength = 1;
+    }
+    m_pendingHigh = pending;
+    out.resize(base + std::size_t(o - begin));
+}
+
+void Decoder::decodeUtf32(std::string_view bytes, std::string &out)
+{
+    const bool littleEndian = m_encoding == Utf32LE;
+    const std::size_t base = out.size();
+    const std::size_t units = (std::size_t(m_carryLength) + bytes.size()) / 4;
+    out.resize(base + units * 7);
+    Byte *const begin = reinterpret_cast<Byte *>(out.data()) + base;
+    Byte *o = begin;
+
+    const auto value = [littleEndian](const Byte *q) {
+        return littleEndian ? std::uint32_t(q[0]) | std::uint32_t(q[1]) << 8 |
+                                  std::uint32_t(q[2]) << 16 | std::uint32_t(q[3]) << 24
+                            : std::uint32_t(q[0]) << 24 | std::uint32_t(q[1]) << 16 |
+                                  std::uint32_t(q[2]) << 8 | std::uint32_t(q[3]);
+    };
+
+    const Byte *p = reinterpret_cast<const Byte *>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    if (m_carryLength > 0) {
+        const std::size_t take = std::min<std::size_t>(4 - std::size_t(m_carryLength), n);
+        std::memcpy(m_carry + m_carryLength, p, take);
+        m_carryLength += int(take);
+        i = take;
+        if (m_carryLength < 4) {
+            out.resize(base);
+            return;
+        }
+        o = putWide(o, value(m_carry));
+        m_carryLength = 0;
+    }
+    for (; i + 3 < n; i += 4)
+        o = putWide(o, value(p + i));
+    if (i < n) {
+        m_carryLength = int(n - i);
+        std::memcpy(m_carry, p + i, n - i);
+    }
+    out.resize(base + std::size_t(o - begin));
+}
+
+void Decoder::finish(std::string &editorBytes)
+{
+    if (m_pendingHigh != 0) {
+        Byte form[3];
+        const Byte *end = putWide(form, m_pendingHigh);
+        editorBytes.append(reinterpret_cast<const char *>(form), std::size_t(end - form));
+        m_pendingHigh = 0;
+    }
+    m_dropped = m_carryLength;
+    m_carryLength = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoder
+
+namespace {
+
+// Encodes the sequences of p[0, n) that start before limit; stops early at a sequence cut short by
+// the end of the bytes unless atEnd. Returns the bytes consumed and advances o. Specialised per
+// unit size and byte order so the ASCII path stays a tight loop.
+template <bool Wide, bool LittleEndian>
+std::size_t encodeRunT(const Byte *p, std::size_t n, std::size_t limit, bool atEnd, Byte *&o)
+{
+    constexpr int maxLength = Wide ? 7 : 4;
+    constexpr std::uint32_t maxValue = Wide ? 0xFFFFFFFFu : 0x10FFFFu;
+    Byte *out = o;
+
+    const auto put16 = [&out](std::uint32_t u) {
+        if constexpr (LittleEndian) {
+            out[0] = Byte(u);
+            out[1] = Byte(u >> 8);
+        } else {
+            out[0] = Byte(u >> 8);
+            out[1] = Byte(u);
+        }
+        out += 2;
+    };
+    const auto put = [&](std::uint32_t v) {
+        if constexpr (Wide) {
+            if constexpr (LittleEndian) {
+                out[0] = Byte(v);
+                out[1] = Byte(v >> 8);
+                out[2] = Byte(v >> 16);
+                out[3] = Byte(v >> 24);
+            } else {
+                out[0] = Byte(v >> 24);
+                out[1] = Byte(v >> 16);
+                out[2] = Byte(v >> 8);
+                out[3] = Byte(v);
+            }
+            out += 4;
+        } else if (v >= 0x10000) {
+            v -= 0x10000;
+            put16(0xD800 + (v >> 10));
+            put16(0xDC00 + (v & 0x3FF));
+        } else {
+            put16(v);
+        }
+    };
+
+    std::size_t i = 0;
+    while (i < limit) {
+        const Byte b = p[i];
+        if (b < 0x80) {
+            put(b);
+            ++i;
+            continue;
+        }
+        std::uint32_t value = 0;
+        const int length = readSequence(p + i, n - i, maxLength, maxValue, value);
+        if (length == kIncomplete && !atEnd)
+            break;
+        if (length <= 0) {
+            put(b); // the byte stands for itself, as the stray bytes 80-BF always do
+            ++i;
+        } else {
+            put(value);
+            i += std::size_t(length);
+        }
+    }
+    o = out;
+    return i;
+}
+
+std::size_t encodeRun(DocEncoding encoding, const Byte *p, std::size_t n, std::size_t limit,
+                      bool atEnd, Byte *&o)
+{
+    switch (encoding) {
+    case Unicode:
+        return encodeRunT<false, true>(p, n, limit, atEnd, o);
+    case UnicodeBigEndian:
+        return encodeRunT<false, false>(p, n, limit, atEnd, o);
+    case Utf32LE:
+        return encodeRunT<true, true>(p, n, limit, atEnd, o);
+    default:
+        return encodeRunT<true, false>(p, n, limit, atEnd, o);
+    }
+}
+
+} // namespace
+
+Encoder::Encoder(DocEncoding encoding) : m_encoding(encoding) {}
+
+void Encoder::encode(std::string_view editorBytes, std::string &fileBytes)
+{
+    if (isIdentity()) {
+        fileBytes.append(editorBytes);
+        return;
+    }
+    const Byte *p = reinterpret_cast<const Byte *>(editorBytes.data());
+    const std::size_t n = editorBytes.size();
+    // A byte becomes at most one 16-bit or one 32-bit unit.
+    const std::size_t perByte = std::size_t(unitSize(m_encoding));
+    const std::size_t base = fileBytes.size();
+    fileBytes.resize(base + (n + std::size_t(m_carryLength)) * perByte);
+    Byte *const begin = reinterpret_cast<Byte *>(fileBytes.data()) + base;
+    Byte *o = begin;
+
+    std::size_t start = 0;
+    if (m_carryLength > 0) {
+        // The carry is one cut sequence (at most 6 bytes); 8 more bytes always complete or refute
+        // it, so the rest of the chunk can be read in place.
+        Byte joined[sizeof(m_carry) + 8];
+        const std::size_t carried = std::size_t(m_carryLength);
+        const std::size_t extra = std::min<std::size_t>(n, 8);
+        std::memcpy(joined, m_carry, carried);
+        std::memcpy(joined + carried, p, extra);
+        const std::size_t used = encodeRun(m_encoding, joined, carried + extra, carried, false, o);
+        if (used < carried) {
+            // Still cut short: the whole (short) chunk joins the carry.
+            m_carryLength = int(carried + extra - used);
+            std::memmove(m_carry, joined + used, std::size_t(m_carryLength));
+            fileBytes.resize(base + std::size_t(o - begin));
+            return;
+        }
+        m_carryLength = 0;
+        start = used - carried;
+    }
+    const std::size_t rest = n - start;
+    const std::size_t used = encodeRun(m_encoding, p + start, rest, rest, false, o);
+    if (used < rest) {
+        m_carryLength = int(rest - used);
+        std::memcpy(m_carry, p + start + used, std::size_t(m_carryLength));
+    }
+    fileBytes.resize(base + std::size_t(o - begin));
+}
+
+void Encoder::finish(std::string &fileBytes)
+{
+    if (m_carryLength == 0)
+        return;
+    const std::size_t base = fileBytes.size();
+    fileBytes.resize(base + std::size_t(m_carryLength) * 4);
+    Byte *const begin = reinterpret_cast<Byte *>(fileBytes.data()) + base;
+    Byte *o = begin;
+    const std::size_t carried = std::size_t(m_carryLength);
+    encodeRun(m_encoding, m_carry, carried, carried, true, o);
+    m_carryLength = 0;
+    fileBytes.resize(base + std::size_t(o - begin));
+}
+
+} // namespace pw::enc

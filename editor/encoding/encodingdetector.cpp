@@ -1,0 +1,142 @@
+// Encoding detection from byte-order marks, zero-byte patterns and a UTF-8 test.
+#include "editor/encoding/encodingdetector.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace pw::enc {
+namespace {
+
+using namespace std::string_view_literals;
+
+struct MarkRow
+{
+    std::string_view bytes;
+    DocEncoding encoding;
+};
+
+// Order matters: FF FE 00 00 must win over FF FE, and the five-byte UTF-7 form over the four.
+constexpr std::array<MarkRow, 13> kMarks{{
+    {"\xFE\xFF"sv, UnicodeBigEndian},
+    {"\xFF\xFE\x00\x00"sv, Utf32LE},
+    {"\xFF\xFE"sv, Unicode},
+    {"\xEF\xBB\xBF"sv, Utf8},
+    {"\x00\x00\xFE\xFF"sv, Utf32BE},
+    {"\x0E\xFE\xFF"sv, Scsu},
+    {"\xFB\xEE\x28"sv, Bocu1},
+    {"\x2B\x2F\x76\x38\x2D"sv, Utf7},
+    {"\x2B\x2F\x76\x38"sv, Utf7},
+    {"\x2B\x2F\x76\x39"sv, Utf7},
+    {"\x2B\x2F\x76\x2B"sv, Utf7},
+    {"\x2B\x2F\x76\x2F"sv, Utf7},
+    {"\xDD\x73\x66\x73"sv, UtfEbcdic},
+}};
+
+// Length of the well-formed UTF-8 sequence at the start of s (which holds at least 4 bytes or the
+// rest of the sample), or 0 when it is ill-formed.
+int wellFormedLength(std::string_view s)
+{
+    const auto at = [&](std::size_t i) { return i < s.size() ? std::uint8_t(s[i]) : 0; };
+    const auto in = [](std::uint8_t b, std::uint8_t lo, std::uint8_t hi) {
+        return b >= lo && b <= hi;
+    };
+    const std::uint8_t b0 = at(0);
+    if (b0 < 0x80)
+        return 1;
+    if (in(b0, 0xC2, 0xDF))
+        return in(at(1), 0x80, 0xBF) ? 2 : 0;
+    if (in(b0, 0xE0, 0xEF)) {
+        const std::uint8_t lo = b0 == 0xE0 ? 0xA0 : 0x80;
+        const std::uint8_t hi = b0 == 0xED ? 0x9F : 0xBF;
+        return in(at(1), lo, hi) && in(at(2), 0x80, 0xBF) ? 3 : 0;
+    }
+    if (in(b0, 0xF0, 0xF4)) {
+        const std::uint8_t lo = b0 == 0xF0 ? 0x90 : 0x80;
+        const std::uint8_t hi = b0 == 0xF4 ? 0x8F : 0xBF;
+        return in(at(1), lo, hi) && in(at(2), 0x80, 0xBF) && in(at(3), 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0; // 80-BF alone, C0-C1 and F5-FF never start a well-formed sequence
+}
+
+} // namespace
+
+bool looksLikeUtf8(std::string_view sample)
+{
+    if (sample.size() < 7)
+        return false;
+    const std::size_t checkedEnd = sample.size() - 6;
+    bool multiByte = false;
+    for (std::size_t i = 0; i < checkedEnd;) {
+        const int length = wellFormedLength(sample.substr(i));
+        if (length == 0)
+            return false;
+        multiByte = multiByte || length > 1;
+        i += std::size_t(length);
+    }
+    return multiByte;
+}
+
+bool EncodingDetector::detect(const QString &path)
+{
+    m_path = path;
+    detectSample({});
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) // devices and pipes could block or never end
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    std::string sample(SampleSize, '\0');
+    qint64 got = 0;
+    // A short read is not the end of a regular file only on unusual file systems; keep asking
+    // until the sample is full or the file ends.
+    while (got < SampleSize) {
+        const qint64 n = file.read(sample.data() + got, SampleSize - got);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    sample.resize(std::size_t(got));
+    detectSample(sample);
+    return true;
+}
+
+void EncodingDetector::detectSample(std::string_view sample)
+{
+    m_sample.assign(sample.substr(0, SampleSize));
+    const std::string_view s = m_sample;
+    m_encoding = Ansi;
+    m_markLength = 0;
+
+    if (s.size() >= 2) {
+        const auto mark = std::find_if(kMarks.begin(), kMarks.end(), [&](const MarkRow &row) {
+            return s.substr(0, row.bytes.size()) == row.bytes;
+        });
+        if (mark != kMarks.end()) {
+            m_encoding = mark->encoding;
+            m_markLength = int(mark->bytes.size());
+        } else {
+            const std::size_t half = s.size() / 2;
+            std::size_t oddZeros = 0;
+            std::size_t evenZeros = 0;
+            for (std::size_t i = 0; i < s.size(); ++i) {
+                if (s[i] == '\0')
+                    ++(i % 2 ? oddZeros : evenZeros);
+            }
+            if (oddZeros == half)
+                m_encoding = Unicode;
+            else if (evenZeros == half)
+                m_encoding = UnicodeBigEndian;
+            else if (looksLikeUtf8(s))
+                m_encoding = Utf8;
+        }
+    }
+    m_binary = m_encoding == Ansi && s.find('\0') != std::string_view::npos;
+}
+
+} // namespace pw::enc

@@ -1,0 +1,143 @@
+// CFileDialogEx: the Open and Save As dialogs with encoding, line-ending and open-as choices.
+#include "editor/filedialogex.h"
+
+#include "app/mainframe.h"
+#include "app/settings/settingkeys.h"
+#include "app/settings/xmlsettingsstore.h"
+#include "editor/doccore/doccore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+
+namespace pw {
+
+namespace {
+CFileDialogEx::SaveHook &saveHook()
+{
+    static CFileDialogEx::SaveHook hook;
+    return hook;
+}
+
+const char *const kEncodingNames[] = {"UTF-8", "Unicode", "Unicode (Big Endian)", "Ansi", "Auto"};
+const char *const kLineEndingNames[] = {"Windows (CRLF)", "Macintosh (CR)", "Unix (LF)"};
+const char *const kOpenAsNames[] = {"Text", "Hex Editor (Binary)", "Auto"};
+
+QString settingsFile()
+{
+    PenwrightApp *app = PenwrightApp::instance();
+    return app && app->mainFrame() ? app->mainFrame()->settingsFile() : QString();
+}
+
+QStringList qtFilters(const std::vector<doc::FileFilter> &filters)
+{
+    QStringList result;
+    for (const doc::FileFilter &filter : filters)
+        result << doc::toQtFilter(filter);
+    return result;
+}
+
+// The non-native dialog lays its widgets out in a grid; extra rows go below the file type row.
+QComboBox *addChoice(QFileDialog &dialog, const QString &label, const char *const *names, int count,
+                     int selected)
+{
+    auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+    auto *combo = new QComboBox(&dialog);
+    for (int i = 0; i < count; ++i)
+        combo->addItem(QString::fromLatin1(names[i]));
+    combo->setCurrentIndex(selected);
+    if (grid) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(label, &dialog), row, 0);
+        grid->addWidget(combo, row, 1);
+    }
+    return combo;
+}
+
+int filterIndexOf(const QFileDialog &dialog, const QStringList &filters)
+{
+    return std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+}
+} // namespace
+
+void CFileDialogEx::setSaveHook(SaveHook hook) { saveHook() = std::move(hook); }
+
+QString CFileDialogEx::filterString()
+{
+    return XmlSettingsStore(settingsFile()).buildFilterString();
+}
+
+bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &folder,
+                                  PenwrightApp::OpenChoice &choice)
+{
+    XmlSettingsStore store(settingsFile());
+    const auto filters = doc::parseFilterString(store.buildFilterString());
+    const QStringList names = qtFilters(filters);
+    QFileDialog dialog(parent, QStringLiteral("Open"), folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(names);
+    const int stored = store.getInt(settings::section::Settings, "FilterIndex", 0);
+    if (stored >= 0 && stored < names.size())
+        dialog.selectNameFilter(names.at(stored));
+    QComboBox *encoding = addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 5, 4);
+    QComboBox *openAs = addChoice(dialog, QStringLiteral("Open as:"), kOpenAsNames, 3, 2);
+    auto *readOnly = new QCheckBox(QStringLiteral("Open as &read-only"), &dialog);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(readOnly, grid->rowCount(), 1);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    store.writeInt(settings::section::Settings, "FilterIndex", filterIndexOf(dialog, names));
+    choice.paths = dialog.selectedFiles();
+    choice.encoding = encoding->currentIndex();
+    choice.openAs = openAs->currentIndex();
+    choice.readOnly = readOnly->isChecked();
+    return !choice.paths.isEmpty();
+}
+
+bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &proposedPath, int encoding,
+                                  int lineEnding, SaveChoice &choice)
+{
+    XmlSettingsStore store(settingsFile());
+    const auto filters = doc::parseFilterString(store.buildFilterString());
+    if (encoding < 0 || encoding > 3)
+        encoding = 3; // Auto and the raw encodings show as Ansi
+    if (saveHook()) {
+        choice.encoding = encoding;
+        choice.lineEnding = lineEnding;
+        return saveHook()(choice, proposedPath);
+    }
+    const QStringList names = qtFilters(filters);
+    QFileDialog dialog(parent, QStringLiteral("Save As"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(names);
+    const int stored = store.getInt(settings::section::Settings, "FilterIndex", 0);
+    if (stored >= 0 && stored < names.size())
+        dialog.selectNameFilter(names.at(stored));
+    dialog.selectFile(proposedPath);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+        store.writeString(settings::section::Settings, "DefExt",
+                          doc::storedDefaultExtension(filter));
+    });
+    QComboBox *encodingBox = addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4,
+                                       encoding);
+    QComboBox *endingBox =
+        addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, lineEnding);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const int index = filterIndexOf(dialog, names);
+    store.writeInt(settings::section::Settings, "FilterIndex", index);
+    const QString extension =
+        index < int(filters.size()) ? doc::defaultExtension(filters[index].pattern) : QString();
+    choice.path = doc::applyDefaultExtension(dialog.selectedFiles().constFirst(), extension);
+    choice.encoding = encodingBox->currentIndex();
+    choice.lineEnding = endingBox->currentIndex();
+    return true;
+}
+
+} // namespace pw

@@ -1,0 +1,138 @@
+// CMFCScintilla: the editing component of every text window, with typed operations over its messages.
+#pragma once
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <QByteArray>
+#include <QString>
+
+namespace pw {
+
+// The component's message and constant names live in its class.
+using Sci = QsciScintillaBase;
+
+class CMFCScintilla : public QsciScintillaBase
+{
+    Q_OBJECT
+public:
+    // Fixed numbers of the component's look.
+    static constexpr int BookmarkMarker = 1;
+    static constexpr int BookmarkMask = 1 << BookmarkMarker;
+    static constexpr int SpareMarker = 15;
+    static constexpr int BookmarkMargin = 0;
+    static constexpr int SelectMargin = 1;
+    static constexpr int LineNumberMargin = 2;
+    static constexpr int FoldMargin = 4;
+    static constexpr int EditorChildId = 0x8011;
+
+    explicit CMFCScintilla(QWidget *parent = nullptr);
+
+    // The one entry point for every message; QsciScintillaBase already calls the component
+    // directly rather than through an event queue.
+    long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+    long sendText(unsigned int message, unsigned long wParam, const char *text) const;
+    long sendPtr(unsigned int message, unsigned long wParam, void *pointer) const;
+
+    // Look
+    void setupDefaults();
+    void setFont(const QString &face, int pointSize, bool bold, bool italic, int charset);
+    void showLineNumbers(bool show, int margin = LineNumberMargin);
+    // Width the line-number margin takes for the current line count and font.
+    int lineNumberMarginWidth() const;
+    void setFolding(bool enabled);
+    void setWordWrap(bool on);
+    void showWhitespace(bool on);
+    void showLineEndings(bool on);
+    void setCaretLine(bool visible, unsigned colour, int alpha);
+    void setLongLineMarker(int mode, int column);
+    void setBlockSelect(bool on);
+    bool blockSelect() const { return m_blockSelect; }
+    void showRuler(bool on);
+    bool rulerShown() const { return m_ruler; }
+    void setCodePage(int codePage);
+    // Background of one margin (the component's margin-colour extension).
+    void setMarginColour(int margin, unsigned colour);
+
+    // Editing
+    void undo() { send(SCI_UNDO); }
+    void redo() { send(SCI_REDO); }
+    void cut() { send(SCI_CUT); }
+    void copy() { send(SCI_COPY); }
+    void paste() { send(SCI_PASTE); }
+    void selectAll() { send(SCI_SELECTALL); }
+    void clear() { send(SCI_CLEARALL); }
+    bool canUndo() const { return send(SCI_CANUNDO) == 1; }
+    bool canRedo() const { return send(SCI_CANREDO) == 1; }
+    bool canPaste() const { return send(SCI_CANPASTE) > 0; }
+    bool hasSelection() const;
+    bool isReadOnly() const { return send(SCI_GETREADONLY) != 0; }
+    void setReadOnly(bool on) { send(SCI_SETREADONLY, on ? 1 : 0); }
+    void cutLine() { send(SCI_LINECUT); }
+    void copyLine() { send(SCI_LINECOPY); }
+    void deleteLine() { send(SCI_LINEDELETE); }
+    void deleteToLineEnd() { send(SCI_DELLINERIGHT); }
+    void swapLines() { send(SCI_LINETRANSPOSE); }
+    void upperCase() { send(SCI_UPPERCASE); }
+    void lowerCase() { send(SCI_LOWERCASE); }
+    void indentLeft() { send(SCI_BACKTAB); }
+    void indentRight();
+    void deleteWord();
+    void selectWord(long position);
+    void selectLine(long line);
+    QByteArray getSelectedText() const;
+    QByteArray getLineText(long line) const;
+    QByteArray textRange(long start, long end) const;
+    void insertTemplate(const QByteArray &text);
+    void insertDate();
+    void insertTime();
+    void showWordList(const QByteArray &words);
+    void gotoLineEnsureVisible(long line, bool ensureVisible);
+
+    // Text conversion between the editor's bytes (Ansi or UTF-8 by code page) and QString.
+    QByteArray toEditorBytes(const QString &text) const;
+    QString fromEditorBytes(const QByteArray &bytes) const;
+
+    // Bookmarks (marker 1)
+    void toggleBookmark(long line = -1);
+    // Shows "No more bookmarks have been found" and returns false when there is nowhere to go.
+    bool gotoBookmark(bool forward, bool extend);
+    void clearBookmarks() { send(SCI_MARKERDELETEALL, BookmarkMarker); }
+
+    void commentLines(bool comment, const QByteArray &marker);
+    void autoIndent(int character, bool nest);
+    bool findMatchingBrace(long &braceAtCaret, long &braceOpposite, bool sloppy) const;
+    void highlightBraces();
+
+    // Appending to the clipboard; both leave the clipboard alone when it holds no text.
+    void copyAppend();
+    void cutAppend();
+
+    // A seam for tests and for platforms whose date functions need care.
+    static QString formatDate();
+    static QString formatTime();
+
+signals:
+    // The caret moved (the component's caret-move extension): position is the new caret.
+    void caretMoved(long position);
+    void contextMenuRequested(const QPoint &globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    class Ruler;
+    void onUpdateUi(int updated);
+
+    bool m_blockSelect = false;
+    bool m_ruler = false;
+    Ruler *m_rulerWidget = nullptr;
+    bool m_option2500 = true;
+};
+
+// Colour text "#RRGGBB" to the component's 0x00BBGGRR value.
+unsigned colourFromText(const char *text);
+
+} // namespace pw

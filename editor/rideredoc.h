@@ -1,0 +1,55 @@
+// CRidereDoc: the text document, between the editor's text and the file on disk.
+#pragma once
+
+#include "app/document.h"
+
+namespace pw {
+
+class CMFCScintilla;
+class CRidereView;
+
+class CRidereDoc : public CDocument
+{
+    Q_OBJECT
+public:
+    CRidereDoc();
+
+    bool onNewDocument() override;
+    bool onOpenDocument(const QString &path) override;
+    bool doSave(const QString &path, bool replace = true) override;
+    bool isTextDocument() const override { return true; }
+    QString decoratedTitle() const override;
+    void setModifiedFlag(bool modified) override;
+
+    // Writes the current text to another file, as a save would, without touching the document.
+    bool writeCopy(const QString &path);
+    // Loads the file into the editor with the document's encoding and mark length.
+    bool load(const QString &path, QString *error = nullptr);
+    void reload();
+    void goToLineColumn(int line, int column);
+
+    int encoding() const { return m_encoding; }
+    void setEncoding(int encoding); // the encoding commands: reinterpret, no conversion
+    int markLength() const { return m_markLength; }
+    int lineEnding() const { return m_lineEnding; }
+    void setLineEnding(int mode);
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly);
+    int languageId() const { return m_languageId; }
+    void setLanguageId(int id) { m_languageId = id; }
+
+    CRidereView *view() const;
+    CMFCScintilla *editor() const;
+
+private:
+    enum class WriteKind { Save, Copy };
+    bool writeText(const QString &path, WriteKind kind, QString *error);
+
+    int m_lineEnding = 0;
+    int m_encoding = 4;
+    int m_markLength = 0;
+    bool m_readOnly = false;
+    int m_languageId = 0;
+};
+
+} // namespace pw

@@ -1,0 +1,267 @@
+// CRidereView: creation, settings, notifications and the editing commands of a text window.
+#include "editor/ridereview.h"
+
+#include "app/commandrouter.h"
+#include "app/mainframe.h"
+#include "app/penwrightapp.h"
+#include "app/settings/framesettings.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+#include "resources/commandids.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMenu>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+constexpr int kMenuEditorContext = 141;
+
+CMainFrame *mainFrame()
+{
+    PenwrightApp *app = PenwrightApp::instance();
+    return app ? app->mainFrame() : nullptr;
+}
+
+const FrameSettings *frameSettings()
+{
+    CMainFrame *frame = mainFrame();
+    return frame ? &frame->settings() : nullptr;
+}
+} // namespace
+
+CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
+    : QWidget(parent), m_document(document), m_editor(new CMFCScintilla(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_editor);
+    setFocusProxy(m_editor);
+
+    m_editor->setupDefaults();
+    applySettings();
+
+    connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this,
+            [this] { m_document->setModifiedFlag(false); });
+    connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this,
+            [this] { m_document->setModifiedFlag(true); });
+    connect(m_editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CRidereView::onUpdateUi);
+    connect(m_editor, &QsciScintillaBase::SCN_MODIFIED, this, &CRidereView::onModified);
+    connect(m_editor, &QsciScintillaBase::SCN_MARGINCLICK, this, &CRidereView::onMarginClick);
+    connect(m_editor, &QsciScintillaBase::SCN_CHARADDED, this,
+            [this](int ch) { m_editor->autoIndent(ch, false); });
+    connect(m_editor,
+            qOverload<const char *, int>(&QsciScintillaBase::SCN_USERLISTSELECTION), this,
+            [this](const char *text, int) {
+                const long before = m_editor->send(Sci::SCI_GETCURRENTPOS);
+                m_editor->insertTemplate(QByteArray(text));
+                m_editor->send(Sci::SCI_SETEMPTYSELECTION, before + long(qstrlen(text)));
+            });
+    connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
+    registerCommands();
+}
+
+CRidereView::~CRidereView() = default;
+
+void CRidereView::applySettings()
+{
+    const FrameSettings *s = frameSettings();
+    if (!s) {
+        m_editor->setFont(QStringLiteral("Monospace"), 10, false, false, 1);
+        return;
+    }
+    applyWordWrap(s->wordWrap);
+    applyLineEndings(s->lineEndings);
+    applyWhitespace(s->whitespace == 1);
+    applyCaretLine(s->caretLine);
+    applyLineNumbers(s->lineNumbers);
+    applyFolding(s->codeFolding);
+    applyBlockSelect(s->blockSelect);
+    applyRuler(s->rulers);
+    applyLongLine();
+    m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
+    m_editor->setCodePage(0);
+    // Tabs follow the settings until languages take over indentation.
+    m_editor->send(Sci::SCI_SETTABWIDTH, s->tabWidth);
+    m_editor->send(Sci::SCI_SETUSETABS, s->tabAsSpaces ? 0 : 1);
+    m_editor->send(Sci::SCI_SETINDENTATIONGUIDES, s->tabGuides ? Sci::SC_IV_LOOKBOTH : Sci::SC_IV_NONE);
+    m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACELIGHT, long(s->braceHighlight));
+    m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACEBAD, long(s->braceBadColour));
+}
+
+void CRidereView::applyWordWrap(bool on) { m_editor->setWordWrap(on); }
+void CRidereView::applyWhitespace(bool on) { m_editor->showWhitespace(on); }
+void CRidereView::applyLineEndings(bool on) { m_editor->showLineEndings(on); }
+
+void CRidereView::applyCaretLine(bool on)
+{
+    const FrameSettings *s = frameSettings();
+    m_editor->setCaretLine(on, s ? s->caretLineColour : 15651521,
+                           s ? s->caretLineTransparency : 126);
+}
+
+void CRidereView::applyLineNumbers(bool on) { m_editor->showLineNumbers(on); }
+
+void CRidereView::applyFolding(bool on)
+{
+    if (!on) {
+        for (long line : m_foldedHeaders)
+            m_editor->send(Sci::SCI_TOGGLEFOLD, line);
+        m_foldedHeaders.clear();
+    }
+    m_editor->setFolding(on);
+}
+
+void CRidereView::applyBlockSelect(bool on) { m_editor->setBlockSelect(on); }
+void CRidereView::applyRuler(bool on) { m_editor->showRuler(on); }
+
+void CRidereView::applyLongLine()
+{
+    const FrameSettings *s = frameSettings();
+    m_editor->setLongLineMarker(s ? s->longLine : 0, s ? s->longLinePos : 80);
+}
+
+void CRidereView::applyFont()
+{
+    const FrameSettings *s = frameSettings();
+    if (!s)
+        return;
+    m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
+    if (s->lineNumbers)
+        m_editor->showLineNumbers(true);
+}
+
+void CRidereView::gotoPosition(long position)
+{
+    m_editor->send(Sci::SCI_GOTOPOS, position);
+    m_editor->send(Sci::SCI_SCROLLCARET);
+}
+
+QString CRidereView::positionText() const
+{
+    const long caret = m_editor->send(Sci::SCI_GETCURRENTPOS);
+    const long line = m_editor->send(Sci::SCI_LINEFROMPOSITION, caret);
+    const long column = m_editor->send(Sci::SCI_GETCOLUMN, caret);
+    return QString::asprintf("Ln %2ld Col %2ld", line + 1, column);
+}
+
+void CRidereView::onUpdateUi(int)
+{
+    const QString text = positionText();
+    if (CMainFrame *frame = mainFrame()) {
+        if (frame->activeFrame() == m_document->frame())
+            frame->setStatusText(CMainFrame::PanePosition, text);
+    }
+    emit positionChanged(text);
+    m_hasSelection = m_editor->hasSelection();
+    const FrameSettings *s = frameSettings();
+    if (!s || s->matchBracket)
+        m_editor->highlightBraces();
+}
+
+void CRidereView::onModified(int, int, const char *, int, int linesAdded, int, int, int, int, int)
+{
+    if (linesAdded == 0)
+        return;
+    const FrameSettings *s = frameSettings();
+    if (s && s->lineNumbers)
+        m_editor->showLineNumbers(true);
+}
+
+void CRidereView::onMarginClick(int position, int, int margin)
+{
+    const long line = m_editor->send(Sci::SCI_LINEFROMPOSITION, position);
+    if (margin == CMFCScintilla::BookmarkMargin) {
+        m_editor->toggleBookmark(line);
+    } else if (margin == CMFCScintilla::SelectMargin) {
+        m_editor->selectLine(line);
+    } else if (margin == CMFCScintilla::FoldMargin) {
+        const FrameSettings *s = frameSettings();
+        if (s && s->codeFolding &&
+            (m_editor->send(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)) {
+            m_editor->send(Sci::SCI_TOGGLEFOLD, line);
+            if (m_editor->send(Sci::SCI_GETFOLDEXPANDED, line))
+                m_foldedHeaders.erase(line);
+            else
+                m_foldedHeaders.insert(line);
+        }
+    }
+}
+
+void CRidereView::showContextMenu(const QPoint &globalPos)
+{
+    CMainFrame *frame = mainFrame();
+    if (!frame)
+        return;
+    QMenu *menu = frame->router()->buildPopupMenu(kMenuEditorContext, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CRidereView::insertFileName()
+{
+    m_editor->insertTemplate(m_editor->toEditorBytes(m_document->decoratedTitle()));
+}
+
+void CRidereView::registerCommands()
+{
+    CMFCScintilla *ed = m_editor;
+    const auto always = CommandTarget::UpdateHandler();
+    const auto whenSelection = [this](CommandUi &ui) { ui.enabled = m_editor->hasSelection(); };
+    onCommand(Cmd::EditUndo, [ed] { ed->undo(); },
+              [ed](CommandUi &ui) { ui.enabled = ed->canUndo(); });
+    onCommand(Cmd::EditRedo, [ed] { ed->redo(); },
+              [ed](CommandUi &ui) { ui.enabled = ed->canRedo(); });
+    onCommand(Cmd::EditCut, [ed] { ed->cut(); }, whenSelection);
+    onCommand(Cmd::EditCopy, [ed] { ed->copy(); }, whenSelection);
+    onCommand(Cmd::EditPaste, [ed] { ed->paste(); },
+              [ed](CommandUi &ui) { ui.enabled = ed->canPaste(); });
+    onCommand(Cmd::EditSelectAll, [ed] { ed->selectAll(); }, always);
+    onCommand(Cmd::EditCutLine, [ed] { ed->cutLine(); }, always);
+    onCommand(Cmd::EditCopyLine, [ed] { ed->copyLine(); }, always);
+    onCommand(Cmd::EditCutAppend, [ed] { ed->cutAppend(); }, whenSelection);
+    onCommand(Cmd::EditCopyAppend, [ed] { ed->copyAppend(); }, whenSelection);
+    onCommand(Cmd::EditDeleteWord, [ed] { ed->deleteWord(); }, always);
+    onCommand(Cmd::EditDeleteLine, [ed] { ed->deleteLine(); }, always);
+    onCommand(Cmd::EditDeleteToLineEnd, [ed] { ed->deleteToLineEnd(); }, always);
+    onCommand(Cmd::InsertDate, [ed] { ed->insertDate(); }, always);
+    onCommand(Cmd::InsertTime, [ed] { ed->insertTime(); }, always);
+    onCommand(Cmd::InsertFileName, [this] { insertFileName(); }, always);
+    onCommand(Cmd::EditSelectWord, [ed] { ed->selectWord(ed->send(Sci::SCI_GETCURRENTPOS)); }, always);
+    onCommand(Cmd::EditSelectLine,
+              [ed] { ed->selectLine(ed->send(Sci::SCI_LINEFROMPOSITION, ed->send(Sci::SCI_GETCURRENTPOS))); },
+              always);
+    onCommand(
+        Cmd::SetReadOnly, [this] { m_document->setReadOnly(!m_editor->isReadOnly()); },
+        [ed](CommandUi &ui) {
+            ui.checkable = true;
+            ui.checked = ed->isReadOnly();
+        });
+    onCommand(Cmd::ToggleBookmark, [ed] { ed->toggleBookmark(-1); }, always);
+    onCommand(Cmd::NextBookmark, [ed] { ed->gotoBookmark(true, false); }, always);
+    onCommand(Cmd::PreviousBookmark, [ed] { ed->gotoBookmark(false, false); }, always);
+    onCommand(Cmd::ClearBookmarks, [ed] { ed->clearBookmarks(); }, always);
+    onCommand(Cmd::UpperCase, [ed] { ed->upperCase(); }, always);
+    onCommand(Cmd::LowerCase, [ed] { ed->lowerCase(); }, always);
+    onCommand(Cmd::SwapLines, [ed] { ed->swapLines(); }, always);
+    onCommand(Cmd::IndentRight, [ed] { ed->indentRight(); }, always);
+    onCommand(Cmd::IndentLeft, [ed] { ed->indentLeft(); }, always);
+    const auto whenPath = [this](CommandUi &ui) { ui.enabled = !m_document->pathName().isEmpty(); };
+    onCommand(
+        Cmd::CopyFilePath,
+        [this] { QApplication::clipboard()->setText(m_document->pathName()); }, whenPath);
+    onCommand(
+        Cmd::OpenContainingFolder,
+        [this] {
+            QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QFileInfo(m_document->pathName()).absolutePath()));
+        },
+        whenPath);
+}
+
+} // namespace pw

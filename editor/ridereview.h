@@ -1,0 +1,61 @@
+// CRidereView: the view of a text document, turning editor notifications into document state.
+#pragma once
+
+#include "app/commandtarget.h"
+
+#include <QWidget>
+
+#include <set>
+
+namespace pw {
+
+class CMFCScintilla;
+class CRidereDoc;
+
+class CRidereView : public QWidget, public CommandTarget
+{
+    Q_OBJECT
+public:
+    explicit CRidereView(CRidereDoc *document, QWidget *parent = nullptr);
+    ~CRidereView() override;
+
+    CMFCScintilla *editor() const { return m_editor; }
+    CRidereDoc *document() const { return m_document; }
+    bool hasSelection() const { return m_hasSelection; }
+
+    // View operations the main frame calls when a setting changes.
+    void applyWordWrap(bool on);
+    void applyWhitespace(bool on);
+    void applyLineEndings(bool on);
+    void applyCaretLine(bool on);
+    void applyLineNumbers(bool on);
+    void applyFolding(bool on);
+    void applyBlockSelect(bool on);
+    void applyRuler(bool on);
+    void applyLongLine();
+    void applyFont();
+    void gotoPosition(long position);
+
+    // "Ln %2d Col %2d" for the caret.
+    QString positionText() const;
+
+signals:
+    void positionChanged(const QString &text);
+
+private:
+    void registerCommands();
+    void applySettings();
+    void onUpdateUi(int updated);
+    void onModified(int position, int type, const char *text, int length, int linesAdded,
+                    int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
+    void onMarginClick(int position, int modifiers, int margin);
+    void showContextMenu(const QPoint &globalPos);
+    void insertFileName();
+
+    CRidereDoc *m_document;
+    CMFCScintilla *m_editor;
+    bool m_hasSelection = false;
+    std::set<long> m_foldedHeaders;
+};
+
+} // namespace pw

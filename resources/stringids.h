@@ -1,0 +1,216 @@
+// String-table identifiers. Numbered ids come from the program's resources; texts the program shows
+// without a numbered resource get ids from 40000 up, in blocks of a hundred per subsystem.
+#pragma once
+
+namespace Str {
+
+// Resources numbered by the program itself
+constexpr int AppTitle = 128;     // "Penwright"
+constexpr int DocTypeText = 129;  // the text document type's descriptor fields
+constexpr int MakerWebSite = 134; // address opened by "C&heck for Updates"
+constexpr int DocTypeHex = 500;
+constexpr int DocTypeCompare = 501;
+constexpr int DocTypeWebPreview = 520;
+// Look-and-feel names: the "Theme" setting holds the id, ThemeFirst + the list index
+constexpr int ThemeWindows2000 = 720;
+constexpr int ThemeWindowsXp = 721;
+constexpr int ThemeWhidbey = 722;
+constexpr int ThemeOfficeXp = 723;
+constexpr int ThemeOffice2003 = 724;
+constexpr int ThemeFirst = ThemeWindows2000;
+constexpr int ThemeLast = ThemeOffice2003;
+constexpr int SearchTextNotFound = 10501; // "The search text was not found"
+constexpr int NoMoreBookmarks = 10502;    // "No more bookmarks have been found"
+constexpr int FailedSaveFileExtension = 10503;
+constexpr int SelectFiltersBeforeDelete = 10504;
+constexpr int ProvideSearchValue = 10505; // "Please provide a search value"
+constexpr int FindNothingToDo = 10508;    // "Find has nothing to do"
+constexpr int IndicatorCaps = 59137;      // status-bar indicators share their pane's id
+constexpr int IndicatorNum = 59138;
+constexpr int IndicatorScroll = 59139;
+constexpr int IndicatorInsert = 59598;
+
+// Application and text document (40000)
+constexpr int FailedCreateFileOnSave = 40001; // "Failed to create a new file when saving ..."
+constexpr int FailedCreateCompareTemp = 40002;
+constexpr int ReloadModifiedQuestion = 40003;
+constexpr int SaveChangesQuestion = 40004; // "Save changes to %1?"
+constexpr int AllFilesFilter = 40005;      // "All Files (*.*)|*.*||"
+constexpr int StatusLineColumn = 40006;    // "Ln %2d Col %2d"
+constexpr int Untitled = 40007;            // "Untitled"
+constexpr int ReadOnlySuffix = 40008;      // " [Read Only]"
+constexpr int EncodingUtf8Name = 40010;    // file dialogs: EncodingNameFirst + encoding code
+constexpr int EncodingUnicodeName = 40011;
+constexpr int EncodingUnicodeBigEndianName = 40012;
+constexpr int EncodingAnsiName = 40013;
+constexpr int EncodingAutoName = 40014;
+constexpr int EncodingNameFirst = EncodingUtf8Name;
+constexpr int LineEndingWindowsName = 40015; // LineEndingNameFirst + line-ending mode
+constexpr int LineEndingMacName = 40016;
+constexpr int LineEndingUnixName = 40017;
+constexpr int LineEndingNameFirst = LineEndingWindowsName;
+constexpr int OpenAsText = 40018; // OpenAsNameFirst + open mode (0-2)
+constexpr int OpenAsHex = 40019;
+constexpr int OpenAsAuto = 40020;
+constexpr int OpenAsNameFirst = OpenAsText;
+
+// Main frame (40100)
+constexpr int CaptionProjectExplorer = 40100;
+constexpr int CaptionFileExplorer = 40101;
+constexpr int CaptionListExplorer = 40102;
+constexpr int CaptionDocumentSelector = 40103;
+constexpr int CaptionFunctionList = 40104;
+constexpr int CaptionToolWindow = 40105;
+constexpr int CaptionFindInFiles = 40106;
+constexpr int MenuBarTitle = 40110;
+constexpr int ToolbarTitle = 40111;
+constexpr int HideTabs = 40112; // the tab toggle's text names the action it takes
+constexpr int ShowTabs = 40113;
+
+// Printing (40200)
+constexpr int PrintPageFooter = 40200; // "Page %d"
+
+// Language selection (40300)
+constexpr int ColoringNotAvailable = 40300;
+constexpr int ViewAsTitle = 40301;
+constexpr int ViewAsPrompt = 40302;
+constexpr int ConfigLoadError = 40303; // composed for diagnostics, shown nowhere
+
+// Find and replace (40400)
+constexpr int OccurrencesReplaced = 40400; // "%d occurrence(s) replaced"
+constexpr int ReplaceSelectionEmpty = 40401;
+constexpr int ReplaceAllNotFound = 40402; // "Search text not found."
+constexpr int FindTitle = 40403;
+constexpr int ReplaceTitle = 40404;
+constexpr int GotoTitle = 40405;
+constexpr int GotoLineLabel = 40406; // "Line number (1 - %d):"
+
+// Find in files (40500)
+constexpr int FindInFilesTitle = 40500;
+constexpr int FindInFilesResultLine = 40501; // "%s (%d): %s": path, line, line text
+constexpr int FindInFilesAllTypes = 40502;   // "*.*"
+
+// Function list (40600)
+constexpr int FunctionListNotSupported = 40600;
+constexpr int FunctionListEventError = 40601; // debugger output
+
+// Backups (40700)
+constexpr int BackupFailed = 40700;
+constexpr int BackupHistoryTitle = 40701;
+constexpr int BackupCurrentItem = 40702;
+constexpr int BackupTimeFormat = 40703; // day, month name, year, hour, minute
+constexpr int BackupSelectTwo = 40704;
+constexpr int BackupDeleteAllQuestion = 40705;
+
+// Compare (40800)
+constexpr int CompareCaption = 40800;
+constexpr int CompareSelectFirst = 40801;
+constexpr int CompareFirstMissing = 40802;
+constexpr int CompareSelectSecond = 40803;
+constexpr int CompareSecondMissing = 40804;
+constexpr int CompareDialogTitle = 40805;
+constexpr int CompareHeaderSeparator = 40806; // " : " between the two file names
+
+// Hex view (40900)
+constexpr int HexStatusPosition = 40900; // "Pos: %d"
+constexpr int HexNoActiveDocument = 40901;
+constexpr int HexNotFound = 40902;
+constexpr int HexInvalidHexDigit = 40903;
+constexpr int HexInvalidDecimalDigit = 40904;
+constexpr int HexOffsetTooLarge = 40905;
+constexpr int HexFileLengthHex = 40906;     // "File Length: %X"
+constexpr int HexFileLengthDecimal = 40907; // "File Length: %d"
+constexpr int HexFindTitle = 40908;
+constexpr int HexGotoTitle = 40909;
+constexpr int HexDefaultSaveName = 40910; // "untitled.txt"
+
+// Macros (41000)
+constexpr int MacroSaveFailed = 41000;
+constexpr int MacroLoadFailed = 41001;
+constexpr int MacroNameExists = 41002;     // "There is already a macro named %s"
+constexpr int MacroDeleteQuestion = 41003; // "Are you sure that you want to delete %s?"
+constexpr int MacroDeleteFailed = 41004;
+constexpr int MacrosTitle = 41005;
+constexpr int NewMacroTitle = 41006;
+constexpr int RenameMacroTitle = 41007;
+constexpr int MacroDefaultName = 41008;
+constexpr int MacroNamePrompt = 41009;
+
+// External tools and output capture (41100)
+constexpr int ToolOutputWindow = 41100; // ToolOutputModeFirst + output mode (0-2)
+constexpr int ToolOutputEditorDocument = 41101;
+constexpr int ToolOutputRunExternally = 41102;
+constexpr int ToolOutputModeFirst = ToolOutputWindow;
+constexpr int DefaultToolCommandPrompt = 41103;
+constexpr int DefaultToolExplorer = 41104;
+constexpr int ToolCommandFilter = 41105; // file filter of the Command field's browse button
+constexpr int ToolBrowseTitle = 41106;
+constexpr int ToolsPageTitle = 41107;
+constexpr int ToolNewDocumentFailed = 41108; // debugger output
+constexpr int RedirErrorPrefix = 41110;      // written before each of the three texts below
+constexpr int RedirConsoleError = 41111;     // "Redirect console error: %x\r\n"
+constexpr int RedirReadPipeError = 41112;
+constexpr int RedirThreadDead = 41113;
+
+// Explorer panes and the file properties dialog (41200)
+constexpr int ProjectAddTip = 41200;
+constexpr int ProjectRemoveTip = 41201;
+constexpr int ProjectRemoveQuestion = 41202; // "Remove %s from the Project Explorer?"
+constexpr int ProjectFileTitle = 41203;
+constexpr int ProjectFilePrompt = 41204;
+constexpr int ProjectNewFolderName = 41205;
+constexpr int ProjectDeleteQuestion = 41206; // "Are you sure you want to delete\n'%s'?"
+constexpr int ProjectCannotDeleteRoot = 41207;
+constexpr int ListHtmlTags = 41210; // ListNameFirst + the list's item data (0-2)
+constexpr int ListHtmlEntities = 41211;
+constexpr int ListAsciiCodes = 41212;
+constexpr int ListNameFirst = ListHtmlTags;
+constexpr int FilePropertiesTitle = 41213;
+constexpr int FilePropertiesUnknown = 41214;
+constexpr int FilePropertiesSize = 41215; // "%02d (bytes)"
+constexpr int FilePropertiesTime = 41216; // day, month name, year, hour, minute, second
+
+// Markup tools (41300)
+constexpr int XmlWellFormed = 41300;
+constexpr int XmlParseError = 41301;   // row, column, parser's description
+constexpr int TidySevereError = 41302; // "A severe error (%d) occurred.\n"
+constexpr int TidySheetTitle = 41303;
+constexpr int TidyPageHtmlClean = 41304;
+constexpr int TidyPageXhtmlClean = 41305;
+constexpr int TidyPageXmlPrettyPrint = 41306;
+constexpr int TidyCategoryMarkup = 41310; // TidyCategoryFirst + Tidy's category (0-4)
+constexpr int TidyCategoryDiagnostics = 41311;
+constexpr int TidyCategoryPrettyPrint = 41312;
+constexpr int TidyCategoryEncoding = 41313;
+constexpr int TidyCategoryMiscellaneous = 41314;
+constexpr int TidyCategoryNone = 41315; // any other category
+constexpr int TidyCategoryFirst = TidyCategoryMarkup;
+
+// Spell checking (41400)
+constexpr int SpellInitFailed = 41400;
+constexpr int SpellComplete = 41401;
+constexpr int SpellNoSuggestions = 41402;
+constexpr int SpellCheckerTitle = 41403;
+
+// Properties sheet (41500)
+constexpr int PropertiesSheetTitle = 41500; // "Document Properties"
+constexpr int PageGeneral = 41501;          // pages in the order the sheet shows them
+constexpr int PageFileFilters = 41502;
+constexpr int PageSyntaxColoring = 41503;
+constexpr int PageBackupManager = 41504;
+constexpr int PageGeneralMore = 41505;
+constexpr int PageSpellChecker = 41506;
+constexpr int PagePrinterOptions = 41507;
+constexpr int PageViewSettings = 41508;
+constexpr int ShellIntegrationExplainOld = 41510; // systems of major version 5 or lower
+constexpr int ShellIntegrationExplainNew = 41511;
+constexpr int FilterColumnLabel = 41512;
+constexpr int FilterColumnExtension = 41513;
+constexpr int SyntaxSampleText = 41514; // "AaBbCcXxYyZz"
+
+// Shared: English month names, MonthFirst + month - 1 (1-12)
+constexpr int MonthJanuary = 41600;
+constexpr int MonthDecember = 41611;
+constexpr int MonthFirst = MonthJanuary;
+
+} // namespace Str

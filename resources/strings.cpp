@@ -1,0 +1,247 @@
+// The string table: every text the program shows in a message box, status pane, title or list.
+#include "resources/resources.h"
+#include "resources/stringids.h"
+
+#include <algorithm>
+
+namespace pw::res {
+namespace {
+// Texts are byte-exact, double blanks included; printf-style placeholders are filled by the caller
+// ("%1" is the framework-style numbered argument).
+constexpr StringInfo kStrings[] = {
+    // Resources numbered by the program itself
+    {Str::AppTitle, "Penwright"},
+    // Document type descriptors: window title, document name, new-file name, filter name, filter
+    // extension, type id and type name, separated by line feeds.
+    {Str::DocTypeText, "\nUntitled\nPenwright\n\n\nText.Document\nText Document"},
+    {Str::DocTypeHex, "\nHex\n\n\n\nSlate.Document\nSlate.Document"},
+    {Str::DocTypeCompare, "\nCompare\n\n\n\nSlate.Document\nSlate.Document"},
+    {Str::DocTypeWebPreview, "\nWeb Preview"},
+    {Str::MakerWebSite, "https://www.example.com/penwright/"},
+    {Str::ThemeWindows2000, "Windows 2000"},
+    {Str::ThemeWindowsXp, "Windows XP"},
+    {Str::ThemeWhidbey, "Whidbey"},
+    {Str::ThemeOfficeXp, "Office XP"},
+    {Str::ThemeOffice2003, "Office 2003"},
+    {Str::SearchTextNotFound, "The search text was not found"},
+    {Str::NoMoreBookmarks, "No more bookmarks have been found"},
+    {Str::FailedSaveFileExtension, "Failed to save the file extension"},
+    {Str::SelectFiltersBeforeDelete, "Please select one or more filters before pressing Delete."},
+    {Str::ProvideSearchValue, "Please provide a search value"},
+    {Str::FindNothingToDo, "Find has nothing to do"},
+    {Str::IndicatorCaps, "CAP"},
+    {Str::IndicatorNum, "NUM"},
+    {Str::IndicatorScroll, "SCRL"},
+    {Str::IndicatorInsert, "INS"},
+
+    // Application and text document
+    {Str::FailedCreateFileOnSave, "Failed to create a new file when saving the current document"},
+    {Str::FailedCreateCompareTemp, "Failed to create the temporary file used in the compare"},
+    {Str::ReloadModifiedQuestion, "This file has been modified.  Continue to reload the file?"},
+    {Str::SaveChangesQuestion, "Save changes to %1?"},
+    {Str::AllFilesFilter, "All Files (*.*)|*.*||"},
+    {Str::StatusLineColumn, "Ln %2d Col %2d"},
+    {Str::Untitled, "Untitled"},
+    {Str::ReadOnlySuffix, " [Read Only]"},
+    {Str::EncodingUtf8Name, "UTF-8"},
+    {Str::EncodingUnicodeName, "Unicode"},
+    {Str::EncodingUnicodeBigEndianName, "Unicode (Big Endian)"},
+    {Str::EncodingAnsiName, "Ansi"},
+    {Str::EncodingAutoName, "Auto"},
+    {Str::LineEndingWindowsName, "Windows (CRLF)"},
+    {Str::LineEndingMacName, "Macintosh (CR)"},
+    {Str::LineEndingUnixName, "Unix (LF)"},
+    {Str::OpenAsText, "Text"},
+    {Str::OpenAsHex, "Hex Editor (Binary)"},
+    {Str::OpenAsAuto, "Auto"},
+
+    // Main frame
+    {Str::CaptionProjectExplorer, "Project Explorer"},
+    {Str::CaptionFileExplorer, "File Explorer"},
+    {Str::CaptionListExplorer, "List Explorer"},
+    {Str::CaptionDocumentSelector, "Document Selector"},
+    {Str::CaptionFunctionList, "Function List"},
+    {Str::CaptionToolWindow, "Tool Window"},
+    {Str::CaptionFindInFiles, "Find In Files"},
+    {Str::MenuBarTitle, "Menu Bar"},
+    {Str::ToolbarTitle, "Toolbar"},
+    {Str::HideTabs, "Hide Tabs"},
+    {Str::ShowTabs, "Show Tabs"},
+
+    // Printing
+    {Str::PrintPageFooter, "Page %d"},
+
+    // Language selection
+    {Str::ColoringNotAvailable, "Coloring Not Available"},
+    {Str::ViewAsTitle, "View As ..."},
+    {Str::ViewAsPrompt, "Select View As Parser"},
+    {Str::ConfigLoadError, "Could not load config file '%s'. Error='%s'."},
+
+    // Find and replace
+    {Str::OccurrencesReplaced, "%d occurrence(s) replaced"},
+    {Str::ReplaceSelectionEmpty, "Could not replace in selection as nothing was selected."},
+    {Str::ReplaceAllNotFound, "Search text not found."},
+    {Str::FindTitle, "Find"},
+    {Str::ReplaceTitle, "Replace"},
+    {Str::GotoTitle, "Go To Line"},
+    {Str::GotoLineLabel, "Line number (1 - %d):"},
+
+    // Find in files
+    {Str::FindInFilesTitle, "Find in Files"},
+    {Str::FindInFilesResultLine, "%s (%d): %s"},
+    {Str::FindInFilesAllTypes, "*.*"},
+
+    // Function list
+    {Str::FunctionListNotSupported, "Language not supported"},
+    {Str::FunctionListEventError, "CreateEvent error: %d\n"},
+
+    // Backups
+    {Str::BackupFailed, "Penwright failed to backup your file.  Please make sure that the backup "
+                        "folder path found in the application properties is valid."},
+    {Str::BackupHistoryTitle, "Document Backups"},
+    {Str::BackupCurrentItem, "Current"},
+    {Str::BackupTimeFormat, "%02d %s %d  %02d:%02d"},
+    {Str::BackupSelectTwo,
+     "Please ensure that just two items are selected before requesting a compare."},
+    {Str::BackupDeleteAllQuestion, "Delete all file backups?"},
+
+    // Compare
+    {Str::CompareCaption, "Compare"},
+    {Str::CompareSelectFirst, "Please select a file to compare"},
+    {Str::CompareFirstMissing, "File does not exist. Please select a file to compare"},
+    {Str::CompareSelectSecond, "Please select a second file to compare"},
+    {Str::CompareSecondMissing,
+     "The second file does not exist. Please select a second file to compare"},
+    {Str::CompareDialogTitle, "Compare Files"},
+    {Str::CompareHeaderSeparator, " : "},
+
+    // Hex view
+    {Str::HexStatusPosition, "Pos: %d"},
+    {Str::HexNoActiveDocument, "Error: No Active Document to Search"},
+    {Str::HexNotFound, "Not found."},
+    {Str::HexInvalidHexDigit, "Invalid hex digit"},
+    {Str::HexInvalidDecimalDigit, "Invalid decimal digit. Numeric only."},
+    {Str::HexOffsetTooLarge, "Selected offset larger than file length."},
+    {Str::HexFileLengthHex, "File Length: %X"},
+    {Str::HexFileLengthDecimal, "File Length: %d"},
+    {Str::HexFindTitle, "Hex Find"},
+    {Str::HexGotoTitle, "Hex Goto"},
+    {Str::HexDefaultSaveName, "untitled.txt"},
+
+    // Macros
+    {Str::MacroSaveFailed, "Failed to save macro"},
+    {Str::MacroLoadFailed, "Failed to load macro"},
+    {Str::MacroNameExists, "There is already a macro named %s"},
+    {Str::MacroDeleteQuestion, "Are you sure that you want to delete %s?"},
+    {Str::MacroDeleteFailed, "Failed to delete macro"},
+    {Str::MacrosTitle, "Macros"},
+    {Str::NewMacroTitle, "New Macro"},
+    {Str::RenameMacroTitle, "Rename Macro"},
+    {Str::MacroDefaultName, "Macro"},
+    {Str::MacroNamePrompt, "Macro name:"},
+
+    // External tools and output capture
+    {Str::ToolOutputWindow, "Output Window"},
+    {Str::ToolOutputEditorDocument, "Editor Document"},
+    {Str::ToolOutputRunExternally, "Dos Prompt / Run Externally"},
+    {Str::DefaultToolCommandPrompt, "Command Prompt"},
+    {Str::DefaultToolExplorer, "Explorer"},
+    {Str::ToolCommandFilter,
+     "Executable (*.exe)|*.exe|Command (*.com)|*.com|Information (*.pif)|*.pif|Batch "
+     "(*.bat;*.cmd)|*.bat; *.cmd|All Files (*.*)|*.*||"},
+    {Str::ToolBrowseTitle, "Browse"},
+    {Str::ToolsPageTitle, "Tools"},
+    {Str::ToolNewDocumentFailed, "CMAINFRAME::ONTOOLSMANAGER::FAILED TO CREATE A NEW DOCUMENT"},
+    {Str::RedirErrorPrefix, "\r\nError message: "},
+    {Str::RedirConsoleError, "Redirect console error: %x\r\n"},
+    {Str::RedirReadPipeError, "Read stdout pipe error\r\n"},
+    {Str::RedirThreadDead, "The redir thread is dead\r\n"},
+
+    // Explorer panes and the file properties dialog
+    {Str::ProjectAddTip, "Add directory to the Project Explorer"},
+    {Str::ProjectRemoveTip, "Remove the current directory from the Project Explorer"},
+    {Str::ProjectRemoveQuestion, "Remove %s from the Project Explorer?"},
+    {Str::ProjectFileTitle, "Project File"},
+    {Str::ProjectFilePrompt, "Enter just the new file or folder name"},
+    {Str::ProjectNewFolderName, "New Folder"},
+    {Str::ProjectDeleteQuestion, "Are you sure you want to delete\n'%s'?"},
+    {Str::ProjectCannotDeleteRoot, "You cannot delete the project folder"},
+    {Str::ListHtmlTags, "HTML Tags"},
+    {Str::ListHtmlEntities, "HTML Entities"},
+    {Str::ListAsciiCodes, "Ascii Codes"},
+    {Str::FilePropertiesTitle, "File Properties"},
+    {Str::FilePropertiesUnknown, "Unknown"},
+    {Str::FilePropertiesSize, "%02d (bytes)"},
+    {Str::FilePropertiesTime, "%02d %s %d, %02d:%02d:%02d"},
+
+    // Markup tools
+    {Str::XmlWellFormed, "** document is well formed **"},
+    {Str::XmlParseError, "Line: %d Col: %d Error parsing xml := '%s'."},
+    {Str::TidySevereError, "A severe error (%d) occurred.\n"},
+    {Str::TidySheetTitle, "Tidy Properties"},
+    {Str::TidyPageHtmlClean, "HTML Clean & Repair"},
+    {Str::TidyPageXhtmlClean, "XHTML Clean & Repair"},
+    {Str::TidyPageXmlPrettyPrint, "XML Pretty Print"},
+    {Str::TidyCategoryMarkup, "Markup"},
+    {Str::TidyCategoryDiagnostics, "Diagnostics"},
+    {Str::TidyCategoryPrettyPrint, "Pretty Print"},
+    {Str::TidyCategoryEncoding, "Encoding"},
+    {Str::TidyCategoryMiscellaneous, "Miscellaneous"},
+    {Str::TidyCategoryNone, "No Category"},
+
+    // Spell checking
+    {Str::SpellInitFailed,
+     "Failed to initialize the dictionary.  Check that the dictionary path is correct in settings"},
+    {Str::SpellComplete, "The spelling check is complete"},
+    {Str::SpellNoSuggestions, "(no spelling suggestions)"},
+    {Str::SpellCheckerTitle, "Spell Checker"},
+
+    // Properties sheet
+    {Str::PropertiesSheetTitle, "Document Properties"},
+    {Str::PageGeneral, "General Settings"},
+    {Str::PageFileFilters, "File Dialog Filters"},
+    {Str::PageSyntaxColoring, "Syntax Coloring"},
+    {Str::PageBackupManager, "Backup Manager"},
+    {Str::PageGeneralMore, "General Settings More"},
+    {Str::PageSpellChecker, "Spell Checker"},
+    {Str::PagePrinterOptions, "Printer Options"},
+    {Str::PageViewSettings, "View Settings"},
+    {Str::ShellIntegrationExplainOld,
+     "Check this box to add the Penwright Code Editor shortcut to the Windows Explorer context "
+     "menu.  Uncheck this box to remove it."},
+    {Str::ShellIntegrationExplainNew,
+     "Check this box to add a Penwright shortcut to the Windows Explorer context menu.  Uncheck "
+     "this box to remove it. Note: Windows Vista will ask permission to do this."},
+    {Str::FilterColumnLabel, "Label"},
+    {Str::FilterColumnExtension, "Extension"},
+    {Str::SyntaxSampleText, "AaBbCcXxYyZz"},
+
+    // Shared: English month names
+    {Str::MonthJanuary, "January"},
+    {Str::MonthJanuary + 1, "February"},
+    {Str::MonthJanuary + 2, "March"},
+    {Str::MonthJanuary + 3, "April"},
+    {Str::MonthJanuary + 4, "May"},
+    {Str::MonthJanuary + 5, "June"},
+    {Str::MonthJanuary + 6, "July"},
+    {Str::MonthJanuary + 7, "August"},
+    {Str::MonthJanuary + 8, "September"},
+    {Str::MonthJanuary + 9, "October"},
+    {Str::MonthJanuary + 10, "November"},
+    {Str::MonthDecember, "December"},
+};
+} // namespace
+
+const char *string(int id)
+{
+    const auto it = std::find_if(std::begin(kStrings), std::end(kStrings),
+                                 [id](const StringInfo &e) { return e.id == id; });
+    return it == std::end(kStrings) ? "" : it->text;
+}
+
+std::span<const StringInfo> strings()
+{
+    return kStrings;
+}
+
+} // namespace pw::res

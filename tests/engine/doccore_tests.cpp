@@ -1,0 +1,91 @@
+// Title decoration, filter parsing and the Save As default-extension rule.
+#include "editor/doccore/doccore.h"
+
+#include <gtest/gtest.h>
+
+using namespace pw::doc;
+
+TEST(TitleDecoration, FollowsModifiedAndReadOnly)
+{
+    struct Row
+    {
+        const char *title;
+        bool modified;
+        bool readOnly;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"a.txt", false, false, "a.txt"},
+        {"a.txt", true, false, "a.txt*"},
+        {"a.txt", false, true, "a.txt [Read Only]"},
+        {"a.txt", true, true, "a.txt [Read Only]"}, // read-only never shows "*"
+        {"a.txt*", false, false, "a.txt"},
+        {"a.txt*", true, false, "a.txt*"}, // no double star
+        {"a.txt [Read Only]", false, false, "a.txt"},
+        {"a.txt [Read Only]", true, false, "a.txt*"},
+        {"a.txt [Read Only]", false, true, "a.txt [Read Only]"},
+        {"", true, false, "*"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.title);
+        EXPECT_EQ(decorateTitle(QString::fromUtf8(row.title), row.modified, row.readOnly),
+                  QString::fromUtf8(row.expected));
+    }
+}
+
+TEST(TitleDecoration, PlainTitleDropsEveryStar)
+{
+    EXPECT_EQ(plainTitle(QStringLiteral("*a*b.txt*")), QStringLiteral("ab.txt"));
+}
+
+TEST(SaveAsExtension, DefaultExtensionOfPattern)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"*.cpp;*.h", "cpp"}, {"*.txt", "txt"}, {"*.*", "*"}, {"*", ""}, {"*.tar.gz", "tar.gz"},
+    };
+    for (const auto &[pattern, expected] : rows) {
+        SCOPED_TRACE(pattern);
+        EXPECT_EQ(defaultExtension(QString::fromUtf8(pattern)), QString::fromUtf8(expected));
+    }
+}
+
+TEST(SaveAsExtension, AddedOnlyToPathsWithoutAnyDot)
+{
+    struct Row
+    {
+        const char *path;
+        const char *extension;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"/home/u/notes", "txt", "/home/u/notes.txt"},
+        {"/home/u/notes", "*", "/home/u/notes"},
+        {"/home/u/notes", "", "/home/u/notes"},
+        {"/home/my.dir/notes", "txt", "/home/my.dir/notes"}, // a dot anywhere keeps it as typed
+        {"/home/u/notes.md", "txt", "/home/u/notes.md"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(applyDefaultExtension(QString::fromUtf8(row.path),
+                                        QString::fromUtf8(row.extension)),
+                  QString::fromUtf8(row.expected));
+    }
+}
+
+TEST(FileFilters, ParsedAndConvertedForTheDialog)
+{
+    const auto filters = parseFilterString(
+        QStringLiteral("Text files (*.txt;*.log)|*.txt;*.log|All Files (*.*)|*.*||"));
+    ASSERT_EQ(filters.size(), 2u);
+    EXPECT_EQ(filters[0].label, QStringLiteral("Text files (*.txt;*.log)"));
+    EXPECT_EQ(filters[0].pattern, QStringLiteral("*.txt;*.log"));
+    EXPECT_EQ(toQtFilter(filters[0]), QStringLiteral("Text files (*.txt *.log)"));
+    EXPECT_EQ(toQtFilter(filters[1]), QStringLiteral("All Files (*.*)"));
+    EXPECT_EQ(toQtFilter({QStringLiteral("C"), QStringLiteral("*.c")}), QStringLiteral("C (*.c)"));
+}
+
+TEST(FileFilters, StoredDefaultExtension)
+{
+    EXPECT_EQ(storedDefaultExtension(QStringLiteral("Text files (*.txt)")), QStringLiteral("txt"));
+    EXPECT_EQ(storedDefaultExtension(QStringLiteral("All Files (*.*)")), QStringLiteral("*"));
+}

@@ -1,0 +1,55 @@
+// The settings-folder rule: per-user inside the install prefix, beside the program elsewhere.
+#include "app/appfolders.h"
+
+#include <gtest/gtest.h>
+
+using pw::AppFolders;
+
+TEST(AppFolders, PerUserOrPortable)
+{
+    struct Row
+    {
+        const char *program;
+        const char *prefix;
+        bool perUser;
+        const char *settingsFile;
+    };
+    const Row rows[] = {
+        {"/usr/local/bin/penwright", "/usr/local", true,
+         "/home/u/.local/share/Brightmoor/Penwright/AppSettings.xml"},
+        {"/work/main/build/penwright", "/usr/local", false, "/work/main/build/AppSettings.xml"},
+        {"/media/stick/Penwright/penwright", "/usr", false,
+         "/media/stick/Penwright/AppSettings.xml"},
+        // The rule is a plain, case-sensitive substring test of the program's folder.
+        {"/opt/USR/LOCAL/penwright", "/usr/local", false, "/opt/USR/LOCAL/AppSettings.xml"},
+        {"/home/u/usr/local/x/penwright", "/usr/local", true,
+         "/home/u/.local/share/Brightmoor/Penwright/AppSettings.xml"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.program);
+        AppFolders::setInputs({QString::fromUtf8(row.program), QString::fromUtf8(row.prefix),
+                               QStringLiteral("/home/u/.local/share"),
+                               QStringLiteral("/home/u/Documents")});
+        EXPECT_EQ(AppFolders::isPerUser(), row.perUser);
+        EXPECT_EQ(AppFolders::settingsFile(), QString::fromUtf8(row.settingsFile));
+    }
+}
+
+TEST(AppFolders, DerivedPathsShareTheFolder)
+{
+    AppFolders::setInputs({QStringLiteral("/media/stick/penwright"), QStringLiteral("/usr/local"),
+                           QStringLiteral("/home/u/.local/share"), QStringLiteral("/home/u/Docs")});
+    EXPECT_EQ(AppFolders::programFolder(), QStringLiteral("/media/stick/"));
+    EXPECT_EQ(AppFolders::layoutFile(), QStringLiteral("/media/stick/WinSettings.cfg"));
+    EXPECT_EQ(AppFolders::backupFolder(), QStringLiteral("/media/stick/Backup"));
+    EXPECT_EQ(AppFolders::dictionaryFolder(), QStringLiteral("/media/stick/Aspell"));
+    EXPECT_EQ(AppFolders::configFolder(), QStringLiteral("/media/stick/Config"));
+    EXPECT_EQ(AppFolders::documentsFolder(), QStringLiteral("/home/u/Docs"));
+
+    AppFolders::setInputs({QStringLiteral("/usr/local/bin/penwright"), QStringLiteral("/usr/local"),
+                           QStringLiteral("/home/u/.local/share"), QStringLiteral("/home/u/Docs")});
+    EXPECT_EQ(AppFolders::layoutFile(),
+              QStringLiteral("/home/u/.local/share/Brightmoor/Penwright/WinSettings.cfg"));
+    EXPECT_EQ(AppFolders::configFolder(),
+              QStringLiteral("/home/u/.local/share/Brightmoor/Penwright/Config"));
+}

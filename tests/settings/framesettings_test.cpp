@@ -1,0 +1,202 @@
+// The main window's copy of its settings: the two load steps, folder defaults, margins and save.
+#include "app/settings/framesettings.h"
+#include "app/settings/xmlsettingsstore.h"
+#include "tests/settings/settingstestutil.h"
+
+namespace pw {
+namespace {
+
+const QString BackupDefault = QStringLiteral("/data/Brightmoor/Penwright/Backup");
+const QString DictionaryDefault = QStringLiteral("/data/Brightmoor/Penwright/Aspell");
+
+class FrameSettingsTest : public test::SettingsFileTest
+{
+};
+
+// Every field different from its default, so a field that is not saved or loaded shows.
+FrameSettings changedSettings()
+{
+    FrameSettings f;
+    f.wordWrap = true;
+    f.longLine = true;
+    f.longLinePos = 120;
+    f.whitespace = true;
+    f.lineEndings = true;
+    f.caretLine = true;
+    f.lineNumbers = true;
+    f.fontStyle = QStringLiteral("DejaVu Sans Mono");
+    f.fontSize = 13;
+    f.charset = 0;
+    f.fontBold = true;
+    f.fontItalic = true;
+    f.codeFolding = true;
+    f.blockSelect = true;
+    f.largeTBIcons = false;
+    f.tabAsSpaces = false;
+    f.tabGuides = true;
+    f.tabWidth = 8;
+    f.matchBracket = false;
+    f.braceBadColour = 0x000000FE;
+    f.braceHighlight = 0x00FE0000;
+    f.caretLineColour = 0x00ABCDEF;
+    f.caretLineTransparency = 200;
+    f.theme = 724;
+    f.rulers = true;
+    f.transparentDialogs = false;
+    f.transparentPercent = 40;
+    f.printHeader = true;
+    f.printFooter = true;
+    f.printLineNumbers = true;
+    f.printFormat = 2;
+    f.deleteOnExit = true;
+    f.backupSetting = 2;
+    f.versions = 9;
+    f.backupFolder = QStringLiteral("/home/u/backups");
+    f.reuseWindows = false;
+    f.resetUndoOnSave = false;
+    f.rememberOpenFiles = false;
+    f.dictionaryPath = QStringLiteral("/usr/share/dict aspell");
+    f.dictionary = QStringLiteral("de_DE");
+    f.mdiTabsActive = true;
+    return f;
+}
+
+TEST_F(FrameSettingsTest, DefaultsMatchTheSettingsTable)
+{
+    const FrameSettings f;
+    EXPECT_FALSE(f.wordWrap);
+    EXPECT_EQ(f.longLinePos, 80);
+    EXPECT_EQ(f.fontStyle, QStringLiteral("Courier New"));
+    EXPECT_EQ(f.fontSize, 10);
+    EXPECT_EQ(f.charset, 1);
+    EXPECT_TRUE(f.largeTBIcons);
+    EXPECT_TRUE(f.tabAsSpaces);
+    EXPECT_EQ(f.tabWidth, 4);
+    EXPECT_TRUE(f.matchBracket);
+    EXPECT_EQ(f.braceBadColour, 255u);
+    EXPECT_EQ(f.braceHighlight, 16711680u);
+    EXPECT_EQ(f.caretLineColour, 15651521u);
+    EXPECT_EQ(f.caretLineTransparency, 126);
+    EXPECT_EQ(f.theme, 721);
+    EXPECT_TRUE(f.transparentDialogs);
+    EXPECT_EQ(f.transparentPercent, 75);
+    EXPECT_EQ(f.versions, 1);
+    EXPECT_TRUE(f.reuseWindows);
+    EXPECT_TRUE(f.resetUndoOnSave);
+    EXPECT_TRUE(f.rememberOpenFiles);
+    EXPECT_EQ(f.dictionary, QStringLiteral("en_US"));
+    EXPECT_FALSE(f.mdiTabsActive);
+}
+
+TEST_F(FrameSettingsTest, LoadingFromNoFileGivesDefaultsAndTheDefaultFolders)
+{
+    XmlSettingsStore store(settingsPath());
+    FrameSettings loaded = changedSettings();
+    loaded.loadView(store);
+    loaded.loadRest(store, BackupDefault, DictionaryDefault, true);
+    FrameSettings expected;
+    expected.backupFolder = BackupDefault;
+    expected.dictionaryPath = DictionaryDefault;
+    EXPECT_EQ(loaded, expected);
+}
+
+TEST_F(FrameSettingsTest, SaveThenLoadGivesEveryFieldBack)
+{
+    XmlSettingsStore store(settingsPath());
+    const FrameSettings saved = changedSettings();
+    ASSERT_TRUE(saved.save(store));
+
+    XmlSettingsStore reader(test::freshCopy(settingsPath()));
+    FrameSettings loaded;
+    loaded.loadView(reader);
+    loaded.loadRest(reader, BackupDefault, DictionaryDefault, true);
+    EXPECT_EQ(loaded, saved);
+}
+
+TEST_F(FrameSettingsTest, SaveWritesEveryKeyOfTheSixSections)
+{
+    XmlSettingsStore store(settingsPath());
+    ASSERT_TRUE(FrameSettings().save(store));
+    const struct
+    {
+        const char *section;
+        int keys;
+    } expected[] = {{"ViewSettings", 27},  {"PrintSettings", 4}, {"BackupSettings", 4},
+                    {"OutputSettings", 1}, {"EditSettings", 1},  {"GenSettings", 4}};
+    for (const auto &e : expected) {
+        QStringList names;
+        EXPECT_EQ(store.enumerateKeys(QString::fromLatin1(e.section), names), e.keys) << e.section;
+    }
+    EXPECT_EQ(store.readString(QStringLiteral("ViewSettings"), QStringLiteral("BraceHighlight")),
+              QStringLiteral("16711680"));
+    EXPECT_EQ(store.readString(QStringLiteral("ViewSettings"), QStringLiteral("LargeTBIcons")),
+              QStringLiteral("1"));
+}
+
+TEST_F(FrameSettingsTest, LoadViewReadsOnlyTheViewSectionAndTheTabMode)
+{
+    XmlSettingsStore store(settingsPath());
+    ASSERT_TRUE(changedSettings().save(store));
+    FrameSettings f;
+    f.loadView(store);
+    EXPECT_EQ(f.tabWidth, 8);
+    EXPECT_EQ(f.fontStyle, QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_TRUE(f.mdiTabsActive);
+    EXPECT_FALSE(f.printHeader) << "print settings come with the later load";
+    EXPECT_EQ(f.versions, 1);
+    EXPECT_TRUE(f.rememberOpenFiles);
+    EXPECT_EQ(f.dictionary, QStringLiteral("en_US"));
+}
+
+TEST_F(FrameSettingsTest, EmptyFoldersBecomeTheDefaultFoldersAndAreSavedAsSuch)
+{
+    XmlSettingsStore store(settingsPath());
+    store.writeString(QStringLiteral("BackupSettings"), QStringLiteral("BackupFolder"), QString());
+    FrameSettings f;
+    f.loadRest(store, BackupDefault, DictionaryDefault, true);
+    EXPECT_EQ(f.backupFolder, BackupDefault);
+    EXPECT_EQ(f.dictionaryPath, DictionaryDefault);
+    ASSERT_TRUE(f.save(store));
+    EXPECT_EQ(store.readString(QStringLiteral("BackupSettings"), QStringLiteral("BackupFolder")),
+              BackupDefault);
+    EXPECT_EQ(store.readString(QStringLiteral("GenSettings"), QStringLiteral("DictionaryPath")),
+              DictionaryDefault);
+}
+
+TEST_F(FrameSettingsTest, PrintMarginsFollowTheMeasurementSystem)
+{
+    XmlSettingsStore store(settingsPath());
+    FrameSettings f;
+    f.loadRest(store, BackupDefault, DictionaryDefault, true);
+    EXPECT_EQ(f.printMargin, 1500);
+    EXPECT_TRUE(f.printMarginMetric);
+    f.loadRest(store, BackupDefault, DictionaryDefault, false);
+    EXPECT_EQ(f.printMargin, 600);
+    EXPECT_FALSE(f.printMarginMetric);
+    ASSERT_TRUE(f.save(store));
+    QStringList names;
+    store.enumerateKeys(QStringLiteral("PrintSettings"), names);
+    EXPECT_FALSE(names.join(u',').contains(QStringLiteral("Margin"))) << "margins are not stored";
+}
+
+TEST_F(FrameSettingsTest, SwitchesReadAnyNonZeroNumberAsOn)
+{
+    XmlSettingsStore store(settingsPath());
+    store.writeString(QStringLiteral("ViewSettings"), QStringLiteral("WordWrap"),
+                      QStringLiteral("2"));
+    store.writeString(QStringLiteral("ViewSettings"), QStringLiteral("TabAsSpaces"),
+                      QStringLiteral("no"));
+    FrameSettings f;
+    f.loadView(store);
+    EXPECT_TRUE(f.wordWrap);
+    EXPECT_FALSE(f.tabAsSpaces) << "text without digits reads as 0";
+}
+
+TEST_F(FrameSettingsTest, SaveIntoAMissingFolderFails)
+{
+    XmlSettingsStore store(folder() + QStringLiteral("/missing/AppSettings.xml"));
+    EXPECT_FALSE(FrameSettings().save(store));
+}
+
+} // namespace
+} // namespace pw

@@ -1,0 +1,97 @@
+// A running Penwright on the offscreen platform, with its settings in a temporary folder.
+#pragma once
+
+#include "app/appfolders.h"
+#include "app/commandrouter.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace pw::test {
+
+class AppFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        // A portable layout: the "program" lives in the temporary folder, so the settings do too.
+        AppFolders::setInputs({m_dir.filePath(QStringLiteral("penwright")),
+                               QStringLiteral("/nonexistent-install-prefix"),
+                               m_dir.filePath(QStringLiteral("data")),
+                               m_dir.filePath(QStringLiteral("docs"))});
+        m_previousHook = setMessageHook(
+            [this](MessageIcon icon, const QString &text, QMessageBox::StandardButtons) {
+                m_messages.append(text);
+                m_icons.push_back(icon);
+                return m_answer;
+            });
+        m_app = std::make_unique<PenwrightApp>();
+        ASSERT_TRUE(m_app->initInstance({QStringLiteral("penwright")}));
+    }
+
+    void TearDown() override
+    {
+        m_answer = QMessageBox::No; // discard whatever a test left unsaved
+        if (m_app && m_app->mainFrame()) {
+            for (CMDIChildFrame *frame : m_app->mainFrame()->documentFrames())
+                frame->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_app.reset();
+        setMessageHook(m_previousHook);
+    }
+
+    CMainFrame *frame() const { return m_app->mainFrame(); }
+    bool run(int id) { return frame()->router()->execute(id); }
+    CommandUi state(int id) { return frame()->router()->state(id); }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            ADD_FAILURE() << "cannot write " << path.toStdString();
+        return path;
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    CRidereDoc *open(const QString &path)
+    {
+        return qobject_cast<CRidereDoc *>(m_app->openWithAutomaticChoice(path));
+    }
+    CRidereDoc *activeDoc() const
+    {
+        CMDIChildFrame *f = frame()->activeFrame();
+        return f ? qobject_cast<CRidereDoc *>(f->document()) : nullptr;
+    }
+    static QByteArray editorText(CRidereDoc *doc)
+    {
+        CMFCScintilla *ed = doc->editor();
+        return ed->textRange(0, ed->send(Sci::SCI_GETLENGTH));
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<PenwrightApp> m_app;
+    QStringList m_messages;
+    std::vector<MessageIcon> m_icons;
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+    MessageHook m_previousHook;
+};
+
+} // namespace pw::test
