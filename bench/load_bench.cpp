@@ -1,10 +1,9 @@
 // penwright-bench load / save: open files exactly as "Open" does and save them back.
-#include "bench/benchregistry.h"
-
 #include "app/appfolders.h"
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
+#include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 
@@ -13,7 +12,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -117,7 +115,10 @@ QByteArray makeUtf8(qint64 bytes)
     return text;
 }
 
-QByteArray toAnsi(const QByteArray &utf8) { return QString::fromUtf8(utf8).toLatin1(); }
+QByteArray toAnsi(const QByteArray &utf8)
+{
+    return QString::fromUtf8(utf8).toLatin1();
+}
 
 QByteArray toUtf16(const QByteArray &utf8, bool bigEndian)
 {
@@ -166,8 +167,8 @@ QJsonObject loadOne(const QStringList &args, bool save)
     QJsonObject out;
     out[QStringLiteral("file")] = file;
     if (!loaded.doc) {
-        out[QStringLiteral("error")] = bench.messages.isEmpty() ? QStringLiteral("open failed")
-                                                                : bench.messages.join(u'\n');
+        out[QStringLiteral("error")] =
+            bench.messages.isEmpty() ? QStringLiteral("open failed") : bench.messages.join(u'\n');
         return out;
     }
     out[QStringLiteral("seconds")] = loaded.seconds;
@@ -207,10 +208,13 @@ QJsonObject matrix(const QStringList &args)
             qint64 size = 0;
             {
                 // Made and dropped before the load, so the peak measures the load alone.
-                const QByteArray utf8 = makeUtf8(mb * 1000 * 1000);
-                const QByteArray bytes = qstrcmp(kind, "ansi") == 0   ? toAnsi(utf8)
-                                         : qstrcmp(kind, "utf8") == 0 ? "\xEF\xBB\xBF" + utf8
-                                                                      : toUtf16(utf8, kind[5] == 'b');
+                // Every file is mb megabytes on disk; UTF-16 takes two bytes per character.
+                const bool wide = kind[3] == '1';
+                const QByteArray utf8 = makeUtf8(mb * 1000 * 1000 / (wide ? 2 : 1));
+                const QByteArray bytes = qstrcmp(kind, "ansi") == 0 ? toAnsi(utf8)
+                                         : qstrcmp(kind, "utf8") == 0
+                                             ? "\xEF\xBB\xBF" + utf8
+                                             : toUtf16(utf8, kind[5] == 'b');
                 size = bytes.size();
                 if (!writeAll(path, bytes))
                     return {{QStringLiteral("error"), QStringLiteral("cannot write test files")}};

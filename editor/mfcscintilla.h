@@ -1,12 +1,15 @@
-// CMFCScintilla: the editing component of every text window, with typed operations over its messages.
+// CMFCScintilla: the editing component of every text window, with typed operations over its
+// messages.
 #pragma once
-
-#include <Qsci/qsciscintillabase.h>
 
 #include <QByteArray>
 #include <QString>
+#include <Qsci/qsciscintillabase.h>
 
 namespace pw {
+
+class LanguageRecord;
+struct FrameSettings;
 
 // The component's message and constant names live in its class.
 using Sci = QsciScintillaBase;
@@ -50,6 +53,9 @@ public:
     void showRuler(bool on);
     bool rulerShown() const { return m_ruler; }
     void setCodePage(int codePage);
+    // Colours the text as the language describes: lexer, keywords, styles, tabs and braces.
+    // options are the view settings the language step uses (tabs, guides, brace colours).
+    void applyLanguage(const LanguageRecord &record, const FrameSettings &options);
     // Background of one margin (the component's margin-colour extension).
     void setMarginColour(int margin, unsigned colour);
 

@@ -10,7 +10,7 @@ shift || true
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-    libqscintilla2-qt6-dev libtinyxml2-dev
+    libqscintilla2-qt6-dev libtinyxml2-dev libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
 )

@@ -191,7 +191,7 @@ inline constexpr char BackupSettingsGroup[] = "BackupSettings";
 inline constexpr char NextFolderId[] = "NextFolderId";
 inline constexpr char BackupFolders[] = "BackupFolders";
 inline constexpr char CommandBars[] = "CommandBars";
-// The toolbar layout blob has no name of its own in the design; it lives in this value.
+// The toolbar layout blob is the one value of its key; this is its name.
 inline constexpr char CommandBarsLayout[] = "Layout";
 // The recent-file list keeps the names the application framework has always used.
 inline constexpr char RecentFileList[] = "Recent File List";

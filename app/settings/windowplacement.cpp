@@ -70,7 +70,7 @@ QRect WindowPlacement::normalGeometry() const
     const qint64 width = qint64(right) - left;
     const qint64 height = qint64(bottom) - top;
     if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX)
-        return QRect(left, top, 0, 0);
+        return QRect();
     return QRect(left, top, int(width), int(height));
 }
 

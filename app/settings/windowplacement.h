@@ -44,6 +44,7 @@ struct WindowPlacement
     // How a window restored from this record is shown: maximised for show state 3, normal for
     // everything else, including the minimised states.
     bool opensMaximized() const { return showCmd == ShowMaximized; }
+    // The restored frame; a null rectangle when the stored one is empty or inverted.
     QRect normalGeometry() const;
 
     friend bool operator==(const WindowPlacement &, const WindowPlacement &) = default;

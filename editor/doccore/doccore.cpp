@@ -1,4 +1,5 @@
-// Text rules of the text document that need no editor: title decoration, file filters, Save As names.
+// Text rules of the text document that need no editor: title decoration, file filters, Save As
+// names.
 #include "editor/doccore/doccore.h"
 
 namespace pw::doc {

@@ -1,9 +1,9 @@
-// Text rules of the text document that need no editor: title decoration, file filters, Save As names.
+// Text rules of the text document that need no editor: title decoration, file filters, Save As
+// names.
 #pragma once
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace pw::doc {

@@ -66,9 +66,9 @@ TEST(SaveAsExtension, AddedOnlyToPathsWithoutAnyDot)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.path);
-        EXPECT_EQ(applyDefaultExtension(QString::fromUtf8(row.path),
-                                        QString::fromUtf8(row.extension)),
-                  QString::fromUtf8(row.expected));
+        EXPECT_EQ(
+            applyDefaultExtension(QString::fromUtf8(row.path), QString::fromUtf8(row.extension)),
+            QString::fromUtf8(row.expected));
     }
 }
 
@@ -88,4 +88,51 @@ TEST(FileFilters, StoredDefaultExtension)
 {
     EXPECT_EQ(storedDefaultExtension(QStringLiteral("Text files (*.txt)")), QStringLiteral("txt"));
     EXPECT_EQ(storedDefaultExtension(QStringLiteral("All Files (*.*)")), QStringLiteral("*"));
+}
+
+#include "editor/doccore/navigationhistory.h"
+
+TEST(NavigationHistory, KeepsTheLastTwentyDistinctPlaces)
+{
+    pw::NavigationHistory history;
+    int viewA = 0;
+    for (long pos = 0; pos < 21; ++pos)
+        history.add(&viewA, pos * 10);
+    ASSERT_EQ(history.entries().size(), 20u);
+    EXPECT_EQ(history.entries().front().position, 10) << "the oldest place went";
+    EXPECT_EQ(history.current(), 19);
+    history.add(&viewA, 200); // already held
+    EXPECT_EQ(history.entries().size(), 20u);
+    EXPECT_FALSE(history.canGoForward());
+}
+
+TEST(NavigationHistory, BackAndForwardAcrossViews)
+{
+    pw::NavigationHistory history;
+    int a = 0, b = 0;
+    EXPECT_FALSE(history.back());
+    history.add(&a, 1);
+    EXPECT_FALSE(history.canGoBack()) << "one entry goes nowhere";
+    history.add(&b, 2);
+    history.add(&a, 3);
+    auto step = history.back();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->view, &b);
+    EXPECT_EQ(step->position, 2);
+    step = history.back();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->position, 1);
+    EXPECT_FALSE(history.back());
+    step = history.forward();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->position, 2);
+
+    history.remove(&b);
+    ASSERT_EQ(history.entries().size(), 2u);
+    EXPECT_EQ(history.current(), 1);
+    EXPECT_TRUE(history.canGoBack());
+    EXPECT_FALSE(history.canGoForward());
+    history.remove(&a);
+    EXPECT_EQ(history.current(), -1);
+    EXPECT_FALSE(history.canGoBack());
 }
