@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
-
 #include <optional>
 
 #ifndef PENWRIGHT_INSTALL_PREFIX
@@ -30,7 +29,10 @@ AppFolders::Inputs AppFolders::systemInputs()
     return in;
 }
 
-void AppFolders::setInputs(const Inputs &inputs) { storedInputs() = inputs; }
+void AppFolders::setInputs(const Inputs &inputs)
+{
+    storedInputs() = inputs;
+}
 
 const AppFolders::Inputs &AppFolders::inputs()
 {
@@ -57,7 +59,10 @@ QString AppFolders::perUserFolder()
     return inputs().localAppData + QStringLiteral("/Brightmoor/Penwright");
 }
 
-QString AppFolders::settingsFolder() { return isPerUser() ? perUserFolder() : programFolder(); }
+QString AppFolders::settingsFolder()
+{
+    return isPerUser() ? perUserFolder() : programFolder();
+}
 
 // The per-user form joins with "/", the program form already ends in one.
 static QString inSettingsFolder(const char *name)
@@ -67,11 +72,29 @@ static QString inSettingsFolder(const char *name)
     return AppFolders::programFolder() + QLatin1String(name);
 }
 
-QString AppFolders::settingsFile() { return inSettingsFolder("AppSettings.xml"); }
-QString AppFolders::layoutFile() { return inSettingsFolder("WinSettings.cfg"); }
-QString AppFolders::backupFolder() { return inSettingsFolder("Backup"); }
-QString AppFolders::dictionaryFolder() { return inSettingsFolder("Aspell"); }
-QString AppFolders::configFolder() { return inSettingsFolder("Config"); }
-QString AppFolders::documentsFolder() { return inputs().documents; }
+QString AppFolders::settingsFile()
+{
+    return inSettingsFolder("AppSettings.xml");
+}
+QString AppFolders::layoutFile()
+{
+    return inSettingsFolder("WinSettings.cfg");
+}
+QString AppFolders::backupFolder()
+{
+    return inSettingsFolder("Backup");
+}
+QString AppFolders::dictionaryFolder()
+{
+    return inSettingsFolder("Aspell");
+}
+QString AppFolders::configFolder()
+{
+    return inSettingsFolder("Config");
+}
+QString AppFolders::documentsFolder()
+{
+    return inputs().documents;
+}
 
 } // namespace pw

@@ -14,10 +14,10 @@ class AppFolders
 public:
     struct Inputs
     {
-        QString programFile;     // absolute path of the running program
-        QString programFiles;    // the install prefix standing in for the program-files folder
-        QString localAppData;    // the per-user application data folder
-        QString documents;       // the user's documents folder
+        QString programFile;  // absolute path of the running program
+        QString programFiles; // the install prefix standing in for the program-files folder
+        QString localAppData; // the per-user application data folder
+        QString documents;    // the user's documents folder
     };
 
     // The inputs of the running program (QCoreApplication must exist).

@@ -20,7 +20,10 @@ CommandRouter::CommandRouter(QWidget *shortcutHost, ChainProvider chain, QObject
     qApp->installEventFilter(this);
 }
 
-CommandRouter::~CommandRouter() { qApp->removeEventFilter(this); }
+CommandRouter::~CommandRouter()
+{
+    qApp->removeEventFilter(this);
+}
 
 QAction *CommandRouter::action(int id)
 {

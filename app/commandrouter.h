@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QObject>
-
 #include <functional>
 
 class QAction;

@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QMenu>
 #include <QFileInfo>
+#include <QMenu>
 
 namespace pw {
 
@@ -42,14 +42,18 @@ void CDocument::setModifiedFlag(bool modified)
     emit titleChanged();
 }
 
-bool CDocument::doFileSave() { return doSave(m_pathName); }
+bool CDocument::doFileSave()
+{
+    return doSave(m_pathName);
+}
 
 bool CDocument::saveModified()
 {
     if (!isModified())
         return true;
     const QString name = m_pathName.isEmpty() ? m_title : m_pathName;
-    switch (showMessage(frame(), MessageIcon::Exclamation, resourceText(Str::SaveChangesQuestion).arg(name),
+    switch (showMessage(frame(), MessageIcon::Exclamation,
+                        resourceText(Str::SaveChangesQuestion).arg(name),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return doFileSave();
@@ -77,7 +81,10 @@ CMDIChildFrame::CMDIChildFrame(CDocument *document, QWidget *parent)
 
 CMDIChildFrame::~CMDIChildFrame() = default;
 
-void CMDIChildFrame::refreshTitle() { setWindowTitle(m_document->decoratedTitle()); }
+void CMDIChildFrame::refreshTitle()
+{
+    setWindowTitle(m_document->decoratedTitle());
+}
 
 void CMDIChildFrame::closeEvent(QCloseEvent *event)
 {

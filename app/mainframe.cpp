@@ -71,8 +71,8 @@ bool CMainFrame::create()
         else
             bar->addPermanentWidget(m_panes[pane]);
     }
-    m_panes[PanePosition]->setMinimumWidth(fontMetrics().horizontalAdvance(
-        QStringLiteral("Ln 99999 Col 999")));
+    m_panes[PanePosition]->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999 Col 999")));
     m_progress = new QProgressBar(bar);
     m_progress->setObjectName(QStringLiteral("StatusProgress"));
     m_progress->setFixedWidth(150);
@@ -87,7 +87,8 @@ bool CMainFrame::create()
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
 
-    m_router = new CommandRouter(this, [this] { return commandChain(); }, this);
+    m_router = new CommandRouter(
+        this, [this] { return commandChain(); }, this);
     rebuildMenus();
 
     m_settings->loadRest(store, AppFolders::backupFolder(), AppFolders::dictionaryFolder(),

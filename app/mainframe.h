@@ -5,7 +5,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-
 #include <array>
 
 class QLabel;
@@ -25,8 +24,16 @@ class CMainFrame : public QMainWindow, public CommandTarget
 {
     Q_OBJECT
 public:
-    enum StatusPane { PaneMessage = 0, PanePosition, PaneInsert, PaneCaps, PaneNum, PaneScroll,
-                      PaneProgress, PaneCount };
+    enum StatusPane {
+        PaneMessage = 0,
+        PanePosition,
+        PaneInsert,
+        PaneCaps,
+        PaneNum,
+        PaneScroll,
+        PaneProgress,
+        PaneCount
+    };
 
     explicit CMainFrame(PenwrightApp *app);
     ~CMainFrame() override;

@@ -14,7 +14,10 @@ MessageHook &hook()
 }
 } // namespace
 
-QString resourceText(int stringId) { return QString::fromUtf8(res::string(stringId)); }
+QString resourceText(int stringId)
+{
+    return QString::fromUtf8(res::string(stringId));
+}
 
 MessageHook setMessageHook(MessageHook newHook)
 {

@@ -7,8 +7,8 @@
 #include "app/messages.h"
 #include "editor/encoding/encodingdetector.h"
 #include "editor/filedialogex.h"
-#include "editor/ridereframe.h"
 #include "editor/rideredoc.h"
+#include "editor/ridereframe.h"
 #include "resources/commandids.h"
 
 #include <QApplication>
@@ -25,8 +25,7 @@ PenwrightApp *g_app = nullptr;
 CDocTemplate::CDocTemplate(Role role, int resourceId, QString typeString, FrameFactory factory)
     : m_role(role), m_resourceId(resourceId), m_typeString(std::move(typeString)),
       m_factory(std::move(factory))
-{
-}
+{}
 
 QString CDocTemplate::nextUntitledName()
 {
@@ -35,7 +34,10 @@ QString CDocTemplate::nextUntitledName()
     return base + QString::number(++m_untitledCount);
 }
 
-PenwrightApp::PenwrightApp() { g_app = this; }
+PenwrightApp::PenwrightApp()
+{
+    g_app = this;
+}
 
 PenwrightApp::~PenwrightApp()
 {
@@ -45,19 +47,24 @@ PenwrightApp::~PenwrightApp()
         g_app = nullptr;
 }
 
-PenwrightApp *PenwrightApp::instance() { return g_app; }
+PenwrightApp *PenwrightApp::instance()
+{
+    return g_app;
+}
 
 void PenwrightApp::registerCommands()
 {
     onCommand(Cmd::FileNew, [this] { newDocument(); });
     onCommand(Cmd::FileOpen, [this] { fileOpen(); });
-    onCommand(Cmd::FileSaveAll, [this] { saveAllModified(); }, [this](CommandUi &ui) {
-        ui.enabled = false;
-        for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
-            if (frame->document()->isTextDocument() && frame->document()->isModified())
-                ui.enabled = true;
-        }
-    });
+    onCommand(
+        Cmd::FileSaveAll, [this] { saveAllModified(); },
+        [this](CommandUi &ui) {
+            ui.enabled = false;
+            for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
+                if (frame->document()->isTextDocument() && frame->document()->isModified())
+                    ui.enabled = true;
+            }
+        });
     onCommand(Cmd::AppAbout, [this] { showAbout(); });
     onCommand(Cmd::AppExit, [this] { m_mainFrame->close(); });
 }
@@ -117,7 +124,10 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     return true;
 }
 
-int PenwrightApp::exitInstance() { return 0; }
+int PenwrightApp::exitInstance()
+{
+    return 0;
+}
 
 CDocument *PenwrightApp::openWithAutomaticChoice(const QString &path)
 {
@@ -189,9 +199,9 @@ CDocument *PenwrightApp::newDocument()
 void PenwrightApp::fileOpen()
 {
     OpenChoice choice;
-    const bool accepted = m_openDialogHook
-                              ? m_openDialogHook(choice)
-                              : CFileDialogEx::getOpenChoice(m_mainFrame.get(), m_lastFolder, choice);
+    const bool accepted =
+        m_openDialogHook ? m_openDialogHook(choice)
+                         : CFileDialogEx::getOpenChoice(m_mainFrame.get(), m_lastFolder, choice);
     if (!accepted)
         return;
     for (const QString &path : choice.paths) {
@@ -218,10 +228,11 @@ bool PenwrightApp::saveAllModified()
 
 void PenwrightApp::showAbout()
 {
-    QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Penwright"),
-                       QStringLiteral("<h3>Penwright %1</h3><p>A text and source-code editor.</p>"
-                                      "<p>Built on Qt %2 and QScintilla.</p>")
-                           .arg(QStringLiteral(PENWRIGHT_VERSION), QString::fromLatin1(qVersion())));
+    QMessageBox::about(
+        m_mainFrame.get(), QStringLiteral("About Penwright"),
+        QStringLiteral("<h3>Penwright %1</h3><p>A text and source-code editor.</p>"
+                       "<p>Built on Qt %2 and QScintilla.</p>")
+            .arg(QStringLiteral(PENWRIGHT_VERSION), QString::fromLatin1(qVersion())));
 }
 
 } // namespace pw

@@ -3,7 +3,6 @@
 
 #include <QJsonObject>
 #include <QStringList>
-
 #include <functional>
 #include <map>
 #include <string>

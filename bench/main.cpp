@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QJsonDocument>
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>

@@ -62,7 +62,10 @@ int filterIndexOf(const QFileDialog &dialog, const QStringList &filters)
 }
 } // namespace
 
-void CFileDialogEx::setSaveHook(SaveHook hook) { saveHook() = std::move(hook); }
+void CFileDialogEx::setSaveHook(SaveHook hook)
+{
+    saveHook() = std::move(hook);
+}
 
 QString CFileDialogEx::filterString()
 {
@@ -124,8 +127,8 @@ bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &proposedPath, 
         store.writeString(settings::section::Settings, "DefExt",
                           doc::storedDefaultExtension(filter));
     });
-    QComboBox *encodingBox = addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4,
-                                       encoding);
+    QComboBox *encodingBox =
+        addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4, encoding);
     QComboBox *endingBox =
         addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, lineEnding);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -4,7 +4,6 @@
 #include "app/penwrightapp.h"
 
 #include <QString>
-
 #include <functional>
 
 class QWidget;

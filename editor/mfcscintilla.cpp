@@ -25,7 +25,10 @@ unsigned colourFromText(const char *text)
 }
 
 namespace {
-unsigned toColour(const QColor &c) { return unsigned(c.red() | c.green() << 8 | c.blue() << 16); }
+unsigned toColour(const QColor &c)
+{
+    return unsigned(c.red() | c.green() << 8 | c.blue() << 16);
+}
 
 struct MarginSpec
 {
@@ -48,7 +51,8 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Window));
-        int textLeft = -int(m_editor->send(SCI_GETXOFFSET)) + int(m_editor->send(SCI_GETMARGINLEFT));
+        int textLeft =
+            -int(m_editor->send(SCI_GETXOFFSET)) + int(m_editor->send(SCI_GETMARGINLEFT));
         for (int m = 0; m < 5; ++m)
             textLeft += int(m_editor->send(SCI_GETMARGINWIDTHN, m));
         const int charWidth =
@@ -228,8 +232,14 @@ void CMFCScintilla::setWordWrap(bool on)
     send(SCI_SETWRAPVISUALFLAGSLOCATION, 1);
 }
 
-void CMFCScintilla::showWhitespace(bool on) { send(SCI_SETVIEWWS, on ? 1 : 0); }
-void CMFCScintilla::showLineEndings(bool on) { send(SCI_SETVIEWEOL, on ? 1 : 0); }
+void CMFCScintilla::showWhitespace(bool on)
+{
+    send(SCI_SETVIEWWS, on ? 1 : 0);
+}
+void CMFCScintilla::showLineEndings(bool on)
+{
+    send(SCI_SETVIEWEOL, on ? 1 : 0);
+}
 
 void CMFCScintilla::setCaretLine(bool visible, unsigned colour, int alpha)
 {
@@ -244,7 +254,10 @@ void CMFCScintilla::setLongLineMarker(int mode, int column)
     send(SCI_SETEDGEMODE, mode == 1 ? 1 : 0);
 }
 
-void CMFCScintilla::setBlockSelect(bool on) { m_blockSelect = on; }
+void CMFCScintilla::setBlockSelect(bool on)
+{
+    m_blockSelect = on;
+}
 
 void CMFCScintilla::showRuler(bool on)
 {
@@ -252,11 +265,10 @@ void CMFCScintilla::showRuler(bool on)
     if (on && !m_rulerWidget) {
         m_rulerWidget = new Ruler(this);
         // Scrolling sideways moves the ticks with the text.
-        connect(this, &QsciScintillaBase::SCN_UPDATEUI, m_rulerWidget,
-                [this](int updated) {
-                    if (updated & SC_UPDATE_H_SCROLL)
-                        m_rulerWidget->update();
-                });
+        connect(this, &QsciScintillaBase::SCN_UPDATEUI, m_rulerWidget, [this](int updated) {
+            if (updated & SC_UPDATE_H_SCROLL)
+                m_rulerWidget->update();
+        });
     }
     setViewportMargins(0, on ? fontMetrics().height() + 6 : 0, 0, 0);
     if (m_rulerWidget) {
@@ -266,7 +278,10 @@ void CMFCScintilla::showRuler(bool on)
     }
 }
 
-void CMFCScintilla::setCodePage(int codePage) { send(SCI_SETCODEPAGE, codePage); }
+void CMFCScintilla::setCodePage(int codePage)
+{
+    send(SCI_SETCODEPAGE, codePage);
+}
 
 bool CMFCScintilla::hasSelection() const
 {
@@ -276,8 +291,8 @@ bool CMFCScintilla::hasSelection() const
 void CMFCScintilla::indentRight()
 {
     if (!hasSelection())
-        send(SCI_GOTOPOS, send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION,
-                                                          send(SCI_GETCURRENTPOS))));
+        send(SCI_GOTOPOS,
+             send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION, send(SCI_GETCURRENTPOS))));
     send(SCI_TAB);
 }
 
@@ -304,7 +319,8 @@ QByteArray CMFCScintilla::textRange(long start, long end) const
     if (end <= start)
         return {};
     // The range pointer reads straight out of the component's buffer, with no second copy.
-    const char *data = reinterpret_cast<const char *>(send(SCI_GETRANGEPOINTER, start, end - start));
+    const char *data =
+        reinterpret_cast<const char *>(send(SCI_GETRANGEPOINTER, start, end - start));
     return data ? QByteArray(data, end - start) : QByteArray();
 }
 

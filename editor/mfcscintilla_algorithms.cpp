@@ -1,4 +1,5 @@
-// CMFCScintilla's editing algorithms: bookmarks, block comments, auto-indent, braces, clipboard append.
+// CMFCScintilla's editing algorithms: bookmarks, block comments, auto-indent, braces, clipboard
+// append.
 #include "app/messages.h"
 #include "editor/mfcscintilla.h"
 #include "resources/stringids.h"
@@ -6,7 +7,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
 #include <algorithm>
 
 namespace pw {
@@ -140,8 +140,7 @@ void CMFCScintilla::autoIndent(int character, bool nest)
         if (brace >= 0 && opposite >= 0) {
             const long matchLine = send(SCI_LINEFROMPOSITION, opposite);
             if (matchLine < caretLine)
-                send(SCI_SETLINEINDENTATION, caretLine,
-                     send(SCI_GETLINEINDENTATION, matchLine));
+                send(SCI_SETLINEINDENTATION, caretLine, send(SCI_GETLINEINDENTATION, matchLine));
         }
     }
 }

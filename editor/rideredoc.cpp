@@ -91,9 +91,12 @@ CRidereDoc::CRidereDoc()
     onCommandRange(
         Cmd::LineEndingWindows, Cmd::LineEndingUnix,
         [this](int id) { setLineEnding(id - Cmd::LineEndingWindows); },
-        [this](int id, CommandUi &ui) { ui.checked = m_lineEnding == id - Cmd::LineEndingWindows; });
-    onCommand(Cmd::ReloadDocument, [this] { reload(); },
-              [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty(); });
+        [this](int id, CommandUi &ui) {
+            ui.checked = m_lineEnding == id - Cmd::LineEndingWindows;
+        });
+    onCommand(
+        Cmd::ReloadDocument, [this] { reload(); },
+        [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty(); });
 }
 
 CRidereView *CRidereDoc::view() const
@@ -113,7 +116,10 @@ QString CRidereDoc::decoratedTitle() const
     return doc::decorateTitle(title(), isModified(), m_readOnly);
 }
 
-void CRidereDoc::setModifiedFlag(bool modified) { CDocument::setModifiedFlag(modified); }
+void CRidereDoc::setModifiedFlag(bool modified)
+{
+    CDocument::setModifiedFlag(modified);
+}
 
 bool CRidereDoc::onNewDocument()
 {

@@ -8,8 +8,7 @@ namespace pw {
 
 CScintillaFrame::CScintillaFrame(CDocument *document, QWidget *parent)
     : CMDIChildFrame(document, parent)
-{
-}
+{}
 
 CRidereFrame::CRidereFrame(CRidereDoc *document, QWidget *parent)
     : CScintillaFrame(document, parent), m_view(new CRidereView(document, this))
@@ -18,7 +17,13 @@ CRidereFrame::CRidereFrame(CRidereDoc *document, QWidget *parent)
     setFocusProxy(m_view);
 }
 
-CommandTarget *CRidereFrame::activeView() const { return m_view; }
-QWidget *CRidereFrame::viewWidget() const { return m_view; }
+CommandTarget *CRidereFrame::activeView() const
+{
+    return m_view;
+}
+QWidget *CRidereFrame::viewWidget() const
+{
+    return m_view;
+}
 
 } // namespace pw

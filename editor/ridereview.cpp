@@ -55,8 +55,7 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
     connect(m_editor, &QsciScintillaBase::SCN_MARGINCLICK, this, &CRidereView::onMarginClick);
     connect(m_editor, &QsciScintillaBase::SCN_CHARADDED, this,
             [this](int ch) { m_editor->autoIndent(ch, false); });
-    connect(m_editor,
-            qOverload<const char *, int>(&QsciScintillaBase::SCN_USERLISTSELECTION), this,
+    connect(m_editor, qOverload<const char *, int>(&QsciScintillaBase::SCN_USERLISTSELECTION), this,
             [this](const char *text, int) {
                 const long before = m_editor->send(Sci::SCI_GETCURRENTPOS);
                 m_editor->insertTemplate(QByteArray(text));
@@ -89,14 +88,24 @@ void CRidereView::applySettings()
     // Tabs follow the settings until languages take over indentation.
     m_editor->send(Sci::SCI_SETTABWIDTH, s->tabWidth);
     m_editor->send(Sci::SCI_SETUSETABS, s->tabAsSpaces ? 0 : 1);
-    m_editor->send(Sci::SCI_SETINDENTATIONGUIDES, s->tabGuides ? Sci::SC_IV_LOOKBOTH : Sci::SC_IV_NONE);
+    m_editor->send(Sci::SCI_SETINDENTATIONGUIDES,
+                   s->tabGuides ? Sci::SC_IV_LOOKBOTH : Sci::SC_IV_NONE);
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACELIGHT, long(s->braceHighlight));
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACEBAD, long(s->braceBadColour));
 }
 
-void CRidereView::applyWordWrap(bool on) { m_editor->setWordWrap(on); }
-void CRidereView::applyWhitespace(bool on) { m_editor->showWhitespace(on); }
-void CRidereView::applyLineEndings(bool on) { m_editor->showLineEndings(on); }
+void CRidereView::applyWordWrap(bool on)
+{
+    m_editor->setWordWrap(on);
+}
+void CRidereView::applyWhitespace(bool on)
+{
+    m_editor->showWhitespace(on);
+}
+void CRidereView::applyLineEndings(bool on)
+{
+    m_editor->showLineEndings(on);
+}
 
 void CRidereView::applyCaretLine(bool on)
 {
@@ -105,7 +114,10 @@ void CRidereView::applyCaretLine(bool on)
                            s ? s->caretLineTransparency : 126);
 }
 
-void CRidereView::applyLineNumbers(bool on) { m_editor->showLineNumbers(on); }
+void CRidereView::applyLineNumbers(bool on)
+{
+    m_editor->showLineNumbers(on);
+}
 
 void CRidereView::applyFolding(bool on)
 {
@@ -117,8 +129,14 @@ void CRidereView::applyFolding(bool on)
     m_editor->setFolding(on);
 }
 
-void CRidereView::applyBlockSelect(bool on) { m_editor->setBlockSelect(on); }
-void CRidereView::applyRuler(bool on) { m_editor->showRuler(on); }
+void CRidereView::applyBlockSelect(bool on)
+{
+    m_editor->setBlockSelect(on);
+}
+void CRidereView::applyRuler(bool on)
+{
+    m_editor->showRuler(on);
+}
 
 void CRidereView::applyLongLine()
 {
@@ -213,48 +231,75 @@ void CRidereView::registerCommands()
     CMFCScintilla *ed = m_editor;
     const auto always = CommandTarget::UpdateHandler();
     const auto whenSelection = [this](CommandUi &ui) { ui.enabled = m_editor->hasSelection(); };
-    onCommand(Cmd::EditUndo, [ed] { ed->undo(); },
-              [ed](CommandUi &ui) { ui.enabled = ed->canUndo(); });
-    onCommand(Cmd::EditRedo, [ed] { ed->redo(); },
-              [ed](CommandUi &ui) { ui.enabled = ed->canRedo(); });
-    onCommand(Cmd::EditCut, [ed] { ed->cut(); }, whenSelection);
-    onCommand(Cmd::EditCopy, [ed] { ed->copy(); }, whenSelection);
-    onCommand(Cmd::EditPaste, [ed] { ed->paste(); },
-              [ed](CommandUi &ui) { ui.enabled = ed->canPaste(); });
-    onCommand(Cmd::EditSelectAll, [ed] { ed->selectAll(); }, always);
-    onCommand(Cmd::EditCutLine, [ed] { ed->cutLine(); }, always);
-    onCommand(Cmd::EditCopyLine, [ed] { ed->copyLine(); }, always);
-    onCommand(Cmd::EditCutAppend, [ed] { ed->cutAppend(); }, whenSelection);
-    onCommand(Cmd::EditCopyAppend, [ed] { ed->copyAppend(); }, whenSelection);
-    onCommand(Cmd::EditDeleteWord, [ed] { ed->deleteWord(); }, always);
-    onCommand(Cmd::EditDeleteLine, [ed] { ed->deleteLine(); }, always);
-    onCommand(Cmd::EditDeleteToLineEnd, [ed] { ed->deleteToLineEnd(); }, always);
-    onCommand(Cmd::InsertDate, [ed] { ed->insertDate(); }, always);
-    onCommand(Cmd::InsertTime, [ed] { ed->insertTime(); }, always);
-    onCommand(Cmd::InsertFileName, [this] { insertFileName(); }, always);
-    onCommand(Cmd::EditSelectWord, [ed] { ed->selectWord(ed->send(Sci::SCI_GETCURRENTPOS)); }, always);
-    onCommand(Cmd::EditSelectLine,
-              [ed] { ed->selectLine(ed->send(Sci::SCI_LINEFROMPOSITION, ed->send(Sci::SCI_GETCURRENTPOS))); },
-              always);
+    onCommand(
+        Cmd::EditUndo, [ed] { ed->undo(); }, [ed](CommandUi &ui) { ui.enabled = ed->canUndo(); });
+    onCommand(
+        Cmd::EditRedo, [ed] { ed->redo(); }, [ed](CommandUi &ui) { ui.enabled = ed->canRedo(); });
+    onCommand(
+        Cmd::EditCut, [ed] { ed->cut(); }, whenSelection);
+    onCommand(
+        Cmd::EditCopy, [ed] { ed->copy(); }, whenSelection);
+    onCommand(
+        Cmd::EditPaste, [ed] { ed->paste(); },
+        [ed](CommandUi &ui) { ui.enabled = ed->canPaste(); });
+    onCommand(
+        Cmd::EditSelectAll, [ed] { ed->selectAll(); }, always);
+    onCommand(
+        Cmd::EditCutLine, [ed] { ed->cutLine(); }, always);
+    onCommand(
+        Cmd::EditCopyLine, [ed] { ed->copyLine(); }, always);
+    onCommand(
+        Cmd::EditCutAppend, [ed] { ed->cutAppend(); }, whenSelection);
+    onCommand(
+        Cmd::EditCopyAppend, [ed] { ed->copyAppend(); }, whenSelection);
+    onCommand(
+        Cmd::EditDeleteWord, [ed] { ed->deleteWord(); }, always);
+    onCommand(
+        Cmd::EditDeleteLine, [ed] { ed->deleteLine(); }, always);
+    onCommand(
+        Cmd::EditDeleteToLineEnd, [ed] { ed->deleteToLineEnd(); }, always);
+    onCommand(
+        Cmd::InsertDate, [ed] { ed->insertDate(); }, always);
+    onCommand(
+        Cmd::InsertTime, [ed] { ed->insertTime(); }, always);
+    onCommand(
+        Cmd::InsertFileName, [this] { insertFileName(); }, always);
+    onCommand(
+        Cmd::EditSelectWord, [ed] { ed->selectWord(ed->send(Sci::SCI_GETCURRENTPOS)); }, always);
+    onCommand(
+        Cmd::EditSelectLine,
+        [ed] {
+            ed->selectLine(ed->send(Sci::SCI_LINEFROMPOSITION, ed->send(Sci::SCI_GETCURRENTPOS)));
+        },
+        always);
     onCommand(
         Cmd::SetReadOnly, [this] { m_document->setReadOnly(!m_editor->isReadOnly()); },
         [ed](CommandUi &ui) {
             ui.checkable = true;
             ui.checked = ed->isReadOnly();
         });
-    onCommand(Cmd::ToggleBookmark, [ed] { ed->toggleBookmark(-1); }, always);
-    onCommand(Cmd::NextBookmark, [ed] { ed->gotoBookmark(true, false); }, always);
-    onCommand(Cmd::PreviousBookmark, [ed] { ed->gotoBookmark(false, false); }, always);
-    onCommand(Cmd::ClearBookmarks, [ed] { ed->clearBookmarks(); }, always);
-    onCommand(Cmd::UpperCase, [ed] { ed->upperCase(); }, always);
-    onCommand(Cmd::LowerCase, [ed] { ed->lowerCase(); }, always);
-    onCommand(Cmd::SwapLines, [ed] { ed->swapLines(); }, always);
-    onCommand(Cmd::IndentRight, [ed] { ed->indentRight(); }, always);
-    onCommand(Cmd::IndentLeft, [ed] { ed->indentLeft(); }, always);
+    onCommand(
+        Cmd::ToggleBookmark, [ed] { ed->toggleBookmark(-1); }, always);
+    onCommand(
+        Cmd::NextBookmark, [ed] { ed->gotoBookmark(true, false); }, always);
+    onCommand(
+        Cmd::PreviousBookmark, [ed] { ed->gotoBookmark(false, false); }, always);
+    onCommand(
+        Cmd::ClearBookmarks, [ed] { ed->clearBookmarks(); }, always);
+    onCommand(
+        Cmd::UpperCase, [ed] { ed->upperCase(); }, always);
+    onCommand(
+        Cmd::LowerCase, [ed] { ed->lowerCase(); }, always);
+    onCommand(
+        Cmd::SwapLines, [ed] { ed->swapLines(); }, always);
+    onCommand(
+        Cmd::IndentRight, [ed] { ed->indentRight(); }, always);
+    onCommand(
+        Cmd::IndentLeft, [ed] { ed->indentLeft(); }, always);
     const auto whenPath = [this](CommandUi &ui) { ui.enabled = !m_document->pathName().isEmpty(); };
     onCommand(
-        Cmd::CopyFilePath,
-        [this] { QApplication::clipboard()->setText(m_document->pathName()); }, whenPath);
+        Cmd::CopyFilePath, [this] { QApplication::clipboard()->setText(m_document->pathName()); },
+        whenPath);
     onCommand(
         Cmd::OpenContainingFolder,
         [this] {

@@ -4,7 +4,6 @@
 #include "app/commandtarget.h"
 
 #include <QWidget>
-
 #include <set>
 
 namespace pw {
@@ -46,8 +45,8 @@ private:
     void registerCommands();
     void applySettings();
     void onUpdateUi(int updated);
-    void onModified(int position, int type, const char *text, int length, int linesAdded,
-                    int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
+    void onModified(int position, int type, const char *text, int length, int linesAdded, int line,
+                    int foldNow, int foldPrev, int token, int annotationLinesAdded);
     void onMarginClick(int position, int modifiers, int margin);
     void showContextMenu(const QPoint &globalPos);
     void insertFileName();

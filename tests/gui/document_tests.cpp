@@ -1,8 +1,7 @@
 // Opening, showing and saving text files through the real program, byte for byte.
-#include "tests/support/appfixture.h"
-
 #include "editor/filedialogex.h"
 #include "resources/commandids.h"
+#include "tests/support/appfixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +40,8 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
         {"utf8-mark", bytes({0xEF, 0xBB, 0xBF, 0x41, 0x0D, 0x0A}), 0, 0, "A\r\n",
          bytes({0xEF, 0xBB, 0xBF, 0x41, 0x0D, 0x0A})},
         {"utf8-no-mark", QByteArray("caf\xC3\xA9 au lait\n"), 0, 2, "caf\xC3\xA9 au lait\n",
-         QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9 au lait\n")},
+         QByteArray("\xEF\xBB\xBF"
+                    "caf\xC3\xA9 au lait\n")},
         {"ascii", ascii, 3, 2, ascii, ascii},
         {"utf16le-mark", bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0}), 1, 0, "A\r\n",
          bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0})},
@@ -56,15 +56,15 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
         {"utf32le-mark", bytes({0xFF, 0xFE, 0, 0, 0x41, 0, 0, 0, 0x0A, 0, 0, 0}), 5, 2, "A\n",
          bytes({0xFF, 0xFE, 0, 0, 0x41, 0, 0, 0, 0x0A, 0, 0, 0})},
         {"cr-only", QByteArray("one\rtwo\r"), 3, 1, "one\rtwo\r", "one\rtwo\r"},
-                // Files without a line break take the platform's line ending.
+        // Files without a line break take the platform's line ending.
         {"empty", QByteArray(), 3, 2, "", ""},
         {"one-byte", QByteArray("x"), 3, 2, "x", "x"},
         {"binary-as-text", binary, 3, 1, binary, binary},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        const QString path = writeFile(QString::fromLatin1(row.name) + QStringLiteral(".txt"),
-                                       row.file);
+        const QString path =
+            writeFile(QString::fromLatin1(row.name) + QStringLiteral(".txt"), row.file);
         CRidereDoc *doc = open(path);
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(doc->encoding(), row.encoding);
@@ -135,7 +135,8 @@ TEST_F(DocumentTest, OpeningAnOpenFileActivatesItsWindow)
 
 TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
 {
-    const QString path = writeFile(QStringLiteral("u.txt"), "\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n");
+    const QString path =
+        writeFile(QStringLiteral("u.txt"), "\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n");
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->encoding(), 0);
@@ -150,8 +151,8 @@ TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
     EXPECT_EQ(doc->editor()->send(Sci::SCI_GETEOLMODE), Sci::SC_EOL_CRLF);
     ASSERT_TRUE(run(Cmd::FileSave));
     // Existing line breaks stay as they are; only the encoding changes.
-    EXPECT_EQ(readFile(path), bytes({0xFE, 0xFF, 0, 0xE9, 0, 't', 0, 0xE9, 0, ' ', 0, 0xE9, 0,
-                                     't', 0, 0xE9, 0, '\n'}));
+    EXPECT_EQ(readFile(path), bytes({0xFE, 0xFF, 0, 0xE9, 0, 't', 0, 0xE9, 0, ' ', 0, 0xE9, 0, 't',
+                                     0, 0xE9, 0, '\n'}));
 
     // Switching to Ansi keeps the editor's bytes and writes them with no mark.
     ASSERT_TRUE(run(Cmd::EncodingAnsi));
@@ -202,8 +203,10 @@ TEST_F(DocumentTest, FailedSaveKeepsFileAndModifiedState)
     EXPECT_TRUE(doc->isModified());
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(readFile(aside), QByteArray("original\n"));
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(
-                  QStringLiteral("keep.txt")).size(),
+    EXPECT_EQ(QDir(m_dir.path())
+                  .entryList(QDir::Files | QDir::Hidden)
+                  .filter(QStringLiteral("keep.txt"))
+                  .size(),
               1)
         << "no temporary file is left behind";
 }

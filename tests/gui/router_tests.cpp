@@ -1,8 +1,7 @@
 // Command routing: the chain order, disabled unhandled commands, and the real menus and keys.
-#include "tests/support/appfixture.h"
-
 #include "resources/commandids.h"
 #include "resources/resources.h"
+#include "tests/support/appfixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -36,20 +35,21 @@ TEST(CommandRouterChain, FirstLinkThatHandlesWins)
     doc.handle(2);
     app.handle(2);
     app.handle(3);
-    view.onCommand(4, [] {}, [](CommandUi &ui) {
-        ui.enabled = false;
-    });
-    view.onCommand(5, [] {}, [](CommandUi &ui) {
-        ui.checkable = true;
-        ui.checked = true;
-        ui.text = QStringLiteral("Show Tabs");
-    });
+    view.onCommand(
+        4, [] {}, [](CommandUi &ui) { ui.enabled = false; });
+    view.onCommand(
+        5, [] {},
+        [](CommandUi &ui) {
+            ui.checkable = true;
+            ui.checked = true;
+            ui.text = QStringLiteral("Show Tabs");
+        });
     CommandRouter router(&host, [&] { return std::vector<CommandTarget *>{&view, &doc, &app}; });
     EXPECT_TRUE(router.execute(1));
     EXPECT_TRUE(router.execute(2));
     EXPECT_TRUE(router.execute(3));
-    EXPECT_EQ(log, (QStringList{QStringLiteral("view"), QStringLiteral("doc"),
-                                QStringLiteral("app")}));
+    EXPECT_EQ(log,
+              (QStringList{QStringLiteral("view"), QStringLiteral("doc"), QStringLiteral("app")}));
     EXPECT_FALSE(router.execute(99)) << "nobody handles it";
     EXPECT_FALSE(router.action(99)->isEnabled());
     EXPECT_FALSE(router.execute(4)) << "a disabled command does not run";

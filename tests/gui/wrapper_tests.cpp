@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-
 #include <gtest/gtest.h>
 
 using namespace pw;
@@ -97,8 +96,8 @@ TEST_F(WrapperTest, CommentAndUncomment)
          "x\nx\n  // x\n"},
         {"empty marker comments with a space", "a\nb\n", 0, 3, true, "", " a\n b\n"},
         {"empty marker uncomments one space", "  a\nb\n", 0, 5, false, "", " a\nb\n"},
-        {"a 1000-character line is skipped", longText.c_str(), 0, long(longText.size()) - 1,
-         true, "//", longExpected.c_str()},
+        {"a 1000-character line is skipped", longText.c_str(), 0, long(longText.size()) - 1, true,
+         "//", longExpected.c_str()},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

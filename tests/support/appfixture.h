@@ -13,9 +13,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace pw::test {

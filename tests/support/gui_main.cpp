@@ -1,7 +1,6 @@
 // Entry point of GUI test executables: a QApplication on the offscreen platform around GoogleTest.
 #include <QApplication>
 #include <QDir>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
