@@ -92,6 +92,11 @@ QString AppFolders::configFolder()
 {
     return inSettingsFolder("Config");
 }
+QString AppFolders::installedConfigFolder()
+{
+    return inputs().programFiles + QStringLiteral("/share/Brightmoor/Penwright/Config");
+}
+
 QString AppFolders::documentsFolder()
 {
     return inputs().documents;

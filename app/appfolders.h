@@ -38,6 +38,9 @@ public:
     static QString backupFolder();
     static QString dictionaryFolder();
     static QString configFolder();
+    // Where an installation puts the shipped language files, read when the per-user folder has
+    // none of its own.
+    static QString installedConfigFolder();
     static QString documentsFolder();
 };
 

@@ -1,7 +1,9 @@
 // CDocument and CMDIChildFrame: the shared behaviour of documents and their windows.
 #include "app/document.h"
 
+#include "app/mainframe.h"
 #include "app/messages.h"
+#include "app/penwrightapp.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 
@@ -24,7 +26,9 @@ CDocument::CDocument(QObject *parent) : QObject(parent)
 
 void CDocument::setPathName(const QString &path, bool addToRecent)
 {
-    Q_UNUSED(addToRecent);
+    PenwrightApp *app = PenwrightApp::instance();
+    if (addToRecent && app && app->mainFrame())
+        app->mainFrame()->addRecentFile(path);
     m_pathName = path;
     setTitle(QFileInfo(path).fileName());
     emit pathChanged(path);
@@ -86,12 +90,20 @@ void CMDIChildFrame::refreshTitle()
     setWindowTitle(m_document->decoratedTitle());
 }
 
+void CMDIChildFrame::closeWithoutAsking()
+{
+    m_skipSaveQuestion = true;
+    close();
+}
+
 void CMDIChildFrame::closeEvent(QCloseEvent *event)
 {
-    if (!m_document->saveModified()) {
+    if (!m_skipSaveQuestion && !m_document->saveModified()) {
         event->ignore();
         return;
     }
+    // Deletion is deferred; from here on the window no longer counts as open.
+    setProperty("closing", true);
     m_document->onCloseDocument();
     QMdiSubWindow::closeEvent(event);
 }

@@ -72,12 +72,15 @@ public:
     // Frames of text documents take part in reopening at the next start.
     virtual bool isScintillaFrame() const { return false; }
     void refreshTitle();
+    // Closes after the documents were already asked about (closing the program).
+    void closeWithoutAsking();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     CDocument *m_document;
+    bool m_skipSaveQuestion = false;
 };
 
 } // namespace pw

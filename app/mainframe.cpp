@@ -1,31 +1,45 @@
-// CMainFrame: window creation, the status bar, the workspace and closing.
+// CMainFrame: window creation, the status bar, the workspace, menus and the window title.
 #include "app/mainframe.h"
 
 #include "app/appfolders.h"
+#include "app/commandbars.h"
+#include "app/customizedialog.h"
 #include "app/commandrouter.h"
+#include "app/themes.h"
 #include "app/document.h"
+#include "app/messages.h"
 #include "app/penwrightapp.h"
 #include "app/settings/framesettings.h"
+#include "app/settings/recentfilelist.h"
+#include "app/settings/registrysettings.h"
 #include "app/settings/xmlsettingsstore.h"
+#include "editor/ridereframe.h"
+#include "editor/ridereview.h"
 #include "resources/commandids.h"
+#include "resources/menuids.h"
+#include "resources/stringids.h"
 
-#include <QCloseEvent>
+#include <QAction>
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QApplication>
+#include <QPalette>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace pw {
 
 namespace {
-constexpr int kMenuNoDocument = 128;
-constexpr int kMenuTextDocument = 129;
-
 QString canonicalPath(const QString &path)
 {
     const QFileInfo info(path);
@@ -43,7 +57,14 @@ CMainFrame::CMainFrame(PenwrightApp *app)
     onCommand(Cmd::AppExit, [this] { close(); });
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // Panes hide as the window goes; nothing may ask for command states any more.
+    for (QDockWidget *dock : std::as_const(m_docks))
+        dock->disconnect(this);
+    if (m_mdiArea)
+        m_mdiArea->disconnect(this);
+}
 
 bool CMainFrame::create()
 {
@@ -60,6 +81,10 @@ bool CMainFrame::create()
     m_layoutFile = AppFolders::layoutFile();
     XmlSettingsStore store(m_settingsFile);
     m_settings->loadView(store);
+    // An empty colour in a language file means the window's own background.
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    setWindowColour(quint32(window.red() | window.green() << 8 | window.blue() << 16));
+    reloadLanguages(false);
 
     // Status bar: message, caret position, INS, CAP, NUM, SCRL, progress.
     QStatusBar *bar = statusBar();
@@ -73,27 +98,76 @@ bool CMainFrame::create()
     }
     m_panes[PanePosition]->setMinimumWidth(
         fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999 Col 999")));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("Workspace"));
+    m_mdiArea->setDocumentMode(true);
+    m_mdiArea->setTabsClosable(true);
+    m_mdiArea->setTabsMovable(true);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+
+    m_router = new CommandRouter(this, [this] { return commandChain(); }, this);
+    // Idle work: refresh the enabled state of toolbar buttons while the window is in use.
+    m_idleTimer = new QTimer(this);
+    m_idleTimer->setInterval(250);
+    connect(m_idleTimer, &QTimer::timeout, this, [this] {
+        if (isActiveWindow())
+            m_router->updateAll();
+    });
+    m_idleTimer->start();
+    m_router->setDynamicMenu(Cmd::FileMru1, [this](QMenu *menu, QAction *marker) {
+        fillRecentFiles(menu, marker);
+    });
+    m_router->setDynamicMenu(Cmd::ColorDocumentAs, [this](QMenu *menu, QAction *marker) {
+        fillLanguageMenu(menu, marker);
+    });
+    registerPaneCommands();
+    registerViewCommands();
+    registerWindowCommands();
+    registerHelpCommands();
+    createCommandBars();
+    rebuildMenus();
+
+    if (m_settings->mdiTabsActive) {
+        m_settings->mdiTabsActive = false;
+        setTabsShown(true);
+    }
+
+    createPanes();
+
     m_progress = new QProgressBar(bar);
     m_progress->setObjectName(QStringLiteral("StatusProgress"));
     m_progress->setFixedWidth(150);
     m_progress->setTextVisible(false);
-    m_progress->setRange(0, 0);
-    m_progress->setValue(0);
     m_progress->setRange(0, 1);
+    m_progress->setValue(0);
     bar->addPermanentWidget(m_progress);
-
-    m_mdiArea = new QMdiArea(this);
-    m_mdiArea->setObjectName(QStringLiteral("Workspace"));
-    setCentralWidget(m_mdiArea);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
-
-    m_router = new CommandRouter(
-        this, [this] { return commandChain(); }, this);
-    rebuildMenus();
 
     m_settings->loadRest(store, AppFolders::backupFolder(), AppFolders::dictionaryFolder(),
                          isMetricLocale());
+    const qreal margin = m_settings->printMargin;
+    m_printMargins = QMarginsF(margin, margin, margin, margin);
+
     return true;
+}
+
+void CMainFrame::showWithPlacement()
+{
+    RegistrySettings registry;
+    if (const auto placement = registry.windowPosition()) {
+        const QRect normal = placement->normalGeometry();
+        if (normal.isValid())
+            setGeometry(normal);
+        if (placement->opensMaximized())
+            showMaximized();
+        else
+            showNormal();
+    } else {
+        showMaximized();
+    }
+    activateWindow();
+    raise();
 }
 
 std::vector<CommandTarget *> CMainFrame::commandChain() const
@@ -111,13 +185,181 @@ std::vector<CommandTarget *> CMainFrame::commandChain() const
 
 void CMainFrame::rebuildMenus()
 {
-    const int wanted = activeFrame() ? kMenuTextDocument : kMenuNoDocument;
+    const int wanted = activeFrame() ? MenuId::TextDocument : MenuId::MainFrame;
     if (wanted == m_menuShown)
         return;
     m_menuShown = wanted;
-    m_router->buildMenuBar(menuBar(), wanted);
-    if (menuBar()->actions().isEmpty())
-        m_router->buildMenuBar(menuBar(), kMenuTextDocument);
+    m_commandBars->setMenu(wanted);
+    // The framework's Window menu lists the open document windows at its end.
+    for (QAction *top : menuBar()->actions()) {
+        if (top->menu() && top->text() == QLatin1String("&Window")) {
+            QMenu *window = top->menu();
+            connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowList(window); });
+        }
+    }
+}
+
+void CMainFrame::fillRecentFiles(QMenu *menu, QAction *marker)
+{
+    for (QAction *act : menu->actions()) {
+        if (act->property("recentFile").isValid())
+            menu->removeAction(act), act->deleteLater();
+    }
+    const QStringList files = recentFiles();
+    for (int i = 0; i < files.size() && i < 4; ++i) {
+        auto *act = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                                    QDir::toNativeSeparators(files.at(i))),
+                                menu);
+        act->setProperty("recentFile", files.at(i));
+        const int id = Cmd::FileMru1 + i;
+        connect(act, &QAction::triggered, this, [this, id] { m_router->execute(id); });
+        menu->insertAction(marker, act);
+    }
+    if (files.isEmpty()) {
+        auto *none = new QAction(QStringLiteral("Recent File"), menu);
+        none->setProperty("recentFile", QString());
+        none->setEnabled(false);
+        menu->insertAction(marker, none);
+    }
+}
+
+void CMainFrame::createCommandBars()
+{
+    m_commandBars = new CommandBars(this, m_router);
+    m_commandBars->create(MenuId::MainFrame);
+    m_menuShown = MenuId::MainFrame;
+    m_commandBars->setControlFactory(Cmd::ColorDocumentAs,
+                                     [this](QWidget *parent) { return createLanguageBox(parent); });
+    m_commandBars->restoreState(RegistrySettings().commandBars());
+    m_commandBars->setLargeIcons(m_settings->largeTBIcons);
+    m_commandBars->setPresentation(
+        {m_settings->theme, m_settings->transparentDialogs, m_settings->transparentPercent});
+    applyTheme(m_settings->theme);
+    m_commandBars->setLargeIconsChangedHandler([this](bool large) {
+        m_settings->largeTBIcons = large;
+    });
+    m_commandBars->setPresentationChangedHandler([this](const CommandBars::Presentation &look) {
+        m_settings->theme = look.theme;
+        m_settings->transparentDialogs = look.transparentDialogs;
+        m_settings->transparentPercent = look.transparentPercent;
+    });
+    static const std::pair<int, int> pages[] = {
+        {Cmd::Customize, CommandBars::OptionsPage},
+        {Cmd::CustomizeAlt, CommandBars::OptionsPage},
+        {Cmd::CustomizeToolbars, CommandBars::ToolbarsPage},
+        {Cmd::CustomizeMenus, CommandBars::MenusPage},
+        {Cmd::CustomizeKeyboard, CommandBars::KeyboardPage},
+        {Cmd::CustomizePresentation, CommandBars::PresentationPage},
+    };
+    for (const auto &[id, page] : pages) {
+        const int shown = page;
+        onCommand(id, [this, shown] { m_commandBars->showCustomizeDialog(shown); });
+    }
+}
+
+// The toolbar's language list: the active text document's language, chosen as from the menu.
+QWidget *CMainFrame::createLanguageBox(QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("LanguageBox"));
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->setFocusPolicy(Qt::ClickFocus);
+    const auto refill = [this, box] {
+        const QSignalBlocker quiet(box);
+        box->clear();
+        for (int i = 0; i < m_languages.count(); ++i)
+            box->addItem(m_languages.get(i).menuLabel);
+        auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+        box->setEnabled(text && m_languages.count() > 0);
+        box->setCurrentIndex(text ? text->languageIndex() : -1);
+    };
+    refill();
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, box, refill);
+    connect(m_idleTimer, &QTimer::timeout, box, [this, box] {
+        auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+        if (box->count() != m_languages.count())
+            return;
+        const QSignalBlocker quiet(box);
+        box->setEnabled(text != nullptr);
+        if (text && box->currentIndex() != text->languageIndex())
+            box->setCurrentIndex(text->languageIndex());
+    });
+    connect(box, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index <= Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs)
+            m_router->execute(Cmd::ColorDocumentAs + index);
+        else if (auto *text = qobject_cast<CRidereFrame *>(activeFrame()))
+            text->view()->setLanguage(index);
+        if (QWidget *view = activeFrame() ? activeFrame()->viewWidget() : nullptr)
+            view->setFocus();
+    });
+    return box;
+}
+
+void CMainFrame::reloadLanguages(bool applyToOpen)
+{
+    const QString folder = AppFolders::configFolder();
+    if (!m_languages.load(folder) && QFileInfo(AppFolders::installedConfigFolder()).isDir())
+        m_languages.load(AppFolders::installedConfigFolder());
+    if (!applyToOpen)
+        return;
+    for (CRidereView *view : textViews())
+        view->setLanguage(view->languageIndex());
+}
+
+// "Color Document As": the first 21 languages, the document's own checked; the rest are
+// reached through "More ...".
+void CMainFrame::fillLanguageMenu(QMenu *menu, QAction *marker)
+{
+    for (QAction *act : menu->actions()) {
+        if (act->property("languageEntry").isValid())
+            menu->removeAction(act), act->deleteLater();
+    }
+    auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+    const int count = std::min(m_languages.count(), Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs);
+    if (!text || count == 0) {
+        auto *none = new QAction(resourceText(Str::ColoringNotAvailable), menu);
+        none->setProperty("languageEntry", true);
+        none->setEnabled(false);
+        menu->insertAction(marker, none);
+        return;
+    }
+    for (int i = 0; i < count && i < 21; ++i) {
+        auto *act = new QAction(m_languages.get(i).menuLabel, menu);
+        act->setProperty("languageEntry", true);
+        act->setCheckable(true);
+        act->setChecked(i == text->languageIndex());
+        const int id = Cmd::ColorDocumentAs + i;
+        connect(act, &QAction::triggered, this, [this, id] { m_router->execute(id); });
+        menu->insertAction(marker, act);
+    }
+}
+
+void CMainFrame::fillWindowList(QMenu *menu)
+{
+    for (QAction *act : menu->actions()) {
+        if (act->property("windowEntry").isValid())
+            menu->removeAction(act), act->deleteLater();
+    }
+    const QList<CMDIChildFrame *> frames = documentFrames();
+    if (frames.isEmpty())
+        return;
+    QAction *separator = menu->addSeparator();
+    separator->setProperty("windowEntry", true);
+    CMDIChildFrame *active = activeFrame();
+    for (int i = 0; i < frames.size(); ++i) {
+        CMDIChildFrame *frame = frames.at(i);
+        const QString label = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(frame->windowTitle())
+                                    : QStringLiteral("%1 %2").arg(i + 1).arg(frame->windowTitle());
+        QAction *act = menu->addAction(label);
+        act->setProperty("windowEntry", true);
+        act->setCheckable(true);
+        act->setChecked(frame == active);
+        QPointer<CMDIChildFrame> target(frame);
+        connect(act, &QAction::triggered, this, [this, target] {
+            if (target)
+                activateFrame(target);
+        });
+    }
 }
 
 void CMainFrame::setStatusText(int pane, const QString &text)
@@ -137,18 +379,17 @@ void CMainFrame::progress(bool active, qint64 total, qint64 done)
         return;
     if (!active) {
         m_progressActive = false;
-        m_progress->setRange(0, 0);
-        m_progress->setValue(0);
         m_progress->setRange(0, 1);
-        m_progress->reset();
+        m_progress->setValue(0);
         return;
     }
     // The bar counts in int; larger totals are scaled down so files over 2 GiB still move it.
-    const int scale = total > INT_MAX ? int(total / INT_MAX + 1) : 1;
+    const qint64 scale = std::max<qint64>(1, m_progressActive ? m_progressTotal / INT_MAX + 1
+                                                              : total / INT_MAX + 1);
     if (!m_progressActive) {
         m_progressActive = true;
         m_progressTotal = total;
-        m_progress->setRange(0, int(total / scale));
+        m_progress->setRange(0, int(std::max<qint64>(total / scale, 1)));
         m_progress->setValue(0);
         return;
     }
@@ -165,6 +406,15 @@ void CMainFrame::addFrame(CMDIChildFrame *frame)
 {
     m_mdiArea->addSubWindow(frame);
     connect(frame->document(), &CDocument::titleChanged, this, &CMainFrame::refreshTitle);
+    // The frame is half destroyed when the signal comes, so note its view now.
+    const void *view = frame->viewWidget();
+    connect(frame, &QObject::destroyed, this, [this, view] {
+        m_navigation.remove(view);
+        QTimer::singleShot(0, this, [this] {
+            rebuildMenus();
+            refreshTitle();
+        });
+    });
 }
 
 QList<CMDIChildFrame *> CMainFrame::documentFrames() const
@@ -173,10 +423,22 @@ QList<CMDIChildFrame *> CMainFrame::documentFrames() const
     if (!m_mdiArea)
         return frames;
     for (QMdiSubWindow *window : m_mdiArea->subWindowList()) {
-        if (auto *frame = qobject_cast<CMDIChildFrame *>(window))
+        auto *frame = qobject_cast<CMDIChildFrame *>(window);
+        // A window closing with deferred deletion is gone for every purpose but memory.
+        if (frame && !frame->property("closing").toBool())
             frames.append(frame);
     }
     return frames;
+}
+
+QList<CRidereView *> CMainFrame::textViews() const
+{
+    QList<CRidereView *> views;
+    for (CMDIChildFrame *frame : documentFrames()) {
+        if (auto *text = qobject_cast<CRidereFrame *>(frame))
+            views.append(text->view());
+    }
+    return views;
 }
 
 CMDIChildFrame *CMainFrame::activeFrame() const
@@ -188,7 +450,8 @@ CMDIChildFrame *CMainFrame::activeFrame() const
     QMdiSubWindow *window = m_mdiArea->activeSubWindow();
     if (!window)
         window = m_mdiArea->currentSubWindow();
-    return qobject_cast<CMDIChildFrame *>(window);
+    auto *frame = qobject_cast<CMDIChildFrame *>(window);
+    return frame && !frame->property("closing").toBool() ? frame : nullptr;
 }
 
 CDocument *CMainFrame::isAlreadyOpen(const QString &path)
@@ -223,30 +486,52 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow *)
 {
     rebuildMenus();
     refreshTitle();
-    if (!activeFrame())
+    if (auto *text = qobject_cast<CRidereFrame *>(activeFrame()))
+        setStatusText(PanePosition, text->view()->positionText());
+    else
         setStatusText(PanePosition, QString());
     m_router->updateAll();
 }
 
-void CMainFrame::refreshTitle()
+QString CMainFrame::wantedTitle() const
 {
     CMDIChildFrame *frame = activeFrame();
-    setWindowTitle(frame ? frame->document()->decoratedTitle() + QStringLiteral(" - Penwright")
-                         : QStringLiteral("Penwright"));
+    if (!frame)
+        return QStringLiteral("Penwright");
+    // A maximised window's name is bracketed, as the workspace itself writes it.
+    const QString name = frame->document()->decoratedTitle();
+    if (frame->isMaximized() && !m_tabsShown)
+        return QStringLiteral("Penwright - [") + name + QLatin1Char(']');
+    return QStringLiteral("Penwright - ") + name;
 }
 
-void CMainFrame::closeEvent(QCloseEvent *event)
+void CMainFrame::refreshTitle()
 {
-    XmlSettingsStore store(m_settingsFile);
-    m_settings->save(store);
-    // Each window asks about its own unsaved changes; a cancel keeps the program running.
-    for (CMDIChildFrame *frame : documentFrames()) {
-        if (!frame->close()) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
+    const QString wanted = wantedTitle();
+    if (windowTitle() != wanted)
+        setWindowTitle(wanted);
 }
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The workspace rewrites the title when a window is maximised or restored; keep ours.
+    if (event->type() == QEvent::WindowTitleChange && !m_fixingTitle) {
+        m_fixingTitle = true;
+        refreshTitle();
+        m_fixingTitle = false;
+    }
+}
+
+void CMainFrame::addRecentFile(const QString &path)
+{
+    RegistrySettings registry;
+    RecentFileList list;
+    list.setEntries(registry.recentFiles());
+    list.add(path);
+    registry.setRecentFiles(list.entries());
+}
+
+QStringList CMainFrame::recentFiles() const { return RegistrySettings().recentFiles(); }
 
 } // namespace pw

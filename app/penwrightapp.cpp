@@ -5,6 +5,8 @@
 #include "app/commandrouter.h"
 #include "app/mainframe.h"
 #include "app/messages.h"
+#include "app/settings/registrysettings.h"
+#include "app/singleinstance.h"
 #include "editor/encoding/encodingdetector.h"
 #include "editor/filedialogex.h"
 #include "editor/rideredoc.h"
@@ -12,9 +14,10 @@
 #include "resources/commandids.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
-#include <QSettings>
+#include <QMdiSubWindow>
 
 namespace pw {
 
@@ -66,6 +69,11 @@ void PenwrightApp::registerCommands()
             }
         });
     onCommand(Cmd::AppAbout, [this] { showAbout(); });
+    onCommandRange(
+        Cmd::FileMru1, Cmd::FileMru4, [this](int id) { openRecentFile(id - Cmd::FileMru1); },
+        [this](int id, CommandUi &ui) {
+            ui.enabled = m_mainFrame && id - Cmd::FileMru1 < m_mainFrame->recentFiles().size();
+        });
     onCommand(Cmd::AppExit, [this] { m_mainFrame->close(); });
 }
 
@@ -95,8 +103,7 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     // Other software finds the program through this value.
     const QString self = QCoreApplication::applicationFilePath();
     if (!self.isEmpty())
-        QSettings(QStringLiteral("Brightmoor"), QStringLiteral("Penwright"))
-            .setValue(QStringLiteral("PenwrightPath"), self.left(260));
+        RegistrySettings().setPenwrightPath(self.left(260));
 
     registerTemplates();
     registerCommands();
@@ -105,28 +112,95 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     if (!m_mainFrame->create())
         return false;
 
-    const QStringList files = arguments.mid(1);
-    if (files.isEmpty()) {
-        newDocument();
-    } else {
-        bool any = false;
-        for (const QString &file : files)
-            any = openDocumentFile(file) || any ||
-                  m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
-        if (!any)
-            return false;
+    m_instance = new SingleInstance(SingleInstance::defaultServerName(), this);
+    connect(m_instance, &SingleInstance::filesPending, this, [this] {
+        reopenPreviousFiles();
+        m_mainFrame->raise();
+        m_mainFrame->activateWindow();
+    });
+    m_instance->listen();
+
+    // Files left for reopening replace whatever the command line asked for.
+    const bool reopened = RegistrySettings().hasFilesToOpen() && reopenPreviousFiles();
+    if (!reopened) {
+        QStringList files;
+        for (const QString &arg : arguments.mid(1)) {
+            if (!arg.startsWith(QLatin1Char('-')))
+                files << arg;
+        }
+        if (files.isEmpty()) {
+            newDocument();
+        } else {
+            bool any = false;
+            for (const QString &file : files) {
+                m_request = OpenRequest{};
+                const bool opened = openDocumentFile(file) != nullptr;
+                any = opened || any ||
+                      m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
+            }
+            if (!any)
+                return false;
+        }
     }
 
-    m_mainFrame->showMaximized();
-    m_mainFrame->activateWindow();
+    m_mainFrame->installEventFilter(this);
+    m_mainFrame->showWithPlacement();
     if (CMDIChildFrame *frame = m_mainFrame->activeFrame())
         m_mainFrame->activateFrame(frame);
     return true;
 }
 
+bool PenwrightApp::reopenPreviousFiles()
+{
+    RegistrySettings registry;
+    const QStringList files = registry.filesToOpen();
+    m_reopeningFiles = true;
+    bool any = false;
+    for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
+        m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
+        // A file that no longer exists fails as any open would; the others still open.
+        if (QFileInfo::exists(file))
+            any = openDocumentFile(file, true) != nullptr || any;
+    }
+    m_reopeningFiles = false;
+    registry.clearFilesToOpen();
+    return any;
+}
+
+void PenwrightApp::openRecentFile(int index)
+{
+    const QStringList files = m_mainFrame->recentFiles();
+    if (index < 0 || index >= files.size())
+        return;
+    const QString path = files.at(index);
+    m_request = OpenRequest{};
+    if (!QFileInfo::exists(path)) {
+        showMessage(m_mainFrame.get(), MessageIcon::Exclamation,
+                    QStringLiteral("Cannot open \"%1\": the file no longer exists.")
+                        .arg(QDir::toNativeSeparators(path)));
+        QStringList rest = files;
+        rest.removeAt(index);
+        RegistrySettings().setRecentFiles(rest);
+        return;
+    }
+    openDocumentFile(path, true);
+}
+
 int PenwrightApp::exitInstance()
 {
     return 0;
+}
+
+bool PenwrightApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mainFrame.get() && event->type() == QEvent::Paint) {
+        m_mainFrame->removeEventFilter(this);
+        // Let the paint finish before anyone acts on it.
+        QMetaObject::invokeMethod(this, &PenwrightApp::mainWindowPainted, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 CDocument *PenwrightApp::openWithAutomaticChoice(const QString &path)
@@ -175,9 +249,19 @@ CDocument *PenwrightApp::openText(const QString &path)
         delete frame;
         return nullptr;
     }
-    frame->show();
-    m_mainFrame->activateFrame(frame);
+    showNewFrame(frame);
     return frame->document();
+}
+
+void PenwrightApp::showNewFrame(CMDIChildFrame *frame)
+{
+    // New windows fill the workspace unless the user arranged the others side by side.
+    QMdiSubWindow *current = m_mainFrame->mdiArea()->currentSubWindow();
+    if (!current || current == frame || current->isMaximized())
+        frame->showMaximized();
+    else
+        frame->show();
+    m_mainFrame->activateFrame(frame);
 }
 
 CDocument *PenwrightApp::newDocument()
@@ -191,8 +275,7 @@ CDocument *PenwrightApp::newDocument()
         delete frame;
         return nullptr;
     }
-    frame->show();
-    m_mainFrame->activateFrame(frame);
+    showNewFrame(frame);
     return frame->document();
 }
 

@@ -15,6 +15,7 @@ namespace pw {
 class CDocument;
 class CMDIChildFrame;
 class CMainFrame;
+class SingleInstance;
 
 enum OpenMode { OpenText = 0, OpenHex = 1, OpenAuto = 2, OpenCompare = 3, OpenWebPreview = 4 };
 
@@ -93,14 +94,27 @@ public:
     void setOpenDialogHook(OpenDialogHook hook) { m_openDialogHook = std::move(hook); }
 
     void showAbout();
+    // Opens the files other starts (or the last run) left in the reopen list, then clears it.
+    // True when at least one file was opened.
+    bool reopenPreviousFiles();
+    SingleInstance *singleInstance() const { return m_instance; }
     // Asks every modified text document in turn; false when the user cancelled.
     bool saveAllModified();
+
+signals:
+    // The main window has painted for the first time.
+    void mainWindowPainted();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void registerCommands();
     void registerTemplates();
     void fileOpen();
+    void openRecentFile(int index);
     CDocument *openText(const QString &path);
+    void showNewFrame(CMDIChildFrame *frame);
 
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
@@ -108,6 +122,7 @@ private:
     QString m_lastFolder;
     bool m_reopeningFiles = false;
     OpenDialogHook m_openDialogHook;
+    SingleInstance *m_instance = nullptr;
 };
 
 } // namespace pw

@@ -59,6 +59,8 @@ function(penwright_add_test name)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
     endif()
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_compile_definitions(${name} PRIVATE PENWRIGHT_BUILD_DIR="${CMAKE_BINARY_DIR}"
+                                               PENWRIGHT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     penwright_apply_flags(${name})
     add_test(NAME ${name} COMMAND ${name})
     set(_home ${CMAKE_BINARY_DIR}/test-home/${name})

@@ -10,7 +10,9 @@
 #include "editor/encoding/textfile.h"
 #include "editor/filedialogex.h"
 #include "editor/mfcscintilla.h"
+#include "editor/ridereframe.h"
 #include "editor/ridereview.h"
+#include "languages/languagelist.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 
@@ -128,6 +130,7 @@ bool CRidereDoc::onNewDocument()
         return false;
     ed->send(Sci::SCI_SETSAVEPOINT);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
+    chooseLanguageByExtension(QString());
     // New documents start with the platform's line ending, as the component does.
     m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
     setModifiedFlag(false);
@@ -141,6 +144,7 @@ bool CRidereDoc::onOpenDocument(const QString &path)
     m_encoding = request.encoding;
     m_markLength = request.markLength;
     m_readOnly = request.readOnly;
+    chooseLanguageByExtension(extensionOf(path));
 
     QString error;
     if (!load(path, &error)) {
@@ -211,6 +215,7 @@ void CRidereDoc::reload()
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     QString error;
+    chooseLanguageByExtension(extensionOf(pathName()));
     if (!load(pathName(), &error)) {
         showMessage(mainFrame(), MessageIcon::Information, error);
         return;
@@ -256,7 +261,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
         return false;
     QString path = requestedPath;
     const bool saveAs = path.isEmpty();
-    const QString oldSuffix = QFileInfo(pathName()).suffix();
+    const QString oldSuffix = extensionOf(pathName());
     if (saveAs) {
         QString proposed = doc::plainTitle(pathName().isEmpty() ? title() : pathName());
         CFileDialogEx::SaveChoice choice;
@@ -275,7 +280,8 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     }
     if (saveAs && replace) {
         setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-        Q_UNUSED(oldSuffix); // the language follows a changed extension once languages exist
+        if (extensionOf(path).compare(oldSuffix, Qt::CaseInsensitive) != 0)
+            chooseLanguageByExtension(extensionOf(path));
         ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
         m_readOnly = false;
         ed->setReadOnly(false);
@@ -307,6 +313,27 @@ void CRidereDoc::goToLineColumn(int line, int column)
     ed->send(Sci::SCI_ENSUREVISIBLEENFORCEPOLICY, std::max(0, line - 1));
     ed->send(Sci::SCI_GOTOPOS, position);
     ed->setFocus(Qt::OtherFocusReason);
+}
+
+QString CRidereDoc::extensionOf(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+}
+
+void CRidereDoc::chooseLanguageByExtension(const QString &extension)
+{
+    CMainFrame *frame = mainFrame();
+    auto *owner = qobject_cast<CRidereFrame *>(this->frame());
+    if (!frame || !owner)
+        return;
+    const LanguageChoice choice = pw::chooseLanguageByExtension(frame->languages(), extension);
+    if (choice.lexerId)
+        m_languageId = *choice.lexerId;
+    owner->setLanguageIndex(choice.index);
+    m_languageIndex = choice.index;
+    if (CRidereView *v = view())
+        v->applyLanguage();
 }
 
 void CRidereDoc::setEncoding(int encoding)

@@ -35,8 +35,15 @@ public:
     void setLineEnding(int mode);
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly);
+    // The language's function-list number (its LEXERID); 0 or less means none.
     int languageId() const { return m_languageId; }
     void setLanguageId(int id) { m_languageId = id; }
+    int languageIndex() const { return m_languageIndex; }
+    void setLanguageIndex(int index) { m_languageIndex = index; }
+    // Picks the language claiming the extension (".cpp"; empty for a new document), or the
+    // default one, and colours the view with it.
+    void chooseLanguageByExtension(const QString &extension);
+    static QString extensionOf(const QString &path);
 
     CRidereView *view() const;
     CMFCScintilla *editor() const;
@@ -50,6 +57,7 @@ private:
     int m_markLength = 0;
     bool m_readOnly = false;
     int m_languageId = 0;
+    int m_languageIndex = -1;
 };
 
 } // namespace pw

@@ -1,6 +1,9 @@
 // CScintillaFrame and CRidereFrame: the child windows of text documents.
 #include "editor/ridereframe.h"
 
+#include "app/mainframe.h"
+#include "app/penwrightapp.h"
+#include "app/settings/registrysettings.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
 
@@ -9,6 +12,14 @@ namespace pw {
 CScintillaFrame::CScintillaFrame(CDocument *document, QWidget *parent)
     : CMDIChildFrame(document, parent)
 {}
+
+CScintillaFrame::~CScintillaFrame()
+{
+    PenwrightApp *app = PenwrightApp::instance();
+    if (app && app->mainFrame() && app->mainFrame()->closingWithReopen() &&
+        !document()->pathName().isEmpty())
+        RegistrySettings().addFileToOpen(document()->pathName());
+}
 
 CRidereFrame::CRidereFrame(CRidereDoc *document, QWidget *parent)
     : CScintillaFrame(document, parent), m_view(new CRidereView(document, this))

@@ -15,6 +15,8 @@ class CScintillaFrame : public CMDIChildFrame
     Q_OBJECT
 public:
     explicit CScintillaFrame(CDocument *document, QWidget *parent = nullptr);
+    // While the program closes with its files remembered, the frame records its file.
+    ~CScintillaFrame() override;
     bool isScintillaFrame() const override { return true; }
 };
 

@@ -7,6 +7,11 @@
 #include "app/settings/framesettings.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
+#include "editor/ridereframe.h"
+#include "languages/languagerecord.h"
+#include "languages/viewasdialog.h"
+#include "app/messages.h"
+#include "resources/stringids.h"
 #include "resources/commandids.h"
 
 #include <QApplication>
@@ -45,6 +50,7 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
 
     m_editor->setupDefaults();
     applySettings();
+    registerLanguageCommands();
 
     connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this,
             [this] { m_document->setModifiedFlag(false); });
@@ -54,7 +60,7 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
     connect(m_editor, &QsciScintillaBase::SCN_MODIFIED, this, &CRidereView::onModified);
     connect(m_editor, &QsciScintillaBase::SCN_MARGINCLICK, this, &CRidereView::onMarginClick);
     connect(m_editor, &QsciScintillaBase::SCN_CHARADDED, this,
-            [this](int ch) { m_editor->autoIndent(ch, false); });
+            [this](int ch) { m_editor->autoIndent(ch, currentLanguage().autoNest); });
     connect(m_editor, qOverload<const char *, int>(&QsciScintillaBase::SCN_USERLISTSELECTION), this,
             [this](const char *text, int) {
                 const long before = m_editor->send(Sci::SCI_GETCURRENTPOS);
@@ -62,6 +68,17 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
                 m_editor->send(Sci::SCI_SETEMPTYSELECTION, before + long(qstrlen(text)));
             });
     connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
+    // Every caret move is a place Navigate Backward can return to.
+    connect(m_editor, &CMFCScintilla::caretMoved, this, [this](long position) {
+        if (CMainFrame *frame = mainFrame())
+            frame->navigation().add(this, position);
+    });
+    // Files dropped on the text open like files dropped on the main window.
+    connect(m_editor, &QsciScintillaBase::SCN_URIDROPPED, this, [](const QUrl &url) {
+        if (url.isLocalFile())
+            if (PenwrightApp *app = PenwrightApp::instance())
+                app->openWithAutomaticChoice(url.toLocalFile());
+    });
     registerCommands();
 }
 
@@ -127,6 +144,9 @@ void CRidereView::applyFolding(bool on)
         m_foldedHeaders.clear();
     }
     m_editor->setFolding(on);
+    // The lexer reads the fold properties only when the language is applied.
+    if (on)
+        applyLanguage();
 }
 
 void CRidereView::applyBlockSelect(bool on)
@@ -144,12 +164,115 @@ void CRidereView::applyLongLine()
     m_editor->setLongLineMarker(s ? s->longLine : 0, s ? s->longLinePos : 80);
 }
 
+int CRidereView::languageIndex() const
+{
+    auto *frame = qobject_cast<CRidereFrame *>(m_document->frame());
+    return frame ? frame->languageIndex() : -1;
+}
+
+LanguageRecord CRidereView::currentLanguage() const
+{
+    CMainFrame *frame = mainFrame();
+    return frame ? frame->languages().get(languageIndex()) : LanguageRecord::fallback();
+}
+
+void CRidereView::applyLanguage()
+{
+    CMainFrame *frame = mainFrame();
+    if (!frame)
+        return;
+    m_editor->applyLanguage(currentLanguage(), frame->settings());
+}
+
+void CRidereView::setLanguage(int index)
+{
+    CMainFrame *frame = mainFrame();
+    auto *owner = qobject_cast<CRidereFrame *>(m_document->frame());
+    if (!frame || !owner || index > frame->languages().count())
+        return;
+    owner->setLanguageIndex(index);
+    m_document->setLanguageIndex(index);
+    m_document->setLanguageId(frame->languages().get(index).lexerId);
+    applyLanguage();
+}
+
+namespace {
+CRidereView::ViewAsHook &viewAsHook()
+{
+    static CRidereView::ViewAsHook hook;
+    return hook;
+}
+} // namespace
+
+void CRidereView::setViewAsHook(ViewAsHook hook) { viewAsHook() = std::move(hook); }
+
+void CRidereView::showViewAsDialog()
+{
+    CMainFrame *frame = mainFrame();
+    auto *owner = qobject_cast<CRidereFrame *>(m_document->frame());
+    if (!frame || !owner)
+        return;
+    QStringList labels;
+    for (int i = 0; i < frame->languages().count(); ++i)
+        labels << frame->languages().get(i).menuLabel;
+    int index = owner->languageIndex();
+    bool accepted = false;
+    if (viewAsHook()) {
+        accepted = viewAsHook()(labels, index);
+    } else {
+        CViewAsManagerDialog dialog(labels, index, owner);
+        accepted = dialog.exec() == QDialog::Accepted;
+        index = dialog.selectedIndex();
+    }
+    if (!accepted)
+        return;
+    // Only the colouring changes; the document keeps its language for the function list.
+    owner->setLanguageIndex(index);
+    applyLanguage();
+}
+
+void CRidereView::registerLanguageCommands()
+{
+    onCommandRange(
+        Cmd::ColorDocumentAs, Cmd::ColorDocumentAsLast,
+        [this](int id) { setLanguage(id - Cmd::ColorDocumentAs); },
+        [this](int id, CommandUi &ui) {
+            CMainFrame *frame = mainFrame();
+            if (!frame || frame->languages().count() == 0) {
+                ui.text = resourceText(Str::ColoringNotAvailable);
+                ui.enabled = false;
+                return;
+            }
+            ui.checkable = true;
+            ui.checked = id - Cmd::ColorDocumentAs == languageIndex();
+        });
+    onCommand(Cmd::ColorDocumentAsMore, [this] { showViewAsDialog(); });
+    onCommand(Cmd::CommentLines, [this] {
+        m_editor->commentLines(true, m_editor->toEditorBytes(currentLanguage().lineComment));
+    });
+    onCommand(Cmd::UnCommentLines, [this] {
+        m_editor->commentLines(false, m_editor->toEditorBytes(currentLanguage().lineComment));
+    });
+}
+
+void CRidereView::applyMatchBracket(bool on)
+{
+    if (on)
+        m_editor->highlightBraces();
+    else
+        m_editor->send(Sci::SCI_BRACEHIGHLIGHT, -1, -1);
+}
+
 void CRidereView::applyFont()
 {
     const FrameSettings *s = frameSettings();
     if (!s)
         return;
     m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
+    // The font resets every style: the language at the document's own index comes back.
+    if (auto *owner = qobject_cast<CRidereFrame *>(m_document->frame()))
+        owner->setLanguageIndex(m_document->languageIndex());
+    applyLanguage();
     if (s->lineNumbers)
         m_editor->showLineNumbers(true);
 }
@@ -182,13 +305,49 @@ void CRidereView::onUpdateUi(int)
         m_editor->highlightBraces();
 }
 
-void CRidereView::onModified(int, int, const char *, int, int linesAdded, int, int, int, int, int)
+void CRidereView::onModified(int, int type, const char *, int, int linesAdded, int line,
+                             int foldNow, int foldPrev, int, int)
 {
-    if (linesAdded == 0)
-        return;
     const FrameSettings *s = frameSettings();
-    if (s && s->lineNumbers)
+    if ((type & Sci::SC_MOD_CHANGEFOLD) && s && s->codeFolding)
+        foldChanged(line, foldNow, foldPrev);
+    if (linesAdded != 0 && s && s->lineNumbers)
         m_editor->showLineNumbers(true);
+}
+
+// A fold header that appears or disappears must never leave text hidden that the user cannot
+// unfold any more.
+void CRidereView::foldChanged(long line, int levelNow, int levelPrev)
+{
+    const int header = Sci::SC_FOLDLEVELHEADERFLAG;
+    const int white = Sci::SC_FOLDLEVELWHITEFLAG;
+    const int number = Sci::SC_FOLDLEVELNUMBERMASK;
+    if ((levelNow & header) && !(levelPrev & header)) {
+        m_editor->send(Sci::SCI_SETFOLDEXPANDED, line, 1);
+        expandFold(line);
+    } else if (!(levelNow & header) && (levelPrev & header)) {
+        if (!m_editor->send(Sci::SCI_GETFOLDEXPANDED, line)) {
+            m_editor->send(Sci::SCI_SETFOLDEXPANDED, line, 1);
+            expandFold(line);
+        }
+        m_foldedHeaders.erase(line);
+    } else if (!(levelNow & white) && (levelNow & number) < (levelPrev & number)) {
+        const long parent = m_editor->send(Sci::SCI_GETFOLDPARENT, line);
+        if (parent < 0 || (m_editor->send(Sci::SCI_GETFOLDEXPANDED, parent) &&
+                           m_editor->send(Sci::SCI_GETLINEVISIBLE, parent)))
+            m_editor->send(Sci::SCI_SHOWLINES, line, line);
+    }
+}
+
+void CRidereView::expandFold(long header)
+{
+    const long level = m_editor->send(Sci::SCI_GETFOLDLEVEL, header) & Sci::SC_FOLDLEVELNUMBERMASK;
+    const long last = m_editor->send(Sci::SCI_GETLASTCHILD, header, level);
+    for (long line = header + 1; line <= last; ++line) {
+        m_editor->send(Sci::SCI_SHOWLINES, line, line);
+        if (m_editor->send(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)
+            m_editor->send(Sci::SCI_SETFOLDEXPANDED, line, 1);
+    }
 }
 
 void CRidereView::onMarginClick(int position, int, int margin)

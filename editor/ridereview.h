@@ -4,11 +4,13 @@
 #include "app/commandtarget.h"
 
 #include <QWidget>
+#include <functional>
 #include <set>
 
 namespace pw {
 
 class CMFCScintilla;
+class LanguageRecord;
 class CRidereDoc;
 
 class CRidereView : public QWidget, public CommandTarget
@@ -32,8 +34,21 @@ public:
     void applyBlockSelect(bool on);
     void applyRuler(bool on);
     void applyLongLine();
+    void applyMatchBracket(bool on);
+    // The long line marker follows the settings whatever the toggle passes.
+    void applyLongLineMarker(bool) { applyLongLine(); }
     void applyFont();
     void gotoPosition(long position);
+
+    // Languages: the frame's language index, applied to the editor.
+    int languageIndex() const;
+    void applyLanguage();
+    // "Color Document As": the frame's and the document's language, and the function-list rules.
+    void setLanguage(int index);
+    // "More ...": colours by another language without changing the document's language.
+    void showViewAsDialog();
+    using ViewAsHook = std::function<bool(const QStringList &labels, int &index)>;
+    static void setViewAsHook(ViewAsHook hook);
 
     // "Ln %2d Col %2d" for the caret.
     QString positionText() const;
@@ -48,8 +63,12 @@ private:
     void onModified(int position, int type, const char *text, int length, int linesAdded, int line,
                     int foldNow, int foldPrev, int token, int annotationLinesAdded);
     void onMarginClick(int position, int modifiers, int margin);
+    void foldChanged(long line, int levelNow, int levelPrev);
+    void expandFold(long header);
     void showContextMenu(const QPoint &globalPos);
     void insertFileName();
+    void registerLanguageCommands();
+    LanguageRecord currentLanguage() const;
 
     CRidereDoc *m_document;
     CMFCScintilla *m_editor;

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMdiArea>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -35,8 +36,28 @@ protected:
                 m_icons.push_back(icon);
                 return m_answer;
             });
+        // The shipped language files, as a portable copy of the program finds them beside itself.
+        QFile::link(QStringLiteral(PENWRIGHT_BUILD_DIR "/Config"),
+                    m_dir.filePath(QStringLiteral("Config")));
+        // The registry layer lives in the test's private home; start every test from nothing.
+        QSettings(QStringLiteral("Brightmoor"), QStringLiteral("Penwright")).clear();
+        startApp();
+    }
+
+    // Starts (or restarts, after closeApp) the program on the same settings folder.
+    void startApp(const QStringList &arguments = {QStringLiteral("penwright")})
+    {
         m_app = std::make_unique<PenwrightApp>();
-        ASSERT_TRUE(m_app->initInstance({QStringLiteral("penwright")}));
+        ASSERT_TRUE(m_app->initInstance(arguments));
+    }
+    // Closes the main window as the user would; false when a document kept it open.
+    bool closeApp()
+    {
+        const bool closed = frame()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (closed)
+            m_app.reset();
+        return closed;
     }
 
     void TearDown() override
@@ -44,7 +65,7 @@ protected:
         m_answer = QMessageBox::No; // discard whatever a test left unsaved
         if (m_app && m_app->mainFrame()) {
             for (CMDIChildFrame *frame : m_app->mainFrame()->documentFrames())
-                frame->close();
+                frame->closeWithoutAsking();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_app.reset();

@@ -1,0 +1,60 @@
+// CMainFrame: the close sequence, with the open files remembered for the next start.
+#include "app/mainframe.h"
+
+#include "app/commandbars.h"
+#include "app/customizedialog.h"
+#include "app/commandrouter.h"
+#include "app/document.h"
+#include "app/penwrightapp.h"
+#include "app/settings/framesettings.h"
+#include "app/settings/registrysettings.h"
+#include "app/settings/windowplacement.h"
+#include "app/settings/xmlsettingsstore.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+namespace pw {
+
+// Everything that is written whether or not the user later cancels a save question.
+void CMainFrame::writeCloseState()
+{
+    XmlSettingsStore store(m_settingsFile);
+    m_settings->save(store);
+    saveLayout();
+    RegistrySettings registry;
+    registry.setCommandBars(m_commandBars->saveState());
+    registry.setWindowPosition(WindowPlacement::fromGeometry(normalGeometry(), isMaximized()));
+    registry.clearFilesToOpen();
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    emit aboutToWriteSettings();
+    writeCloseState();
+
+    if (!m_settings->rememberOpenFiles) {
+        for (CMDIChildFrame *frame : documentFrames()) {
+            if (!frame->close()) {
+                event->ignore();
+                return;
+            }
+        }
+        event->accept();
+        return;
+    }
+    // Every modified document is asked about first; a cancel keeps the program running.
+    if (!m_app->saveAllModified()) {
+        event->ignore();
+        return;
+    }
+    m_closingWithReopen = true;
+    for (CMDIChildFrame *frame : documentFrames())
+        frame->closeWithoutAsking();
+    // Frames record their files as they are destroyed.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_closingWithReopen = false;
+    event->accept();
+}
+
+} // namespace pw

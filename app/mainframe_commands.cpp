@@ -1,0 +1,289 @@
+// CMainFrame: view options for every text window, font, page setup, tabs, windows, navigation, help.
+#include "app/mainframe.h"
+
+#include "app/appfolders.h"
+#include "app/commandrouter.h"
+#include "app/document.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+#include "app/settings/framesettings.h"
+#include "app/settings/settingkeys.h"
+#include "app/settings/xmlsettingsstore.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+#include "editor/ridereframe.h"
+#include "editor/ridereview.h"
+#include "resources/commandids.h"
+#include "resources/resources.h"
+#include "resources/stringids.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QTabBar>
+#include <QUrl>
+
+namespace pw {
+
+void CMainFrame::toggleViewSetting(bool FrameSettings::*field, void (CRidereView::*apply)(bool))
+{
+    const bool value = !(m_settings.get()->*field);
+    m_settings.get()->*field = value;
+    for (CRidereView *view : textViews())
+        (view->*apply)(value);
+}
+
+void CMainFrame::registerViewCommands()
+{
+    struct Toggle
+    {
+        int id;
+        bool FrameSettings::*field;
+        void (CRidereView::*apply)(bool);
+    };
+    static const Toggle toggles[] = {
+        {Cmd::ViewWordWrap, &FrameSettings::wordWrap, &CRidereView::applyWordWrap},
+        {Cmd::ViewWhitespace, &FrameSettings::whitespace, &CRidereView::applyWhitespace},
+        {Cmd::ViewLineEndings, &FrameSettings::lineEndings, &CRidereView::applyLineEndings},
+        {Cmd::ViewCaretLine, &FrameSettings::caretLine, &CRidereView::applyCaretLine},
+        {Cmd::ViewLineNumbers, &FrameSettings::lineNumbers, &CRidereView::applyLineNumbers},
+        {Cmd::ViewRuler, &FrameSettings::rulers, &CRidereView::applyRuler},
+        {Cmd::ViewCodeFolding, &FrameSettings::codeFolding, &CRidereView::applyFolding},
+        {Cmd::ViewColumnSelect, &FrameSettings::blockSelect, &CRidereView::applyBlockSelect},
+        {Cmd::ViewLongLineMarker, &FrameSettings::longLine, &CRidereView::applyLongLineMarker},
+        {Cmd::ViewMatchBracket, &FrameSettings::matchBracket, &CRidereView::applyMatchBracket},
+    };
+    for (const Toggle &toggle : toggles) {
+        onCommand(
+            toggle.id, [this, toggle] { toggleViewSetting(toggle.field, toggle.apply); },
+            [this, toggle](CommandUi &ui) {
+                ui.checkable = true;
+                ui.checked = m_settings.get()->*toggle.field;
+            });
+    }
+    onCommand(Cmd::ViewFont, [this] { chooseFont(); });
+    onCommand(Cmd::FilePageSetup, [this] { pageSetup(); });
+}
+
+void CMainFrame::chooseFont()
+{
+    FrameSettings &s = *m_settings;
+    QFont font(s.fontStyle);
+    font.setPointSize(std::max(1, s.fontSize));
+    font.setWeight(s.fontBold ? QFont::Bold : QFont::Normal);
+    font.setItalic(s.fontItalic);
+    bool accepted = false;
+    if (m_fontHook) {
+        accepted = m_fontHook(font);
+    } else {
+        font = QFontDialog::getFont(&accepted, font, this, QStringLiteral("Font"),
+                                    QFontDialog::MonospacedFonts | QFontDialog::ScalableFonts |
+                                        QFontDialog::NonScalableFonts |
+                                        QFontDialog::ProportionalFonts);
+    }
+    if (!accepted)
+        return;
+    s.fontStyle = font.family();
+    s.fontItalic = font.italic();
+    // Only a true bold weight counts as bold; semi-bold and heavier-than-normal do not.
+    s.fontBold = font.weight() == QFont::Bold;
+    s.fontSize = int(font.pointSizeF() * 10) / 10;
+    for (CRidereView *view : textViews())
+        view->applyFont();
+}
+
+void CMainFrame::pageSetup()
+{
+    const bool metric = m_settings->printMarginMetric;
+    QPrinter printer;
+    // Margins are kept in hundredths of a millimetre (metric) or thousandths of an inch.
+    const qreal toMm = metric ? 0.01 : 0.0254;
+    printer.setPageMargins(QMarginsF(m_printMargins.left() * toMm, m_printMargins.top() * toMm,
+                                     m_printMargins.right() * toMm,
+                                     m_printMargins.bottom() * toMm),
+                           QPageLayout::Millimeter);
+    QPageSetupDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QMarginsF mm = printer.pageLayout().margins(QPageLayout::Millimeter);
+    m_printMargins = QMarginsF(mm.left() / toMm, mm.top() / toMm, mm.right() / toMm,
+                               mm.bottom() / toMm);
+}
+
+QTabBar *CMainFrame::tabBar() const
+{
+    return m_tabsShown && m_mdiArea ? m_mdiArea->findChild<QTabBar *>() : nullptr;
+}
+
+void CMainFrame::setTabsShown(bool shown)
+{
+    m_tabsShown = shown;
+    m_settings->mdiTabsActive = shown;
+    m_mdiArea->setViewMode(shown ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (shown) {
+        m_mdiArea->setTabPosition(m_tabPosition);
+        if (QTabBar *bar = tabBar(); bar && bar != m_watchedTabBar) {
+            m_watchedTabBar = bar;
+            bar->installEventFilter(this);
+        }
+        if (QMdiSubWindow *active = m_mdiArea->activeSubWindow(); active && !active->isMaximized())
+            active->showMaximized();
+    }
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedTabBar && event->type() == QEvent::ContextMenu) {
+        auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+        const int index = m_watchedTabBar->tabAt(menuEvent->pos());
+        if (index >= 0) {
+            showTabContextMenu(menuEvent->globalPos(), index);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::showTabContextMenu(const QPoint &globalPos, int tabIndex)
+{
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
+    if (tabIndex < 0 || tabIndex >= windows.size())
+        return;
+    if (auto *frame = qobject_cast<CMDIChildFrame *>(windows.at(tabIndex)))
+        activateFrame(frame);
+    QMenu *menu = m_router->buildPopupMenu(142, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CMainFrame::registerWindowCommands()
+{
+    onCommand(
+        Cmd::ToggleTabs, [this] { setTabsShown(!m_tabsShown); },
+        [this](CommandUi &ui) {
+            ui.text = resourceText(m_tabsShown ? Str::HideTabs : Str::ShowTabs);
+        });
+    static const std::pair<int, QTabWidget::TabPosition> aligns[] = {
+        {Cmd::TabsAlignLeft, QTabWidget::West},
+        {Cmd::TabsAlignRight, QTabWidget::East},
+        {Cmd::TabsAlignTop, QTabWidget::North},
+        {Cmd::TabsAlignBottom, QTabWidget::South},
+    };
+    for (const auto &[id, position] : aligns) {
+        const QTabWidget::TabPosition where = position;
+        onCommand(
+            id,
+            [this, where] {
+                m_tabPosition = where;
+                m_mdiArea->setTabPosition(where);
+            },
+            [this, where](CommandUi &ui) {
+                ui.enabled = m_tabsShown;
+                ui.checkable = true;
+                ui.checked = m_tabPosition == where;
+            });
+    }
+    const auto whenTabsHidden = [this](CommandUi &ui) { ui.enabled = !m_tabsShown; };
+    onCommand(Cmd::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }, whenTabsHidden);
+    onCommand(Cmd::WindowTile, [this] { m_mdiArea->tileSubWindows(); }, whenTabsHidden);
+    onCommand(
+        Cmd::WindowArrange,
+        [this] {
+            // Line the minimised windows up along the bottom edge, as icons are arranged.
+            int x = 0;
+            const int bottom = m_mdiArea->viewport()->height();
+            for (QMdiSubWindow *window : m_mdiArea->subWindowList()) {
+                if (window->isMinimized()) {
+                    window->move(x, bottom - window->height());
+                    x += window->width();
+                }
+            }
+        },
+        whenTabsHidden);
+    onCommand(
+        Cmd::CloseAllButActive, [this] { closeAllButActive(); },
+        [this](CommandUi &ui) { ui.enabled = documentFrames().size() > 1; });
+    onCommand(
+        Cmd::NavigateBackward, [this] { navigate(true); },
+        [this](CommandUi &ui) { ui.enabled = m_navigation.canGoBack(); });
+    onCommand(
+        Cmd::NavigateForward, [this] { navigate(false); },
+        [this](CommandUi &ui) { ui.enabled = m_navigation.canGoForward(); });
+}
+
+void CMainFrame::closeAllButActive()
+{
+    CMDIChildFrame *active = activeFrame();
+    for (CMDIChildFrame *frame : documentFrames()) {
+        if (frame != active)
+            frame->close(); // each asks about its own unsaved changes
+    }
+}
+
+void CMainFrame::navigate(bool backward)
+{
+    const auto target = backward ? m_navigation.back() : m_navigation.forward();
+    if (!target)
+        return;
+    for (CRidereView *view : textViews()) {
+        if (view != target->view)
+            continue;
+        // Moving the caret adds to the history; keep the place the user stepped to current.
+        const int current = m_navigation.current();
+        activateFrame(static_cast<CMDIChildFrame *>(view->document()->frame()));
+        view->gotoPosition(target->position);
+        if (m_navigation.current() != current)
+            m_navigation.back();
+        return;
+    }
+}
+
+void CMainFrame::registerHelpCommands()
+{
+    const auto openUrl = [](const QString &address) {
+        if (!address.isEmpty())
+            QDesktopServices::openUrl(QUrl(address)); // failures show nothing
+    };
+    onCommand(Cmd::CheckForUpdates,
+              [openUrl] { openUrl(resourceText(Str::MakerWebSite)); });
+    onCommand(Cmd::OtherProducts, [this, openUrl] {
+        XmlSettingsStore store(m_settingsFile);
+        openUrl(store.getString(settings::general::OtherProducts));
+    });
+    onCommand(Cmd::OpenUpdatePage, [this, openUrl] {
+        XmlSettingsStore store(m_settingsFile);
+        openUrl(store.getString(settings::general::CheckForUpdates));
+    });
+    // The help page ships beside the program.
+    const auto openHelp = [openUrl] {
+        const QString page = AppFolders::programFolder() + QStringLiteral("help/index.html");
+        if (QFileInfo::exists(page))
+            openUrl(QUrl::fromLocalFile(page).toString());
+    };
+    for (int id : {Cmd::HelpTopics, Cmd::HelpContents, Cmd::HelpIndex, Cmd::HelpSearch})
+        onCommand(id, openHelp);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent *event)
+{
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            m_app->openWithAutomaticChoice(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+}
+
+} // namespace pw

@@ -1,0 +1,144 @@
+// CMainFrame: the seven docking panes, their View-menu entries and the saved pane layout.
+#include "app/mainframe.h"
+
+#include "app/commandrouter.h"
+#include "app/messages.h"
+#include "resources/commandids.h"
+#include "resources/stringids.h"
+
+#include <QDockWidget>
+#include <QSettings>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+struct PaneSpec
+{
+    int id;
+    int caption;
+    Qt::DockWidgetArea area;
+    int tabbedWith; // 0: starts its own group
+};
+
+// Project Explorer heads the left group, Tool Window the bottom group.
+constexpr PaneSpec kPanes[] = {
+    {Cmd::PaneProjectExplorer, Str::CaptionProjectExplorer, Qt::LeftDockWidgetArea, 0},
+    {Cmd::PaneFileExplorer, Str::CaptionFileExplorer, Qt::LeftDockWidgetArea,
+     Cmd::PaneProjectExplorer},
+    {Cmd::PaneListExplorer, Str::CaptionListExplorer, Qt::LeftDockWidgetArea,
+     Cmd::PaneProjectExplorer},
+    {Cmd::PaneDocumentSelector, Str::CaptionDocumentSelector, Qt::LeftDockWidgetArea,
+     Cmd::PaneProjectExplorer},
+    {Cmd::PaneFunctionList, Str::CaptionFunctionList, Qt::RightDockWidgetArea, 0},
+    {Cmd::PaneToolWindow, Str::CaptionToolWindow, Qt::BottomDockWidgetArea, 0},
+    {Cmd::PaneFindInFiles, Str::CaptionFindInFiles, Qt::BottomDockWidgetArea,
+     Cmd::PaneToolWindow},
+};
+
+// The layout file's format: our own key, with a version so a layout from another build of the
+// program is ignored rather than misapplied.
+constexpr int kLayoutVersion = 1;
+const char kLayoutKey[] = "NormalLayout";
+} // namespace
+
+void CMainFrame::createPanes()
+{
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
+                   QMainWindow::AllowNestedDocks);
+    for (const PaneSpec &spec : kPanes) {
+        auto *dock = new QDockWidget(resourceText(spec.caption), this);
+        // The object name keys the saved layout, so it is the pane id and never changes.
+        dock->setObjectName(QStringLiteral("Pane%1").arg(spec.id));
+        auto *holder = new QWidget(dock);
+        holder->setObjectName(QStringLiteral("PaneContent%1").arg(spec.id));
+        auto *layout = new QVBoxLayout(holder);
+        layout->setContentsMargins(0, 0, 0, 0);
+        dock->setWidget(holder);
+        dock->resize(200, 120);
+        m_docks.insert(spec.id, dock);
+        if (spec.tabbedWith)
+            tabifyDockWidget(m_docks.value(spec.tabbedWith), dock);
+        else
+            addDockWidget(spec.area, dock);
+        connect(dock, &QDockWidget::visibilityChanged, this, [this] { m_router->updateAll(); });
+    }
+    resizeDocks({m_docks.value(Cmd::PaneProjectExplorer), m_docks.value(Cmd::PaneFunctionList)},
+                {200, 200}, Qt::Horizontal);
+    resizeDocks({m_docks.value(Cmd::PaneToolWindow)}, {120}, Qt::Vertical);
+    m_docks.value(Cmd::PaneFileExplorer)->raise();
+    restoreLayout();
+}
+
+void CMainFrame::setPaneWidget(int paneId, QWidget *widget)
+{
+    QDockWidget *dock = m_docks.value(paneId);
+    if (!dock)
+        return;
+    QWidget *holder = dock->widget();
+    holder->layout()->addWidget(widget);
+}
+
+bool CMainFrame::isPaneShown(int paneId) const
+{
+    const QDockWidget *dock = m_docks.value(paneId);
+    // A tabbed pane behind another counts as shown: it is open, just not in front.
+    return dock && !dock->isHidden();
+}
+
+void CMainFrame::showPane(int paneId)
+{
+    if (QDockWidget *dock = m_docks.value(paneId)) {
+        dock->show();
+        dock->raise();
+    }
+}
+
+void CMainFrame::togglePane(int paneId)
+{
+    if (QDockWidget *dock = m_docks.value(paneId)) {
+        if (dock->isHidden())
+            showPane(paneId);
+        else
+            dock->close();
+    }
+}
+
+void CMainFrame::registerPaneCommands()
+{
+    for (const PaneSpec &spec : kPanes) {
+        const int id = spec.id;
+        onCommand(
+            id, [this, id] { togglePane(id); },
+            [this, id](CommandUi &ui) {
+                ui.checkable = true;
+                ui.checked = isPaneShown(id);
+            });
+    }
+    onCommand(Cmd::ShowAllPanes, [this] {
+        for (const PaneSpec &spec : kPanes) {
+            if (m_docks.value(spec.id)->isHidden())
+                m_docks.value(spec.id)->show();
+        }
+    });
+}
+
+void CMainFrame::saveLayout()
+{
+    QSettings file(m_layoutFile, QSettings::IniFormat);
+    file.setValue(QLatin1String(kLayoutKey), saveState(kLayoutVersion));
+    file.sync();
+}
+
+void CMainFrame::restoreLayout()
+{
+    QSettings file(m_layoutFile, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError)
+        return;
+    const QByteArray state = file.value(QLatin1String(kLayoutKey)).toByteArray();
+    // A corrupt layout or one from another version leaves the default arrangement.
+    if (!state.isEmpty())
+        restoreState(state, kLayoutVersion);
+}
+
+} // namespace pw

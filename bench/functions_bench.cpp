@@ -1,0 +1,358 @@
+// penwright-bench "functions": function-list parse times on this machine's sources, against
+// universal-ctags; "functions --list FILE" prints what the pane would list for FILE.
+#include "bench/benchregistry.h"
+#include "functionlist/functionparser.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace {
+
+namespace fl = pw::functionlist;
+
+constexpr qsizetype MaxFileBytes = 512 * 1024;
+// The pane parses documents shorter than this.
+constexpr qsizetype PaneLimitBytes = 0x80000;
+constexpr double TargetMs = 50.0;
+
+// The language number a document with this file's extension gets. A small table of our own
+// for now; an open document chooses from the language files of the Config folder.
+int lexerIdForFile(const QString &path)
+{
+    static const std::map<QString, int> byExtension = {
+        {QStringLiteral("php"), 1},  {QStringLiteral("c"), 2},     {QStringLiteral("cpp"), 3},
+        {QStringLiteral("cc"), 3},   {QStringLiteral("cxx"), 3},   {QStringLiteral("hpp"), 3},
+        {QStringLiteral("h"), 3},    {QStringLiteral("java"), 4},  {QStringLiteral("m"), 5},
+        {QStringLiteral("cs"), 6},   {QStringLiteral("rc"), 7},    {QStringLiteral("js"), 8},
+        {QStringLiteral("pas"), 11}, {QStringLiteral("pp"), 11},   {QStringLiteral("bat"), 12},
+        {QStringLiteral("cmd"), 12}, {QStringLiteral("ini"), 13},  {QStringLiteral("vbs"), 16},
+        {QStringLiteral("sql"), 17}, {QStringLiteral("vb"), 18},   {QStringLiteral("bas"), 18},
+        {QStringLiteral("pl"), 21},  {QStringLiteral("pm"), 21},   {QStringLiteral("py"), 22},
+        {QStringLiteral("lua"), 23}, {QStringLiteral("f"), 25},    {QStringLiteral("f90"), 25},
+        {QStringLiteral("sh"), 26},  {QStringLiteral("bash"), 26}, {QStringLiteral("nsi"), 28},
+        {QStringLiteral("tcl"), 29}, {QStringLiteral("lisp"), 30}, {QStringLiteral("el"), 30},
+        {QStringLiteral("asm"), 32}, {QStringLiteral("s"), 32},    {QStringLiteral("vhd"), 38},
+        {QStringLiteral("vhdl"), 38}};
+    const auto it = byExtension.find(QFileInfo(path).suffix().toLower());
+    return it == byExtension.end() ? 0 : it->second;
+}
+
+bool isUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    Q_UNUSED(text);
+    return !decoder.hasError();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "functions --list FILE": LINE<TAB>NAME lines on standard output, nothing else, then the
+// program ends; problems come back as the usual JSON error.
+QJsonObject listFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{QStringLiteral("error"), QStringLiteral("cannot read %1").arg(path)}};
+    const QByteArray text = file.readAll();
+    const int lexerId = lexerIdForFile(path);
+    if (lexerId > 0 && text.size() < PaneLimitBytes) {
+        fl::ParseOptions options;
+        options.utf8 = isUtf8(text);
+        const fl::ParseResult result = fl::parseFunctions(text, lexerId, {}, options);
+        if (result.status == fl::ParseStatus::Incomplete)
+            return {{QStringLiteral("error"),
+                     QStringLiteral("parse incomplete: %1")
+                         .arg(QString::fromStdString(result.problem))}};
+        if (result.status == fl::ParseStatus::NotSupported)
+            std::fprintf(stderr, "Language not supported\n");
+        for (const fl::FunctionEntry &e : result.displayed)
+            std::printf("%d\t%s\n", e.line + 1, e.name.constData());
+    } else if (lexerId <= 0) {
+        std::fprintf(stderr, "no language for %s\n", qPrintable(path));
+    } else {
+        std::fprintf(stderr, "not parsed: %lld bytes or more\n", qlonglong(PaneLimitBytes));
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // The listing is the whole output: leave before the JSON summary is printed.
+    std::_Exit(0);
+}
+
+struct Group
+{
+    QString name;
+    QString ctagsLanguage;
+    QString ctagsKinds; // "--c-kinds=f" and so on
+    QStringList files;
+};
+
+QStringList largestFiles(const QStringList &roots, const QStringList &patterns, int count)
+{
+    std::vector<std::pair<qint64, QString>> found;
+    for (const QString &root : roots) {
+        QDirIterator it(root, patterns, QDir::Files | QDir::NoSymLinks,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            const qint64 size = it.fileInfo().size();
+            if (size > 0 && size <= MaxFileBytes)
+                found.emplace_back(size, it.filePath());
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    QStringList out;
+    std::set<QString> seen; // the same file reached twice (python3 and python3.11)
+    for (const auto &entry : found) {
+        const QString canonical = QFileInfo(entry.second).canonicalFilePath();
+        if (!seen.insert(canonical).second)
+            continue;
+        out << entry.second;
+        if (out.size() >= count)
+            break;
+    }
+    return out;
+}
+
+QStringList pythonRoots()
+{
+    QStringList roots;
+    const QStringList dirs = QDir(QStringLiteral("/usr/lib"))
+                                 .entryList({QStringLiteral("python3*")}, QDir::Dirs);
+    for (const QString &dir : dirs)
+        roots << QStringLiteral("/usr/lib/") + dir;
+    return roots;
+}
+
+double medianMs(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Milliseconds for one parse of text, the median of runs.
+double parseMs(const QByteArray &text, int lexerId, int runs, fl::ParseResult *last = nullptr)
+{
+    std::vector<double> times;
+    fl::PatternCache cache; // as the worker keeps it
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        fl::ParseResult result = fl::parseFunctions(text, lexerId, {}, {}, &cache);
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (last && i + 1 == runs)
+            *last = std::move(result);
+    }
+    return medianMs(times);
+}
+
+QString trimmed(const QByteArray &name)
+{
+    return QString::fromUtf8(name).trimmed();
+}
+
+// Function names per file from one ctags run over the group, and its wall time.
+bool runCtags(const QString &ctags, const Group &group, int runs,
+              std::map<QString, std::set<QString>> &names, double &ms, QString &error)
+{
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("files")));
+    if (!dir.isValid() || !list.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("cannot write the ctags file list");
+        return false;
+    }
+    list.write(group.files.join(QLatin1Char('\n')).toLocal8Bit());
+    list.close();
+    const QStringList args = {QStringLiteral("-x"),
+                              QStringLiteral("--_xformat=%N\t%n\t%F"),
+                              QStringLiteral("--language-force=") + group.ctagsLanguage,
+                              group.ctagsKinds,
+                              QStringLiteral("-L"),
+                              list.fileName()};
+    std::vector<double> times;
+    QByteArray output;
+    for (int i = 0; i < runs; ++i) {
+        QProcess process;
+        QElapsedTimer timer;
+        timer.start();
+        process.start(ctags, args);
+        if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+            error = QStringLiteral("ctags failed: ") +
+                    QString::fromLocal8Bit(process.readAllStandardError());
+            return false;
+        }
+        output = process.readAllStandardOutput();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    ms = medianMs(times);
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() >= 3)
+            names[QString::fromLocal8Bit(fields.mid(2).join('\t'))].insert(
+                QString::fromUtf8(fields[0]).trimmed());
+    }
+    return true;
+}
+
+// A 512 KB C document made of this machine's own C sources, cut at a line end.
+QByteArray cDocument(const QStringList &cFiles)
+{
+    QByteArray text;
+    for (const QString &path : cFiles) {
+        text += readFile(path);
+        if (text.size() >= PaneLimitBytes - 1)
+            break;
+    }
+    if (text.size() > PaneLimitBytes - 1) {
+        text.truncate(PaneLimitBytes - 1);
+        text.truncate(text.lastIndexOf('\n') + 1);
+    }
+    return text;
+}
+
+QJsonObject runBenchmark(const QStringList &args)
+{
+    const int perGroup = pw::bench::option(args, QStringLiteral("--files"), QStringLiteral("25"))
+                             .toInt();
+    const int runs = std::max(1, pw::bench::option(args, QStringLiteral("--runs"),
+                                                   QStringLiteral("3"))
+                                     .toInt());
+    const QString include = QStringLiteral("/usr/include");
+    const QStringList cFiles =
+        largestFiles({include}, {QStringLiteral("*.c"), QStringLiteral("*.h")}, perGroup);
+    std::vector<Group> groups = {
+        {QStringLiteral("C"), QStringLiteral("C"), QStringLiteral("--c-kinds=f"), cFiles},
+        {QStringLiteral("C++"), QStringLiteral("C++"), QStringLiteral("--c++-kinds=f"),
+         largestFiles({include},
+                      {QStringLiteral("*.hpp"), QStringLiteral("*.cpp"), QStringLiteral("*.cc"),
+                       QStringLiteral("*.cxx")},
+                      perGroup)},
+        {QStringLiteral("Python"), QStringLiteral("Python"), QStringLiteral("--python-kinds=fm"),
+         largestFiles(pythonRoots(), {QStringLiteral("*.py")}, perGroup)},
+        {QStringLiteral("Tcl"), QStringLiteral("Tcl"), QStringLiteral("--tcl-kinds=p"),
+         largestFiles({QStringLiteral("/usr/share/tcltk")}, {QStringLiteral("*.tcl")}, perGroup)},
+    };
+    const QString ctags = QStandardPaths::findExecutable(QStringLiteral("ctags"));
+
+    QJsonObject result;
+    QJsonArray files;
+    QJsonObject languages;
+    double totalMs = 0, totalCtagsMs = 0;
+    qint64 totalOurs = 0, totalTheirs = 0, totalCommon = 0;
+    for (const Group &group : groups) {
+        if (group.files.isEmpty())
+            continue;
+        std::map<QString, std::set<QString>> ctagsNames;
+        double ctagsMs = 0;
+        QString ctagsError;
+        const bool haveCtags =
+            !ctags.isEmpty() && runCtags(ctags, group, runs, ctagsNames, ctagsMs, ctagsError);
+        double groupMs = 0;
+        qint64 bytes = 0, ours = 0, theirs = 0, common = 0;
+        for (const QString &path : group.files) {
+            const QByteArray text = readFile(path);
+            fl::ParseResult parsed;
+            const double ms = parseMs(text, lexerIdForFile(path), runs, &parsed);
+            std::set<QString> mine;
+            for (const fl::FunctionEntry &e : parsed.displayed)
+                mine.insert(trimmed(e.name));
+            const std::set<QString> &other = ctagsNames[path];
+            qint64 both = 0;
+            for (const QString &name : mine)
+                both += other.count(name);
+            groupMs += ms;
+            bytes += text.size();
+            ours += qint64(mine.size());
+            theirs += qint64(other.size());
+            common += both;
+            QJsonObject file{{QStringLiteral("path"), path},
+                             {QStringLiteral("bytes"), text.size()},
+                             {QStringLiteral("ms"), ms},
+                             {QStringLiteral("entries"), qint64(parsed.displayed.size())},
+                             {QStringLiteral("status"), int(parsed.status)}};
+            if (haveCtags) {
+                file.insert(QStringLiteral("ctags_names"), qint64(other.size()));
+                file.insert(QStringLiteral("common_names"), both);
+            }
+            files.append(file);
+        }
+        QJsonObject language{{QStringLiteral("files"), qint64(group.files.size())},
+                             {QStringLiteral("bytes"), bytes},
+                             {QStringLiteral("ms"), groupMs},
+                             {QStringLiteral("names"), ours}};
+        if (haveCtags) {
+            language.insert(QStringLiteral("ctags_ms"), ctagsMs);
+            language.insert(QStringLiteral("ctags_over_ours"), groupMs > 0 ? ctagsMs / groupMs : 0);
+            language.insert(QStringLiteral("ctags_names"), theirs);
+            language.insert(QStringLiteral("common_names"), common);
+            language.insert(QStringLiteral("common_of_ours"), ours ? double(common) / ours : 0);
+            language.insert(QStringLiteral("common_of_ctags"),
+                            theirs ? double(common) / theirs : 0);
+            totalCtagsMs += ctagsMs;
+        } else {
+            language.insert(QStringLiteral("ctags"),
+                            ctags.isEmpty() ? QStringLiteral("not found") : ctagsError);
+        }
+        languages.insert(group.name, language);
+        totalMs += groupMs;
+        totalOurs += ours;
+        totalTheirs += theirs;
+        totalCommon += common;
+    }
+    result.insert(QStringLiteral("files"), files);
+    result.insert(QStringLiteral("languages"), languages);
+    result.insert(QStringLiteral("total_ms"), totalMs);
+    if (totalCtagsMs > 0) {
+        result.insert(QStringLiteral("ctags_total_ms"), totalCtagsMs);
+        result.insert(QStringLiteral("ctags_over_ours"), totalCtagsMs / totalMs);
+        result.insert(QStringLiteral("common_of_ours"),
+                      totalOurs ? double(totalCommon) / totalOurs : 0);
+        result.insert(QStringLiteral("common_of_ctags"),
+                      totalTheirs ? double(totalCommon) / totalTheirs : 0);
+    }
+
+    // The speed goal: a C document as long as the pane parses.
+    const QByteArray c512 = cDocument(cFiles);
+    fl::ParseResult parsed;
+    const double ms = parseMs(c512, 2, std::max(runs, 7), &parsed);
+    result.insert(QStringLiteral("c_document"),
+                  QJsonObject{{QStringLiteral("bytes"), c512.size()},
+                              {QStringLiteral("ms"), ms},
+                              {QStringLiteral("entries"), qint64(parsed.displayed.size())},
+                              {QStringLiteral("target_ms"), TargetMs},
+                              {QStringLiteral("met"), ms <= TargetMs}});
+    return result;
+}
+
+QJsonObject functions(const QStringList &args)
+{
+    const qsizetype list = args.indexOf(QStringLiteral("--list"));
+    if (list >= 0) {
+        if (list + 1 >= args.size())
+            return {{QStringLiteral("error"), QStringLiteral("--list needs a file")}};
+        return listFile(args.at(list + 1));
+    }
+    return runBenchmark(args);
+}
+
+} // namespace
+
+PW_BENCH("functions", functions);

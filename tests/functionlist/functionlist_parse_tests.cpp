@@ -1,0 +1,612 @@
+// The function-list parse: each rule set on short sources written for it, the edge cases of
+// headers and bodies, the worker's cancellation and supersession, and bounded work.
+#include "functionlist/functionlistworker.h"
+#include "functionlist/functionparser.h"
+
+#include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+using namespace pw::functionlist;
+
+namespace {
+
+// (line counted from 1, name) as the list shows them.
+using Listing = std::vector<std::pair<int, std::string>>;
+
+Listing listingOf(const ParseResult &result)
+{
+    Listing out;
+    for (const FunctionEntry &e : result.displayed)
+        out.emplace_back(e.line + 1, e.name.toStdString());
+    return out;
+}
+
+std::string show(const Listing &listing)
+{
+    std::string out;
+    for (const auto &[line, name] : listing)
+        out += "\n  " + std::to_string(line) + "\t" + name;
+    return out.empty() ? "\n  (nothing)" : out;
+}
+
+Listing parse(int lexerId, const char *source)
+{
+    const ParseResult result = parseFunctions(QByteArray(source), lexerId);
+    EXPECT_EQ(result.status, ParseStatus::Complete) << result.problem;
+    return listingOf(result);
+}
+
+struct Golden
+{
+    const char *what;
+    int lexerId;
+    const char *source;
+    Listing expected;
+};
+
+const Golden goldens[] = {
+    {"C: definitions, a three-line parameter list, a prototype, a method, an operator", 3,
+     "#include <stdio.h>\n"
+     "/* helper */\n"
+     "static int add(int a,\n"
+     "               int b,\n"
+     "               int c)\n"
+     "{\n"
+     "    if (a) { return a + b + c; }\n"
+     "}\n"
+     "int proto(int x);\n"
+     "int Widget::size() const\n"
+     "{\n"
+     "    return m_size;\n"
+     "}\n"
+     "bool operator==(const A &a, const A &b) { return a.v == b.v; }\n",
+     {{3, "add"}, {10, "size"}, {14, "operator=="}}},
+    {"Java: constructor and methods; an abstract method is a declaration", 4,
+     "public class Greeter {\n"
+     "    public Greeter(String name) {\n"
+     "        this.name = name;\n"
+     "    }\n"
+     "    public static void main(String[] args)\n"
+     "    {\n"
+     "        System.out.println(greet(\"x\"));\n"
+     "    }\n"
+     "    abstract int size();\n"
+     "    int twice(int x) { return 2 * x; }\n"
+     "}\n",
+     {{2, "Greeter"}, {5, "main"}, {10, "twice"}}},
+    {"C#: the same rules", 6,
+     "class A {\n  void Run(int[] xs, List<int> ys) {\n  }\n}\n", {{2, "Run"}}},
+    {"resource script: dialogs, menus with nested BEGIN and version blocks", 7,
+     "IDD_ABOUT DIALOGEX 0, 0, 200, 100\n"
+     "BEGIN\n"
+     "    LTEXT \"x\", -1, 1, 1, 1, 1\n"
+     "END\n"
+     "IDR_MENU MENU\n"
+     "BEGIN\n"
+     "    POPUP \"&File\"\n"
+     "    BEGIN\n"
+     "        MENUITEM \"E&xit\", 100\n"
+     "    END\n"
+     "END\n"
+     "VS_VERSION_INFO VERSIONINFO\n"
+     "BEGIN\n"
+     "END\n",
+     {{1, "IDD_ABOUT"}, {5, "IDR_MENU"}, {12, "VS_VERSION_INFO"}}},
+    {"assembler: labels ending with a colon at the line start", 32,
+     "start:\n    mov ax, 1   ; set up: no label\nloop1:  dec cx\n    jnz loop1\n; old: label\n",
+     {{1, "start"}, {3, "loop1"}}},
+    {"INI: bracketed and quoted sections, even commented ones", 13,
+     "[General]\nkey=value\n; [Commented]\n  [Spaced Section]\n\"quoted\"\n[bad\n",
+     {{1, "General"}, {3, "Commented"}, {4, "Spaced Section"}, {5, "quoted"}}},
+    {"PHP: functions, by reference, methods; a body-less one is dropped", 1,
+     "<?php\n"
+     "function hello($name) {\n"
+     "    return \"hi $name\";\n"
+     "}\n"
+     "function &ref($a = null) {\n"
+     "}\n"
+     "class A {\n"
+     "    public function m($x, $y = 1) { return $x; }\n"
+     "}\n"
+     "function decl();\n",
+     {{2, "hello"}, {5, "ref"}, {8, "m"}}},
+    {"JavaScript: declarations, assigned functions, object members, var functions", 8,
+     "function add(a, b) {\n"
+     "  return a + b;\n"
+     "}\n"
+     "var mul = function (a, b) {\n"
+     "  return a * b;\n"
+     "};\n"
+     "obj.handler = function(e) { go(e); };\n"
+     "  key: function () {\n"
+     "  },\n"
+     "function proto();\n",
+     {{1, "add"}, {4, "mul"}, {7, "obj.handler"}, {8, "key"}}},
+    {"set 19 shares the JavaScript rules", 19, "function f(x) {\n}\n", {{1, "f"}}},
+    {"set 27: functions with typed parameters", 27,
+     "function init(a, b) {\n}\nfunction typed(a: number) {\n}\n",
+     {{1, "init"}, {3, "typed"}}},
+    {"Lisp: defun in any case; the set has no comments to skip", 30,
+     "(defun square (x) (* x x))\n(DEFUN Cube (x)\n  (* x x x))\n; (defun commented ())\n"
+     "(defvar *x* 1)\n",
+     {{1, "square"}, {2, "Cube"}, {4, "commented"}}},
+    {"VBScript: Function and Sub blocks; a commented header without its end is dropped", 16,
+     "Function Add(a, b)\n  Add = a + b\nEnd Function\nSub Greet(name)\n  MsgBox \"hi\"\n"
+     "End Sub\n' Function Old()\nSub NoParens\nEnd Sub\n",
+     {{1, "Add"}, {4, "Greet"}}},
+    {"Pascal: begin/end bodies with nesting; forward declarations are dropped", 11,
+     "program Demo;\n"
+     "procedure Forward1; forward;\n"
+     "function Square(x: Integer): Integer;\n"
+     "begin\n"
+     "  Square := x * x;\n"
+     "end;\n"
+     "procedure TForm1.Button1Click(Sender: TObject);\n"
+     "var i: Integer;\n"
+     "begin\n"
+     "  if i > 0 then\n"
+     "  begin\n"
+     "    i := 0;\n"
+     "  end;\n"
+     "end;\n"
+     "{ procedure Hidden; begin end; }\n"
+     "constructor TThing.Create;\n"
+     "BEGIN\n"
+     "END;\n"
+     "begin\n"
+     "end.\n",
+     {{3, "Square"}, {7, "TForm1.Button1Click"}, {16, "TThing.Create"}}},
+    {"Python: def with parameters over several lines; annotations are not in the pattern", 22,
+     "import os\n"
+     "\n"
+     "def top(a, b):\n"
+     "    return a + b\n"
+     "\n"
+     "class K:\n"
+     "    def method(self,\n"
+     "               x,\n"
+     "               y):\n"
+     "        def inner():\n"
+     "            pass\n"
+     "        return inner\n"
+     "\n"
+     "    async def co(self) -> None:\n"
+     "        pass\n"
+     "# def commented(x):\n"
+     "def spaced (x) :\n"
+     "    pass\n",
+     {{3, "top"}, {7, "method"}, {10, "inner"}, {16, "commented"}, {17, "spaced"}}},
+    {"Perl: sub with a brace body, also one in a comment", 21,
+     "sub hello {\n    print \"hi\\n\";\n}\nsub with_attrs : lvalue { $x }\n# sub hidden { }\n"
+     "my $s = sub { 1 };\nsub proto;\n",
+     {{1, "hello"}, {4, "with_attrs"}, {5, "hidden"}}},
+    {"Objective-C: methods with and without a return type and arguments", 5,
+     "@implementation Foo\n"
+     "- (void)viewDidLoad\n"
+     "{\n"
+     "    [super viewDidLoad];\n"
+     "}\n"
+     "+ (instancetype)sharedWith:(int)x {\n"
+     "    return nil;\n"
+     "}\n"
+     "- (int)count;\n"
+     "- plain\n"
+     "{\n"
+     "}\n"
+     "@end\n",
+     {{2, "viewDidLoad"}, {6, "sharedWith"}, {10, "plain"}}},
+    {"Lua: ends of if and do blocks pair with their own openers; a string end is passed over",
+     23,
+     "local M = {}\n"
+     "function M.add(a, b)\n"
+     "  if a then\n"
+     "    for i = 1, 2 do\n"
+     "      print(i)\n"
+     "    end\n"
+     "  end\n"
+     "  return a + b\n"
+     "end\n"
+     "M.sub = function(a, b)\n"
+     "  return a - b\n"
+     "end\n"
+     "function M:method()\n"
+     "  local s = \"end\"\n"
+     "end\n",
+     {{2, "M.add"}, {10, "M.sub"}, {13, "M:method"}}},
+    {"Fortran: programs, subroutines and functions closed by END; two rules, one entry", 25,
+     "      PROGRAM MAIN\n"
+     "      CALL SOLVE(1.0, 2.0)\n"
+     "      END\n"
+     "      SUBROUTINE SOLVE(A, B)\n"
+     "      REAL A, B\n"
+     "      END\n"
+     "C     SUBROUTINE OLD(X)\n"
+     "      INTEGER FUNCTION TWICE(N)\n"
+     "      TWICE = 2 * N\n"
+     "      END\n",
+     {{1, "MAIN"}, {4, "SOLVE"}, {8, "TWICE"}}},
+    {"NSIS: functions, sections and subsections, named bare or quoted", 28,
+     "; installer\n"
+     "Function .onInit\n"
+     "  MessageBox MB_OK \"hi\"\n"
+     "FunctionEnd\n"
+     "Section \"Main Files\" SecMain\n"
+     "  SetOutPath $INSTDIR\n"
+     "SectionEnd\n"
+     "Section \"Docs\"\n"
+     "SectionEnd\n"
+     "SubSection \"Extras\"\n"
+     "SubSectionEnd\n"
+     "# Function .commented\n",
+     {{2, ".onInit"}, {5, "SecMain"}, {8, "Docs"}, {10, "Extras"}}},
+    {"VHDL: entity, function, processes; a function declared in a process is inside it", 38,
+     "entity counter is\n"
+     "  port (clk : in bit);\n"
+     "end counter;\n"
+     "architecture rtl of counter is\n"
+     "  function twice(x : integer) return integer is\n"
+     "  begin\n"
+     "    return 2 * x;\n"
+     "  end twice;\n"
+     "begin\n"
+     "  p1 : process (clk)\n"
+     "  begin\n"
+     "    if clk = '1' then\n"
+     "      q <= d;\n"
+     "    end if;\n"
+     "  end process;\n"
+     "end rtl;\n"
+     "  p2 : process (clk)\n"
+     "    function inc(v : integer) return integer is\n"
+     "    begin\n"
+     "      return v + 1;\n"
+     "    end inc;\n"
+     "  begin\n"
+     "    null;\n"
+     "  end process;\n",
+     {{1, "counter"}, {5, "twice"}, {10, "p1"}, {17, "p2"}}},
+    {"SQL: CREATE FUNCTION and PROCEDURE up to GO, PL/SQL functions up to END", 17,
+     "CREATE FUNCTION dbo.Add2(@a int) RETURNS int AS\n"
+     "BEGIN\n"
+     "  RETURN @a + 2\n"
+     "END\n"
+     "GO\n"
+     "create procedure dbo.Cleanup\n"
+     "as\n"
+     "  delete from t;\n"
+     "go\n"
+     "-- create function dbo.Old(@x int) returns int as\n"
+     "function calc(x number) return number IS\n"
+     "begin\n"
+     "  return x;\n"
+     "END;\n",
+     {{1, "dbo.Add2"}, {6, "dbo.Cleanup"}, {11, "calc"}}},
+    {"Visual Basic: Sub and Function up to End Sub and End Function", 18,
+     "Public Sub Main()\n    Call Helper(1)\nEnd Sub\n"
+     "Private Function Helper(ByVal x As Integer) As Integer\n    Helper = x\nEnd Function\n"
+     "' Sub Old()\n",
+     {{1, "Main"}, {4, "Helper"}}},
+    {"batch: labels alone on their line", 12,
+     "@echo off\n:start\ncall :sub_1\ngoto :eof\n:sub_1\necho hi\n:: comment label\n"
+     "  :indented\n:bad label\n",
+     {{2, "start"}, {5, "sub_1"}, {8, "indented"}}},
+    {"shell: function keyword, or a name with a space before ()", 26,
+     "#!/bin/sh\nfunction setup {\n  echo setup\n}\nbuild () {\n  make\n}\ncheck() {\n  true\n}\n"
+     "# function old {\n",
+     {{2, "setup"}, {5, "build"}}},
+    {"Tcl: procs with braced or bare arguments, and namespace-qualified ones", 29,
+     "proc greet {name} {\n"
+     "    puts \"hi $name\"\n"
+     "}\n"
+     "proc ::ns::helper {a b} {\n"
+     "    return [expr {$a + $b}]\n"
+     "}\n"
+     "proc noargs {} {\n"
+     "    return 1\n"
+     "}\n"
+     "namespace eval ns {\n"
+     "    proc inner args {\n"
+     "        return $args\n"
+     "    }\n"
+     "}\n"
+     "proc ns::qualified x {\n"
+     "}\n",
+     {{1, "greet"}, {7, "noargs"}, {11, "inner"}, {15, "qualified"}}},
+};
+
+} // namespace
+
+TEST(FunctionParse, EachRuleSetRecognisesItsLanguage)
+{
+    for (const Golden &g : goldens) {
+        const Listing actual = parse(g.lexerId, g.source);
+        EXPECT_EQ(actual, g.expected) << g.what << " (" << g.lexerId << "), got:" << show(actual);
+    }
+}
+
+TEST(FunctionParse, ThreeLineParameterListIsOneHeader)
+{
+    const ParseResult r = parseFunctions("int sum(int a,\n        int b,\n        int c)\n{\n"
+                                         "  return a + b + c;\n}\n",
+                                         2);
+    ASSERT_EQ(r.displayed.size(), 1u);
+    const FunctionEntry &e = r.displayed[0];
+    EXPECT_EQ(e.name, "sum");
+    EXPECT_EQ(e.line, 0);
+    EXPECT_EQ(e.lineStart, 0);
+    EXPECT_EQ(e.headerEnd, 44) << "the header reaches past the closing parenthesis";
+    EXPECT_EQ(e.endLine, 5);
+}
+
+TEST(FunctionParse, ParameterListsMustHoldParametersOnly)
+{
+    const struct
+    {
+        const char *what;
+        const char *source;
+        Listing expected;
+    } rows[] = {
+        {"a string in the parameters", "int f(\"x\") {\n}\n", {}},
+        {"a middle line that is no parameter", "int f(int a,\n  a + b,\n  int c) {\n}\n", {}},
+        {"the line break right after the parenthesis", "int f(\n  int a) {\n}\n", {{1, "f"}}},
+        {"a blank line among the parameters", "int f(int a,\n\n  int b) {\n}\n", {{1, "f"}}},
+        {"an unclosed parenthesis", "int f(int a {\n}\n", {}},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(parse(2, row.source), row.expected) << row.what;
+}
+
+TEST(FunctionParse, PrototypeBeforeTheNextBodyIsADeclaration)
+{
+    EXPECT_EQ(parse(2, "int proto(int x);\nint real(void)\n{\n  return 0;\n}\n"),
+              (Listing{{2, "real"}}));
+    EXPECT_EQ(parse(2, "int proto(int x); /* ; */\n"), Listing{});
+}
+
+TEST(FunctionParse, CommentedOutFunctionsFollowTheirBraces)
+{
+    // A function whose header and braces all lie in a comment is listed; a commented-out header
+    // in front of a real body is not.
+    EXPECT_EQ(parse(2, "/* int old(void) { return 1; } */\nint x;\n"), (Listing{{1, "old"}}));
+    EXPECT_EQ(parse(2, "// int old(void)\n{\n  return 1;\n}\n"), Listing{});
+    EXPECT_EQ(parse(2, "/* int old(void) */\n{\n  return 1;\n}\n"), Listing{});
+}
+
+TEST(FunctionParse, BraceMatchingCountsBracesInStringsToo)
+{
+    // Without a lexer every brace counts, so a brace in a string ends the body early.
+    const ParseResult r = parseFunctions("int f(void)\n{\n  puts(\"}\");\n  return 0;\n}\n"
+                                         "int g(void) { return 0; }\n",
+                                         2);
+    ASSERT_EQ(listingOf(r), (Listing{{1, "f"}, {6, "g"}}));
+    EXPECT_EQ(r.displayed[0].endLine, 2);
+}
+
+TEST(FunctionParse, CommentOpenersInStringsHideNothing)
+{
+    EXPECT_EQ(parse(2, "char *s = \"/* not a comment\";\nint f(void) { return 0; }\n"),
+              (Listing{{2, "f"}}));
+    EXPECT_EQ(parse(2, "/* \"quote */ int g(void) { return 0; }\n"), (Listing{{1, "g"}}));
+}
+
+TEST(FunctionParse, LuaEndsPairWithIfAndDo)
+{
+    const ParseResult r = parseFunctions("function f(x)\n"
+                                         "  if x then\n"
+                                         "    while x do x = x - 1 end\n"
+                                         "  end\n"
+                                         "  do local y = 1 end\n"
+                                         "end\n"
+                                         "function g()\n"
+                                         "end\n",
+                                         23);
+    ASSERT_EQ(listingOf(r), (Listing{{1, "f"}, {7, "g"}}));
+    EXPECT_EQ(r.displayed[0].endLine, 5) << "f ends at its own end, not at an inner one";
+    EXPECT_EQ(r.displayed[0].endPosition, 85);
+}
+
+TEST(FunctionParse, NestedFunctionsOfTheSameRuleAreNotListed)
+{
+    EXPECT_EQ(parse(8, "function outer() {\n  function inner() {\n  }\n}\nfunction next() {\n}\n"),
+              (Listing{{1, "outer"}, {5, "next"}}));
+}
+
+TEST(FunctionParse, AFunctionFoundByTwoRulesAppearsOnce)
+{
+    // Both Tcl proc forms match "proc greet {name} {"; Fortran's END and END SUBROUTINE forms
+    // both match a subroutine closed by END.
+    const ParseResult tcl = parseFunctions("proc greet {name} {\n  puts $name\n}\n", 29);
+    EXPECT_GE(tcl.found.size(), 2u);
+    EXPECT_EQ(listingOf(tcl), (Listing{{1, "greet"}}));
+    const ParseResult fortran =
+        parseFunctions("      SUBROUTINE S(A)\n      END\n", 25);
+    EXPECT_GE(fortran.found.size(), 2u);
+    EXPECT_EQ(listingOf(fortran), (Listing{{1, "S"}}));
+}
+
+TEST(FunctionParse, UnsupportedNumbersParseNothing)
+{
+    for (int id : {0, 9, 24, 37, 39, -5}) {
+        const ParseResult r = parseFunctions("int f(void) { return 0; }\n", id);
+        EXPECT_EQ(r.status, ParseStatus::NotSupported) << id;
+        EXPECT_TRUE(r.displayed.empty()) << id;
+    }
+}
+
+TEST(FunctionParse, LineEndStylesGiveTheSameLines)
+{
+    const char *unix = "int a(void)\n{\n}\n\nint b(void)\n{\n}\n";
+    for (const char *ending : {"\r\n", "\r"}) {
+        QByteArray text(unix);
+        text.replace("\n", ending);
+        EXPECT_EQ(listingOf(parseFunctions(text, 2)), (Listing{{1, "a"}, {5, "b"}})) << ending;
+    }
+}
+
+TEST(FunctionParse, EmptyAndTinyTextsParse)
+{
+    EXPECT_EQ(parse(2, ""), Listing{});
+    EXPECT_EQ(parse(22, "def"), Listing{});
+    EXPECT_EQ(parse(23, "end end end"), Listing{});
+}
+
+TEST(FunctionParse, AStoppedParseIsCancelled)
+{
+    std::stop_source stop;
+    stop.request_stop();
+    const ParseResult r = parseFunctions("int f(void) { return 0; }\n", 2, stop.get_token());
+    EXPECT_EQ(r.status, ParseStatus::Cancelled);
+    EXPECT_TRUE(r.displayed.empty());
+}
+
+TEST(FunctionParse, PathologicalInputsEndIncomplete)
+{
+    // A very long line full of headers whose parameter lists run to its end.
+    QByteArray line;
+    for (int i = 0; i < 125000; ++i)
+        line += "f(a)";
+    line.append('\n');
+    const ParseResult longLine = parseFunctions(line, 2);
+    EXPECT_EQ(longLine.status, ParseStatus::Incomplete);
+    EXPECT_FALSE(longLine.problem.empty());
+    EXPECT_TRUE(longLine.displayed.empty());
+
+    // A pattern that backtracks without end on a long line.
+    RuleSet runaway = ruleSetFor(22);
+    runaway.rules = {{"", "a*a*a*a*a*a*", "[0-9]", "", "", ""}};
+    ParseOptions options;
+    options.search.matchLimit = 1'000'000;
+    const ParseResult backtracking =
+        parseFunctions(QByteArray(100000, 'a'), runaway, {}, options);
+    EXPECT_EQ(backtracking.status, ParseStatus::Incomplete);
+}
+
+TEST(FunctionParse, UnbalancedInputsStillParse)
+{
+    QByteArray text("int g(void) {\n");
+    text += QByteArray(100000, '{');
+    text += "\n";
+    for (int i = 0; i < 1000; ++i)
+        text += "int h(int a) { return a; }\n";
+    const ParseResult r = parseFunctions(text, 2);
+    ASSERT_EQ(r.status, ParseStatus::Complete);
+    EXPECT_EQ(r.displayed.size(), 1000u) << "the unclosed g is dropped, every h is kept";
+
+    QByteArray lua;
+    for (int i = 0; i < 20000; ++i)
+        lua += "function f()\n";
+    const ParseResult noEnds = parseFunctions(lua, 23);
+    EXPECT_EQ(noEnds.status, ParseStatus::Complete);
+    EXPECT_TRUE(noEnds.displayed.empty());
+}
+
+namespace {
+
+// Collects what a worker delivers.
+struct Deliveries
+{
+    std::mutex mutex;
+    std::vector<std::pair<quint64, ParseResult>> results;
+    FunctionListWorker::ResultHandler handler()
+    {
+        return [this](const ParseRequest &request, ParseResult result) {
+            std::lock_guard lock(mutex);
+            results.emplace_back(request.serial, std::move(result));
+        };
+    }
+};
+
+// A parse that does not end by itself: headers whose parameter lists run to the end of a very
+// long line, with the work bounds lifted.
+QByteArray endless()
+{
+    QByteArray line;
+    for (int i = 0; i < 125000; ++i)
+        line += "f(a)";
+    line.append('\n');
+    return line;
+}
+
+ParseOptions unbounded()
+{
+    ParseOptions options;
+    options.workBase = std::numeric_limits<qint64>::max() / 2;
+    options.workPerByte = 0;
+    options.deadlineMs = 0;
+    return options;
+}
+
+} // namespace
+
+TEST(FunctionListWorker, DeliversTheResultOfARequest)
+{
+    Deliveries got;
+    FunctionListWorker worker(got.handler());
+    const quint64 serial = worker.post("int f(void) { return 0; }\n", 2);
+    ASSERT_TRUE(worker.waitForIdle(60000));
+    ASSERT_EQ(got.results.size(), 1u);
+    EXPECT_EQ(got.results[0].first, serial);
+    EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "f"}}));
+    EXPECT_FALSE(worker.isBusy());
+}
+
+TEST(FunctionListWorker, ALaterRequestSupersedesARunningOne)
+{
+    Deliveries got;
+    FunctionListWorker worker(got.handler(), unbounded());
+    worker.post(endless(), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const quint64 last = worker.post("def g():\n  pass\n", 22);
+    ASSERT_TRUE(worker.waitForIdle(60000));
+    ASSERT_EQ(got.results.size(), 1u) << "the superseded parse delivers nothing";
+    EXPECT_EQ(got.results[0].first, last);
+    EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "g"}}));
+}
+
+TEST(FunctionListWorker, NotSupportedAndIncompleteResultsAreDelivered)
+{
+    Deliveries got;
+    FunctionListWorker worker(got.handler());
+    worker.post("x", 9);
+    ASSERT_TRUE(worker.waitForIdle(60000));
+    ASSERT_EQ(got.results.size(), 1u);
+    EXPECT_EQ(got.results[0].second.status, ParseStatus::NotSupported);
+}
+
+TEST(FunctionListWorker, CancelDropsTheRunningParse)
+{
+    Deliveries got;
+    FunctionListWorker worker(got.handler(), unbounded());
+    worker.post(endless(), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(worker.isBusy());
+    worker.cancel();
+    ASSERT_TRUE(worker.waitForIdle(60000));
+    EXPECT_TRUE(got.results.empty());
+}
+
+TEST(FunctionListWorker, DestroyingItDuringAParseStopsCleanly)
+{
+    auto got = std::make_shared<Deliveries>();
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> calledAfter{false};
+    {
+        FunctionListWorker worker(
+            [got, &destroyed, &calledAfter](const ParseRequest &r, ParseResult result) {
+                if (destroyed)
+                    calledAfter = true;
+                got->handler()(r, std::move(result));
+            },
+            unbounded());
+        worker.post(endless(), 2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(worker.isBusy());
+    }
+    destroyed = true;
+    EXPECT_FALSE(calledAfter);
+    EXPECT_TRUE(got->results.empty()) << "the stopped parse delivers nothing";
+}

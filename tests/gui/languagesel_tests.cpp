@@ -1,0 +1,116 @@
+// Choosing a document's language: by extension, from "Color Document As" and from "More ...".
+#include "tests/support/appfixture.h"
+
+#include "editor/filedialogex.h"
+#include "editor/ridereframe.h"
+#include "editor/ridereview.h"
+#include "resources/commandids.h"
+
+using namespace pw;
+using pw::test::AppFixture;
+
+class LanguageSelectionTest : public AppFixture
+{
+protected:
+    QString lexerOf(CRidereDoc *doc)
+    {
+        QByteArray name(64, '\0');
+        doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(name.data()));
+        return QString::fromLatin1(name.constData());
+    }
+    int indexOf(const QString &label)
+    {
+        LanguageList &list = frame()->languages();
+        for (int i = 0; i < list.count(); ++i)
+            if (list.get(i).menuLabel == label)
+                return i;
+        return -1;
+    }
+};
+
+TEST_F(LanguageSelectionTest, TheShippedLanguagesColourByExtension)
+{
+    ASSERT_GT(frame()->languages().count(), 30) << "the build copies the Config folder";
+    struct Row
+    {
+        const char *file;
+        const char *lexer;
+        int lexerId;
+    };
+    const Row rows[] = {
+        {"a.py", "python", 22},  {"b.cpp", "cpp", 3},    {"c.html", "hypertext", -1},
+        {"d.sql", "sql", 17},    {"notes.TXT", "null", -1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.file);
+        CRidereDoc *doc = open(writeFile(QString::fromLatin1(row.file), "x = 1\n"));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(lexerOf(doc), QString::fromLatin1(row.lexer));
+        if (row.lexerId > 0)
+            EXPECT_EQ(doc->languageId(), row.lexerId);
+    }
+}
+
+TEST_F(LanguageSelectionTest, MenuChangesBothTheColouringAndTheFunctionListLanguage)
+{
+    CRidereDoc *doc = open(writeFile(QStringLiteral("x.py"), "def f():\n    pass\n"));
+    ASSERT_NE(doc, nullptr);
+    const int lua = indexOf(QStringLiteral("Lua"));
+    ASSERT_GE(lua, 0);
+    ASSERT_LE(lua, 20) << "Lua sits among the first 21 entries";
+    ASSERT_TRUE(run(Cmd::ColorDocumentAs + lua));
+    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua"));
+    EXPECT_EQ(doc->languageId(), 23);
+    EXPECT_TRUE(state(Cmd::ColorDocumentAs + lua).checked);
+
+    // Languages past the 21st are reached through "More ...", which colours the text only: the
+    // function list keeps the document's language.
+    const int perl = indexOf(QStringLiteral("Perl"));
+    ASSERT_GT(perl, 20);
+    CRidereView::setViewAsHook([&](const QStringList &labels, int &index) {
+        EXPECT_EQ(labels.size(), frame()->languages().count());
+        EXPECT_EQ(index, lua) << "the dialog starts at the current language";
+        index = perl;
+        return true;
+    });
+    ASSERT_TRUE(run(Cmd::ColorDocumentAsMore));
+    CRidereView::setViewAsHook({});
+    EXPECT_EQ(lexerOf(doc), QStringLiteral("perl"));
+    EXPECT_EQ(doc->languageId(), 23);
+
+    // A font change brings back the language the document recorded.
+    frame()->setFontDialogHook([](QFont &) { return true; });
+    ASSERT_TRUE(run(Cmd::ViewFont));
+    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua"));
+}
+
+TEST_F(LanguageSelectionTest, SaveAsWithAnotherExtensionChoosesAgain)
+{
+    CRidereDoc *doc = open(writeFile(QStringLiteral("s.txt"), "select 1;\n"));
+    ASSERT_NE(doc, nullptr);
+    const int lua = indexOf(QStringLiteral("Lua"));
+    ASSERT_TRUE(run(Cmd::ColorDocumentAs + lua));
+    QString target = m_dir.filePath(QStringLiteral("s2.txt"));
+    CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &choice, const QString &) {
+        choice.path = target;
+        return true;
+    });
+    ASSERT_TRUE(run(Cmd::FileSaveAs));
+    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua")) << "same extension keeps the hand-made choice";
+    target = m_dir.filePath(QStringLiteral("s3.sql"));
+    ASSERT_TRUE(run(Cmd::FileSaveAs));
+    CFileDialogEx::setSaveHook({});
+    EXPECT_EQ(lexerOf(doc), QStringLiteral("sql"));
+    EXPECT_EQ(doc->languageId(), 17);
+}
+
+TEST_F(LanguageSelectionTest, CommentUsesTheLanguagesMarkerAndAutoNestIndents)
+{
+    CRidereDoc *doc = open(writeFile(QStringLiteral("k.py"), "a = 1\nb = 2\n"));
+    ASSERT_NE(doc, nullptr);
+    doc->editor()->send(Sci::SCI_SETSEL, 0, 8);
+    ASSERT_TRUE(run(Cmd::CommentLines));
+    EXPECT_EQ(editorText(doc), QByteArray("# a = 1\n# b = 2\n"));
+    ASSERT_TRUE(run(Cmd::UnCommentLines));
+    EXPECT_EQ(editorText(doc), QByteArray("a = 1\nb = 2\n"));
+}

@@ -1,0 +1,216 @@
+// Writing a language's colours back: only DEFAULT, BACKGROUND and COLOUR colours change.
+#include "languages/languagefile.h"
+#include "languages/languagelist.h"
+#include "tests/languages/languagetestutil.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace pw;
+using namespace pw::test;
+
+namespace {
+
+// A file with the things an author leaves in it: comments, odd spacing, single quotes,
+// unknown elements and attributes, entities and CRLF line ends.
+const QByteArray Original =
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<!-- my own colours -->\r\n"
+    "<PROPERTIES>\r\n"
+    "\t<MENU>C &amp; co</MENU>\r\n"
+    "\t<EXTENSION>.c;.h</EXTENSION>\r\n"
+    "\t<LEXER>cpp</LEXER>   <!-- trailing note -->\r\n"
+    "\t<LEXERID>2</LEXERID>\r\n"
+    "\t<BACKGROUND>#ffffff</BACKGROUND>\r\n"
+    "\t<DEFAULT>  n  </DEFAULT>\r\n"
+    "\t<KEYWORDS>\r\n"
+    "\t\t<KEYWORD>int  char\r\n  void</KEYWORD>\r\n"
+    "\t</KEYWORDS>\r\n"
+    "\t<COLOURS author='me'>\r\n"
+    "\t\t<COLOUR  STYLE = '5'  HEXFORE='#0000ff'   HEXBACK=\"#fFfFfF\" EOLFILLED='False' "
+    "NOTE=\"kept\">Keyword</COLOUR>\r\n"
+    "\t\t<COLOUR STYLE=\"1\" HEXFORE=\"#008000\">Comment</COLOUR>\r\n"
+    "\t\t<COLOUR STYLE=\"6\" HEXFORE=\"#A31515\" HEXBACK=\"#FFFFFF\">Not a style</COLOUR>\r\n"
+    "\t</COLOURS>\r\n"
+    "\t<COMMENT><LINE>//</LINE></COMMENT>\r\n"
+    "</PROPERTIES>\r\n";
+
+QString writeTemp(QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("lang.config"));
+    EXPECT_TRUE(writeFile(path, bytes));
+    return path;
+}
+
+LanguageRecord load(const QString &path)
+{
+    std::optional<LanguageRecord> record = readLanguageFile(path);
+    EXPECT_TRUE(record.has_value());
+    return record.value_or(LanguageRecord());
+}
+
+} // namespace
+
+TEST(LanguageSave, ChangesOnlyTheColourValuesAndKeepsEveryOtherByte)
+{
+    QTemporaryDir dir;
+    const QString path = writeTemp(dir, Original);
+    LanguageRecord record = load(path);
+    ASSERT_EQ(record.styleCount, 3);
+    record.setForeground(0, textToColour(QStringLiteral("#112233")));
+    record.setBackground(1, textToColour(QStringLiteral("#445566")));
+    record.styles[1].eolFilled = true;
+    record.styles[2].name = QStringLiteral("Renamed"); // its element no longer matches a style
+    record.setDefault(true);
+    record.setDefaultBackground(textToColour(QStringLiteral("#F0F0F0")));
+    ASSERT_TRUE(record.save());
+
+    QByteArray expected = Original;
+    expected.replace("<BACKGROUND>#ffffff</BACKGROUND>", "<BACKGROUND>#F0F0F0</BACKGROUND>");
+    expected.replace("<DEFAULT>  n  </DEFAULT>", "<DEFAULT>Y</DEFAULT>");
+    expected.replace("HEXFORE='#0000ff'   HEXBACK=\"#fFfFfF\" EOLFILLED='False'",
+                     "HEXFORE='#112233'   HEXBACK=\"#FFFFFF\" EOLFILLED='False'");
+    expected.replace("<COLOUR STYLE=\"1\" HEXFORE=\"#008000\">",
+                     "<COLOUR STYLE=\"1\" HEXFORE=\"#008000\" HEXBACK=\"#445566\" "
+                     "EOLFILLED=\"True\">");
+    EXPECT_EQ(readFile(path), expected);
+}
+
+TEST(LanguageSave, AddsMissingDefaultAndBackgroundAsLastChildren)
+{
+    QTemporaryDir dir;
+    const QByteArray original = "<PROPERTIES>\n"
+                                "    <MENU>X</MENU>\n"
+                                "    <COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\" "
+                                "HEXBACK=\"#FFFFFF\" EOLFILLED=\"False\">D</COLOUR></COLOURS>\n"
+                                "</PROPERTIES>\n";
+    const QString path = writeTemp(dir, original);
+    LanguageRecord record = load(path);
+    ASSERT_TRUE(record.save());
+    const QByteArray expected = "<PROPERTIES>\n"
+                                "    <MENU>X</MENU>\n"
+                                "    <COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\" "
+                                "HEXBACK=\"#FFFFFF\" EOLFILLED=\"False\">D</COLOUR></COLOURS>\n"
+                                "    <DEFAULT>N</DEFAULT>\n"
+                                "    <BACKGROUND>#FFFFFF</BACKGROUND>\n"
+                                "</PROPERTIES>\n";
+    EXPECT_EQ(readFile(path), expected);
+}
+
+TEST(LanguageSave, FillsEmptyAndSelfClosingElements)
+{
+    QTemporaryDir dir;
+    const QString path =
+        writeTemp(dir, "<PROPERTIES><DEFAULT/><BACKGROUND a=\"1\" /><COLOURS><COLOUR STYLE=\"0\" "
+                       "HEXFORE=\"#000000\">D</COLOUR></COLOURS></PROPERTIES>");
+    LanguageRecord record = load(path);
+    record.setDefault(true);
+    ASSERT_TRUE(record.save());
+    EXPECT_EQ(readFile(path),
+              QByteArray("<PROPERTIES><DEFAULT>Y</DEFAULT><BACKGROUND a=\"1\" >#FFFFFF</BACKGROUND>"
+                         "<COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\" HEXBACK=\"#FFFFFF\" "
+                         "EOLFILLED=\"False\">D</COLOUR></COLOURS></PROPERTIES>"));
+}
+
+TEST(LanguageSave, DuplicateNamesAllTakeTheFirstStylesColours)
+{
+    QTemporaryDir dir;
+    const QString path = writeTemp(dir, "<PROPERTIES><COLOURS>"
+                                        "<COLOUR STYLE=\"1\" HEXFORE=\"#000001\">Same</COLOUR>"
+                                        "<COLOUR STYLE=\"2\" HEXFORE=\"#000002\">Same</COLOUR>"
+                                        "<COLOUR STYLE=\"3\" HEXFORE=\"#000003\">same</COLOUR>"
+                                        "</COLOURS></PROPERTIES>");
+    LanguageRecord record = load(path);
+    ASSERT_EQ(record.styleCount, 3);
+    record.setForeground(0, 0x0000AA);
+    record.setForeground(1, 0x0000BB);
+    ASSERT_TRUE(record.save());
+    const LanguageRecord reread = load(path);
+    EXPECT_EQ(reread.styles[0].foreground, 0x0000AAu);
+    EXPECT_EQ(reread.styles[1].foreground, 0x0000AAu) << "the first style of that name counts";
+    EXPECT_EQ(reread.styles[2].foreground, 0x030000u) << "names match case-sensitively";
+    EXPECT_EQ(reread.styles[1].style, 2) << "style numbers are never written";
+}
+
+TEST(LanguageSave, RoundTripThroughTheList)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), Original));
+    LanguageList list;
+    list.load(dir.path());
+    ASSERT_EQ(list.count(), 1);
+    LanguageRecord record = list.get(0);
+    record.setForeground(1, 0x123456);
+    record.setDefault(true);
+    list.replace(0, record);
+    ASSERT_TRUE(list.get(0).save());
+
+    list.load();
+    const LanguageRecord reread = list.get(0);
+    EXPECT_EQ(reread.styles[1].foreground, 0x123456u);
+    EXPECT_TRUE(reread.isDefault);
+    EXPECT_EQ(reread.menuLabel, QStringLiteral("C & co"));
+    EXPECT_EQ(reread.keywordSets[0], QStringLiteral("int  char\n  void"));
+}
+
+TEST(LanguageSave, WritesNothingForAMissingOrBrokenFile)
+{
+    QTemporaryDir dir;
+    const QString path = writeTemp(dir, Original);
+    LanguageRecord record = load(path);
+    record.setDefault(true);
+
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_FALSE(record.save());
+    EXPECT_FALSE(QFile::exists(path)) << "a deleted file is not created again";
+
+    const QByteArray broken = Original.left(Original.size() / 2);
+    ASSERT_TRUE(writeFile(path, broken));
+    EXPECT_FALSE(record.save());
+    EXPECT_EQ(readFile(path), broken);
+
+    const QByteArray binary = Original + QByteArray("\0", 1);
+    ASSERT_TRUE(writeFile(path, binary));
+    EXPECT_FALSE(record.save());
+    EXPECT_EQ(readFile(path), binary);
+
+    const QByteArray otherRoot = "<OTHER><DEFAULT>N</DEFAULT></OTHER>";
+    ASSERT_TRUE(writeFile(path, otherRoot));
+    EXPECT_FALSE(record.save());
+    EXPECT_EQ(readFile(path), otherRoot);
+
+    record.filePath.clear();
+    EXPECT_FALSE(record.save());
+    record.filePath = dir.path();
+    EXPECT_FALSE(record.save()) << "a folder is no language file";
+}
+
+TEST(LanguageSave, PatchedTextMeansWhatTheXmlLibraryWouldWrite)
+{
+    // Layouts the in-place edit must get right or hand over to the library's printing: either
+    // way the result reads back with the new values and the old everything else.
+    const QByteArray layouts[] = {
+        "<!DOCTYPE PROPERTIES [ <!ENTITY x \"y\"> ]><PROPERTIES><COLOURS><COLOUR STYLE=\"0\" "
+        "HEXFORE=\"#000000\">D</COLOUR></COLOURS></PROPERTIES>",
+        "<PROPERTIES><DEFAULT><![CDATA[N]]></DEFAULT><COLOURS><COLOUR STYLE=\"0\" "
+        "HEXFORE=\"#000000\"><![CDATA[D]]></COLOUR></COLOURS></PROPERTIES>",
+        "<PROPERTIES><DEFAULT>N<X/>more</DEFAULT><COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\""
+        ">D</COLOUR><COLOUR STYLE=\"1\" HEXFORE=\"#0000FF\" HEXFORE2=\"x>y\">K</COLOUR>"
+        "</COLOURS></PROPERTIES>",
+        "<PROPERTIES><COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\">D</COLOUR></COLOURS>"
+        "<COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\">D</COLOUR></COLOURS></PROPERTIES>",
+    };
+    for (const QByteArray &layout : layouts) {
+        std::optional<LanguageRecord> record = parseLanguageFile(layout, QStringLiteral("/x"));
+        ASSERT_TRUE(record) << layout.constData();
+        record->setForeground(0, 0x563412);
+        record->setDefault(true);
+        const std::optional<QByteArray> patched = patchLanguageColours(layout, *record);
+        ASSERT_TRUE(patched) << layout.constData();
+        std::optional<LanguageRecord> reread = parseLanguageFile(*patched, QStringLiteral("/x"));
+        ASSERT_TRUE(reread) << patched->constData();
+        EXPECT_EQ(reread->styles[0].foreground, 0x563412u) << patched->constData();
+        EXPECT_TRUE(reread->isDefault) << patched->constData();
+        EXPECT_EQ(reread->styleCount, record->styleCount);
+    }
+}

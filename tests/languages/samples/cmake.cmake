@@ -1,0 +1,10 @@
+# Build rules for a demo.
+cmake_minimum_required(VERSION 3.25)
+set(SOURCES main.cpp util.cpp)
+if(WIN32)
+    add_definitions(-DWINDOWS)
+endif()
+foreach(src ${SOURCES})
+    message(STATUS "source: ${src}")
+endforeach()
+add_executable(demo ${SOURCES})
