@@ -26,6 +26,7 @@ class QTimer;
 
 namespace pw {
 
+class CFunctionList;
 class CommandBars;
 class CommandRouter;
 class CMDIChildFrame;
@@ -77,6 +78,9 @@ public:
     void setPaneWidget(int paneId, QWidget *widget);
     void showPane(int paneId);
     void togglePane(int paneId);
+    CFunctionList *functionList() const { return m_functionList; }
+    // The caret moved in a text view: the function list follows it.
+    void onCaretMoved();
     bool isPaneShown(int paneId) const;
 
     // The document tab row.
@@ -143,6 +147,7 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     CommandRouter *m_router = nullptr;
     CommandBars *m_commandBars = nullptr;
+    CFunctionList *m_functionList = nullptr;
     std::array<QLabel *, PaneCount> m_panes{};
     QProgressBar *m_progress = nullptr;
     qint64 m_progressTotal = 0;

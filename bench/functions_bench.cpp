@@ -1,8 +1,10 @@
 // penwright-bench "functions": function-list parse times on this machine's sources, against
 // universal-ctags; "functions --list FILE" prints what the pane would list for FILE.
 #include "bench/benchregistry.h"
+#include "languages/languagelist.h"
 #include "functionlist/functionparser.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,24 +31,19 @@ constexpr double TargetMs = 50.0;
 
 // The language number a document with this file's extension gets. A small table of our own
 // for now; an open document chooses from the language files of the Config folder.
+// The language an open document would get: the shipped Config folder beside the program, the
+// first language claiming the extension (or the default one).
 int lexerIdForFile(const QString &path)
 {
-    static const std::map<QString, int> byExtension = {
-        {QStringLiteral("php"), 1},  {QStringLiteral("c"), 2},     {QStringLiteral("cpp"), 3},
-        {QStringLiteral("cc"), 3},   {QStringLiteral("cxx"), 3},   {QStringLiteral("hpp"), 3},
-        {QStringLiteral("h"), 3},    {QStringLiteral("java"), 4},  {QStringLiteral("m"), 5},
-        {QStringLiteral("cs"), 6},   {QStringLiteral("rc"), 7},    {QStringLiteral("js"), 8},
-        {QStringLiteral("pas"), 11}, {QStringLiteral("pp"), 11},   {QStringLiteral("bat"), 12},
-        {QStringLiteral("cmd"), 12}, {QStringLiteral("ini"), 13},  {QStringLiteral("vbs"), 16},
-        {QStringLiteral("sql"), 17}, {QStringLiteral("vb"), 18},   {QStringLiteral("bas"), 18},
-        {QStringLiteral("pl"), 21},  {QStringLiteral("pm"), 21},   {QStringLiteral("py"), 22},
-        {QStringLiteral("lua"), 23}, {QStringLiteral("f"), 25},    {QStringLiteral("f90"), 25},
-        {QStringLiteral("sh"), 26},  {QStringLiteral("bash"), 26}, {QStringLiteral("nsi"), 28},
-        {QStringLiteral("tcl"), 29}, {QStringLiteral("lisp"), 30}, {QStringLiteral("el"), 30},
-        {QStringLiteral("asm"), 32}, {QStringLiteral("s"), 32},    {QStringLiteral("vhd"), 38},
-        {QStringLiteral("vhdl"), 38}};
-    const auto it = byExtension.find(QFileInfo(path).suffix().toLower());
-    return it == byExtension.end() ? 0 : it->second;
+    static const pw::LanguageList languages = [] {
+        pw::LanguageList list;
+        list.load(QCoreApplication::applicationDirPath() + QStringLiteral("/Config"));
+        return list;
+    }();
+    const QString suffix = QFileInfo(path).suffix();
+    const pw::LanguageChoice choice = pw::chooseLanguageByExtension(
+        languages, suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    return choice.lexerId.value_or(languages.get(choice.index).lexerId);
 }
 
 bool isUtf8(const QByteArray &bytes)
@@ -77,9 +74,8 @@ QJsonObject listFile(const QString &path)
         options.utf8 = isUtf8(text);
         const fl::ParseResult result = fl::parseFunctions(text, lexerId, {}, options);
         if (result.status == fl::ParseStatus::Incomplete)
-            return {{QStringLiteral("error"),
-                     QStringLiteral("parse incomplete: %1")
-                         .arg(QString::fromStdString(result.problem))}};
+            return {{QStringLiteral("error"), QStringLiteral("parse incomplete: %1")
+                                                  .arg(QString::fromStdString(result.problem))}};
         if (result.status == fl::ParseStatus::NotSupported)
             std::fprintf(stderr, "Language not supported\n");
         for (const fl::FunctionEntry &e : result.displayed)
@@ -135,8 +131,8 @@ QStringList largestFiles(const QStringList &roots, const QStringList &patterns, 
 QStringList pythonRoots()
 {
     QStringList roots;
-    const QStringList dirs = QDir(QStringLiteral("/usr/lib"))
-                                 .entryList({QStringLiteral("python3*")}, QDir::Dirs);
+    const QStringList dirs =
+        QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("python3*")}, QDir::Dirs);
     for (const QString &dir : dirs)
         roots << QStringLiteral("/usr/lib/") + dir;
     return roots;
@@ -230,11 +226,10 @@ QByteArray cDocument(const QStringList &cFiles)
 
 QJsonObject runBenchmark(const QStringList &args)
 {
-    const int perGroup = pw::bench::option(args, QStringLiteral("--files"), QStringLiteral("25"))
-                             .toInt();
-    const int runs = std::max(1, pw::bench::option(args, QStringLiteral("--runs"),
-                                                   QStringLiteral("3"))
-                                     .toInt());
+    const int perGroup =
+        pw::bench::option(args, QStringLiteral("--files"), QStringLiteral("25")).toInt();
+    const int runs =
+        std::max(1, pw::bench::option(args, QStringLiteral("--runs"), QStringLiteral("3")).toInt());
     const QString include = QStringLiteral("/usr/include");
     const QStringList cFiles =
         largestFiles({include}, {QStringLiteral("*.c"), QStringLiteral("*.h")}, perGroup);

@@ -12,6 +12,7 @@
 #include "editor/mfcscintilla.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
+#include "functionlist/functionlistpane.h"
 #include "languages/languagelist.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
@@ -97,6 +98,15 @@ CRidereDoc::CRidereDoc()
             ui.checked = m_lineEnding == id - Cmd::LineEndingWindows;
         });
     onCommand(
+        Cmd::RefreshFunctionList,
+        [this] { requestFunctionList(true, CFunctionList::ForcedDelayMs); },
+        [this](CommandUi &ui) {
+            CMainFrame *frame = mainFrame();
+            CMFCScintilla *ed = editor();
+            ui.enabled = m_languageId > 0 && ed && ed->send(Sci::SCI_GETLENGTH) < 2097152 &&
+                         frame && frame->isPaneShown(Cmd::PaneFunctionList);
+        });
+    onCommand(
         Cmd::ReloadDocument, [this] { reload(); },
         [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty(); });
 }
@@ -156,8 +166,20 @@ bool CRidereDoc::onOpenDocument(const QString &path)
     m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
     ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
     ed->setReadOnly(m_readOnly);
+    requestFunctionList(false, CFunctionList::LoadDelayMs);
     setModifiedFlag(false);
     return true;
+}
+
+void CRidereDoc::requestFunctionList(bool force, int delayMs)
+{
+    CMainFrame *frame = mainFrame();
+    CMFCScintilla *ed = editor();
+    if (!frame || !frame->functionList() || !ed)
+        return;
+    // Untitled documents are told apart by their titles.
+    const QString key = pathName().isEmpty() ? title() : pathName();
+    frame->functionList()->requestRefresh(ed, key, m_languageId, force, delayMs);
 }
 
 bool CRidereDoc::load(const QString &path, QString *error)

@@ -27,6 +27,8 @@ public:
     bool load(const QString &path, QString *error = nullptr);
     void reload();
     void goToLineColumn(int line, int column);
+    // Asks the function list to parse this document after delayMs.
+    void requestFunctionList(bool force, int delayMs);
 
     int encoding() const { return m_encoding; }
     void setEncoding(int encoding); // the encoding commands: reinterpret, no conversion

@@ -8,6 +8,7 @@
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
+#include "functionlist/functionlistpane.h"
 #include "languages/languagerecord.h"
 #include "languages/viewasdialog.h"
 #include "app/messages.h"
@@ -68,10 +69,15 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
                 m_editor->send(Sci::SCI_SETEMPTYSELECTION, before + long(qstrlen(text)));
             });
     connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
+    connect(m_editor, &QsciScintillaBase::SCN_PAINTED, this, [this] {
+        m_document->requestFunctionList(false, CFunctionList::PaintedDelayMs);
+    });
     // Every caret move is a place Navigate Backward can return to.
     connect(m_editor, &CMFCScintilla::caretMoved, this, [this](long position) {
-        if (CMainFrame *frame = mainFrame())
+        if (CMainFrame *frame = mainFrame()) {
             frame->navigation().add(this, position);
+            frame->onCaretMoved();
+        }
     });
     // Files dropped on the text open like files dropped on the main window.
     connect(m_editor, &QsciScintillaBase::SCN_URIDROPPED, this, [](const QUrl &url) {
@@ -247,6 +253,21 @@ void CRidereView::registerLanguageCommands()
             ui.checked = id - Cmd::ColorDocumentAs == languageIndex();
         });
     onCommand(Cmd::ColorDocumentAsMore, [this] { showViewAsDialog(); });
+    onCommand(
+        Cmd::AutoComplete,
+        [this] {
+            CMainFrame *frame = mainFrame();
+            if (!frame || !frame->functionList())
+                return;
+            QStringList names = frame->functionList()->names();
+            names.removeAll(QString());
+            if (!names.isEmpty())
+                m_editor->showWordList(m_editor->toEditorBytes(names.join(QLatin1Char(' '))));
+        },
+        [](CommandUi &ui) {
+            CMainFrame *frame = mainFrame();
+            ui.enabled = frame && frame->functionList() && !frame->functionList()->names().isEmpty();
+        });
     onCommand(Cmd::CommentLines, [this] {
         m_editor->commentLines(true, m_editor->toEditorBytes(currentLanguage().lineComment));
     });
@@ -466,6 +487,7 @@ void CRidereView::registerCommands()
                 QUrl::fromLocalFile(QFileInfo(m_document->pathName()).absolutePath()));
         },
         whenPath);
+    registerSearchCommands();
 }
 
 } // namespace pw

@@ -53,11 +53,36 @@ public:
     // "Ln %2d Col %2d" for the caret.
     QString positionText() const;
 
+    // Find and replace on this view's text (the dialogs and the search engine live in search/).
+    // The search flags are the component's (SCFIND_MATCHCASE 4, SCFIND_WHOLEWORD 2,
+    // SCFIND_REGEXP 0x200000); "^n" in a search or replacement text is the document's line end.
+    void setSearchFlags(bool matchCase, bool wholeWord, bool regExp);
+    // From the selection downwards (or upwards), once more over the whole text with wrap: the
+    // match is selected with its lines made visible; its start, or -1.
+    long findNext(const QByteArray &text, bool up, bool wrap);
+    // Replaces the selection when lastResult is not -1, then finds the next match downwards.
+    long replaceNext(const QByteArray &text, const QByteArray &replacement, long lastResult);
+    // Replaces every match (the replacement taken literally) in the document or in the lines of
+    // the selection, as one undo step: the count, -1 when nothing matched, -2 when inSelection
+    // and nothing is selected.
+    int replaceAll(const QByteArray &find, const QByteArray &replacement, int flags,
+                   bool inSelection);
+    // Toggles the bookmark of every match's line; 0 when nothing matched, else 1.
+    int markAll(const QByteArray &text);
+    // The selection (at most 99 bytes) or, in seed mode, the remembered "LastSelectedValue".
+    QByteArray seedText(bool seedMode);
+    // Find Next (F3) and Find Previous (Shift+F3) with no search options; false when nothing
+    // was searched or found.
+    bool quickSearch(bool up);
+    // The Go To Line dialog.
+    void gotoLine();
+
 signals:
     void positionChanged(const QString &text);
 
 private:
     void registerCommands();
+    void registerSearchCommands();
     void applySettings();
     void onUpdateUi(int updated);
     void onModified(int position, int type, const char *text, int length, int linesAdded, int line,

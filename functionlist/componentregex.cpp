@@ -3,10 +3,9 @@
 #include "functionlist/componentregex.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
-
 #include <bitset>
 #include <cstdio>
+#include <pcre2.h>
 #include <vector>
 
 namespace pw::functionlist {
@@ -495,11 +494,9 @@ ComponentRegex::ComponentRegex(std::string_view pattern, bool matchCase)
     int code = 0;
     PCRE2_SIZE offset = 0;
     m_program = std::make_unique<Program>();
-    m_program->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(m_translation.data()),
-                                    m_translation.size(),
-                                    PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX |
-                                        PCRE2_MATCH_UNSET_BACKREF,
-                                    &code, &offset, cc);
+    m_program->code = pcre2_compile(
+        reinterpret_cast<PCRE2_SPTR>(m_translation.data()), m_translation.size(),
+        PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX | PCRE2_MATCH_UNSET_BACKREF, &code, &offset, cc);
     pcre2_compile_context_free(cc);
     if (!m_program->code) {
         PCRE2_UCHAR message[256];
@@ -552,8 +549,7 @@ SearchOutcome RegexSearcher::run(const ComponentRegex &re, qsizetype from, qsize
 {
     const int rc = pcre2_match(re.m_program->code, reinterpret_cast<PCRE2_SPTR>(m_text.data()),
                                PCRE2_SIZE(subjectEnd), PCRE2_SIZE(from),
-                               anchored ? PCRE2_ANCHORED : 0, m_context->data,
-                               m_context->match);
+                               anchored ? PCRE2_ANCHORED : 0, m_context->data, m_context->match);
     if (rc == PCRE2_ERROR_NOMATCH) {
         if (!anchored)
             m_scanned += subjectEnd - from;
@@ -581,8 +577,8 @@ bool RegexSearcher::acceptable(const ComponentRegex &re, qsizetype start,
     return start < std::min(m_text.lineEndPosition(line), subjectEnd);
 }
 
-SearchOutcome RegexSearcher::search(const ComponentRegex &re, qsizetype from,
-                                    qsizetype subjectEnd, int lastLine, Match &match)
+SearchOutcome RegexSearcher::search(const ComponentRegex &re, qsizetype from, qsizetype subjectEnd,
+                                    int lastLine, Match &match)
 {
     qsizetype start = from;
     while (true) {

@@ -115,8 +115,8 @@ private:
     };
     struct Context;
 
-    SearchOutcome run(const ComponentRegex &re, qsizetype from, qsizetype subjectEnd,
-                      bool anchored, Match &match);
+    SearchOutcome run(const ComponentRegex &re, qsizetype from, qsizetype subjectEnd, bool anchored,
+                      Match &match);
     bool acceptable(const ComponentRegex &re, qsizetype start, qsizetype subjectEnd) const;
     SearchOutcome search(const ComponentRegex &re, qsizetype from, qsizetype subjectEnd,
                          int lastLine, Match &match);

@@ -29,16 +29,16 @@ CFunctionList::CFunctionList(QWidget *parent) : QWidget(parent)
     m_refreshTimer.setObjectName(QString::number(RefreshTimerId));
     connect(&m_refreshTimer, &QTimer::timeout, this, &CFunctionList::startParse);
 
-    // The worker calls back on its own thread; the result is applied on this pane's thread, and
-    // a result still queued when the pane goes away is dropped with it.
+    // The worker calls back on its own thread: it leaves the result in the mailbox under the
+    // lock and asks this pane's thread to take it. A call still queued when the pane goes away
+    // is dropped with it.
     m_worker = std::make_unique<FunctionListWorker>(
         [this](const ParseRequest &request, ParseResult result) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, serial = request.serial, result = std::move(result)]() mutable {
-                    applyResult(serial, std::move(result));
-                },
-                Qt::QueuedConnection);
+            {
+                std::lock_guard lock(m_mailboxLock);
+                m_mailbox = Delivery{request.serial, std::move(result)};
+            }
+            QMetaObject::invokeMethod(this, "takeResult", Qt::QueuedConnection);
         });
 }
 
@@ -50,7 +50,7 @@ CFunctionList::~CFunctionList()
 }
 
 void CFunctionList::requestRefresh(const QString &path, int lexerId, qsizetype length, bool force,
-                                   int delayMs, TextSource source)
+                                   int delayMs, TextSource source, bool utf8)
 {
     const bool changed = path != m_path || lexerId != m_lexerId;
     if (lexerId > 0 && length < MaxDocumentBytes) {
@@ -59,6 +59,7 @@ void CFunctionList::requestRefresh(const QString &path, int lexerId, qsizetype l
         m_path = path;
         m_lexerId = lexerId;
         m_forced = force;
+        m_utf8 = utf8;
         m_source = std::move(source);
         // Restarting postpones the parse: only the last of a burst of requests runs.
         m_refreshTimer.start(std::max(0, delayMs));
@@ -72,6 +73,7 @@ void CFunctionList::requestRefresh(const QString &path, int lexerId, qsizetype l
     m_refreshTimer.stop();
     m_worker->cancel();
     m_expectedSerial = 0;
+    m_awaitingResult = false;
     m_spans.clear();
     m_list->clear();
     emit listUpdated();
@@ -83,24 +85,30 @@ void CFunctionList::requestRefresh(QsciScintillaBase *editor, const QString &pat
     if (!editor)
         return;
     const qsizetype length = editor->SendScintilla(QsciScintillaBase::SCI_GETTEXTLENGTH);
+    const bool utf8 =
+        editor->SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE) == QsciScintillaBase::SC_CP_UTF8;
     QPointer<QsciScintillaBase> guard(editor);
-    requestRefresh(path, lexerId, length, force, delayMs, [guard]() -> std::optional<QByteArray> {
-        if (!guard)
-            return std::nullopt;
-        const long size = guard->SendScintilla(QsciScintillaBase::SCI_GETTEXTLENGTH);
-        QByteArray text(size + 1, '\0');
-        guard->SendScintilla(QsciScintillaBase::SCI_GETTEXT, static_cast<unsigned long>(size + 1),
-                             text.data());
-        text.chop(1);
-        return text;
-    });
+    requestRefresh(
+        path, lexerId, length, force, delayMs,
+        [guard]() -> std::optional<QByteArray> {
+            if (!guard)
+                return std::nullopt;
+            const long size = guard->SendScintilla(QsciScintillaBase::SCI_GETTEXTLENGTH);
+            QByteArray text(size + 1, '\0');
+            guard->SendScintilla(QsciScintillaBase::SCI_GETTEXT,
+                                 static_cast<unsigned long>(size + 1), text.data());
+            text.chop(1);
+            return text;
+        },
+        utf8);
 }
 
 void CFunctionList::requestRefresh(const QString &path, const QByteArray &text, int lexerId,
-                                   bool force, int delayMs)
+                                   bool force, int delayMs, bool utf8)
 {
-    requestRefresh(path, lexerId, text.size(), force, delayMs,
-                   [text]() -> std::optional<QByteArray> { return text; });
+    requestRefresh(
+        path, lexerId, text.size(), force, delayMs,
+        [text]() -> std::optional<QByteArray> { return text; }, utf8);
 }
 
 void CFunctionList::startParse()
@@ -111,14 +119,28 @@ void CFunctionList::startParse()
     const std::optional<QByteArray> text = m_source();
     if (!text)
         return; // the document's editor no longer exists
-    m_expectedSerial = m_worker->post(*text, m_lexerId, m_forced);
+    m_expectedSerial = m_worker->post(*text, m_lexerId, m_forced, m_utf8);
+    m_postedUtf8 = m_utf8;
+    m_awaitingResult = true;
     m_forced = false;
+}
+
+void CFunctionList::takeResult()
+{
+    std::optional<Delivery> delivery;
+    {
+        std::lock_guard lock(m_mailboxLock);
+        delivery.swap(m_mailbox);
+    }
+    if (delivery)
+        applyResult(delivery->serial, std::move(delivery->result));
 }
 
 void CFunctionList::applyResult(quint64 serial, ParseResult result)
 {
     if (serial != m_expectedSerial)
         return; // superseded by a later request, or the list was emptied since
+    m_awaitingResult = false;
     m_lastStatus = result.status;
     switch (result.status) {
     case ParseStatus::NotSupported:
@@ -155,7 +177,9 @@ void CFunctionList::showEntries(const std::vector<FunctionEntry> &entries)
     m_list->setUpdatesEnabled(false);
     for (int i = 0; i < int(entries.size()); ++i) {
         const FunctionEntry &entry = entries[std::size_t(i)];
-        const QString name = QString::fromUtf8(entry.name);
+        // Names are bytes of the document, shown as the editor shows them.
+        const QString name =
+            m_postedUtf8 ? QString::fromUtf8(entry.name) : QString::fromLatin1(entry.name);
         m_spans.emplace_back(entry.line, entry.endLine);
         if (i < m_list->count()) {
             QListWidgetItem *current = m_list->item(i);
@@ -210,8 +234,7 @@ bool CFunctionList::isNotSupportedShown() const
 
 bool CFunctionList::isRefreshPending() const
 {
-    return m_refreshTimer.isActive() || m_worker->isBusy() ||
-           (m_expectedSerial != 0 && m_expectedSerial != m_worker->lastSerial());
+    return m_refreshTimer.isActive() || m_awaitingResult;
 }
 
 void CFunctionList::selectFunctionAt(int line)

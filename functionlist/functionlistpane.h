@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QListWidget;
@@ -46,16 +47,17 @@ public:
     // A refresh request for the document at path with language number lexerId and length bytes.
     // With a number above 0 and a length under MaxDocumentBytes, a new path or number (or force)
     // (re)starts the quiet time of delayMs; otherwise a new path or number empties the list
-    // without parsing.
-    void requestRefresh(const QString &path, int lexerId, qsizetype length, bool force,
-                        int delayMs, TextSource source);
+    // without parsing. utf8 tells whether the text is UTF-8 (the editor's code page 65001) or
+    // single bytes (Ansi documents).
+    void requestRefresh(const QString &path, int lexerId, qsizetype length, bool force, int delayMs,
+                        TextSource source, bool utf8 = true);
     // The same for an editor: its text is copied when the quiet time ends, and nothing happens if
     // the editor is gone by then.
     void requestRefresh(QsciScintillaBase *editor, const QString &path, int lexerId, bool force,
                         int delayMs);
     // The same with the text at hand.
     void requestRefresh(const QString &path, const QByteArray &text, int lexerId, bool force,
-                        int delayMs);
+                        int delayMs, bool utf8 = true);
 
     // Names shown, in line order (what "Auto Complete" offers); empty while "Language not
     // supported" is shown.
@@ -79,6 +81,13 @@ signals:
     void listUpdated();
 
 private:
+    struct Delivery
+    {
+        quint64 serial = 0;
+        functionlist::ParseResult result;
+    };
+
+    Q_INVOKABLE void takeResult();
     void startParse();
     void applyResult(quint64 serial, functionlist::ParseResult result);
     void showNotSupported();
@@ -90,11 +99,17 @@ private:
     QString m_path;
     int m_lexerId = 0;
     bool m_forced = false;
+    bool m_utf8 = true;
+    bool m_postedUtf8 = true; // code page of the text the worker has
     TextSource m_source;
     quint64 m_expectedSerial = 0;
+    bool m_awaitingResult = false;
     // Lines of the displayed entries: first line and last line of each body.
     std::vector<std::pair<int, int>> m_spans;
     functionlist::ParseStatus m_lastStatus = functionlist::ParseStatus::Complete;
+    // The worker's latest result, waiting for this pane's thread.
+    std::mutex m_mailboxLock;
+    std::optional<Delivery> m_mailbox;
     std::unique_ptr<functionlist::FunctionListWorker> m_worker; // last: stopped first
 };
 

@@ -8,8 +8,7 @@ namespace pw::functionlist {
 FunctionListWorker::FunctionListWorker(ResultHandler handler, ParseOptions options)
     : m_handler(std::move(handler)), m_options(options),
       m_thread([this](std::stop_token stop) { run(std::move(stop)); })
-{
-}
+{}
 
 FunctionListWorker::~FunctionListWorker()
 {

@@ -66,7 +66,6 @@ struct Abort
 // A rule's patterns, compiled once per parse.
 struct CompiledRule
 {
-    const Rule *rule = nullptr;
     const ComponentRegex *header = nullptr;
     const ComponentRegex *prefix = nullptr; // null when the rule has none
     const ComponentRegex *name = nullptr;
@@ -150,7 +149,6 @@ Parser::Patterns Parser::alternatives(const std::string &text)
 CompiledRule Parser::compile(const Rule &rule)
 {
     CompiledRule c;
-    c.rule = &rule;
     const HeaderParts parts = headerParts(rule);
     c.header = &pattern(parts.header);
     if (parts.checkParameters) {
@@ -480,8 +478,9 @@ ParseResult parseFunctions(const QByteArray &text, const RuleSet &rules, std::st
     result.scannedBytes = parser.scanned();
     result.skipRegions = parser.skipRegions().regions();
     auto &found = parser.entries();
-    std::stable_sort(found.begin(), found.end(),
-                     [](const FunctionEntry &a, const FunctionEntry &b) { return a.line < b.line; });
+    std::stable_sort(
+        found.begin(), found.end(),
+        [](const FunctionEntry &a, const FunctionEntry &b) { return a.line < b.line; });
     for (const FunctionEntry &entry : found)
         if (result.displayed.empty() || entry.endPosition > result.displayed.back().endPosition)
             result.displayed.push_back(entry);

@@ -34,15 +34,15 @@ private:
 
 struct FunctionEntry
 {
-    int line = 0;                // 0-based line of the header's first character
-    QByteArray name;             // bytes of the text copy
-    qsizetype headerStart = 0;   // the header: [headerStart, headerEnd)
-    qsizetype headerEnd = 0;     // after the parameter list when it was checked
-    qsizetype lineStart = 0;     // start of the header's line
-    qsizetype endPosition = 0;   // just after the body (or the header when it has none)
-    int endLine = 0;             // line of endPosition
-    bool inSkipRegion = false;   // the header lies in a comment or string
-    int rule = 0;                // index of the rule that found it
+    int line = 0;              // 0-based line of the header's first character
+    QByteArray name;           // bytes of the text copy
+    qsizetype headerStart = 0; // the header: [headerStart, headerEnd)
+    qsizetype headerEnd = 0;   // after the parameter list when it was checked
+    qsizetype lineStart = 0;   // start of the header's line
+    qsizetype endPosition = 0; // just after the body (or the header when it has none)
+    int endLine = 0;           // line of endPosition
+    bool inSkipRegion = false; // the header lies in a comment or string
+    int rule = 0;              // index of the rule that found it
 };
 
 enum class ParseStatus {
@@ -58,8 +58,8 @@ struct ParseResult
     std::vector<FunctionEntry> found;     // every entry of every rule, sorted by line
     std::vector<FunctionEntry> displayed; // what the list shows: nested and repeated finds dropped
     std::vector<SkipRegion> skipRegions;
-    std::string problem;                  // why the parse is incomplete
-    qint64 scannedBytes = 0;              // work done, in bytes of text searched
+    std::string problem;     // why the parse is incomplete
+    qint64 scannedBytes = 0; // work done, in bytes of text searched
 };
 
 struct ParseOptions
@@ -97,8 +97,7 @@ std::vector<SearchPattern> searchPatternsOf(const RuleSet &rules);
 // stopped parse returns Cancelled. cache may be shared by the parses of one thread.
 ParseResult parseFunctions(const QByteArray &text, int lexerId, std::stop_token stop = {},
                            const ParseOptions &options = {}, PatternCache *cache = nullptr);
-ParseResult parseFunctions(const QByteArray &text, const RuleSet &rules,
-                           std::stop_token stop = {}, const ParseOptions &options = {},
-                           PatternCache *cache = nullptr);
+ParseResult parseFunctions(const QByteArray &text, const RuleSet &rules, std::stop_token stop = {},
+                           const ParseOptions &options = {}, PatternCache *cache = nullptr);
 
 } // namespace pw::functionlist

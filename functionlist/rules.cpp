@@ -5,7 +5,6 @@ namespace pw::functionlist {
 
 namespace {
 
-
 const SkipPair Hash{"#", ""};
 const SkipPair LineComment{"//", ""};
 const SkipPair BlockComment{R"~(/\*)~", R"~(\*/)~"};
@@ -51,39 +50,41 @@ RuleSet javaFamily(int id)
 
 RuleSet assembler()
 {
-    return makeSet(32, true, {{";", ""}}, "", {{"^", R"~([0-9A-Za-z_]+)~", R"~([ \t]*:)~", "", "", ""}});
+    return makeSet(32, true, {{";", ""}}, "",
+                   {{"^", R"~([0-9A-Za-z_]+)~", R"~([ \t]*:)~", "", "", ""}});
 }
 
 RuleSet iniFile()
 {
-    return makeSet(13, true, {{R"~(^[ \t]*;)~", ""}}, "",
-                   {{R"~(^[ \t;]*[\["]+)~", R"~([0-9A-Za-z_.; \(\)-]+)~", R"~([\]"]+[ \t]*$)~", "", "",
-                     ""}});
+    return makeSet(
+        13, true, {{R"~(^[ \t]*;)~", ""}}, "",
+        {{R"~(^[ \t;]*[\["]+)~", R"~([0-9A-Za-z_.; \(\)-]+)~", R"~([\]"]+[ \t]*$)~", "", "", ""}});
 }
 
 RuleSet php()
 {
-    return makeSet(1, true, {Hash, LineComment, BlockComment}, R"~(\{)~",
-                   {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~",
-                     R"~([ \t]*\([0-9A-Za-z_\-\*#$&='/",;:<> \t()\.]*\))~", R"~(\{)~", R"~(\})~", ";"}});
+    return makeSet(
+        1, true, {Hash, LineComment, BlockComment}, R"~(\{)~",
+        {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~",
+          R"~([ \t]*\([0-9A-Za-z_\-\*#$&='/",;:<> \t()\.]*\))~", R"~(\{)~", R"~(\})~", ";"}});
 }
 
 RuleSet javaScript(int id)
 {
     const std::string assigned = R"~([ \t]*[=:][ \t]*function[ \t]*\([0-9A-Za-z_$&=', \t]*\))~";
-    return makeSet(id, true, {Hash, LineComment, BlockComment}, R"~(\{)~",
-                   {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~",
-                     R"~([ \t]*\([0-9A-Za-z_$&='",;:<> \t()]*\))~", R"~(\{)~", R"~(\})~", ";"},
-                    {R"~(^[ \t]*)~", R"~(["0-9A-Za-z_.]+)~", assigned, R"~(\{)~", R"~(\})~", ";"},
-                    {R"~(^[ \t]*var[ \t]*)~", R"~(["0-9A-Za-z_.]+)~", assigned, R"~(\{)~", R"~(\})~",
-                     ";"}});
+    return makeSet(
+        id, true, {Hash, LineComment, BlockComment}, R"~(\{)~",
+        {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~",
+          R"~([ \t]*\([0-9A-Za-z_$&='",;:<> \t()]*\))~", R"~(\{)~", R"~(\})~", ";"},
+         {R"~(^[ \t]*)~", R"~(["0-9A-Za-z_.]+)~", assigned, R"~(\{)~", R"~(\})~", ";"},
+         {R"~(^[ \t]*var[ \t]*)~", R"~(["0-9A-Za-z_.]+)~", assigned, R"~(\{)~", R"~(\})~", ";"}});
 }
 
 RuleSet set27()
 {
     return makeSet(27, true, {Hash, LineComment, BlockComment}, R"~(\{)~",
-                   {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~", R"~([ \t]*\([0-9A-Za-z_:, \t]*\))~",
-                     R"~(\{)~", R"~(\})~", ";"}});
+                   {{R"~(function[ \t&]+)~", R"~(["0-9A-Za-z_]+)~",
+                     R"~([ \t]*\([0-9A-Za-z_:, \t]*\))~", R"~(\{)~", R"~(\})~", ";"}});
 }
 
 RuleSet lisp()
@@ -104,8 +105,8 @@ RuleSet vbScript()
 RuleSet pascal()
 {
     std::vector<Rule> rules;
-    for (const char *prefix :
-         {R"~(procedure[ \t]+)~", R"~(function[ \t]+)~", R"~(constructor[ \t]+)~", R"~(destructor[ \t]+)~"})
+    for (const char *prefix : {R"~(procedure[ \t]+)~", R"~(function[ \t]+)~",
+                               R"~(constructor[ \t]+)~", R"~(destructor[ \t]+)~"})
         rules.push_back({prefix, R"~([0-9A-Za-z_]*\.*[0-9A-Za-z_]+)~", R"~([ \t]*.*;)~",
                          R"~(\<begin\>)~", R"~(\<end\>)~",
                          "function|procedure|destructor|constructor|"});
@@ -115,14 +116,16 @@ RuleSet pascal()
 
 RuleSet python()
 {
-    return makeSet(22, true, {Hash}, "",
-                   {{R"~(def[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]*\(.*\)[ \t]*:)~", "", "", ""}});
+    return makeSet(
+        22, true, {Hash}, "",
+        {{R"~(def[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]*\(.*\)[ \t]*:)~", "", "", ""}});
 }
 
 RuleSet perl()
 {
-    return makeSet(21, true, {Hash}, R"~(\{)~",
-                   {{R"~(\<sub[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~(\>)~", R"~(\{)~", R"~(\})~", ""}});
+    return makeSet(
+        21, true, {Hash}, R"~(\{)~",
+        {{R"~(\<sub[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~(\>)~", R"~(\{)~", R"~(\})~", ""}});
 }
 
 RuleSet objectiveC()
@@ -136,13 +139,13 @@ RuleSet objectiveC()
 
 RuleSet lua()
 {
-    return makeSet(23, true, {DoubleQuote, SingleQuote, {"--", ""}, {R"~(--\[\[)~", R"~(\]\])~"}},
-                   R"~(\<do\>|\<if\>|\<function\>)~",
-                   {{R"~(^[- \t]*function[ \t]+)~", R"~([0-9A-Za-z_:.]+)~",
-                     R"~([ \t]*\([0-9A-Za-z_,. \t]*\))~", "", R"~(\<end\>)~", ""},
-                    {R"~(^[- \t]*)~", R"~([0-9A-Za-z_:.]+)~",
-                     R"~([ \t]*=[ \t]*function[ \t]*\([0-9A-Za-z_, \t]*\))~", "", R"~(\<end\>)~",
-                     ""}});
+    return makeSet(
+        23, true, {DoubleQuote, SingleQuote, {"--", ""}, {R"~(--\[\[)~", R"~(\]\])~"}},
+        R"~(\<do\>|\<if\>|\<function\>)~",
+        {{R"~(^[- \t]*function[ \t]+)~", R"~([0-9A-Za-z_:.]+)~",
+          R"~([ \t]*\([0-9A-Za-z_,. \t]*\))~", "", R"~(\<end\>)~", ""},
+         {R"~(^[- \t]*)~", R"~([0-9A-Za-z_:.]+)~",
+          R"~([ \t]*=[ \t]*function[ \t]*\([0-9A-Za-z_, \t]*\))~", "", R"~(\<end\>)~", ""}});
 }
 
 RuleSet fortran()
@@ -194,10 +197,10 @@ RuleSet vhdl()
          {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", header, R"~(\<BEGIN\>)~", R"~(\<END\>.*;)~",
           R"~(^[ \t]*\)[ \t]*;)~"},
          {R"~(ENTITY[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+IS)~", "", R"~(\<END\>.*;)~", ""},
-         {R"~(function[ \t]+)~", routineName, routineParameters, R"~(\<BEGIN\>)~", R"~(\<END\>.*;)~",
-          ""},
-         {R"~(procedure[ \t]+)~", routineName, routineParameters, R"~(\<BEGIN\>)~", R"~(\<END\>.*;)~",
-          ""}});
+         {R"~(function[ \t]+)~", routineName, routineParameters, R"~(\<BEGIN\>)~",
+          R"~(\<END\>.*;)~", ""},
+         {R"~(procedure[ \t]+)~", routineName, routineParameters, R"~(\<BEGIN\>)~",
+          R"~(\<END\>.*;)~", ""}});
     set.nestedHeaders = R"~(\<FUNCTION\>|\<PROCEDURE\>)~";
     return set;
 }
@@ -205,15 +208,15 @@ RuleSet vhdl()
 RuleSet sql()
 {
     const std::string name = R"~([0-9A-Za-z_]+[\.[0-9A-Za-z_]*)~";
-    return makeSet(17, false, {{"--", ""}, BlockComment}, "",
-                   {{R"~(^[ \t]*create[ \t]+function[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<AS\>)~",
-                     R"~(\<GO\>)~", ";"},
-                    {R"~(^[ \t]*create[ \t]+procedure[ \t]+)~", name, "", R"~(\<AS\>)~", R"~(\<GO\>)~",
-                     ";"},
-                    {R"~(^[ \t]*function[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<IS\>)~",
-                     R"~(\<END\>)~", ";"},
-                    {R"~(^[ \t]*proc[edur]*[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<IS\>)~",
-                     R"~(\<END\>)~", ";"}});
+    return makeSet(
+        17, false, {{"--", ""}, BlockComment}, "",
+        {{R"~(^[ \t]*create[ \t]+function[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<AS\>)~",
+          R"~(\<GO\>)~", ";"},
+         {R"~(^[ \t]*create[ \t]+procedure[ \t]+)~", name, "", R"~(\<AS\>)~", R"~(\<GO\>)~", ";"},
+         {R"~(^[ \t]*function[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<IS\>)~", R"~(\<END\>)~",
+          ";"},
+         {R"~(^[ \t]*proc[edur]*[ \t]+)~", name, R"~([ \t]*\(.*\))~", R"~(\<IS\>)~", R"~(\<END\>)~",
+          ";"}});
 }
 
 RuleSet visualBasic()
@@ -234,10 +237,10 @@ RuleSet batch()
 RuleSet shell()
 {
     return makeSet(26, true, {Hash}, R"~(\{)~",
-                   {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~", R"~(\{)~",
-                     R"~(\})~", ""},
-                    {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~", R"~(\})~",
-                     ""}});
+                   {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~",
+                     R"~(\{)~", R"~(\})~", ""},
+                    {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~",
+                     R"~(\})~", ""}});
 }
 
 RuleSet tcl()

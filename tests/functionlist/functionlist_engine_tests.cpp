@@ -104,7 +104,12 @@ TEST(ComponentSearch, KnowsTheComponentsSyntax)
         {"match case", "BEGIN begin", "begin", true, {6, 11}},
         {"word start", "undo do", "\\<do", true, {5, 7}},
         {"word end", "done do", "do\\>", true, {5, 7}},
-        {"bytes from 0x80 are word characters", "\xe9" "do do", "\\<do", true, {4, 6}},
+        {"bytes from 0x80 are word characters",
+         "\xe9"
+         "do do",
+         "\\<do",
+         true,
+         {4, 6}},
         {"optional on a set takes a run", "xxxy", "[x]?y", true, {0, 4}},
         {"optional on a character takes one", "xxxy", "x?y", true, {2, 4}},
         {"lazy repeat takes the shortest", "aaab", "a*?b", true, {0, 4}},
@@ -185,9 +190,8 @@ TEST(ComponentSearch, RunawayBacktrackingGivesUpInsteadOfHanging)
 
 TEST(RuleTable, SupportsExactlyTheNumbersWithRules)
 {
-    const std::vector<int> expected = {1,  2,  3,  4,  5,  6,  7,  8,  11, 12, 13, 16,
-                                       17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 29, 30,
-                                       32, 38};
+    const std::vector<int> expected = {1,  2,  3,  4,  5,  6,  7,  8,  11, 12, 13, 16, 17,
+                                       18, 19, 21, 22, 23, 25, 26, 27, 28, 29, 30, 32, 38};
     EXPECT_EQ(supportedLexerIds(), expected);
     for (int id : {0, -1, 9, 10, 14, 15, 20, 24, 31, 33, 34, 35, 36, 37, 39, 1000}) {
         const RuleSet set = ruleSetFor(id);
@@ -205,18 +209,30 @@ TEST(RuleTable, SetsHaveTheirRulesCaseAndSkipPairs)
         bool matchCase;
         std::size_t skipPairs;
         const char *nest;
-    } rows[] = {{1, 1, true, 3, "\\{"},    {2, 1, true, 4, "\\{"},
-                {3, 1, true, 4, "\\{"},    {4, 1, true, 2, "\\{"},
-                {5, 4, true, 2, "\\{"},    {6, 1, true, 2, "\\{"},
-                {7, 3, true, 2, "\\<BEGIN\\>"}, {8, 3, true, 3, "\\{"},
-                {11, 4, false, 4, "\\<begin\\>"}, {12, 1, true, 1, ""},
-                {13, 1, true, 1, ""},      {16, 2, false, 2, ""},
-                {17, 4, false, 2, ""},     {18, 2, false, 1, ""},
-                {19, 3, true, 3, "\\{"},   {21, 1, true, 1, "\\{"},
-                {22, 1, true, 1, ""},      {23, 2, true, 4, "\\<do\\>|\\<if\\>|\\<function\\>"},
-                {25, 12, false, 1, ""},    {26, 2, true, 1, "\\{"},
-                {27, 1, true, 3, "\\{"},   {28, 6, true, 3, ""},
-                {29, 4, true, 2, "\\{>"},  {30, 1, false, 0, ""},
+    } rows[] = {{1, 1, true, 3, "\\{"},
+                {2, 1, true, 4, "\\{"},
+                {3, 1, true, 4, "\\{"},
+                {4, 1, true, 2, "\\{"},
+                {5, 4, true, 2, "\\{"},
+                {6, 1, true, 2, "\\{"},
+                {7, 3, true, 2, "\\<BEGIN\\>"},
+                {8, 3, true, 3, "\\{"},
+                {11, 4, false, 4, "\\<begin\\>"},
+                {12, 1, true, 1, ""},
+                {13, 1, true, 1, ""},
+                {16, 2, false, 2, ""},
+                {17, 4, false, 2, ""},
+                {18, 2, false, 1, ""},
+                {19, 3, true, 3, "\\{"},
+                {21, 1, true, 1, "\\{"},
+                {22, 1, true, 1, ""},
+                {23, 2, true, 4, "\\<do\\>|\\<if\\>|\\<function\\>"},
+                {25, 12, false, 1, ""},
+                {26, 2, true, 1, "\\{"},
+                {27, 1, true, 3, "\\{"},
+                {28, 6, true, 3, ""},
+                {29, 4, true, 2, "\\{>"},
+                {30, 1, false, 0, ""},
                 {32, 1, true, 1, ""},
                 {38, 5, false, 1, "\\<IF\\>|\\<COMPONENT\\>|\\<LOOP\\>|\\<CASE\\>|\\<BEGIN\\>"}};
     for (const auto &row : rows) {

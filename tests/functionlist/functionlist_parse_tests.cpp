@@ -3,9 +3,9 @@
 #include "functionlist/functionlistworker.h"
 #include "functionlist/functionparser.h"
 
-#include <gtest/gtest.h>
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -49,7 +49,8 @@ struct Golden
 };
 
 const Golden goldens[] = {
-    {"C: definitions, a three-line parameter list, a prototype, a method, an operator", 3,
+    {"C: definitions, a three-line parameter list, a prototype, a method, an operator",
+     3,
      "#include <stdio.h>\n"
      "/* helper */\n"
      "static int add(int a,\n"
@@ -65,7 +66,8 @@ const Golden goldens[] = {
      "}\n"
      "bool operator==(const A &a, const A &b) { return a.v == b.v; }\n",
      {{3, "add"}, {10, "size"}, {14, "operator=="}}},
-    {"Java: constructor and methods; an abstract method is a declaration", 4,
+    {"Java: constructor and methods; an abstract method is a declaration",
+     4,
      "public class Greeter {\n"
      "    public Greeter(String name) {\n"
      "        this.name = name;\n"
@@ -78,9 +80,12 @@ const Golden goldens[] = {
      "    int twice(int x) { return 2 * x; }\n"
      "}\n",
      {{2, "Greeter"}, {5, "main"}, {10, "twice"}}},
-    {"C#: the same rules", 6,
-     "class A {\n  void Run(int[] xs, List<int> ys) {\n  }\n}\n", {{2, "Run"}}},
-    {"resource script: dialogs, menus with nested BEGIN and version blocks", 7,
+    {"C#: the same rules",
+     6,
+     "class A {\n  void Run(int[] xs, List<int> ys) {\n  }\n}\n",
+     {{2, "Run"}}},
+    {"resource script: dialogs, menus with nested BEGIN and version blocks",
+     7,
      "IDD_ABOUT DIALOGEX 0, 0, 200, 100\n"
      "BEGIN\n"
      "    LTEXT \"x\", -1, 1, 1, 1, 1\n"
@@ -96,13 +101,16 @@ const Golden goldens[] = {
      "BEGIN\n"
      "END\n",
      {{1, "IDD_ABOUT"}, {5, "IDR_MENU"}, {12, "VS_VERSION_INFO"}}},
-    {"assembler: labels ending with a colon at the line start", 32,
+    {"assembler: labels ending with a colon at the line start",
+     32,
      "start:\n    mov ax, 1   ; set up: no label\nloop1:  dec cx\n    jnz loop1\n; old: label\n",
      {{1, "start"}, {3, "loop1"}}},
-    {"INI: bracketed and quoted sections, even commented ones", 13,
+    {"INI: bracketed and quoted sections, even commented ones",
+     13,
      "[General]\nkey=value\n; [Commented]\n  [Spaced Section]\n\"quoted\"\n[bad\n",
      {{1, "General"}, {3, "Commented"}, {4, "Spaced Section"}, {5, "quoted"}}},
-    {"PHP: functions, by reference, methods; a body-less one is dropped", 1,
+    {"PHP: functions, by reference, methods; a body-less one is dropped",
+     1,
      "<?php\n"
      "function hello($name) {\n"
      "    return \"hi $name\";\n"
@@ -114,7 +122,8 @@ const Golden goldens[] = {
      "}\n"
      "function decl();\n",
      {{2, "hello"}, {5, "ref"}, {8, "m"}}},
-    {"JavaScript: declarations, assigned functions, object members, var functions", 8,
+    {"JavaScript: declarations, assigned functions, object members, var functions",
+     8,
      "function add(a, b) {\n"
      "  return a + b;\n"
      "}\n"
@@ -127,18 +136,22 @@ const Golden goldens[] = {
      "function proto();\n",
      {{1, "add"}, {4, "mul"}, {7, "obj.handler"}, {8, "key"}}},
     {"set 19 shares the JavaScript rules", 19, "function f(x) {\n}\n", {{1, "f"}}},
-    {"set 27: functions with typed parameters", 27,
+    {"set 27: functions with typed parameters",
+     27,
      "function init(a, b) {\n}\nfunction typed(a: number) {\n}\n",
      {{1, "init"}, {3, "typed"}}},
-    {"Lisp: defun in any case; the set has no comments to skip", 30,
+    {"Lisp: defun in any case; the set has no comments to skip",
+     30,
      "(defun square (x) (* x x))\n(DEFUN Cube (x)\n  (* x x x))\n; (defun commented ())\n"
      "(defvar *x* 1)\n",
      {{1, "square"}, {2, "Cube"}, {4, "commented"}}},
-    {"VBScript: Function and Sub blocks; a commented header without its end is dropped", 16,
+    {"VBScript: Function and Sub blocks; a commented header without its end is dropped",
+     16,
      "Function Add(a, b)\n  Add = a + b\nEnd Function\nSub Greet(name)\n  MsgBox \"hi\"\n"
      "End Sub\n' Function Old()\nSub NoParens\nEnd Sub\n",
      {{1, "Add"}, {4, "Greet"}}},
-    {"Pascal: begin/end bodies with nesting; forward declarations are dropped", 11,
+    {"Pascal: begin/end bodies with nesting; forward declarations are dropped",
+     11,
      "program Demo;\n"
      "procedure Forward1; forward;\n"
      "function Square(x: Integer): Integer;\n"
@@ -160,7 +173,8 @@ const Golden goldens[] = {
      "begin\n"
      "end.\n",
      {{3, "Square"}, {7, "TForm1.Button1Click"}, {16, "TThing.Create"}}},
-    {"Python: def with parameters over several lines; annotations are not in the pattern", 22,
+    {"Python: def with parameters over several lines; annotations are not in the pattern",
+     22,
      "import os\n"
      "\n"
      "def top(a, b):\n"
@@ -180,11 +194,13 @@ const Golden goldens[] = {
      "def spaced (x) :\n"
      "    pass\n",
      {{3, "top"}, {7, "method"}, {10, "inner"}, {16, "commented"}, {17, "spaced"}}},
-    {"Perl: sub with a brace body, also one in a comment", 21,
+    {"Perl: sub with a brace body, also one in a comment",
+     21,
      "sub hello {\n    print \"hi\\n\";\n}\nsub with_attrs : lvalue { $x }\n# sub hidden { }\n"
      "my $s = sub { 1 };\nsub proto;\n",
      {{1, "hello"}, {4, "with_attrs"}, {5, "hidden"}}},
-    {"Objective-C: methods with and without a return type and arguments", 5,
+    {"Objective-C: methods with and without a return type and arguments",
+     5,
      "@implementation Foo\n"
      "- (void)viewDidLoad\n"
      "{\n"
@@ -217,7 +233,8 @@ const Golden goldens[] = {
      "  local s = \"end\"\n"
      "end\n",
      {{2, "M.add"}, {10, "M.sub"}, {13, "M:method"}}},
-    {"Fortran: programs, subroutines and functions closed by END; two rules, one entry", 25,
+    {"Fortran: programs, subroutines and functions closed by END; two rules, one entry",
+     25,
      "      PROGRAM MAIN\n"
      "      CALL SOLVE(1.0, 2.0)\n"
      "      END\n"
@@ -229,7 +246,8 @@ const Golden goldens[] = {
      "      TWICE = 2 * N\n"
      "      END\n",
      {{1, "MAIN"}, {4, "SOLVE"}, {8, "TWICE"}}},
-    {"NSIS: functions, sections and subsections, named bare or quoted", 28,
+    {"NSIS: functions, sections and subsections, named bare or quoted",
+     28,
      "; installer\n"
      "Function .onInit\n"
      "  MessageBox MB_OK \"hi\"\n"
@@ -243,7 +261,8 @@ const Golden goldens[] = {
      "SubSectionEnd\n"
      "# Function .commented\n",
      {{2, ".onInit"}, {5, "SecMain"}, {8, "Docs"}, {10, "Extras"}}},
-    {"VHDL: entity, function, processes; a function declared in a process is inside it", 38,
+    {"VHDL: entity, function, processes; a function declared in a process is inside it",
+     38,
      "entity counter is\n"
      "  port (clk : in bit);\n"
      "end counter;\n"
@@ -269,7 +288,8 @@ const Golden goldens[] = {
      "    null;\n"
      "  end process;\n",
      {{1, "counter"}, {5, "twice"}, {10, "p1"}, {17, "p2"}}},
-    {"SQL: CREATE FUNCTION and PROCEDURE up to GO, PL/SQL functions up to END", 17,
+    {"SQL: CREATE FUNCTION and PROCEDURE up to GO, PL/SQL functions up to END",
+     17,
      "CREATE FUNCTION dbo.Add2(@a int) RETURNS int AS\n"
      "BEGIN\n"
      "  RETURN @a + 2\n"
@@ -285,20 +305,24 @@ const Golden goldens[] = {
      "  return x;\n"
      "END;\n",
      {{1, "dbo.Add2"}, {6, "dbo.Cleanup"}, {11, "calc"}}},
-    {"Visual Basic: Sub and Function up to End Sub and End Function", 18,
+    {"Visual Basic: Sub and Function up to End Sub and End Function",
+     18,
      "Public Sub Main()\n    Call Helper(1)\nEnd Sub\n"
      "Private Function Helper(ByVal x As Integer) As Integer\n    Helper = x\nEnd Function\n"
      "' Sub Old()\n",
      {{1, "Main"}, {4, "Helper"}}},
-    {"batch: labels alone on their line", 12,
+    {"batch: labels alone on their line",
+     12,
      "@echo off\n:start\ncall :sub_1\ngoto :eof\n:sub_1\necho hi\n:: comment label\n"
      "  :indented\n:bad label\n",
      {{2, "start"}, {5, "sub_1"}, {8, "indented"}}},
-    {"shell: function keyword, or a name with a space before ()", 26,
+    {"shell: function keyword, or a name with a space before ()",
+     26,
      "#!/bin/sh\nfunction setup {\n  echo setup\n}\nbuild () {\n  make\n}\ncheck() {\n  true\n}\n"
      "# function old {\n",
      {{2, "setup"}, {5, "build"}}},
-    {"Tcl: procs with braced or bare arguments, and namespace-qualified ones", 29,
+    {"Tcl: procs with braced or bare arguments, and namespace-qualified ones",
+     29,
      "proc greet {name} {\n"
      "    puts \"hi $name\"\n"
      "}\n"
@@ -422,8 +446,7 @@ TEST(FunctionParse, AFunctionFoundByTwoRulesAppearsOnce)
     const ParseResult tcl = parseFunctions("proc greet {name} {\n  puts $name\n}\n", 29);
     EXPECT_GE(tcl.found.size(), 2u);
     EXPECT_EQ(listingOf(tcl), (Listing{{1, "greet"}}));
-    const ParseResult fortran =
-        parseFunctions("      SUBROUTINE S(A)\n      END\n", 25);
+    const ParseResult fortran = parseFunctions("      SUBROUTINE S(A)\n      END\n", 25);
     EXPECT_GE(fortran.found.size(), 2u);
     EXPECT_EQ(listingOf(fortran), (Listing{{1, "S"}}));
 }
@@ -480,8 +503,7 @@ TEST(FunctionParse, PathologicalInputsEndIncomplete)
     runaway.rules = {{"", "a*a*a*a*a*a*", "[0-9]", "", "", ""}};
     ParseOptions options;
     options.search.matchLimit = 1'000'000;
-    const ParseResult backtracking =
-        parseFunctions(QByteArray(100000, 'a'), runaway, {}, options);
+    const ParseResult backtracking = parseFunctions(QByteArray(100000, 'a'), runaway, {}, options);
     EXPECT_EQ(backtracking.status, ParseStatus::Incomplete);
 }
 

@@ -47,8 +47,8 @@ QString firstExisting(const QStringList &paths)
 
 QString pythonFile(const QString &name)
 {
-    const QStringList dirs = QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("python3*")},
-                                                                        QDir::Dirs);
+    const QStringList dirs =
+        QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("python3*")}, QDir::Dirs);
     for (const QString &dir : dirs) {
         const QString path = QStringLiteral("/usr/lib/") + dir + QLatin1Char('/') + name;
         if (QFile::exists(path))
@@ -96,13 +96,13 @@ std::vector<Text> texts()
                                       "    end if;\n  end process;\nend rtl;\n"
                                       "function F(x : integer) return integer is\nBEGIN\n"
                                       "  return x;\nEND F;\n")});
-    out.push_back({"sql and fortran",
-                   QByteArray("CREATE FUNCTION dbo.f(@a int) RETURNS int AS\nBEGIN\n"
-                              "  RETURN @a\nEND\nGO\ncreate procedure p1 as select 1; go\n"
-                              "      SUBROUTINE SOLVE(A, B)\n      END SUBROUTINE\n"
-                              "C comment line\n      PROGRAM MAIN\n      END\n"
-                              "Sub Hello(x)\n  ' hi\nEnd Sub\n:label_1\n:: note\n"
-                              "start:\n  mov ax, 1 ; c\n(defun square (x) (* x x))\n")});
+    out.push_back(
+        {"sql and fortran", QByteArray("CREATE FUNCTION dbo.f(@a int) RETURNS int AS\nBEGIN\n"
+                                       "  RETURN @a\nEND\nGO\ncreate procedure p1 as select 1; go\n"
+                                       "      SUBROUTINE SOLVE(A, B)\n      END SUBROUTINE\n"
+                                       "C comment line\n      PROGRAM MAIN\n      END\n"
+                                       "Sub Hello(x)\n  ' hi\nEnd Sub\n:label_1\n:: note\n"
+                                       "start:\n  mov ax, 1 ; c\n(defun square (x) (* x x))\n")});
     return out;
 }
 
@@ -120,13 +120,71 @@ std::vector<SearchPattern> tablePatterns()
 // seed so that a failure repeats.
 std::vector<SearchPattern> generatedPatterns(int count)
 {
-    const std::vector<std::string> atoms = {
-        "a", "e", "E", "n", "T", "_", "1", " ", ";", ":", ",", "=", "-", "\"", "'", "#", "/",
-        "{", "}", "\\(", "\\)", "\\{", "\\.", "\\*", "\\+", "\\[", "\\]", "\\t", "\\d", "\\w",
-        "\\s", "\\S", "\\W", "\\D", "\\x41", "\\xe9", "\\n", "\\A", ".", "[a-z]", "[^ \\t]",
-        "[0-9A-Za-z_]", "[-.a]", "[]a]", "[a-c-e]", "[\\]\"]", "[^a-z]", "[A-Z]", "[ \\t]",
-        "[\\d-x]", "[z-a]", "[\\x80-\\xff]", "[^\\x00-\\x7f]", "[()]", "\\<", "\\>", "^", "$",
-        "end", "if", "def", "int", "function", "BEGIN", "proc"};
+    const std::vector<std::string> atoms = {"a",
+                                            "e",
+                                            "E",
+                                            "n",
+                                            "T",
+                                            "_",
+                                            "1",
+                                            " ",
+                                            ";",
+                                            ":",
+                                            ",",
+                                            "=",
+                                            "-",
+                                            "\"",
+                                            "'",
+                                            "#",
+                                            "/",
+                                            "{",
+                                            "}",
+                                            "\\(",
+                                            "\\)",
+                                            "\\{",
+                                            "\\.",
+                                            "\\*",
+                                            "\\+",
+                                            "\\[",
+                                            "\\]",
+                                            "\\t",
+                                            "\\d",
+                                            "\\w",
+                                            "\\s",
+                                            "\\S",
+                                            "\\W",
+                                            "\\D",
+                                            "\\x41",
+                                            "\\xe9",
+                                            "\\n",
+                                            "\\A",
+                                            ".",
+                                            "[a-z]",
+                                            "[^ \\t]",
+                                            "[0-9A-Za-z_]",
+                                            "[-.a]",
+                                            "[]a]",
+                                            "[a-c-e]",
+                                            "[\\]\"]",
+                                            "[^a-z]",
+                                            "[A-Z]",
+                                            "[ \\t]",
+                                            "[\\d-x]",
+                                            "[z-a]",
+                                            "[\\x80-\\xff]",
+                                            "[^\\x00-\\x7f]",
+                                            "[()]",
+                                            "\\<",
+                                            "\\>",
+                                            "^",
+                                            "$",
+                                            "end",
+                                            "if",
+                                            "def",
+                                            "int",
+                                            "function",
+                                            "BEGIN",
+                                            "proc"};
     const std::vector<std::string> repeats = {"", "", "", "*", "+", "?", "*?", "+?"};
     std::mt19937 random(20240607);
     auto pick = [&](std::size_t n) { return std::size_t(random() % n); };
@@ -160,8 +218,8 @@ std::vector<SearchPattern> generatedPatterns(int count)
         out.push_back({p, pick(2) == 0});
     }
     // Malformed ones: the component rejects them and finds nothing.
-    for (const char *bad : {"*a", "a(", "a)", "[ab", "()", "\\<\\>", "^*", "a\\(*", "\\1",
-                            "(a\\1)", "a**", "a?*", "a??", "a+*", "x\\", "\\\\$", "a\\$"})
+    for (const char *bad : {"*a", "a(", "a)", "[ab", "()", "\\<\\>", "^*", "a\\(*", "\\1", "(a\\1)",
+                            "a**", "a?*", "a??", "a+*", "x\\", "\\\\$", "a\\$"})
         out.push_back({bad, true});
     return out;
 }
@@ -225,14 +283,13 @@ void compare(const Text &text, const std::vector<SearchPattern> &patterns, int c
                               expected.start == actual.start &&
                               (!expected.found() || expected.end == actual.end);
             if (!same && mismatch.count++ < 12) {
-                mismatch.where += "\n  \"" + p.text + "\" case=" + std::to_string(p.matchCase) +
-                                  " in " + text.name + " cp=" + std::to_string(codePage) +
-                                  " [" + std::to_string(from) + "," + std::to_string(to) +
-                                  "]: component " + std::to_string(expected.start) + "-" +
-                                  std::to_string(expected.end) + ", ours " +
-                                  std::to_string(actual.start) + "-" +
-                                  std::to_string(actual.end) + " via " + re.translation() +
-                                  (re.isValid() ? "" : " (" + re.error() + ")");
+                mismatch.where +=
+                    "\n  \"" + p.text + "\" case=" + std::to_string(p.matchCase) + " in " +
+                    text.name + " cp=" + std::to_string(codePage) + " [" + std::to_string(from) +
+                    "," + std::to_string(to) + "]: component " + std::to_string(expected.start) +
+                    "-" + std::to_string(expected.end) + ", ours " + std::to_string(actual.start) +
+                    "-" + std::to_string(actual.end) + " via " + re.translation() +
+                    (re.isValid() ? "" : " (" + re.error() + ")");
             }
             return expected;
         };

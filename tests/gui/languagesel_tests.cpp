@@ -21,9 +21,10 @@ protected:
     int indexOf(const QString &label)
     {
         LanguageList &list = frame()->languages();
-        for (int i = 0; i < list.count(); ++i)
+        for (int i = 0; i < list.count(); ++i) {
             if (list.get(i).menuLabel == label)
                 return i;
+        }
         return -1;
     }
 };
@@ -46,8 +47,9 @@ TEST_F(LanguageSelectionTest, TheShippedLanguagesColourByExtension)
         CRidereDoc *doc = open(writeFile(QString::fromLatin1(row.file), "x = 1\n"));
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(lexerOf(doc), QString::fromLatin1(row.lexer));
-        if (row.lexerId > 0)
+        if (row.lexerId > 0) {
             EXPECT_EQ(doc->languageId(), row.lexerId);
+        }
     }
 }
 

@@ -80,8 +80,9 @@ TEST_F(RouterAppTest, MenusCarryTheTableTextsAndUnhandledEntriesAreDisabled)
             const int id = act->data().toInt();
             const CommandUi ui = frame()->router()->state(id);
             EXPECT_EQ(act->isEnabled(), ui.enabled) << id;
-            if (const res::CommandInfo *info = res::findCommand(id); info && ui.text.isEmpty())
+            if (const res::CommandInfo *info = res::findCommand(id); info && ui.text.isEmpty()) {
                 EXPECT_FALSE(act->text().isEmpty()) << id;
+            }
         }
     };
     for (QAction *top : bar->actions())
@@ -137,7 +138,9 @@ TEST_F(RouterAppTest, EditorContextMenuFollowsItsResource)
             ids << act->data().toInt();
     ASSERT_GE(ids.size(), 4);
     EXPECT_EQ(ids.mid(0, 3), (QList<int>{Cmd::EditUndo, Cmd::EditRedo, Cmd::EditCut}));
-    for (QAction *act : menu->actions())
-        if (act->data().toInt() == Cmd::EditDelete)
+    for (QAction *act : menu->actions()) {
+        if (act->data().toInt() == Cmd::EditDelete) {
             EXPECT_FALSE(act->isEnabled()) << "nothing answers the context menu's Delete";
+        }
+    }
 }

@@ -1,0 +1,127 @@
+// penwright-bench edit: editing commands on a generated 100 MB, 2-million-line document.
+#include "bench/benchregistry.h"
+
+#include "app/appfolders.h"
+#include "app/commandrouter.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+#include "resources/commandids.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace pw;
+using namespace pw::bench;
+
+namespace {
+
+// Lines of about 50 bytes with trailing blanks, tabs for indentation and braces to match.
+QByteArray makeSource(qint64 lines)
+{
+    static const char *const shapes[] = {
+        "\tif (value > limit) {   \n",
+        "\t\ttotal += compute(value, 8);\t \n",
+        "\t}\n",
+        "    spaces   = \"eight spaces here\";    \n",
+    };
+    QByteArray text;
+    text.reserve(lines * 52);
+    for (qint64 i = 0; i < lines; ++i)
+        text += shapes[i % 4];
+    return text;
+}
+
+double timed(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+QJsonObject edit(const QStringList &args)
+{
+    const qint64 lines = option(args, QStringLiteral("--lines"), QStringLiteral("2000000")).toLongLong();
+    QTemporaryDir dir;
+    AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
+                           QStringLiteral("/nonexistent-install-prefix"),
+                           dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("docs"))});
+    setMessageHook([](MessageIcon, const QString &, QMessageBox::StandardButtons) {
+        return QMessageBox::No;
+    });
+    const QString path = dir.filePath(QStringLiteral("big.cpp"));
+    {
+        QFile file(path);
+        const QByteArray text = makeSource(lines);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return {{QStringLiteral("error"), QStringLiteral("cannot write the test file")}};
+    }
+    PenwrightApp app;
+    app.initInstance({QStringLiteral("penwright")});
+    app.mainFrame()->show();
+    auto *doc = qobject_cast<CRidereDoc *>(app.openWithAutomaticChoice(path));
+    if (!doc)
+        return {{QStringLiteral("error"), QStringLiteral("open failed")}};
+    CMFCScintilla *ed = doc->editor();
+    CommandRouter *router = app.mainFrame()->router();
+    QJsonObject out;
+    out[QStringLiteral("lines")] = lines;
+    out[QStringLiteral("bytes")] = double(ed->send(Sci::SCI_GETLENGTH));
+
+    const auto command = [&](int id, const char *name) {
+        const qint64 before = ed->send(Sci::SCI_GETLENGTH);
+        const bool known = router->state(id).enabled;
+        out[QLatin1String(name) + QStringLiteral("_seconds")] =
+            known ? timed([&] { router->execute(id); }) : -1;
+        out[QLatin1String(name) + QStringLiteral("_bytes_changed")] =
+            double(before - ed->send(Sci::SCI_GETLENGTH));
+        // One undo step takes the whole command back.
+        if (known) {
+            router->execute(Cmd::EditUndo);
+            out[QLatin1String(name) + QStringLiteral("_undone")] =
+                ed->send(Sci::SCI_GETLENGTH) == before;
+        }
+    };
+    command(Cmd::TrimTrailingSpaces, "trim_trailing_spaces");
+    command(Cmd::TabsToSpaces, "tabs_to_spaces");
+    command(Cmd::SpacesToTabs, "spaces_to_tabs");
+
+    // Comment and UnComment over 100,000 lines.
+    const long end = ed->send(Sci::SCI_POSITIONFROMLINE, 100000);
+    ed->send(Sci::SCI_SETSEL, 0, end);
+    out[QStringLiteral("comment_100k_lines_seconds")] =
+        timed([&] { router->execute(Cmd::CommentLines); });
+    ed->send(Sci::SCI_SETSEL, 0, ed->send(Sci::SCI_POSITIONFROMLINE, 100000));
+    out[QStringLiteral("uncomment_100k_lines_seconds")] =
+        timed([&] { router->execute(Cmd::UnCommentLines); });
+
+    // Caret moves with brace matching on: each move updates the status bar and the braces.
+    const int moves = 2000;
+    out[QStringLiteral("caret_move_with_braces_mean_ms")] =
+        timed([&] {
+            for (int i = 0; i < moves; ++i) {
+                ed->send(Sci::SCI_GOTOLINE, (i * 997) % lines);
+                ed->send(Sci::SCI_LINEEND);
+                QCoreApplication::processEvents();
+            }
+        }) * 1000 / moves;
+
+    out[QStringLiteral("targets")] =
+        QJsonObject{{QStringLiteral("trim_trailing_spaces_seconds"), 3},
+                    {QStringLiteral("tabs_to_spaces_seconds"), 3},
+                    {QStringLiteral("comment_100k_lines_seconds"), 1}};
+    for (CMDIChildFrame *frame : app.mainFrame()->documentFrames())
+        frame->closeWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    setMessageHook({});
+    return out;
+}
+
+} // namespace
+
+PW_BENCH("edit", edit);
