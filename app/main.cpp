@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-
 #include <cstdio>
 #include <cstdlib>
 

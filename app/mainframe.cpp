@@ -3,9 +3,8 @@
 
 #include "app/appfolders.h"
 #include "app/commandbars.h"
-#include "app/customizedialog.h"
 #include "app/commandrouter.h"
-#include "app/themes.h"
+#include "app/customizedialog.h"
 #include "app/document.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
@@ -13,17 +12,17 @@
 #include "app/settings/recentfilelist.h"
 #include "app/settings/registrysettings.h"
 #include "app/settings/xmlsettingsstore.h"
+#include "app/themes.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 #include "resources/stringids.h"
+#include "search/findreplacecontroller.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QSignalBlocker>
 #include <QApplication>
-#include <QPalette>
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
@@ -32,8 +31,10 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -107,7 +108,8 @@ bool CMainFrame::create()
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
 
-    m_router = new CommandRouter(this, [this] { return commandChain(); }, this);
+    m_router = new CommandRouter(
+        this, [this] { return commandChain(); }, this);
     // Idle work: refresh the enabled state of toolbar buttons while the window is in use.
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(250);
@@ -116,9 +118,8 @@ bool CMainFrame::create()
             m_router->updateAll();
     });
     m_idleTimer->start();
-    m_router->setDynamicMenu(Cmd::FileMru1, [this](QMenu *menu, QAction *marker) {
-        fillRecentFiles(menu, marker);
-    });
+    m_router->setDynamicMenu(
+        Cmd::FileMru1, [this](QMenu *menu, QAction *marker) { fillRecentFiles(menu, marker); });
     m_router->setDynamicMenu(Cmd::ColorDocumentAs, [this](QMenu *menu, QAction *marker) {
         fillLanguageMenu(menu, marker);
     });
@@ -207,9 +208,8 @@ void CMainFrame::fillRecentFiles(QMenu *menu, QAction *marker)
     }
     const QStringList files = recentFiles();
     for (int i = 0; i < files.size() && i < 4; ++i) {
-        auto *act = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
-                                    QDir::toNativeSeparators(files.at(i))),
-                                menu);
+        auto *act = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files.at(i))), menu);
         act->setProperty("recentFile", files.at(i));
         const int id = Cmd::FileMru1 + i;
         connect(act, &QAction::triggered, this, [this, id] { m_router->execute(id); });
@@ -230,14 +230,16 @@ void CMainFrame::createCommandBars()
     m_menuShown = MenuId::MainFrame;
     m_commandBars->setControlFactory(Cmd::ColorDocumentAs,
                                      [this](QWidget *parent) { return createLanguageBox(parent); });
+    m_commandBars->setControlFactory(Cmd::ToolbarFindBox, [this](QWidget *parent) {
+        return createToolbarFindBox(this, parent);
+    });
     m_commandBars->restoreState(RegistrySettings().commandBars());
     m_commandBars->setLargeIcons(m_settings->largeTBIcons);
     m_commandBars->setPresentation(
         {m_settings->theme, m_settings->transparentDialogs, m_settings->transparentPercent});
     applyTheme(m_settings->theme);
-    m_commandBars->setLargeIconsChangedHandler([this](bool large) {
-        m_settings->largeTBIcons = large;
-    });
+    m_commandBars->setLargeIconsChangedHandler(
+        [this](bool large) { m_settings->largeTBIcons = large; });
     m_commandBars->setPresentationChangedHandler([this](const CommandBars::Presentation &look) {
         m_settings->theme = look.theme;
         m_settings->transparentDialogs = look.transparentDialogs;
@@ -315,7 +317,8 @@ void CMainFrame::fillLanguageMenu(QMenu *menu, QAction *marker)
             menu->removeAction(act), act->deleteLater();
     }
     auto *text = qobject_cast<CRidereFrame *>(activeFrame());
-    const int count = std::min(m_languages.count(), Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs);
+    const int count =
+        std::min(m_languages.count(), Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs);
     if (!text || count == 0) {
         auto *none = new QAction(resourceText(Str::ColoringNotAvailable), menu);
         none->setProperty("languageEntry", true);
@@ -384,8 +387,8 @@ void CMainFrame::progress(bool active, qint64 total, qint64 done)
         return;
     }
     // The bar counts in int; larger totals are scaled down so files over 2 GiB still move it.
-    const qint64 scale = std::max<qint64>(1, m_progressActive ? m_progressTotal / INT_MAX + 1
-                                                              : total / INT_MAX + 1);
+    const qint64 scale =
+        std::max<qint64>(1, m_progressActive ? m_progressTotal / INT_MAX + 1 : total / INT_MAX + 1);
     if (!m_progressActive) {
         m_progressActive = true;
         m_progressTotal = total;
@@ -532,6 +535,9 @@ void CMainFrame::addRecentFile(const QString &path)
     registry.setRecentFiles(list.entries());
 }
 
-QStringList CMainFrame::recentFiles() const { return RegistrySettings().recentFiles(); }
+QStringList CMainFrame::recentFiles() const
+{
+    return RegistrySettings().recentFiles();
+}
 
 } // namespace pw

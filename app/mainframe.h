@@ -10,7 +10,6 @@
 #include <QMarginsF>
 #include <QPointer>
 #include <QTabWidget>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -39,8 +38,16 @@ class CMainFrame : public QMainWindow, public CommandTarget
 {
     Q_OBJECT
 public:
-    enum StatusPane { PaneMessage = 0, PanePosition, PaneInsert, PaneCaps, PaneNum, PaneScroll,
-                      PaneProgress, PaneCount };
+    enum StatusPane {
+        PaneMessage = 0,
+        PanePosition,
+        PaneInsert,
+        PaneCaps,
+        PaneNum,
+        PaneScroll,
+        PaneProgress,
+        PaneCount
+    };
 
     explicit CMainFrame(PenwrightApp *app);
     ~CMainFrame() override;

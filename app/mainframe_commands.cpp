@@ -1,9 +1,9 @@
-// CMainFrame: view options for every text window, font, page setup, tabs, windows, navigation, help.
-#include "app/mainframe.h"
-
+// CMainFrame: view options for every text window, font, page setup, tabs, windows, navigation,
+// help.
 #include "app/appfolders.h"
 #include "app/commandrouter.h"
 #include "app/document.h"
+#include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
 #include "app/settings/framesettings.h"
@@ -106,15 +106,14 @@ void CMainFrame::pageSetup()
     // Margins are kept in hundredths of a millimetre (metric) or thousandths of an inch.
     const qreal toMm = metric ? 0.01 : 0.0254;
     printer.setPageMargins(QMarginsF(m_printMargins.left() * toMm, m_printMargins.top() * toMm,
-                                     m_printMargins.right() * toMm,
-                                     m_printMargins.bottom() * toMm),
+                                     m_printMargins.right() * toMm, m_printMargins.bottom() * toMm),
                            QPageLayout::Millimeter);
     QPageSetupDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QMarginsF mm = printer.pageLayout().margins(QPageLayout::Millimeter);
-    m_printMargins = QMarginsF(mm.left() / toMm, mm.top() / toMm, mm.right() / toMm,
-                               mm.bottom() / toMm);
+    m_printMargins =
+        QMarginsF(mm.left() / toMm, mm.top() / toMm, mm.right() / toMm, mm.bottom() / toMm);
 }
 
 QTabBar *CMainFrame::tabBar() const
@@ -191,8 +190,10 @@ void CMainFrame::registerWindowCommands()
             });
     }
     const auto whenTabsHidden = [this](CommandUi &ui) { ui.enabled = !m_tabsShown; };
-    onCommand(Cmd::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }, whenTabsHidden);
-    onCommand(Cmd::WindowTile, [this] { m_mdiArea->tileSubWindows(); }, whenTabsHidden);
+    onCommand(
+        Cmd::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }, whenTabsHidden);
+    onCommand(
+        Cmd::WindowTile, [this] { m_mdiArea->tileSubWindows(); }, whenTabsHidden);
     onCommand(
         Cmd::WindowArrange,
         [this] {
@@ -251,8 +252,7 @@ void CMainFrame::registerHelpCommands()
         if (!address.isEmpty())
             QDesktopServices::openUrl(QUrl(address)); // failures show nothing
     };
-    onCommand(Cmd::CheckForUpdates,
-              [openUrl] { openUrl(resourceText(Str::MakerWebSite)); });
+    onCommand(Cmd::CheckForUpdates, [openUrl] { openUrl(resourceText(Str::MakerWebSite)); });
     onCommand(Cmd::OtherProducts, [this, openUrl] {
         XmlSettingsStore store(m_settingsFile);
         openUrl(store.getString(settings::general::OtherProducts));

@@ -1,7 +1,6 @@
 // CMainFrame: the seven docking panes, their View-menu entries and the saved pane layout.
-#include "app/mainframe.h"
-
 #include "app/commandrouter.h"
+#include "app/mainframe.h"
 #include "app/messages.h"
 #include "editor/mfcscintilla.h"
 #include "editor/ridereframe.h"
@@ -36,8 +35,7 @@ constexpr PaneSpec kPanes[] = {
      Cmd::PaneProjectExplorer},
     {Cmd::PaneFunctionList, Str::CaptionFunctionList, Qt::RightDockWidgetArea, 0},
     {Cmd::PaneToolWindow, Str::CaptionToolWindow, Qt::BottomDockWidgetArea, 0},
-    {Cmd::PaneFindInFiles, Str::CaptionFindInFiles, Qt::BottomDockWidgetArea,
-     Cmd::PaneToolWindow},
+    {Cmd::PaneFindInFiles, Str::CaptionFindInFiles, Qt::BottomDockWidgetArea, Cmd::PaneToolWindow},
 };
 
 // The layout file's format: our own key, with a version so a layout from another build of the

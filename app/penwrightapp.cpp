@@ -135,8 +135,8 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
             for (const QString &file : files) {
                 m_request = OpenRequest{};
                 const bool opened = openDocumentFile(file) != nullptr;
-                any = opened || any ||
-                      m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
+                any =
+                    opened || any || m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
             }
             if (!any)
                 return false;

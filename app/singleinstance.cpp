@@ -16,21 +16,23 @@ const QByteArray kAnswer = "ok\n";
 QString SingleInstance::defaultServerName()
 {
     // The home folder tells users apart on every platform.
-    const QByteArray who = QCryptographicHash::hash(QDir::homePath().toUtf8(),
-                                                    QCryptographicHash::Sha1)
-                               .toHex()
-                               .left(16);
+    const QByteArray who =
+        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
     return QStringLiteral("Penwright-") + QString::fromLatin1(who);
 }
 
 SingleInstance::SingleInstance(QString serverName, QObject *parent)
     : QObject(parent), m_name(std::move(serverName))
-{
-}
+{}
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::isListening() const { return m_server && m_server->isListening(); }
+bool SingleInstance::isListening() const
+{
+    return m_server && m_server->isListening();
+}
 
 bool SingleInstance::listen()
 {

@@ -1,11 +1,10 @@
 // penwright-bench edit: editing commands on a generated 100 MB, 2-million-line document.
-#include "bench/benchregistry.h"
-
 #include "app/appfolders.h"
 #include "app/commandrouter.h"
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
+#include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "resources/commandids.h"
@@ -46,14 +45,14 @@ double timed(const std::function<void()> &work)
 
 QJsonObject edit(const QStringList &args)
 {
-    const qint64 lines = option(args, QStringLiteral("--lines"), QStringLiteral("2000000")).toLongLong();
+    const qint64 lines =
+        option(args, QStringLiteral("--lines"), QStringLiteral("2000000")).toLongLong();
     QTemporaryDir dir;
-    AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
-                           QStringLiteral("/nonexistent-install-prefix"),
-                           dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("docs"))});
-    setMessageHook([](MessageIcon, const QString &, QMessageBox::StandardButtons) {
-        return QMessageBox::No;
-    });
+    AppFolders::setInputs(
+        {dir.filePath(QStringLiteral("penwright")), QStringLiteral("/nonexistent-install-prefix"),
+         dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("docs"))});
+    setMessageHook(
+        [](MessageIcon, const QString &, QMessageBox::StandardButtons) { return QMessageBox::No; });
     const QString path = dir.filePath(QStringLiteral("big.cpp"));
     {
         QFile file(path);
@@ -109,7 +108,8 @@ QJsonObject edit(const QStringList &args)
                 ed->send(Sci::SCI_LINEEND);
                 QCoreApplication::processEvents();
             }
-        }) * 1000 / moves;
+        }) *
+        1000 / moves;
 
     out[QStringLiteral("targets")] =
         QJsonObject{{QStringLiteral("trim_trailing_spaces_seconds"), 3},

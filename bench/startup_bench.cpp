@@ -1,8 +1,7 @@
 // penwright-bench startup: from process start to the first painted main window, offscreen.
-#include "bench/benchregistry.h"
-
 #include "app/settings/registrysettings.h"
 #include "app/settings/xmlsettingsstore.h"
+#include "bench/benchregistry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +11,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
-
 #include <algorithm>
 
 using namespace pw;
@@ -43,7 +41,9 @@ bool prepare(const QTemporaryDir &dir, QString &program, QString &error)
     QStringList files = shipped.entryList({QStringLiteral("*.config")}, QDir::Files, QDir::Name);
     for (int i = 0; i < 30 && !files.isEmpty(); ++i) {
         const QString source = shipped.filePath(files.at(i % files.size()));
-        const QString target = dir.filePath(QStringLiteral("Config/%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(files.at(i % files.size())));
+        const QString target = dir.filePath(QStringLiteral("Config/%1-%2")
+                                                .arg(i, 2, 10, QLatin1Char('0'))
+                                                .arg(files.at(i % files.size())));
         QFile::copy(source, target);
     }
     XmlSettingsStore store(dir.filePath(QStringLiteral("AppSettings.xml")));
@@ -91,8 +91,7 @@ double startOnce(const QString &program, const QTemporaryDir &home, const QStrin
     if (!process.waitForStarted(5000))
         return -1;
     while (process.state() != QProcess::NotRunning) {
-        if (process.waitForReadyRead(100) &&
-            process.readAllStandardOutput().contains("painted")) {
+        if (process.waitForReadyRead(100) && process.readAllStandardOutput().contains("painted")) {
             const double seconds = timer.nsecsElapsed() / 1e9;
             process.waitForFinished(5000);
             return seconds;
@@ -107,7 +106,8 @@ double startOnce(const QString &program, const QTemporaryDir &home, const QStrin
 
 QJsonObject startup(const QStringList &args)
 {
-    const int runs = std::max(1, option(args, QStringLiteral("--runs"), QStringLiteral("10")).toInt());
+    const int runs =
+        std::max(1, option(args, QStringLiteral("--runs"), QStringLiteral("10")).toInt());
     QTemporaryDir dir;
     QTemporaryDir home;
     QString program, error;
@@ -135,16 +135,16 @@ QJsonObject startup(const QStringList &args)
         emptyRuns.append(v);
     for (double v : reopened)
         reopenRuns.append(v);
-    return {{QStringLiteral("runs"), runs},
-            {QStringLiteral("language_files"), 30},
-            {QStringLiteral("no_document_median_s"), emptyMedian},
-            {QStringLiteral("twenty_files_median_s"), reopenMedian},
-            {QStringLiteral("twenty_files_extra_s"), reopenMedian - emptyMedian},
-            {QStringLiteral("no_document_runs_s"), emptyRuns},
-            {QStringLiteral("twenty_files_runs_s"), reopenRuns},
-            {QStringLiteral("targets"),
-             QJsonObject{{QStringLiteral("no_document_s"), 0.3},
-                         {QStringLiteral("twenty_files_extra_s"), 0.2}}}};
+    return {
+        {QStringLiteral("runs"), runs},
+        {QStringLiteral("language_files"), 30},
+        {QStringLiteral("no_document_median_s"), emptyMedian},
+        {QStringLiteral("twenty_files_median_s"), reopenMedian},
+        {QStringLiteral("twenty_files_extra_s"), reopenMedian - emptyMedian},
+        {QStringLiteral("no_document_runs_s"), emptyRuns},
+        {QStringLiteral("twenty_files_runs_s"), reopenRuns},
+        {QStringLiteral("targets"), QJsonObject{{QStringLiteral("no_document_s"), 0.3},
+                                                {QStringLiteral("twenty_files_extra_s"), 0.2}}}};
 }
 
 } // namespace

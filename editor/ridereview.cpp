@@ -3,6 +3,7 @@
 
 #include "app/commandrouter.h"
 #include "app/mainframe.h"
+#include "app/messages.h"
 #include "app/penwrightapp.h"
 #include "app/settings/framesettings.h"
 #include "editor/mfcscintilla.h"
@@ -11,9 +12,8 @@
 #include "functionlist/functionlistpane.h"
 #include "languages/languagerecord.h"
 #include "languages/viewasdialog.h"
-#include "app/messages.h"
-#include "resources/stringids.h"
 #include "resources/commandids.h"
+#include "resources/stringids.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -52,6 +52,7 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
     m_editor->setupDefaults();
     applySettings();
     registerLanguageCommands();
+    registerFormatCommands();
 
     connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this,
             [this] { m_document->setModifiedFlag(false); });
@@ -69,9 +70,8 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
                 m_editor->send(Sci::SCI_SETEMPTYSELECTION, before + long(qstrlen(text)));
             });
     connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
-    connect(m_editor, &QsciScintillaBase::SCN_PAINTED, this, [this] {
-        m_document->requestFunctionList(false, CFunctionList::PaintedDelayMs);
-    });
+    connect(m_editor, &QsciScintillaBase::SCN_PAINTED, this,
+            [this] { m_document->requestFunctionList(false, CFunctionList::PaintedDelayMs); });
     // Every caret move is a place Navigate Backward can return to.
     connect(m_editor, &CMFCScintilla::caretMoved, this, [this](long position) {
         if (CMainFrame *frame = mainFrame()) {
@@ -210,7 +210,10 @@ CRidereView::ViewAsHook &viewAsHook()
 }
 } // namespace
 
-void CRidereView::setViewAsHook(ViewAsHook hook) { viewAsHook() = std::move(hook); }
+void CRidereView::setViewAsHook(ViewAsHook hook)
+{
+    viewAsHook() = std::move(hook);
+}
 
 void CRidereView::showViewAsDialog()
 {
@@ -266,7 +269,8 @@ void CRidereView::registerLanguageCommands()
         },
         [](CommandUi &ui) {
             CMainFrame *frame = mainFrame();
-            ui.enabled = frame && frame->functionList() && !frame->functionList()->names().isEmpty();
+            ui.enabled =
+                frame && frame->functionList() && !frame->functionList()->names().isEmpty();
         });
     onCommand(Cmd::CommentLines, [this] {
         m_editor->commentLines(true, m_editor->toEditorBytes(currentLanguage().lineComment));
@@ -274,6 +278,46 @@ void CRidereView::registerLanguageCommands()
     onCommand(Cmd::UnCommentLines, [this] {
         m_editor->commentLines(false, m_editor->toEditorBytes(currentLanguage().lineComment));
     });
+}
+
+void CRidereView::replaceKeepingLine(const QByteArray &find, const QByteArray &replacement,
+                                     int flags)
+{
+    if (m_editor->isReadOnly())
+        return;
+    const long line =
+        m_editor->send(Sci::SCI_LINEFROMPOSITION, m_editor->send(Sci::SCI_GETCURRENTPOS));
+    replaceAll(find, replacement, flags, false);
+    m_editor->gotoLineEnsureVisible(line, true);
+}
+
+// A step may hold a million changes (a Replace All); reported one by one, each costs the component
+// time in proportion to its position, so the step runs unreported and the view catches up after.
+void CRidereView::undoRedo(bool undo)
+{
+    const long mask = m_editor->send(Sci::SCI_GETMODEVENTMASK);
+    m_editor->send(Sci::SCI_SETMODEVENTMASK, 0);
+    if (undo)
+        m_editor->undo();
+    else
+        m_editor->redo();
+    m_editor->send(Sci::SCI_SETMODEVENTMASK, mask);
+    const FrameSettings *s = frameSettings();
+    if (s && s->lineNumbers)
+        m_editor->showLineNumbers(true);
+}
+
+void CRidereView::registerFormatCommands()
+{
+    const auto spaces = [] {
+        const FrameSettings *s = frameSettings();
+        return QByteArray(std::max(1, s ? s->tabWidth : 4), ' ');
+    };
+    onCommand(Cmd::TabsToSpaces, [this, spaces] { replaceKeepingLine("\t", spaces(), 0); });
+    onCommand(Cmd::SpacesToTabs, [this, spaces] { replaceKeepingLine(spaces(), "\t", 0); });
+    // The bracket holds a space and a real tab character.
+    onCommand(Cmd::TrimTrailingSpaces,
+              [this] { replaceKeepingLine("[ \t]+$", QByteArray(), Sci::SCFIND_REGEXP); });
 }
 
 void CRidereView::applyMatchBracket(bool on)
@@ -412,9 +456,11 @@ void CRidereView::registerCommands()
     const auto always = CommandTarget::UpdateHandler();
     const auto whenSelection = [this](CommandUi &ui) { ui.enabled = m_editor->hasSelection(); };
     onCommand(
-        Cmd::EditUndo, [ed] { ed->undo(); }, [ed](CommandUi &ui) { ui.enabled = ed->canUndo(); });
+        Cmd::EditUndo, [this] { undoRedo(true); },
+        [ed](CommandUi &ui) { ui.enabled = ed->canUndo(); });
     onCommand(
-        Cmd::EditRedo, [ed] { ed->redo(); }, [ed](CommandUi &ui) { ui.enabled = ed->canRedo(); });
+        Cmd::EditRedo, [this] { undoRedo(false); },
+        [ed](CommandUi &ui) { ui.enabled = ed->canRedo(); });
     onCommand(
         Cmd::EditCut, [ed] { ed->cut(); }, whenSelection);
     onCommand(

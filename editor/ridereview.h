@@ -93,6 +93,10 @@ private:
     void showContextMenu(const QPoint &globalPos);
     void insertFileName();
     void registerLanguageCommands();
+    void registerFormatCommands();
+    void undoRedo(bool undo);
+    // Runs a document-wide replacement and puts the caret at the start of the line it was on.
+    void replaceKeepingLine(const QByteArray &find, const QByteArray &replacement, int flags);
     LanguageRecord currentLanguage() const;
 
     CRidereDoc *m_document;

@@ -1,8 +1,6 @@
 // CRidereView's find and replace: target searches (by the search engine over the editor's own
 // buffer where it knows the code page, by the component otherwise), Replace All as one undo
 // step, Mark All, the seed text, quick search, Go To Line and the Search menu commands.
-#include "editor/ridereview.h"
-
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
@@ -10,6 +8,7 @@
 #include "app/settings/settingkeys.h"
 #include "app/settings/xmlsettingsstore.h"
 #include "editor/mfcscintilla.h"
+#include "editor/ridereview.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 #include "search/findreplacecontroller.h"
@@ -89,9 +88,9 @@ public:
             return false;
         m_ed->send(Sci::SCI_SETTARGETRANGE, start, end);
         if (!m_searcher) {
-            const long pos = m_ed->sendText(Sci::SCI_SEARCHINTARGET,
-                                            static_cast<unsigned long>(m_text.size()),
-                                            m_text.constData());
+            const long pos =
+                m_ed->sendText(Sci::SCI_SEARCHINTARGET, static_cast<unsigned long>(m_text.size()),
+                               m_text.constData());
             if (pos < 0)
                 return false;
             match = {pos, m_ed->send(Sci::SCI_GETTARGETEND)};
@@ -123,7 +122,8 @@ QByteArray withLineEnds(const CMFCScintilla *ed, const QByteArray &text)
 long findNextExpanded(CMFCScintilla *ed, const QByteArray &text, bool up, bool wrap)
 {
     const long length = ed->send(Sci::SCI_GETLENGTH);
-    const long start = up ? ed->send(Sci::SCI_GETSELECTIONSTART) : ed->send(Sci::SCI_GETSELECTIONEND);
+    const long start =
+        up ? ed->send(Sci::SCI_GETSELECTIONSTART) : ed->send(Sci::SCI_GETSELECTIONEND);
     TargetFinder finder(ed, text);
     search::Match match;
     bool found = finder.find(start, up ? 0 : length, match);
@@ -266,8 +266,8 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
         rectangular = ed->send(Sci::SCI_GETSELECTIONMODE) == Sci::SC_SEL_RECTANGLE;
         // Whole lines: from the start of the first line to the start of the line after the
         // last.
-        start = ed->send(Sci::SCI_POSITIONFROMLINE, ed->send(Sci::SCI_LINEFROMPOSITION,
-                                                             selectionStart));
+        start = ed->send(Sci::SCI_POSITIONFROMLINE,
+                         ed->send(Sci::SCI_LINEFROMPOSITION, selectionStart));
         end = ed->send(Sci::SCI_POSITIONFROMLINE,
                        ed->send(Sci::SCI_LINEFROMPOSITION, selectionEnd) + 1);
         if (end < 0)
@@ -275,6 +275,11 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
     }
     if (text.isEmpty())
         return -1;
+    if (ed->isReadOnly()) {
+        // Nothing can change; say whether there was anything to replace.
+        search::Match match;
+        return TargetFinder(ed, text).find(start, end, match) ? 0 : -1;
+    }
 
     const long linesBefore = ed->send(Sci::SCI_GETLINECOUNT);
     long next = start;
@@ -297,12 +302,11 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
             });
         if (plan.status != search::SearchStatus::Found)
             return -1;
-        if (ed->isReadOnly())
-            return 0;
         const long withLength = with.size();
         const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
-        // Every replacement would notify the view twice; the view is brought up to date once
-        // at the end instead.
+        // Each notified insertion or deletion costs the component time in proportion to its
+        // position, which makes a million of them take hours; the view and whoever listens are
+        // brought up to date once at the end instead.
         ed->send(Sci::SCI_SETMODEVENTMASK, 0);
         ed->send(Sci::SCI_BEGINUNDOACTION);
         qsizetype delta = 0;
@@ -341,8 +345,8 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
         const long spanEnd = std::max(next, firstHit);
         const char *span = reinterpret_cast<const char *>(
             ed->send(Sci::SCI_GETRANGEPOINTER, firstHit, spanEnd - firstHit));
-        emit ed->SCN_MODIFIED(int(firstHit), Sci::SC_MOD_INSERTTEXT | Sci::SC_PERFORMED_USER,
-                              span, int(spanEnd - firstHit), int(linesAdded),
+        emit ed->SCN_MODIFIED(int(firstHit), Sci::SC_MOD_INSERTTEXT | Sci::SC_PERFORMED_USER, span,
+                              int(spanEnd - firstHit), int(linesAdded),
                               int(ed->send(Sci::SCI_LINEFROMPOSITION, firstHit)), 0, 0, 0, 0);
     }
     return count;
@@ -398,14 +402,15 @@ int CRidereView::markAll(const QByteArray &text)
 
 QByteArray CRidereView::seedText(bool seedMode)
 {
-    const QByteArray selection = m_editor->hasSelection() ? m_editor->getSelectedText()
-                                                          : QByteArray();
+    const QByteArray selection =
+        m_editor->hasSelection() ? m_editor->getSelectedText() : QByteArray();
     CMainFrame *frame = mainFrame();
     XmlSettingsStore store(frame ? frame->settingsFile() : QString());
     const bool utf8 = m_editor->send(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
     QByteArray remembered;
     if (seedMode && selection.isEmpty())
-        remembered = m_editor->toEditorBytes(store.getString(settings::findReplace::LastSelectedValue));
+        remembered =
+            m_editor->toEditorBytes(store.getString(settings::findReplace::LastSelectedValue));
     const search::Seed seed = search::seedText(
         selection, seedMode ? search::SeedMode::Seed : search::SeedMode::Quick, remembered, utf8);
     if (seed.remember)

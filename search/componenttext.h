@@ -71,7 +71,10 @@ public:
     // Whether p is the end of its line's text: the text end, or the first byte of a line end.
     bool isAtLineEnd(qsizetype p) const;
     // The start of the line after the line end sequence that starts at r.
-    qsizetype afterLineEnd(qsizetype r) const { return at(r) == '\r' && at(r + 1) == '\n' ? r + 2 : r + 1; }
+    qsizetype afterLineEnd(qsizetype r) const
+    {
+        return at(r) == '\r' && at(r + 1) == '\n' ? r + 2 : r + 1;
+    }
     // The first position at or after p holding "\r" or "\n", or the length. Repeated calls from
     // increasing positions on one line reuse the last scan.
     qsizetype lineEndFrom(qsizetype p) const;

@@ -71,6 +71,26 @@ CSearchDialogBase::~CSearchDialogBase()
                                           WindowPlacement::fromGeometry(geometry(), false));
 }
 
+void CSearchDialogBase::reject()
+{
+    dismiss();
+}
+
+void CSearchDialogBase::dismiss()
+{
+    storeOnce();
+    hide();
+    deleteLater();
+}
+
+void CSearchDialogBase::storeOnce()
+{
+    if (m_stored)
+        return;
+    m_stored = true;
+    storeOnDestroy();
+}
+
 void CSearchDialogBase::finishSetup()
 {
     adjustSize();
@@ -119,10 +139,10 @@ void CSearchDialogBase::prepareBox(CToolbarFindComboBox *box, const QString &sec
 
 // ---- Find
 
-CFindDialog::CFindDialog(FindReplaceController *controller, CRidereView *view,
-                         const QString &seed, QWidget *parent)
-    : CSearchDialogBase(controller, view, seed,
-                        QString::fromLatin1(settings::registry::FindDialog), parent)
+CFindDialog::CFindDialog(FindReplaceController *controller, CRidereView *view, const QString &seed,
+                         QWidget *parent)
+    : CSearchDialogBase(controller, view, seed, QString::fromLatin1(settings::registry::FindDialog),
+                        parent)
 {
     setObjectName(QStringLiteral("FindDialog"));
     setWindowTitle(QString::fromUtf8(res::string(Str::FindTitle)));
@@ -177,7 +197,7 @@ CFindDialog::CFindDialog(FindReplaceController *controller, CRidereView *view,
 
     connect(m_findNext, &QPushButton::clicked, this, &CFindDialog::findNext);
     connect(m_markAll, &QPushButton::clicked, this, &CFindDialog::markAll);
-    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_close, &QPushButton::clicked, this, &CFindDialog::reject);
 
     prepareBox(m_search, SearchHistory, seed);
     copyAccelerator(Cmd::EditReplace, [this] { switchToReplace(); }, {m_search});
@@ -189,7 +209,7 @@ CFindDialog::CFindDialog(FindReplaceController *controller, CRidereView *view,
 
 CFindDialog::~CFindDialog()
 {
-    writeOptions();
+    storeOnce();
 }
 
 void CFindDialog::writeOptions() const
@@ -216,8 +236,7 @@ void CFindDialog::findNext()
         m_search->saveHistory(SearchHistory);
     }
     m_controller->findInActiveView(text, m_matchCase->isChecked(), m_wholeWord->isChecked(),
-                                   m_regExp->isChecked(), m_up->isChecked(),
-                                   m_wrap->isChecked());
+                                   m_regExp->isChecked(), m_up->isChecked(), m_wrap->isChecked());
 }
 
 void CFindDialog::markAll()
@@ -232,11 +251,6 @@ void CFindDialog::markAll()
 void CFindDialog::switchToReplace()
 {
     m_controller->showReplaceDialog(m_view, m_search->currentText());
-}
-
-void CFindDialog::reject()
-{
-    close();
 }
 
 // ---- Replace
@@ -392,13 +406,13 @@ void CReplaceDialog::switchToFind()
 
 void CReplaceDialog::closeDialog()
 {
-    writeOptions();
-    close();
+    reject();
 }
 
 void CReplaceDialog::reject()
 {
-    closeDialog();
+    writeOptions();
+    dismiss();
 }
 
 } // namespace pw

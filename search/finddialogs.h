@@ -25,6 +25,11 @@ public:
     ~CSearchDialogBase() override;
 
     CRidereView *parentView() const { return m_view; }
+    // Escape and the window's close button: the dialog goes (it is deleted on close).
+    void reject() override;
+    // Gone for the user at once, deleted once the current call returns; what the dialog stores
+    // when it goes is stored now.
+    void dismiss();
     QString seedText() const { return m_seed; }
     QString placementName() const { return m_placementName; }
 
@@ -39,12 +44,16 @@ protected:
                          const QList<CToolbarFindComboBox *> &boxes);
     // Fills a box from its history and puts the seed in it (or selects its first entry).
     void prepareBox(CToolbarFindComboBox *box, const QString &section, const QString &seed);
+    // What the dialog stores when its window goes, once.
+    virtual void storeOnDestroy() {}
+    void storeOnce();
 
     FindReplaceController *m_controller;
     QPointer<CRidereView> m_view;
     QString m_seed;
     QString m_placementName;
     QString m_settingsFile;
+    bool m_stored = false;
 };
 
 class CFindDialog : public CSearchDialogBase
@@ -55,7 +64,7 @@ public:
 
     CFindDialog(FindReplaceController *controller, CRidereView *view, const QString &seed,
                 QWidget *parent);
-    // Writes the five options.
+    // Writes the five options unless they went when the dialog was dismissed.
     ~CFindDialog() override;
 
     CToolbarFindComboBox *searchBox() const { return m_search; }
@@ -76,7 +85,9 @@ public slots:
     void markAll();
     // Ctrl+H (57641): the Replace dialog with the current text, this one closing.
     void switchToReplace();
-    void reject() override;
+
+protected:
+    void storeOnDestroy() override { writeOptions(); }
 
 private:
     void writeOptions() const;

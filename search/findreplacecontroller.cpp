@@ -38,8 +38,8 @@ FindReplaceController *FindReplaceController::of(CMainFrame *frame)
 {
     if (!frame)
         return nullptr;
-    if (auto *existing = frame->findChild<FindReplaceController *>(
-            QLatin1String(ControllerName), Qt::FindDirectChildrenOnly))
+    if (auto *existing = frame->findChild<FindReplaceController *>(QLatin1String(ControllerName),
+                                                                   Qt::FindDirectChildrenOnly))
         return existing;
     return new FindReplaceController(frame);
 }
@@ -65,8 +65,7 @@ CFindDialog *FindReplaceController::showFindDialog(CRidereView *parentView, cons
         // Gone at once for the user; deleted once the call that asked for this returns.
         CReplaceDialog *old = m_replace;
         m_replace = nullptr;
-        old->hide();
-        old->deleteLater();
+        old->dismiss();
     }
     if (m_find) {
         m_find->raise();
@@ -87,8 +86,7 @@ CReplaceDialog *FindReplaceController::showReplaceDialog(CRidereView *parentView
     if (m_find) {
         CFindDialog *old = m_find;
         m_find = nullptr;
-        old->hide();
-        old->deleteLater();
+        old->dismiss();
     }
     if (m_replace) {
         m_replace->raise();
@@ -135,12 +133,17 @@ void FindReplaceController::findInActiveView(const QString &text, bool matchCase
     view->setSearchFlags(matchCase, wholeWord, regExp);
     if (view->findNext(view->editor()->toEditorBytes(text), up, wrap) == -1)
         showMessage(m_frame, MessageIcon::Information, Str::SearchTextNotFound);
-    if (CToolbarFindComboBox *b = box())
+    // The box picks up entries the dialogs added; what its field shows stays.
+    if (CToolbarFindComboBox *b = box()) {
+        const QString shown = b->currentText();
         b->loadHistory(SearchHistory);
+        if (b->currentText() != shown)
+            b->setEditText(shown);
+    }
 }
 
-void FindReplaceController::markAllInActiveView(const QString &text, bool matchCase,
-                                                bool wholeWord, bool regExp)
+void FindReplaceController::markAllInActiveView(const QString &text, bool matchCase, bool wholeWord,
+                                                bool regExp)
 {
     m_lastSearched = text;
     CRidereView *view = activeTextView();

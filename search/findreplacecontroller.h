@@ -40,8 +40,8 @@ public:
     CRidereView *activeTextView() const;
     // Requests of the dialogs, on the active text view. A search that finds nothing says
     // "The search text was not found".
-    void findInActiveView(const QString &text, bool matchCase, bool wholeWord, bool regExp,
-                          bool up, bool wrap);
+    void findInActiveView(const QString &text, bool matchCase, bool wholeWord, bool regExp, bool up,
+                          bool wrap);
     void markAllInActiveView(const QString &text, bool matchCase, bool wholeWord, bool regExp);
     // all: Replace All in the document or the selection, reported in a message, -1 returned;
     // otherwise one Replace step, returning the next match's position or -1. lastResult is

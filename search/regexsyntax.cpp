@@ -455,7 +455,8 @@ std::string translate(const std::vector<Item> &items, const CharClassTable &clas
             wordBytes.set(std::size_t(b));
     wordBytes.reset('\r');
     wordBytes.reset('\n');
-    const std::string word = wordBytes.none() ? std::string("[^\\x00-\\xff]") : pcreClass(wordBytes);
+    const std::string word =
+        wordBytes.none() ? std::string("[^\\x00-\\xff]") : pcreClass(wordBytes);
 
     std::string out;
     for (std::size_t k = 0; k < items.size(); ++k) {

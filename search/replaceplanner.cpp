@@ -65,10 +65,10 @@ ReplacePlan planReplaceAll(const TextView &text, const SearchPattern &pattern, q
     }
 
     const qsizetype replacementLength = replacement.size();
-    qsizetype delta = 0;      // length of the replaced text minus that of the original so far
-    qsizetype next = start;   // in the original text
-    Tail beforeHit;           // what precedes the current hit's start, replacements included
-    qsizetype accounted = 0;  // original position up to which beforeHit is known
+    qsizetype delta = 0;     // length of the replaced text minus that of the original so far
+    qsizetype next = start;  // in the original text
+    Tail beforeHit;          // what precedes the current hit's start, replacements included
+    qsizetype accounted = 0; // original position up to which beforeHit is known
     Tail afterHit;
     while (true) {
         plan.hits.push_back(match);

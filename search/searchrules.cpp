@@ -10,8 +10,9 @@ QByteArray expandLineEnds(const QByteArray &text, int eolMode)
 {
     if (!text.contains("^n"))
         return text;
-    const QByteArray lineEnd = eolMode == 1 ? QByteArray("\r") : eolMode == 2 ? QByteArray("\n")
-                                                                               : QByteArray("\r\n");
+    const QByteArray lineEnd = eolMode == 1   ? QByteArray("\r")
+                               : eolMode == 2 ? QByteArray("\n")
+                                              : QByteArray("\r\n");
     QByteArray result = text;
     result.replace("^n", lineEnd);
     return result;
@@ -66,8 +67,8 @@ int parseLineNumber(const QString &field)
         if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
             break;
         any = true;
-        value = std::min<qint64>(value * 10 + (ch.unicode() - '0'),
-                                 std::numeric_limits<int>::max());
+        value =
+            std::min<qint64>(value * 10 + (ch.unicode() - '0'), std::numeric_limits<int>::max());
     }
     return any ? int(value) : 0;
 }

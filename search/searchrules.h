@@ -28,8 +28,7 @@ struct Seed
 
 // The selection cut to its first 99 bytes (UTF-8 text is cut before a character that would be
 // split); when that is empty in seed mode, the remembered text, which then stays as it is.
-Seed seedText(const QByteArray &selection, SeedMode mode, const QByteArray &remembered,
-              bool utf8);
+Seed seedText(const QByteArray &selection, SeedMode mode, const QByteArray &remembered, bool utf8);
 
 // History lists, newest first; only the first 50 entries are ever stored.
 inline constexpr int HistoryLimit = 50;

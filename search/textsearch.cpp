@@ -7,11 +7,10 @@
 #include "search/regexsyntax.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
-
 #include <QChar>
 #include <algorithm>
 #include <cstring>
+#include <pcre2.h>
 
 namespace pw::search {
 
@@ -82,8 +81,8 @@ SearchPattern::SearchPattern(QByteArray text, int flags, const CharClassTable &c
         return;
     }
     const std::string_view pattern(m_text.constData(), std::size_t(m_text.size()));
-    m_program->regex = translateComponentRegex(pattern, matchCase(),
-                                               (m_flags & SearchFlag::Posix) != 0, classes);
+    m_program->regex =
+        translateComponentRegex(pattern, matchCase(), (m_flags & SearchFlag::Posix) != 0, classes);
     if (!m_program->regex.valid) {
         m_error = QString::fromStdString(m_program->regex.error);
         return;
@@ -93,11 +92,11 @@ SearchPattern::SearchPattern(QByteArray text, int flags, const CharClassTable &c
     int code = 0;
     PCRE2_SIZE offset = 0;
     const std::string &source = m_program->regex.pcre;
-    m_program->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
-                                    PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX |
-                                        PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF |
-                                        PCRE2_NEVER_UCP,
-                                    &code, &offset, compile);
+    m_program->code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
+                      PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX | PCRE2_MATCH_UNSET_BACKREF |
+                          PCRE2_NEVER_UTF | PCRE2_NEVER_UCP,
+                      &code, &offset, compile);
     pcre2_compile_context_free(compile);
     if (!m_program->code) {
         PCRE2_UCHAR message[256];
@@ -124,6 +123,31 @@ struct Searcher::Context
     // The start of the line holding a range end, kept for that range end.
     qsizetype lastLineOf = -1;
     qsizetype lastLineStart = -1;
+    // The last memchr answer for each case of a literal's first byte. A byte that is rare in
+    // the text would otherwise be looked for up to the range end by every search of a run.
+    struct ByteScan
+    {
+        int byte = -1;
+        qsizetype from = -1;
+        qsizetype last = -1;
+        qsizetype found = -1;
+    };
+    ByteScan scans[2];
+
+    // The first position in [from, last] holding byte, or -1.
+    qsizetype nextByte(int slot, unsigned char byte, qsizetype from, qsizetype last)
+    {
+        if (from > last)
+            return -1;
+        ByteScan &scan = scans[slot];
+        if (scan.byte == byte && scan.last == last && from >= scan.from &&
+            (scan.found < 0 || from <= scan.found))
+            return scan.found;
+        const void *hit = std::memchr(text.bytes(from), byte, std::size_t(last - from + 1));
+        const qsizetype found = hit ? static_cast<const unsigned char *>(hit) - text.bytes(0) : -1;
+        scan = {byte, from, last, found};
+        return found;
+    }
 
     explicit Context(const TextView &t) : text(t) {}
     ~Context()
@@ -281,18 +305,12 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     if (forward) {
         const qsizetype last = limitPos - n; // the last start that still fits
         const unsigned char first = s[0];
-        const unsigned char other = matchCase ? first
+        const unsigned char other = matchCase                        ? first
                                     : (first >= 'a' && first <= 'z') ? first - 'a' + 'A'
                                     : (first >= 'A' && first <= 'Z') ? first - 'A' + 'a'
                                                                      : first;
         // The text walks by characters; a case-insensitive walk treats noncharacters whole.
         const bool wholeNoncharacters = !matchCase;
-        auto scan = [&](unsigned char byte, qsizetype from) -> qsizetype {
-            if (from > last)
-                return -1;
-            const void *hit = std::memchr(c.text.bytes(from), byte, std::size_t(last - from + 1));
-            return hit ? static_cast<const unsigned char *>(hit) - c.text.bytes(0) : -1;
-        };
         // The next place of each case of the first byte, found by memchr and kept until passed.
         qsizetype nextFirst = -1;
         qsizetype nextOther = -1;
@@ -301,11 +319,11 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
         qsizetype pos = startPos;
         while (true) {
             if (!firstDone && nextFirst < pos) {
-                nextFirst = scan(first, pos);
+                nextFirst = c.nextByte(0, first, pos, last);
                 firstDone = nextFirst < 0;
             }
             if (!otherDone && nextOther < pos) {
-                nextOther = scan(other, pos);
+                nextOther = c.nextByte(1, other, pos, last);
                 otherDone = nextOther < 0;
             }
             qsizetype candidate = firstDone ? -1 : nextFirst;
@@ -345,9 +363,9 @@ SearchStatus Searcher::runProgram(qsizetype subjectStart, qsizetype subjectEnd, 
                                   Match &match)
 {
     Context &c = *m_context;
-    const int rc =
-        pcre2_match(m_pattern.m_program->code, reinterpret_cast<PCRE2_SPTR>(c.text.bytes(subjectStart)),
-                    PCRE2_SIZE(subjectEnd - subjectStart), PCRE2_SIZE(offset), 0, c.data, c.match);
+    const int rc = pcre2_match(
+        m_pattern.m_program->code, reinterpret_cast<PCRE2_SPTR>(c.text.bytes(subjectStart)),
+        PCRE2_SIZE(subjectEnd - subjectStart), PCRE2_SIZE(offset), 0, c.data, c.match);
     if (rc == PCRE2_ERROR_NOMATCH)
         return SearchStatus::NotFound;
     if (rc < 0)
@@ -364,10 +382,10 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
     const RegexTranslation &re = m_pattern.m_program->regex;
     // Both range ends move forward out of a character and out of a "\r\n" pair; what precedes
     // the start (the leading bytes when given) decides whether it sits inside such a pair.
-    const int previous = leading ? (leading->size > 0 ? static_cast<unsigned char>(
-                                                            leading->bytes[leading->size - 1])
-                                                      : -1)
-                                 : (start > 0 ? c.text.at(start - 1) : -1);
+    const int previous =
+        leading ? (leading->size > 0 ? static_cast<unsigned char>(leading->bytes[leading->size - 1])
+                                     : -1)
+                : (start > 0 ? c.text.at(start - 1) : -1);
     qsizetype startPos = std::clamp<qsizetype>(start, 0, m_text.length);
     const Leading *lead = leading;
     if (previous == '\r' && c.text.at(startPos) == '\n' && startPos < m_text.length) {
@@ -381,9 +399,9 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
     const qsizetype endPos = c.text.moveOutsideCharacter(end, 1, true);
     if (startPos > endPos)
         return SearchStatus::NotFound;
-    const bool startsLine =
-        lead ? (lead->atStart || previous == '\n' || (previous == '\r' && c.text.at(startPos) != '\n'))
-             : c.text.isLineStart(startPos);
+    const bool startsLine = lead ? (lead->atStart || previous == '\n' ||
+                                    (previous == '\r' && c.text.at(startPos) != '\n'))
+                                 : c.text.isLineStart(startPos);
 
     // The line end that closes the start's line, and whether the range ends on that line.
     const qsizetype firstEnd = c.text.lineEndFrom(startPos);
@@ -450,8 +468,8 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
         if (found.start >= subjectEnd)
             return SearchStatus::NotFound;
         const unsigned char here = c.text.at(found.start);
-        const qsizetype next = (here == '\r' || here == '\n') ? c.text.afterLineEnd(found.start)
-                                                              : found.start + 1;
+        const qsizetype next =
+            (here == '\r' || here == '\n') ? c.text.afterLineEnd(found.start) : found.start + 1;
         if (next > subjectEnd)
             return SearchStatus::NotFound;
         offset = next - subjectStart;

@@ -1,8 +1,7 @@
 // The Function List pane in the running program: filled on open, refreshed by F9, jumps on request.
-#include "tests/support/appfixture.h"
-
 #include "functionlist/functionlistpane.h"
 #include "resources/commandids.h"
+#include "tests/support/appfixture.h"
 
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -32,9 +31,9 @@ protected:
 
 TEST_F(FunctionPaneTest, OpeningFillsTheListAndF9FollowsEdits)
 {
-    CRidereDoc *doc = open(writeFile(QStringLiteral("m.c"),
-                                     "int alpha(int a)\n{\n    return a;\n}\n\n"
-                                     "static void beta(void)\n{\n}\n"));
+    CRidereDoc *doc =
+        open(writeFile(QStringLiteral("m.c"), "int alpha(int a)\n{\n    return a;\n}\n\n"
+                                              "static void beta(void)\n{\n}\n"));
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->languageId(), 2);
     ASSERT_TRUE(waitForNames({QStringLiteral("alpha"), QStringLiteral("beta")}));
@@ -43,14 +42,14 @@ TEST_F(FunctionPaneTest, OpeningFillsTheListAndF9FollowsEdits)
     doc->editor()->sendText(Sci::SCI_APPENDTEXT, 21, "\nint gamma(void)\n{\n}\n");
     EXPECT_TRUE(state(Cmd::RefreshFunctionList).enabled);
     ASSERT_TRUE(run(Cmd::RefreshFunctionList));
-    ASSERT_TRUE(waitForNames(
-        {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")}));
+    ASSERT_TRUE(
+        waitForNames({QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")}));
 
     // The pane asks for a jump; the editor's caret goes to the function's line.
     emit frame()->functionList()->jumpToLine(5);
-    EXPECT_EQ(doc->editor()->send(Sci::SCI_LINEFROMPOSITION,
-                                  doc->editor()->send(Sci::SCI_GETCURRENTPOS)),
-              5);
+    EXPECT_EQ(
+        doc->editor()->send(Sci::SCI_LINEFROMPOSITION, doc->editor()->send(Sci::SCI_GETCURRENTPOS)),
+        5);
 }
 
 TEST_F(FunctionPaneTest, UnsupportedLanguagesSaySo)

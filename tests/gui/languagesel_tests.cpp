@@ -1,10 +1,9 @@
 // Choosing a document's language: by extension, from "Color Document As" and from "More ...".
-#include "tests/support/appfixture.h"
-
 #include "editor/filedialogex.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
+#include "tests/support/appfixture.h"
 
 using namespace pw;
 using pw::test::AppFixture;
@@ -39,8 +38,8 @@ TEST_F(LanguageSelectionTest, TheShippedLanguagesColourByExtension)
         int lexerId;
     };
     const Row rows[] = {
-        {"a.py", "python", 22},  {"b.cpp", "cpp", 3},    {"c.html", "hypertext", -1},
-        {"d.sql", "sql", 17},    {"notes.TXT", "null", -1},
+        {"a.py", "python", 22}, {"b.cpp", "cpp", 3},       {"c.html", "hypertext", -1},
+        {"d.sql", "sql", 17},   {"notes.TXT", "null", -1},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.file);

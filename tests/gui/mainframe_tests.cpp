@@ -1,16 +1,14 @@
 // The main frame: view options for every window, panes, tabs, closing and reopening, one instance.
-#include "tests/support/appfixture.h"
-
 #include "app/settings/framesettings.h"
 #include "app/settings/registrysettings.h"
 #include "app/settings/xmlsettingsstore.h"
 #include "app/singleinstance.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
+#include "tests/support/appfixture.h"
 
 #include <QDockWidget>
 #include <QTest>
-
 #include <future>
 
 using namespace pw;
@@ -103,7 +101,7 @@ TEST_F(MainFrameTest, FontWeightRuleAndFontReachesEveryWindow)
 TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
 {
     frame()->show();
-    const int ids[] = {Cmd::PaneProjectExplorer, Cmd::PaneFileExplorer, Cmd::PaneListExplorer,
+    const int ids[] = {Cmd::PaneProjectExplorer,  Cmd::PaneFileExplorer, Cmd::PaneListExplorer,
                        Cmd::PaneDocumentSelector, Cmd::PaneFunctionList, Cmd::PaneToolWindow,
                        Cmd::PaneFindInFiles};
     for (int id : ids) {
@@ -170,7 +168,7 @@ TEST_F(MainFrameTest, CloseAllButActiveAsksEachWindow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(m_messages.size(), 2) << "each modified window asks on its own";
     EXPECT_EQ(frame()->documentFrames().size(), 3) << "cancelled windows stay; the unmodified "
-                                                       "start-up document went";
+                                                      "start-up document went";
     m_answer = QMessageBox::No;
     ASSERT_TRUE(run(Cmd::CloseAllButActive));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -14,13 +14,8 @@ TEST(SearchRules, CaretNStandsForTheDocumentsLineEnd)
         QByteArray expected;
     };
     const Row rows[] = {
-        {"a^nb", 2, "a\nb"},
-        {"a^nb", 1, "a\rb"},
-        {"a^nb", 0, "a\r\nb"},
-        {"^n^n", 2, "\n\n"},
-        {"a^Nb", 2, "a^Nb"},
-        {"a^b", 2, "a^b"},
-        {"a^nb", 7, "a\r\nb"},
+        {"a^nb", 2, "a\nb"}, {"a^nb", 1, "a\rb"}, {"a^nb", 0, "a\r\nb"}, {"^n^n", 2, "\n\n"},
+        {"a^Nb", 2, "a^Nb"}, {"a^b", 2, "a^b"},   {"a^nb", 7, "a\r\nb"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text.constData());
@@ -42,13 +37,12 @@ TEST(SearchRules, SeedText)
     };
     const Row rows[] = {
         {"a selection seeds and is remembered", "abc", SeedMode::Seed, false, "abc", true},
-        {"no selection falls back to the remembered text", {}, SeedMode::Seed, false, "old",
-         false},
+        {"no selection falls back to the remembered text", {}, SeedMode::Seed, false, "old", false},
         {"quick search remembers even an empty text", {}, SeedMode::Quick, false, {}, true},
         {"a long selection is cut to 99 bytes", hundred, SeedMode::Quick, false,
          QByteArray(99, 'x'), true},
-        {"a UTF-8 cut never splits a character", QByteArray(98, 'x') + "\xC3\xA9",
-         SeedMode::Seed, true, QByteArray(98, 'x'), true},
+        {"a UTF-8 cut never splits a character", QByteArray(98, 'x') + "\xC3\xA9", SeedMode::Seed,
+         true, QByteArray(98, 'x'), true},
         {"bytes of Ansi text are cut where they fall", QByteArray(98, 'x') + "\xC3\xA9",
          SeedMode::Seed, false, QByteArray(98, 'x') + "\xC3", true},
     };

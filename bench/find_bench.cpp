@@ -1,0 +1,325 @@
+// penwright-bench find: Find Next, Replace All and Mark All on a generated 100 MB document in a
+// real offscreen editor, with the component's own search and its replace loop as comparison rows.
+#include "app/appfolders.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+#include "bench/benchregistry.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+#include "editor/ridereview.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <random>
+
+using namespace pw;
+using namespace pw::bench;
+
+namespace {
+
+// A running program with its settings in a throw-away folder and every message box answered.
+struct FindBenchApp
+{
+    QTemporaryDir dir;
+    std::unique_ptr<PenwrightApp> app;
+    QStringList messages;
+
+    FindBenchApp()
+    {
+        AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
+                               QStringLiteral("/nonexistent-install-prefix"),
+                               dir.filePath(QStringLiteral("data")),
+                               dir.filePath(QStringLiteral("docs"))});
+        setMessageHook([this](MessageIcon, const QString &text, QMessageBox::StandardButtons) {
+            messages << text;
+            return QMessageBox::No;
+        });
+        app = std::make_unique<PenwrightApp>();
+        app->initInstance({QStringLiteral("penwright")});
+        app->mainFrame()->show();
+    }
+    ~FindBenchApp()
+    {
+        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
+            frame->closeWithoutAsking();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        app.reset();
+        setMessageHook({});
+    }
+};
+
+constexpr char HitWord[] = "target";               // once on every line
+constexpr char MarkWord[] = "beacon";              // on every tenth line
+constexpr char AbsentWord[] = "zebrafish";         // nowhere
+constexpr char AbsentRegex[] = "qu[0-9]+x$";       // a letter the text never holds first
+constexpr char AbsentWordsRegex[] = "[a-z]+[0-9]"; // tried at every word
+
+// About `bytes` of prose-like lines near 100 bytes long, each holding the hit word once.
+QByteArray makeText(qint64 bytes, qint64 &lines)
+{
+    static const char *const words[] = {"lorem",       "ipsum",      "dolor",      "sit", "amet",
+                                        "consectetur", "adipiscing", "elit",       "sed", "do",
+                                        "eiusmod",     "tempor",     "incididunt", "ut",  "labore",
+                                        "et",          "magna",      "aliqua"};
+    std::mt19937 rng(42);
+    QByteArray text;
+    text.reserve(bytes + 256);
+    lines = 0;
+    while (text.size() < bytes) {
+        QByteArray line;
+        const int hitAt = int(rng() % 10);
+        for (int w = 0; line.size() < 88; ++w) {
+            if (w == hitAt)
+                line += HitWord;
+            else
+                line += words[rng() % std::size(words)];
+            line += ' ';
+        }
+        if (lines % 10 == 0)
+            line += MarkWord;
+        line += ".\n";
+        if (!line.contains(HitWord))
+            line.prepend(QByteArray(HitWord) + ' ');
+        text += line;
+        ++lines;
+    }
+    return text;
+}
+
+double seconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+QByteArray editorHash(const CMFCScintilla *ed)
+{
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    const char *data = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
+    return QCryptographicHash::hash(QByteArrayView(data, length), QCryptographicHash::Sha1).toHex();
+}
+
+// The component's replace loop run as written: one fresh target search per hit and one
+// replacement per hit, with whatever modification events the editor has switched on.
+int stepByStepReplaceAll(CMFCScintilla *ed, const QByteArray &find, const QByteArray &replacement)
+{
+    long end = ed->send(Sci::SCI_GETLENGTH);
+    auto search = [&](long from) {
+        ed->send(Sci::SCI_SETTARGETSTART, from);
+        ed->send(Sci::SCI_SETTARGETEND, end);
+        return ed->sendText(Sci::SCI_SEARCHINTARGET, static_cast<unsigned long>(find.size()),
+                            find.constData());
+    };
+    ed->send(Sci::SCI_SETSEARCHFLAGS, 0);
+    long pos = search(0);
+    if (pos < 0)
+        return -1;
+    int count = 0;
+    ed->send(Sci::SCI_BEGINUNDOACTION);
+    while (pos != -1) {
+        const long length = ed->send(Sci::SCI_GETTARGETEND) - ed->send(Sci::SCI_GETTARGETSTART);
+        ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+                     replacement.constData());
+        end += replacement.size() - length;
+        const long next = pos + replacement.size();
+        ++count;
+        if (next >= end)
+            break;
+        pos = search(next);
+    }
+    ed->send(Sci::SCI_ENDUNDOACTION);
+    return count;
+}
+
+// Runs f with the editor's modification events off, as the program's own long runs do.
+template <typename F> void withEventsMasked(CMFCScintilla *ed, F f)
+{
+    const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
+    ed->send(Sci::SCI_SETMODEVENTMASK, 0);
+    f();
+    ed->send(Sci::SCI_SETMODEVENTMASK, mask);
+}
+
+QByteArray hashOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+QJsonObject row(double secs, double target = -1)
+{
+    QJsonObject o;
+    o[QStringLiteral("seconds")] = secs;
+    if (target > 0) {
+        o[QStringLiteral("target_seconds")] = target;
+        o[QStringLiteral("within_target")] = secs <= target;
+    }
+    return o;
+}
+
+QJsonObject findBench(const QStringList &args)
+{
+    const qint64 megabytes =
+        option(args, QStringLiteral("--mb"), QStringLiteral("100")).toLongLong();
+    const bool skipNaive = args.contains(QStringLiteral("--no-naive"));
+    QJsonObject out;
+    FindBenchApp bench;
+    qint64 lines = 0;
+    const QByteArray text = makeText(megabytes << 20, lines);
+    const QString path = bench.dir.filePath(QStringLiteral("find.txt"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+            out[QStringLiteral("error")] = QStringLiteral("cannot write the test file");
+            return out;
+        }
+    }
+    const qint64 hits = text.count(HitWord);
+    QElapsedTimer timer;
+    timer.start();
+    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    if (!doc) {
+        out[QStringLiteral("error")] = QStringLiteral("open failed");
+        return out;
+    }
+    QCoreApplication::processEvents();
+    out[QStringLiteral("load_seconds")] = seconds(timer);
+    out[QStringLiteral("bytes")] = text.size();
+    out[QStringLiteral("lines")] = lines;
+    out[QStringLiteral("hits")] = hits;
+    CRidereView *view = doc->view();
+    CMFCScintilla *ed = doc->editor();
+
+    // Find Next of an absent literal: one scan of the whole text.
+    auto findFromStart = [&](const QByteArray &what, bool matchCase, bool regExp) {
+        ed->send(Sci::SCI_SETSEL, 0, 0);
+        view->setSearchFlags(matchCase, false, regExp);
+        QElapsedTimer t;
+        t.start();
+        const long at = view->findNext(what, false, false);
+        const double s = seconds(t);
+        return std::make_pair(at, s);
+    };
+    const auto first = findFromStart(AbsentWord, false, false);
+    double best = first.second;
+    for (int i = 0; i < 2; ++i)
+        best = std::min(best, findFromStart(AbsentWord, false, false).second);
+    QJsonObject literal = row(best, 0.3);
+    literal[QStringLiteral("first_call_seconds")] = first.second;
+    literal[QStringLiteral("found")] = qint64(first.first);
+    out[QStringLiteral("find_next_absent_literal")] = literal;
+    out[QStringLiteral("find_next_absent_literal_match_case")] =
+        row(findFromStart(AbsentWord, true, false).second, 0.3);
+    out[QStringLiteral("find_next_absent_regex")] =
+        row(findFromStart(AbsentRegex, false, true).second);
+    out[QStringLiteral("find_next_absent_regex_every_word")] =
+        row(findFromStart(AbsentWordsRegex, false, true).second);
+
+    // The same literal scan by the component's own target search.
+    {
+        ed->send(Sci::SCI_SETSEARCHFLAGS, 0);
+        ed->send(Sci::SCI_SETTARGETSTART, 0);
+        ed->send(Sci::SCI_SETTARGETEND, ed->send(Sci::SCI_GETLENGTH));
+        QElapsedTimer t;
+        t.start();
+        ed->sendText(Sci::SCI_SEARCHINTARGET, qstrlen(AbsentWord), AbsentWord);
+        out[QStringLiteral("component_search_absent_literal")] = row(seconds(t));
+    }
+
+    // Mark All of a word on a tenth of the lines.
+    {
+        view->setSearchFlags(false, false, false);
+        ed->send(Sci::SCI_SETSEL, 0, 0);
+        QElapsedTimer t;
+        t.start();
+        view->markAll(MarkWord);
+        QJsonObject mark = row(seconds(t));
+        mark[QStringLiteral("lines_marked")] =
+            qint64(std::count_if(text.begin(), text.end(), [](char c) { return c == '\n'; }) / 10);
+        out[QStringLiteral("mark_all")] = mark;
+        ed->clearBookmarks();
+    }
+
+    // Replace All with about a million hits, as one undo step.
+    const QByteArray original = hashOf(text);
+    const QByteArray expected = hashOf(QByteArray(text).replace(HitWord, "marker"));
+    {
+        ed->send(Sci::SCI_SETSEL, 0, 0);
+        QElapsedTimer t;
+        t.start();
+        const int count = view->replaceAll(HitWord, "marker", 0, false);
+        QJsonObject replace = row(seconds(t), 3.0);
+        replace[QStringLiteral("count")] = count;
+        replace[QStringLiteral("result_as_expected")] = editorHash(ed) == expected;
+        // Undo with every insertion and deletion notified costs the component time in
+        // proportion to the position of each; undone with the events off it is quick.
+        QElapsedTimer u;
+        u.start();
+        withEventsMasked(ed, [ed] { ed->undo(); });
+        replace[QStringLiteral("undo_seconds_events_off")] = seconds(u);
+        replace[QStringLiteral("undo_restores")] = editorHash(ed) == original;
+        out[QStringLiteral("replace_all")] = replace;
+    }
+
+    // The component's own loop on the same text, a search per hit, events off.
+    {
+        QElapsedTimer t;
+        t.start();
+        int count = 0;
+        withEventsMasked(ed, [&] { count = stepByStepReplaceAll(ed, HitWord, "marker"); });
+        QJsonObject loop = row(seconds(t));
+        loop[QStringLiteral("count")] = count;
+        loop[QStringLiteral("result_as_expected")] = editorHash(ed) == expected;
+        out[QStringLiteral("replace_all_search_per_hit_events_off")] = loop;
+        withEventsMasked(ed, [ed] { ed->undo(); });
+    }
+
+    // The naive way with every modification event on: each notified insertion and deletion
+    // costs the component time in proportion to its position, so the run grows with the square
+    // of the text and is measured on a smaller text, beside the planned run on that text.
+    if (!skipNaive) {
+        const qint64 kilobytes =
+            option(args, QStringLiteral("--naive-kb"), QStringLiteral("256")).toLongLong();
+        qint64 smallLines = 0;
+        const QByteArray small = makeText(kilobytes << 10, smallLines);
+        const QByteArray smallExpected = hashOf(QByteArray(small).replace(HitWord, "marker"));
+        auto *smallDoc = qobject_cast<CRidereDoc *>(bench.app->newDocument());
+        if (!smallDoc) {
+            out[QStringLiteral("error")] = QStringLiteral("no document for the naive run");
+            return out;
+        }
+        CMFCScintilla *smallEd = smallDoc->editor();
+        auto load = [&] {
+            smallEd->send(Sci::SCI_CLEARALL);
+            smallEd->sendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(small.size()),
+                              small.constData());
+            smallEd->send(Sci::SCI_EMPTYUNDOBUFFER);
+        };
+        load();
+        QElapsedTimer t;
+        t.start();
+        const int count = stepByStepReplaceAll(smallEd, HitWord, "marker");
+        QJsonObject naive = row(seconds(t));
+        naive[QStringLiteral("bytes")] = small.size();
+        naive[QStringLiteral("count")] = count;
+        naive[QStringLiteral("result_as_expected")] = editorHash(smallEd) == smallExpected;
+        load();
+        smallEd->send(Sci::SCI_SETSEL, 0, 0);
+        t.restart();
+        const int planned = smallDoc->view()->replaceAll(HitWord, "marker", 0, false);
+        naive[QStringLiteral("planned_seconds_same_text")] = seconds(t);
+        naive[QStringLiteral("planned_count")] = planned;
+        naive[QStringLiteral("planned_result_as_expected")] = editorHash(smallEd) == smallExpected;
+        out[QStringLiteral("replace_all_naive_events_on")] = naive;
+        smallDoc->setModifiedFlag(false);
+    }
+    doc->setModifiedFlag(false);
+    return out;
+}
+
+} // namespace
+
+PW_BENCH("find", findBench);

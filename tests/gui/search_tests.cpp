@@ -1,0 +1,754 @@
+// Find and replace in a running program: the search engine against the editing component's own
+// target search, the view's search operations, the toolbar box, both dialogs and Go To Line.
+#include "app/settings/framesettings.h"
+#include "app/settings/registrysettings.h"
+#include "app/settings/settingkeys.h"
+#include "app/settings/xmlsettingsstore.h"
+#include "editor/ridereview.h"
+#include "resources/commandids.h"
+#include "search/finddialogs.h"
+#include "search/findreplacecontroller.h"
+#include "search/gotodialog.h"
+#include "search/replaceplanner.h"
+#include "search/textsearch.h"
+#include "search/toolbarfindcombobox.h"
+#include "tests/support/appfixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <random>
+
+using namespace pw;
+using pw::test::AppFixture;
+
+namespace {
+
+const QString SearchHistory = QStringLiteral("SearchHistory");
+
+// ---- The engine against the component
+
+class ComponentDifference : public ::testing::Test
+{
+protected:
+    void setText(const QByteArray &text, bool utf8)
+    {
+        m_editor.send(Sci::SCI_SETCODEPAGE, utf8 ? Sci::SC_CP_UTF8 : 0);
+        m_editor.send(Sci::SCI_CLEARALL);
+        m_editor.sendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(text.size()),
+                          text.constData());
+    }
+    search::TextView view(bool utf8) const
+    {
+        search::TextView v;
+        v.data = reinterpret_cast<const char *>(m_editor.send(Sci::SCI_GETCHARACTERPOINTER));
+        v.length = m_editor.send(Sci::SCI_GETLENGTH);
+        v.utf8 = utf8;
+        return v;
+    }
+    long componentSearch(const QByteArray &pattern, long start, long end)
+    {
+        m_editor.send(Sci::SCI_SETTARGETSTART, start);
+        m_editor.send(Sci::SCI_SETTARGETEND, end);
+        return m_editor.sendText(Sci::SCI_SEARCHINTARGET,
+                                 static_cast<unsigned long>(pattern.size()), pattern.constData());
+    }
+    search::Match componentFind(const QByteArray &pattern, int flags, long start, long end)
+    {
+        m_editor.send(Sci::SCI_SETSEARCHFLAGS, flags);
+        const long at = componentSearch(pattern, start, end);
+        return at < 0 ? search::Match{} : search::Match{at, m_editor.send(Sci::SCI_GETTARGETEND)};
+    }
+    // The component's own Replace All loop; the count, or -1 when nothing matched.
+    int componentReplaceAll(const QByteArray &pattern, const QByteArray &replacement, int flags,
+                            long start, long end, long &caret)
+    {
+        m_editor.send(Sci::SCI_SETSEARCHFLAGS, flags);
+        long pos = componentSearch(pattern, start, end);
+        if (pos == -1 || pos > end)
+            return -1;
+        int count = 0;
+        while (pos != -1) {
+            const long length =
+                m_editor.send(Sci::SCI_GETTARGETEND) - m_editor.send(Sci::SCI_GETTARGETSTART);
+            const int after =
+                int(m_editor.send(Sci::SCI_GETCHARAT, m_editor.send(Sci::SCI_GETTARGETEND)));
+            const long step = length == 0 && (after == '\r' || after == '\n') ? 1 : 0;
+            m_editor.sendText(Sci::SCI_REPLACETARGET,
+                              static_cast<unsigned long>(replacement.size()),
+                              replacement.constData());
+            end += replacement.size() - length;
+            caret = pos + replacement.size() + step;
+            if (length == 0)
+                caret = m_editor.send(Sci::SCI_POSITIONAFTER, caret);
+            ++count;
+            if (caret >= end)
+                break;
+            pos = componentSearch(pattern, caret, end);
+        }
+        return count;
+    }
+
+    CMFCScintilla m_editor;
+};
+
+// Pieces that meet the component's rules at their edges: line ends of all three kinds,
+// UTF-8 letters, punctuation, blanks, noncharacters and broken sequences.
+const char *const TextPieces[] = {"a",
+                                  "b",
+                                  "A",
+                                  "B",
+                                  "x",
+                                  " ",
+                                  "\n",
+                                  "\r\n",
+                                  "\r",
+                                  ".",
+                                  "-",
+                                  "_",
+                                  "(",
+                                  ")",
+                                  "ab",
+                                  "\t",
+                                  "[",
+                                  "]",
+                                  "\\",
+                                  "$",
+                                  "^",
+                                  "1",
+                                  "\xC3\xA9",
+                                  "\xE2\x80\x94",
+                                  "\xE2\x80\xBF",
+                                  "\xCE\xB1",
+                                  "\xE4\xB8\xAD",
+                                  "\xC2\xA0",
+                                  "\xE2\x80\xA8",
+                                  "\xCC\x81",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xC3",
+                                  "\xA9",
+                                  "\xEF\xBF\xBE"};
+const char *const PatternPieces[] = {
+    "a",    "b",     "A",     "x",    ".",     "*",   "+",       "?",       "*?",  "+?",
+    "^",    "$",     "[ab]",  "[^a]", "[a-b]", "\\<", "\\>",     "\\(",     "\\)", "(",
+    ")",    "\\1",   "\\w",   "\\s",  "\\d",   "\\W", "\\.",     "-",       "_",   " ",
+    "[]a]", "[^]-]", "\\xe9", "\\",   "ab",    "\\t", "[a-c-e]", "\xC3\xA9"};
+
+template <std::size_t N>
+QByteArray randomJoin(std::mt19937 &rng, const char *const (&pieces)[N], int count,
+                      std::size_t limit = N)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += pieces[rng() % std::min(limit, N)];
+    return out;
+}
+
+} // namespace
+
+TEST_F(ComponentDifference, TargetSearchesFindWhatTheComponentFinds)
+{
+    std::mt19937 rng(20240611);
+    int compared = 0;
+    for (int round = 0; round < 6000; ++round) {
+        const bool utf8 = rng() % 2;
+        const QByteArray text = randomJoin(rng, TextPieces, int(rng() % 40));
+        const bool regex = rng() % 3 != 0;
+        QByteArray pattern = regex ? randomJoin(rng, PatternPieces, 1 + int(rng() % 4))
+                                   : randomJoin(rng, TextPieces, 1 + int(rng() % 3), 16);
+        // A pattern that opens with "\>" depends on the pattern the component compiled before
+        // it; nothing the program sends starts that way on purpose.
+        if (pattern.startsWith("\\>"))
+            pattern.prepend('a');
+        const int flags = (regex ? search::SearchFlag::RegExp : 0) |
+                          (rng() % 2 ? search::SearchFlag::MatchCase : 0) |
+                          (rng() % 3 == 0 ? search::SearchFlag::WholeWord : 0) |
+                          (regex && rng() % 3 == 0 ? search::SearchFlag::Posix : 0);
+        setText(text, utf8);
+        const long length = long(text.size());
+        long start = long(rng() % (length + 1));
+        long end = long(rng() % (length + 1));
+        if (rng() % 3 == 0) {
+            start = 0;
+            end = length;
+        }
+        const search::TextView v = view(utf8);
+        const search::SearchPattern compiled(pattern, flags);
+        search::Searcher searcher(v, compiled);
+        search::Match ours;
+        searcher.find(start, end, ours);
+        const search::Match theirs = componentFind(pattern, flags, start, end);
+        ASSERT_EQ(ours, theirs) << "text \"" << text.toPercentEncoding(" ").constData()
+                                << "\" pattern \"" << pattern.toPercentEncoding(" ").constData()
+                                << "\" flags " << std::hex << flags << std::dec << " range "
+                                << start << ".." << end << " utf8 " << utf8;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 6000);
+}
+
+TEST_F(ComponentDifference, ReplaceAllPlansDoWhatTheComponentsLoopDoes)
+{
+    std::mt19937 rng(77);
+    const char *const replacements[] = {"",         "y", "\n",  "\r", "ab",   "\r\n",
+                                        "\xC3\xA9", "-", "\\1", "a",  "\n\n", "x y"};
+    for (int round = 0; round < 2500; ++round) {
+        const bool utf8 = rng() % 2;
+        const QByteArray text = randomJoin(rng, TextPieces, int(rng() % 30));
+        const bool regex = rng() % 2;
+        QByteArray pattern = regex ? randomJoin(rng, PatternPieces, 1 + int(rng() % 3))
+                                   : randomJoin(rng, TextPieces, 1 + int(rng() % 3), 16);
+        if (pattern.startsWith("\\>"))
+            pattern.prepend('a');
+        const QByteArray replacement = replacements[rng() % std::size(replacements)];
+        const int flags = (regex ? search::SearchFlag::RegExp : 0) |
+                          (rng() % 2 ? search::SearchFlag::MatchCase : 0) |
+                          (rng() % 3 == 0 ? search::SearchFlag::WholeWord : 0);
+        setText(text, utf8);
+        const long length = long(text.size());
+        long start = 0;
+        long end = length;
+        if (rng() % 3 == 0) {
+            start = long(rng() % (length + 1));
+            end = start + long(rng() % (length - start + 1));
+        }
+        const search::SearchPattern compiled(pattern, flags);
+        const search::ReplacePlan plan =
+            search::planReplaceAll(view(utf8), compiled, start, end, replacement);
+        QByteArray planned = text;
+        qsizetype delta = 0;
+        for (const search::Match &hit : plan.hits) {
+            planned.replace(hit.start + delta, hit.length(), replacement);
+            delta += replacement.size() - hit.length();
+        }
+        long caret = -1;
+        const int count = componentReplaceAll(pattern, replacement, flags, start, end, caret);
+        const QByteArray result(
+            reinterpret_cast<const char *>(m_editor.send(Sci::SCI_GETCHARACTERPOINTER)),
+            m_editor.send(Sci::SCI_GETLENGTH));
+        const int planCount =
+            plan.status == search::SearchStatus::Found ? int(plan.hits.size()) : -1;
+        const auto trace = [&] {
+            return "text \"" + text.toPercentEncoding(" ").toStdString() + "\" pattern \"" +
+                   pattern.toPercentEncoding(" ").toStdString() + "\" replacement \"" +
+                   replacement.toPercentEncoding(" ").toStdString() + "\"";
+        };
+        ASSERT_EQ(planCount, count) << trace();
+        if (count < 0)
+            continue;
+        ASSERT_EQ(planned, result) << trace();
+        ASSERT_EQ(plan.caret, caret) << trace();
+    }
+}
+
+// ---- The program
+
+class SearchTest : public AppFixture
+{
+protected:
+    CRidereDoc *openText(const QByteArray &text, const char *name = "doc.txt")
+    {
+        CRidereDoc *doc = open(writeFile(QString::fromLatin1(name), text));
+        EXPECT_NE(doc, nullptr);
+        return doc;
+    }
+    static long send(CRidereDoc *doc, unsigned msg, unsigned long w = 0, long l = 0)
+    {
+        return doc->editor()->send(msg, w, l);
+    }
+    static QByteArray selection(CRidereDoc *doc) { return doc->editor()->getSelectedText(); }
+    FindReplaceController *controller() { return FindReplaceController::of(frame()); }
+    QString settings() const { return m_app->mainFrame()->settingsFile(); }
+    CToolbarFindComboBox *toolbarBox()
+    {
+        if (!controller()->toolbarBox())
+            controller()->createToolbarBox(frame())->show();
+        return controller()->toolbarBox();
+    }
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // Keys go where the user's would: the box's edit field in the active main window.
+    void focus(QWidget *widget)
+    {
+        frame()->activateWindow();
+        widget->setFocus();
+        QCoreApplication::processEvents();
+    }
+    QString lastMessage() const { return m_messages.isEmpty() ? QString() : m_messages.last(); }
+};
+
+TEST_F(SearchTest, FindNextWrapsUpwardAndDownward)
+{
+    CRidereDoc *doc = openText("foo bar foo\nfoo end\n");
+    CRidereView *view = doc->view();
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    view->setSearchFlags(false, false, false);
+    // Upwards from the start with wrap: the last match of the document.
+    EXPECT_EQ(view->findNext("foo", true, true), 12);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 12);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONEND), 15);
+    EXPECT_EQ(view->findNext("foo", true, true), 8);
+    // Downwards past the last match: around to the first.
+    send(doc, Sci::SCI_SETSEL, 13, 13);
+    EXPECT_EQ(view->findNext("foo", false, true), 0);
+    send(doc, Sci::SCI_SETSEL, 13, 13);
+    EXPECT_EQ(view->findNext("foo", false, false), -1);
+    // A match inside a folded block is unfolded.
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    send(doc, Sci::SCI_SETFOLDLEVEL, 0, Sci::SC_FOLDLEVELBASE | Sci::SC_FOLDLEVELHEADERFLAG);
+    send(doc, Sci::SCI_SETFOLDLEVEL, 1, Sci::SC_FOLDLEVELBASE + 1);
+    send(doc, Sci::SCI_TOGGLEFOLD, 0);
+    ASSERT_FALSE(send(doc, Sci::SCI_GETLINEVISIBLE, 1));
+    EXPECT_EQ(view->findNext("end", false, true), 16);
+    EXPECT_TRUE(send(doc, Sci::SCI_GETLINEVISIBLE, 1));
+}
+
+TEST_F(SearchTest, QuickSearchUsesTheSelectionOrTheToolbarBox)
+{
+    CRidereDoc *doc = openText("Foo foo FOO\n");
+    toolbarBox()->setEditText(QStringLiteral("foo"));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    // Shift+F3 at the start: nothing above and no wrap.
+    ASSERT_TRUE(run(Cmd::FindPrevious));
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+    EXPECT_EQ(m_icons.back(), MessageIcon::Information);
+    // F3 ignores the case whatever the dialogs hold, and walks on from the selection.
+    doc->view()->setSearchFlags(true, true, false);
+    ASSERT_TRUE(run(Cmd::FindNext));
+    EXPECT_EQ(selection(doc), QByteArray("Foo"));
+    ASSERT_TRUE(run(Cmd::FindNext));
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 4);
+    ASSERT_TRUE(run(Cmd::FindNext));
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 8);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSEARCHFLAGS), 0);
+    // The searched text went into the box's history, and the selection is remembered.
+    EXPECT_TRUE(toolbarBox()->entries().contains(QStringLiteral("FOO"), Qt::CaseInsensitive));
+    EXPECT_EQ(XmlSettingsStore(settings()).getString(settings::findReplace::LastSelectedValue),
+              QStringLiteral("foo"));
+}
+
+TEST_F(SearchTest, CaretNIsTheDocumentsLineEnd)
+{
+    CRidereDoc *doc = openText("xa\nby\n");
+    send(doc, Sci::SCI_SETEOLMODE, Sci::SC_EOL_LF);
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    doc->view()->setSearchFlags(false, false, false);
+    EXPECT_EQ(doc->view()->findNext("a^nb", false, true), 1);
+    EXPECT_EQ(selection(doc), QByteArray("a\nb"));
+    send(doc, Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
+    EXPECT_EQ(doc->view()->findNext("a^nb", false, true), -1);
+}
+
+TEST_F(SearchTest, ReplaceAllIsOneUndoStepAndLeavesTheCaretAfterTheLastReplacement)
+{
+    CRidereDoc *doc = openText("x x x\n");
+    CReplaceDialog *dialog = controller()->showReplaceDialog(doc->view(), QStringLiteral("x"));
+    dialog->replaceBox()->setEditText(QStringLiteral("y"));
+    dialog->replaceAll();
+    EXPECT_EQ(lastMessage(), QStringLiteral("3 occurrence(s) replaced"));
+    EXPECT_EQ(editorText(doc), QByteArray("y y y\n"));
+    EXPECT_EQ(send(doc, Sci::SCI_GETCURRENTPOS), 5);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 5);
+    EXPECT_TRUE(doc->isModified());
+    send(doc, Sci::SCI_UNDO);
+    EXPECT_EQ(editorText(doc), QByteArray("x x x\n"));
+    // A read-only text is left alone: nothing replaced, or nothing to replace.
+    doc->editor()->setReadOnly(true);
+    EXPECT_EQ(doc->view()->replaceAll("x", "y", 0, false), 0);
+    EXPECT_EQ(doc->view()->replaceAll("z", "y", 0, false), -1);
+    EXPECT_EQ(editorText(doc), QByteArray("x x x\n"));
+}
+
+TEST_F(SearchTest, ReplaceAllInTheSelectionTakesWholeLines)
+{
+    CRidereDoc *doc = openText("x1\nx2 x\nx3\nx4\n");
+    CRidereView *view = doc->view();
+    send(doc, Sci::SCI_SETSEL, 4, 4);
+    EXPECT_EQ(view->replaceAll("x", "yy", 0, true), -2);
+    // From the middle of line 2 to the middle of line 3.
+    send(doc, Sci::SCI_SETSEL, 5, 9);
+    EXPECT_EQ(view->replaceAll("x", "yy", 0, true), 3);
+    EXPECT_EQ(editorText(doc), QByteArray("x1\nyy2 yy\nyy3\nx4\n"));
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 3);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONEND), 14);
+    EXPECT_EQ(view->replaceAll("zz", "yy", 0, false), -1);
+
+    // Through the dialog, with its messages.
+    CReplaceDialog *dialog = controller()->showReplaceDialog(view, QStringLiteral("yy"));
+    dialog->selectionScopeButton()->setChecked(true);
+    dialog->replaceBox()->setEditText(QStringLiteral("x"));
+    send(doc, Sci::SCI_SETSEL, 1, 1);
+    dialog->replaceAll();
+    EXPECT_EQ(lastMessage(),
+              QStringLiteral("Could not replace in selection as nothing was selected."));
+    dialog->searchBox()->setEditText(QStringLiteral("absent"));
+    send(doc, Sci::SCI_SETSEL, 0, 2);
+    dialog->replaceAll();
+    EXPECT_EQ(lastMessage(), QStringLiteral("Search text not found."));
+}
+
+TEST_F(SearchTest, ReplaceAllRespectsARectangularSelection)
+{
+    CRidereDoc *doc = openText("xax\nxax\nxax\n");
+    // Column 0 of lines 1 and 2.
+    send(doc, Sci::SCI_SETSELECTIONMODE, Sci::SC_SEL_RECTANGLE);
+    send(doc, Sci::SCI_SETRECTANGULARSELECTIONANCHOR, 0);
+    send(doc, Sci::SCI_SETRECTANGULARSELECTIONCARET, 5);
+    ASSERT_EQ(send(doc, Sci::SCI_GETSELECTIONMODE), Sci::SC_SEL_RECTANGLE);
+    EXPECT_EQ(doc->view()->replaceAll("x", "y", 0, true), 2);
+    EXPECT_EQ(editorText(doc), QByteArray("yax\nyax\nxax\n"));
+}
+
+TEST_F(SearchTest, ReplaceAllNeverLoopsOnEmptyMatchesAndInsertsLiterally)
+{
+    CRidereDoc *doc = openText("ab\ncd\n");
+    CRidereView *view = doc->view();
+    EXPECT_EQ(view->replaceAll("$", "!", Sci::SCFIND_REGEXP, false), 2);
+    EXPECT_EQ(editorText(doc), QByteArray("ab!\ncd!\n"));
+    // An empty match is tried before each character, never at a line end.
+    EXPECT_EQ(view->replaceAll("x*", "-", Sci::SCFIND_REGEXP, false), 6);
+    EXPECT_EQ(editorText(doc), QByteArray("-a-b-!\n-c-d-!\n"));
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>("cat"));
+    // Tagged expressions are not substituted: "\1" goes in as two characters.
+    EXPECT_EQ(view->replaceAll("\\(a\\)", "\\1", Sci::SCFIND_REGEXP, false), 1);
+    EXPECT_EQ(editorText(doc), QByteArray("c\\1t"));
+}
+
+TEST_F(SearchTest, BadRegularExpressionsFindNothing)
+{
+    openText("abc [a\n");
+    controller()->findInActiveView(QStringLiteral("[a"), false, false, true, false, true);
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+    controller()->replaceInActiveView(QStringLiteral("\\(a"), QStringLiteral("y"), false, false,
+                                      true, false, true, -1);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Search text not found."));
+    // Backtracking without end gives up instead of hanging.
+    CRidereDoc *doc = activeDoc();
+    send(doc, Sci::SCI_SETTEXT, 0,
+         reinterpret_cast<long>(QByteArray(QByteArray(30000, 'a') + "c\nb").constData()));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    controller()->findInActiveView(QStringLiteral("a*a*a*a*a*a*a*a*b"), true, false, true, false,
+                                   false);
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+}
+
+TEST_F(SearchTest, MarkAllTogglesTheBookmarkOfEveryMatch)
+{
+    CRidereDoc *doc = openText("ab\nab ab\nx\nab\n");
+    CMFCScintilla *ed = doc->editor();
+    ed->toggleBookmark(3);
+    send(doc, Sci::SCI_SETSEL, 9, 9);
+    CFindDialog *dialog = controller()->showFindDialog(doc->view(), QStringLiteral("ab"));
+    dialog->markAll();
+    auto marked = [&](long line) {
+        return (send(doc, Sci::SCI_MARKERGET, line) & CMFCScintilla::BookmarkMask) != 0;
+    };
+    EXPECT_TRUE(marked(0));
+    EXPECT_FALSE(marked(1)); // two matches
+    EXPECT_FALSE(marked(2));
+    EXPECT_FALSE(marked(3)); // marked before, one match
+    EXPECT_EQ(send(doc, Sci::SCI_GETCURRENTPOS), 9);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 9);
+    EXPECT_TRUE(m_messages.isEmpty());
+    dialog->searchBox()->setEditText(QStringLiteral("zz"));
+    dialog->markAll();
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+    // An empty match repeats nowhere: every line gets one toggle.
+    ed->clearBookmarks();
+    doc->view()->setSearchFlags(false, false, true);
+    EXPECT_EQ(doc->view()->markAll("$"), 1);
+    for (long line = 0; line < 5; ++line)
+        EXPECT_TRUE(marked(line)) << line;
+}
+
+TEST_F(SearchTest, ReplaceFindsFirstThenReplacesTheFoundMatch)
+{
+    CRidereDoc *doc = openText("x1 x2 x3\n");
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    CReplaceDialog *dialog = controller()->showReplaceDialog(doc->view(), QStringLiteral("x"));
+    dialog->replaceBox()->setEditText(QStringLiteral("yy"));
+    dialog->replace();
+    EXPECT_EQ(editorText(doc), QByteArray("x1 x2 x3\n")); // only found
+    EXPECT_EQ(dialog->lastResult(), 0);
+    dialog->replace();
+    EXPECT_EQ(editorText(doc), QByteArray("yy1 x2 x3\n"));
+    EXPECT_EQ(selection(doc), QByteArray("x"));
+    EXPECT_EQ(dialog->lastResult(), 4);
+    dialog->replace();
+    dialog->replace();
+    EXPECT_EQ(editorText(doc), QByteArray("yy1 yy2 yy3\n"));
+    EXPECT_EQ(dialog->lastResult(), -1);
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+
+    dialog->searchBox()->setEditText(QString());
+    dialog->replace();
+    EXPECT_EQ(lastMessage(), QStringLiteral("Please provide a search value"));
+    EXPECT_EQ(m_icons.back(), MessageIcon::Exclamation);
+}
+
+TEST_F(SearchTest, SelectedTextScopeLeavesOnlyReplaceAll)
+{
+    openText("abc\n");
+    CReplaceDialog *dialog = controller()->showReplaceDialog(nullptr, QStringLiteral("b"));
+    EXPECT_TRUE(dialog->findNextButton()->isEnabled());
+    dialog->selectionScopeButton()->setChecked(true);
+    EXPECT_FALSE(dialog->findNextButton()->isEnabled());
+    EXPECT_FALSE(dialog->replaceButton()->isEnabled());
+    EXPECT_TRUE(dialog->replaceAllButton()->isEnabled());
+    dialog->documentScopeButton()->setChecked(true);
+    EXPECT_TRUE(dialog->replaceButton()->isEnabled());
+}
+
+TEST_F(SearchTest, OneDialogAtATimeSeededFromTheSelection)
+{
+    CRidereDoc *doc = openText("alpha beta\n");
+    send(doc, Sci::SCI_SETSEL, 6, 10);
+    ASSERT_TRUE(run(Cmd::EditFind));
+    QPointer<CFindDialog> find = controller()->findDialog();
+    ASSERT_TRUE(find);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_EQ(find->searchBox()->currentText(), QStringLiteral("beta"));
+    // Asking again only focuses it; its text stays.
+    find->searchBox()->setEditText(QStringLiteral("typed"));
+    ASSERT_TRUE(run(Cmd::EditFind));
+    EXPECT_EQ(controller()->findDialog(), find.data());
+    EXPECT_EQ(find->searchBox()->currentText(), QStringLiteral("typed"));
+    // Ctrl+H in the dialog moves to Replace with its text; the Find dialog goes.
+    find->switchToReplace();
+    settle();
+    EXPECT_TRUE(find.isNull());
+    QPointer<CReplaceDialog> replace = controller()->replaceDialog();
+    ASSERT_TRUE(replace);
+    EXPECT_EQ(replace->searchBox()->currentText(), QStringLiteral("typed"));
+    replace->switchToFind();
+    settle();
+    EXPECT_TRUE(replace.isNull());
+    ASSERT_TRUE(controller()->findDialog());
+    controller()->findDialog()->close();
+    settle();
+    EXPECT_EQ(controller()->findDialog(), nullptr);
+    // Without a selection Find... seeds with the remembered text.
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    ASSERT_TRUE(run(Cmd::EditFind));
+    EXPECT_EQ(controller()->findDialog()->searchBox()->currentText(), QStringLiteral("beta"));
+}
+
+TEST_F(SearchTest, DialogKeysWorkInsideTheDialog)
+{
+    CRidereDoc *doc = openText("foo bar foo bar\n");
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    CFindDialog *find = controller()->showFindDialog(doc->view(), QStringLiteral("bar"));
+    auto focusBox = [&](QWidget *dialog, QWidget *box) {
+        dialog->activateWindow();
+        box->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), box);
+    };
+    focusBox(find, find->searchBox());
+    // Enter in the box is the dialog's default button, Find Next.
+    QTest::keyClick(find->searchBox(), Qt::Key_Return);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 4);
+    // The main window's Find Next key, copied into the dialog.
+    QTest::keyClick(find->searchBox(), Qt::Key_F3);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 12);
+    // Ctrl+H goes over to the Replace dialog with the text.
+    QTest::keyClick(find->searchBox(), Qt::Key_H, Qt::ControlModifier);
+    settle();
+    CReplaceDialog *replace = controller()->replaceDialog();
+    ASSERT_NE(replace, nullptr);
+    EXPECT_EQ(controller()->findDialog(), nullptr);
+    EXPECT_EQ(replace->searchBox()->currentText(), QStringLiteral("bar"));
+    focusBox(replace, replace->replaceBox());
+    QTest::keyClick(replace->replaceBox(), Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(controller()->replaceDialog(), nullptr);
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(SearchTest, DialogOptionsPersist)
+{
+    openText("abc\n");
+    CFindDialog *find = controller()->showFindDialog(nullptr, QString());
+    EXPECT_FALSE(find->matchCaseBox()->isChecked());
+    EXPECT_TRUE(find->wrapAroundBox()->isChecked());
+    EXPECT_TRUE(find->downButton()->isChecked());
+    find->matchCaseBox()->setChecked(true);
+    find->regExpBox()->setChecked(true);
+    find->upButton()->setChecked(true);
+    find->wrapAroundBox()->setChecked(false);
+    find->close();
+    settle();
+    XmlSettingsStore store(settings());
+    EXPECT_EQ(store.getInt(settings::findReplace::MatchCase), 1);
+    EXPECT_EQ(store.getInt(settings::findReplace::SearchUp), 1);
+    EXPECT_EQ(store.getInt(settings::findReplace::WrapAround), 0);
+
+    CReplaceDialog *replace = controller()->showReplaceDialog(nullptr, QString());
+    EXPECT_TRUE(replace->matchCaseBox()->isChecked());
+    EXPECT_TRUE(replace->regExpBox()->isChecked());
+    replace->wholeWordBox()->setChecked(true);
+    replace->selectionScopeButton()->setChecked(true);
+    // Leaving for the Find dialog does not store the Replace dialog's options.
+    replace->switchToFind();
+    settle();
+    EXPECT_EQ(store.getInt(settings::findReplace::MatchWord), 0);
+    replace = controller()->showReplaceDialog(nullptr, QString());
+    replace->wholeWordBox()->setChecked(true);
+    replace->selectionScopeButton()->setChecked(true);
+    replace->closeDialog();
+    settle();
+    EXPECT_EQ(store.getInt(settings::findReplace::MatchWord), 1);
+    EXPECT_EQ(store.getInt(settings::findReplace::Selection), 1);
+    replace = controller()->showReplaceDialog(nullptr, QString());
+    EXPECT_TRUE(replace->selectionScopeButton()->isChecked());
+    EXPECT_FALSE(replace->replaceButton()->isEnabled());
+}
+
+TEST_F(SearchTest, PlacementAndTransparency)
+{
+    const QRect where(120, 140, 640, 300);
+    RegistrySettings().setDialogPlacement(QStringLiteral("FindDialog"),
+                                          WindowPlacement::fromGeometry(where, false));
+    frame()->settings().transparentDialogs = true;
+    frame()->settings().transparentPercent = 50;
+    CFindDialog *find = controller()->showFindDialog(nullptr, QString());
+    EXPECT_EQ(find->geometry(), where);
+    EXPECT_DOUBLE_EQ(find->windowOpacity(), (50 * 255 / 100) / 255.0);
+    const QRect moved(60, 70, 660, 320);
+    find->setGeometry(moved);
+    find->close();
+    settle();
+    const auto stored = RegistrySettings().dialogPlacement(QStringLiteral("FindDialog"));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->normalGeometry(), moved);
+
+    // A record of any other size is left alone.
+    QSettings(QStringLiteral("Brightmoor"), QStringLiteral("Penwright"))
+        .setValue(QStringLiteral("ReplaceDialog/WindowPlacement"), QByteArray(43, '\1'));
+    frame()->settings().transparentDialogs = false;
+    CReplaceDialog *replace = controller()->showReplaceDialog(nullptr, QString());
+    EXPECT_EQ(replace->size(), replace->sizeHint());
+    EXPECT_DOUBLE_EQ(replace->windowOpacity(), 1.0);
+}
+
+TEST_F(SearchTest, HistoryCompletionAndCase)
+{
+    CToolbarFindComboBox *box = toolbarBox();
+    box->addToHistory(QStringLiteral("foobar"), SearchHistory);
+    box->addToHistory(QStringLiteral("other"), SearchHistory);
+    box->setEditText(QString());
+    box->setFocus();
+    QTest::keyClicks(box->lineEdit(), QStringLiteral("Fo"));
+    EXPECT_EQ(box->currentText(), QStringLiteral("Foobar"));
+    EXPECT_EQ(box->lineEdit()->selectedText(), QStringLiteral("obar"));
+    QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Fo"));
+    EXPECT_FALSE(box->lineEdit()->hasSelectedText());
+    QTest::keyClick(box->lineEdit(), Qt::Key_O);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Foobar"));
+
+    // AddToHistory ignores case: "Foo" selects "foo".
+    box->addToHistory(QStringLiteral("foo"), SearchHistory);
+    const int count = box->count();
+    box->addToHistory(QStringLiteral("Foo"), SearchHistory);
+    EXPECT_EQ(box->count(), count);
+    EXPECT_EQ(box->currentText(), QStringLiteral("foo"));
+    // The Find dialog's Find Next compares case: "Foo" goes to the top.
+    openText("Foo\n");
+    CFindDialog *find = controller()->showFindDialog(nullptr, QStringLiteral("Foo"));
+    find->findNext();
+    EXPECT_EQ(find->searchBox()->itemText(0), QStringLiteral("Foo"));
+    EXPECT_EQ(find->searchBox()->itemText(1), QStringLiteral("foo"));
+    // ... and the toolbar box reads the stored list again.
+    EXPECT_EQ(box->itemText(0), QStringLiteral("Foo"));
+}
+
+TEST_F(SearchTest, HistoryKeepsFiftyEntries)
+{
+    CToolbarFindComboBox *box = toolbarBox();
+    for (int i = 1; i <= 51; ++i)
+        box->addToHistory(QStringLiteral("entry %1").arg(i), SearchHistory);
+    EXPECT_EQ(box->count(), 51);
+    box->loadHistory(SearchHistory);
+    ASSERT_EQ(box->count(), 50);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("entry 51"));
+    EXPECT_EQ(box->findText(QStringLiteral("entry 1")), -1);
+    EXPECT_EQ(box->currentText(), QStringLiteral("entry 51"));
+}
+
+TEST_F(SearchTest, ToolbarBoxSearchesOnEnterAndTakesItsKeys)
+{
+    for (CMDIChildFrame *child : frame()->documentFrames())
+        child->closeWithoutAsking();
+    settle();
+    CToolbarFindComboBox *box = toolbarBox();
+    box->setEditText(QStringLiteral("needle"));
+    focus(box);
+    // The combo box has the focus and hands keys to its edit field.
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    // With no document open there is nothing to search.
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Find has nothing to do"));
+    EXPECT_EQ(m_icons.back(), MessageIcon::Exclamation);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("needle"));
+
+    CRidereDoc *doc = openText("hay needle hay needle\n");
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    m_messages.clear();
+    focus(box);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 4);
+    EXPECT_TRUE(m_messages.isEmpty());
+    // F3 in the box runs the box search for its text; the view's quick search would take the
+    // selected "needle" instead.
+    box->setEditText(QStringLiteral("hay"));
+    focus(box);
+    QTest::keyClick(box, Qt::Key_F3);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 11);
+    // Ctrl+F opens the Find dialog with the box's text.
+    focus(box);
+    QTest::keyClick(box, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(controller()->findDialog());
+    EXPECT_EQ(controller()->findDialog()->searchBox()->currentText(), QStringLiteral("hay"));
+    // GetFindText and SetFindText.
+    EXPECT_EQ(controller()->findText(), QStringLiteral("hay"));
+    controller()->setFindText(QStringLiteral("straw"));
+    EXPECT_EQ(controller()->findText(), QStringLiteral("straw"));
+    EXPECT_EQ(box->itemText(0), QStringLiteral("straw"));
+}
+
+TEST_F(SearchTest, GotoLineClampsAndNeedsANumber)
+{
+    CRidereDoc *doc = openText("one\ntwo\nthree\nfour\nfive");
+    struct Step
+    {
+        const char *typed;
+        long line;
+    };
+    const Step steps[] = {{"3", 2}, {"0", 0}, {"99", 4}};
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.typed);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<CGotoDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen = true;
+            EXPECT_EQ(dialog->label()->text(), QStringLiteral("Line number (1 - 5):"));
+            EXPECT_EQ(dialog->field()->text(), QStringLiteral("1"));
+            dialog->field()->clear();
+            EXPECT_FALSE(dialog->okButton()->isEnabled());
+            QTest::keyClicks(dialog->field(), QStringLiteral("a-"));
+            EXPECT_TRUE(dialog->field()->text().isEmpty()); // digits only
+            QTest::keyClicks(dialog->field(), QString::fromLatin1(step.typed));
+            EXPECT_TRUE(dialog->okButton()->isEnabled());
+            dialog->okButton()->click();
+        });
+        ASSERT_TRUE(run(Cmd::GotoLine));
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(send(doc, Sci::SCI_LINEFROMPOSITION, send(doc, Sci::SCI_GETCURRENTPOS)),
+                  step.line);
+    }
+}
