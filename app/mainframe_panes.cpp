@@ -48,21 +48,21 @@ void CMainFrame::createPanes()
 {
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
                    QMainWindow::AllowNestedDocks);
-    for (const PaneSpec &spec : kPanes) {
-        auto *dock = new QDockWidget(resourceText(spec.caption), this);
+    for (const PaneSpec &paneSpec : kPanes) {
+        auto *dock = new QDockWidget(resourceText(paneSpec.caption), this);
         // The object name keys the saved layout, so it is the pane id and never changes.
-        dock->setObjectName(QStringLiteral("Pane%1").arg(spec.id));
+        dock->setObjectName(QStringLiteral("Pane%1").arg(paneSpec.id));
         auto *holder = new QWidget(dock);
-        holder->setObjectName(QStringLiteral("PaneContent%1").arg(spec.id));
+        holder->setObjectName(QStringLiteral("PaneContent%1").arg(paneSpec.id));
         auto *layout = new QVBoxLayout(holder);
         layout->setContentsMargins(0, 0, 0, 0);
         dock->setWidget(holder);
         dock->resize(200, 120);
-        m_docks.insert(spec.id, dock);
-        if (spec.tabbedWith)
-            tabifyDockWidget(m_docks.value(spec.tabbedWith), dock);
+        m_docks.insert(paneSpec.id, dock);
+        if (paneSpec.tabbedWith)
+            tabifyDockWidget(m_docks.value(paneSpec.tabbedWith), dock);
         else
-            addDockWidget(spec.area, dock);
+            addDockWidget(paneSpec.area, dock);
         connect(dock, &QDockWidget::visibilityChanged, this, [this] { m_router->updateAll(); });
     }
     resizeDocks({m_docks.value(Cmd::PaneProjectExplorer), m_docks.value(Cmd::PaneFunctionList)},
@@ -129,8 +129,8 @@ void CMainFrame::togglePane(int paneId)
 
 void CMainFrame::registerPaneCommands()
 {
-    for (const PaneSpec &spec : kPanes) {
-        const int id = spec.id;
+    for (const PaneSpec &paneSpec : kPanes) {
+        const int id = paneSpec.id;
         onCommand(
             id, [this, id] { togglePane(id); },
             [this, id](CommandUi &ui) {
@@ -139,9 +139,9 @@ void CMainFrame::registerPaneCommands()
             });
     }
     onCommand(Cmd::ShowAllPanes, [this] {
-        for (const PaneSpec &spec : kPanes) {
-            if (m_docks.value(spec.id)->isHidden())
-                m_docks.value(spec.id)->show();
+        for (const PaneSpec &paneSpec : kPanes) {
+            if (m_docks.value(paneSpec.id)->isHidden())
+                m_docks.value(paneSpec.id)->show();
         }
     });
 }
