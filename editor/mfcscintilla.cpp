@@ -82,6 +82,8 @@ CMFCScintilla::CMFCScintilla(QWidget *parent) : QsciScintillaBase(parent)
     send(SCI_SETINDICATORCURRENT, m_option2500 ? 1 : 0);
     send(SCI_SETSCROLLWIDTHTRACKING, 1);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CMFCScintilla::onUpdateUi);
+    registerLiveEditor();
+    updateModificationEvents();
 }
 
 long CMFCScintilla::send(unsigned int message, unsigned long wParam, long lParam) const
@@ -131,7 +133,7 @@ void CMFCScintilla::setupDefaults()
 
     send(SCI_SETSELBACK, 1, long(colourFromText("#316AC5")));
     send(SCI_SETSELFORE, 1, long(colourFromText("#FFFFFF")));
-    send(SCI_SETMODEVENTMASK, 0xFFFF);
+    updateModificationEvents();
     send(SCI_SETINDICATORCURRENT, m_option2500 ? 1 : 0);
 }
 
@@ -407,6 +409,8 @@ QString CMFCScintilla::fromEditorBytes(const QByteArray &bytes) const
 
 void CMFCScintilla::onUpdateUi(int updated)
 {
+    if (updated & SC_UPDATE_CONTENT)
+        updateModificationEvents();
     if (updated & SC_UPDATE_SELECTION)
         emit caretMoved(send(SCI_GETCURRENTPOS));
 }

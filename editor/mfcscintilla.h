@@ -28,7 +28,39 @@ public:
     static constexpr int FoldMargin = 4;
     static constexpr int EditorChildId = 0x8011;
 
+    // From this size on, insertions and deletions are no longer reported one by one, and the
+    // editor's accessible stops translating positions: the component's Qt layer counts the
+    // characters before a position for each of those, so every keystroke near the end of a big
+    // text would cost a scan of everything before it.
+    static constexpr long QuietDocumentBytes = 1L << 20;
+
+    // Changes made while one of these lives are not reported one by one (see above: a long run
+    // of them on a big text would take hours); whoever listens catches up from the content
+    // update that follows. With OneUndoStep the changes also undo together.
+    class QuietChanges
+    {
+    public:
+        enum Grouping { SeparateSteps, OneUndoStep };
+        explicit QuietChanges(CMFCScintilla *editor, Grouping grouping = OneUndoStep);
+        ~QuietChanges();
+        QuietChanges(const QuietChanges &) = delete;
+        QuietChanges &operator=(const QuietChanges &) = delete;
+
+    private:
+        CMFCScintilla *m_editor;
+        bool m_grouped;
+    };
+
     explicit CMFCScintilla(QWidget *parent = nullptr);
+    ~CMFCScintilla() override;
+
+    // Reports every kind of modification on small texts, and all but insertions and deletions
+    // from QuietDocumentBytes on; the accessible follows the same size rule.
+    void updateModificationEvents();
+    // The editor's accessible translates positions only while an assistive technology listens
+    // and the text is small; otherwise it is a plain one that costs nothing per caret move.
+    bool wantsPlainAccessible() const;
+    void refreshAccessible();
 
     // The one entry point for every message; QsciScintillaBase already calls the component
     // directly rather than through an event queue.
@@ -131,11 +163,14 @@ protected:
 private:
     class Ruler;
     void onUpdateUi(int updated);
+    void registerLiveEditor();
 
     bool m_blockSelect = false;
     bool m_ruler = false;
     Ruler *m_rulerWidget = nullptr;
     bool m_option2500 = true;
+    int m_quietDepth = 0;
+    bool m_largeDocument = false;
 };
 
 // Colour text "#RRGGBB" to the component's 0x00BBGGRR value.

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <algorithm>
+#include <cstring>
 
 namespace pw {
 namespace {
@@ -63,35 +64,39 @@ void CMFCScintilla::commentLines(bool comment, const QByteArray &marker)
     if (lastLine > firstLine && e == send(SCI_POSITIONFROMLINE, lastLine))
         --lastLine;
 
-    // Each change reported on its own costs the component time in proportion to its position,
-    // so a long selection runs unreported; comments add and remove no lines.
-    const long mask = send(SCI_GETMODEVENTMASK);
-    send(SCI_SETMODEVENTMASK, 0);
-    send(SCI_BEGINUNDOACTION);
-    for (long line = firstLine; line <= lastLine; ++line) {
-        const long start = send(SCI_POSITIONFROMLINE, line);
-        const long end = send(SCI_GETLINEENDPOSITION, line);
-        if (end - start >= kLongestCommentedLine)
-            continue;
-        if (comment) {
-            sendText(SCI_INSERTTEXT, start, prefix.constData());
-            e += prefix.size();
-            continue;
+    {
+        // Comments add and remove no lines, so nobody needs them reported one by one.
+        QuietChanges quiet(this);
+        const qsizetype markerLength = marker.size();
+        for (long line = firstLine; line <= lastLine; ++line) {
+            const long start = send(SCI_POSITIONFROMLINE, line);
+            const long end = send(SCI_GETLINEENDPOSITION, line);
+            if (end - start >= kLongestCommentedLine)
+                continue;
+            if (comment) {
+                sendText(SCI_INSERTTEXT, start, prefix.constData());
+                e += prefix.size();
+                continue;
+            }
+            if (end - start < markerLength)
+                continue;
+            // Only the marker and the blank after it are read, never the whole line.
+            const long look = std::min(long(markerLength) + 1, end - start);
+            const auto *head =
+                reinterpret_cast<const char *>(send(SCI_GETRANGEPOINTER, start, look));
+            if (!head || std::memcmp(head, marker.constData(), std::size_t(markerLength)) != 0)
+                continue;
+            const long removed = look > markerLength && head[markerLength] == ' '
+                                     ? long(prefix.size())
+                                     : long(markerLength);
+            if (removed == 0)
+                continue;
+            send(SCI_DELETERANGE, start, removed);
+            e -= removed;
+            if (line == firstLine)
+                s -= removed;
         }
-        const QByteArray text = textRange(start, end);
-        if (!text.startsWith(marker))
-            continue;
-        const long removed = text.startsWith(prefix) ? prefix.size() : marker.size();
-        if (removed == 0)
-            continue;
-        send(SCI_SETSEL, start, start + removed);
-        sendText(SCI_REPLACESEL, 0, "");
-        e -= removed;
-        if (line == firstLine)
-            s -= removed;
     }
-    send(SCI_ENDUNDOACTION);
-    send(SCI_SETMODEVENTMASK, mask);
 
     const long firstStart = send(SCI_POSITIONFROMLINE, firstLine);
     if (s < firstStart) {

@@ -31,15 +31,14 @@ CMainFrame *mainFrame()
     return app ? app->mainFrame() : nullptr;
 }
 
-// The load runs with undo recording and modification events off, restoring both however it
-// ends; with events on, every chunk would cost a notification per changed line.
+// The load runs with undo recording and modification reports off, restoring both however it
+// ends.
 class LoadGuard
 {
 public:
-    explicit LoadGuard(CMFCScintilla *editor) : m_editor(editor)
+    explicit LoadGuard(CMFCScintilla *editor)
+        : m_editor(editor), m_quiet(editor, CMFCScintilla::QuietChanges::SeparateSteps)
     {
-        m_mask = editor->send(Sci::SCI_GETMODEVENTMASK);
-        editor->send(Sci::SCI_SETMODEVENTMASK, 0);
         editor->send(Sci::SCI_SETUNDOCOLLECTION, 0);
         editor->send(Sci::SCI_BEGINUNDOACTION);
     }
@@ -47,12 +46,11 @@ public:
     {
         m_editor->send(Sci::SCI_ENDUNDOACTION);
         m_editor->send(Sci::SCI_SETUNDOCOLLECTION, 1);
-        m_editor->send(Sci::SCI_SETMODEVENTMASK, m_mask);
     }
 
 private:
     CMFCScintilla *m_editor;
-    long m_mask;
+    CMFCScintilla::QuietChanges m_quiet;
 };
 
 class ProgressGuard

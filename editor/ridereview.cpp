@@ -291,17 +291,17 @@ void CRidereView::replaceKeepingLine(const QByteArray &find, const QByteArray &r
     m_editor->gotoLineEnsureVisible(line, true);
 }
 
-// A step may hold a million changes (a Replace All); reported one by one, each costs the component
-// time in proportion to its position, so the step runs unreported and the view catches up after.
+// A step may hold a million changes (a Replace All), so it runs unreported and the view catches
+// up after.
 void CRidereView::undoRedo(bool undo)
 {
-    const long mask = m_editor->send(Sci::SCI_GETMODEVENTMASK);
-    m_editor->send(Sci::SCI_SETMODEVENTMASK, 0);
-    if (undo)
-        m_editor->undo();
-    else
-        m_editor->redo();
-    m_editor->send(Sci::SCI_SETMODEVENTMASK, mask);
+    {
+        CMFCScintilla::QuietChanges quiet(m_editor, CMFCScintilla::QuietChanges::SeparateSteps);
+        if (undo)
+            m_editor->undo();
+        else
+            m_editor->redo();
+    }
     const FrameSettings *s = frameSettings();
     if (s && s->lineNumbers)
         m_editor->showLineNumbers(true);
@@ -356,8 +356,12 @@ QString CRidereView::positionText() const
     return QString::asprintf("Ln %2ld Col %2ld", line + 1, column);
 }
 
-void CRidereView::onUpdateUi(int)
+void CRidereView::onUpdateUi(int updated)
 {
+    // Large texts do not report insertions and deletions; the content flag says lines may have
+    // come or gone.
+    if (updated & Sci::SC_UPDATE_CONTENT)
+        followLineCount();
     const QString text = positionText();
     if (CMainFrame *frame = mainFrame()) {
         if (frame->activeFrame() == m_document->frame())
@@ -376,7 +380,19 @@ void CRidereView::onModified(int, int type, const char *, int, int linesAdded, i
     const FrameSettings *s = frameSettings();
     if ((type & Sci::SC_MOD_CHANGEFOLD) && s && s->codeFolding)
         foldChanged(line, foldNow, foldPrev);
-    if (linesAdded != 0 && s && s->lineNumbers)
+    if (linesAdded != 0)
+        followLineCount();
+}
+
+// The line-number margin grows (and shrinks) with the number of digits the last line needs.
+void CRidereView::followLineCount()
+{
+    const long lines = m_editor->send(Sci::SCI_GETLINECOUNT);
+    if (lines == m_lineCount)
+        return;
+    m_lineCount = lines;
+    const FrameSettings *s = frameSettings();
+    if (s && s->lineNumbers)
         m_editor->showLineNumbers(true);
 }
 

@@ -85,6 +85,7 @@ private:
     void registerSearchCommands();
     void applySettings();
     void onUpdateUi(int updated);
+    void followLineCount();
     void onModified(int position, int type, const char *text, int length, int linesAdded, int line,
                     int foldNow, int foldPrev, int token, int annotationLinesAdded);
     void onMarginClick(int position, int modifiers, int margin);
@@ -102,6 +103,7 @@ private:
     CRidereDoc *m_document;
     CMFCScintilla *m_editor;
     bool m_hasSelection = false;
+    long m_lineCount = -1;
     std::set<long> m_foldedHeaders;
 };
 

@@ -155,9 +155,7 @@ int replaceStepByStep(CMFCScintilla *ed, const QByteArray &text, const QByteArra
     if (pos == -1 || pos > end)
         return -1;
     const long replacementLength = replacement.size();
-    const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
-    ed->send(Sci::SCI_SETMODEVENTMASK, 0);
-    ed->send(Sci::SCI_BEGINUNDOACTION);
+    CMFCScintilla::QuietChanges quiet(ed);
     int count = 0;
     next = start;
     while (pos != -1) {
@@ -189,8 +187,6 @@ int replaceStepByStep(CMFCScintilla *ed, const QByteArray &text, const QByteArra
             break;
         pos = search(next, end);
     }
-    ed->send(Sci::SCI_ENDUNDOACTION);
-    ed->send(Sci::SCI_SETMODEVENTMASK, mask);
     return count;
 }
 
@@ -303,12 +299,8 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
         if (plan.status != search::SearchStatus::Found)
             return -1;
         const long withLength = with.size();
-        const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
-        // Each notified insertion or deletion costs the component time in proportion to its
-        // position, which makes a million of them take hours; the view and whoever listens are
-        // brought up to date once at the end instead.
-        ed->send(Sci::SCI_SETMODEVENTMASK, 0);
-        ed->send(Sci::SCI_BEGINUNDOACTION);
+        // The view and whoever listens are brought up to date once at the end.
+        CMFCScintilla::QuietChanges quiet(ed);
         qsizetype delta = 0;
         const std::size_t total = plan.hits.size();
         const std::size_t every = std::max<std::size_t>(total / 200, 1);
@@ -322,8 +314,6 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
                 progress.set(ProgressPlanShare +
                              long(i * (ProgressSteps - ProgressPlanShare) / total));
         }
-        ed->send(Sci::SCI_ENDUNDOACTION);
-        ed->send(Sci::SCI_SETMODEVENTMASK, mask);
         count = int(std::min<std::size_t>(total, std::size_t(std::numeric_limits<int>::max())));
         next = long(plan.caret);
         scopeEnd = long(plan.scopeEnd);
