@@ -57,7 +57,8 @@ QJsonObject edit(const QStringList &args)
     // The language follows the extension; "txt" measures the commands without a lexer.
     const QString ext = option(args, QStringLiteral("--ext"), QStringLiteral("cpp"));
     const QStringList stages =
-        option(args, QStringLiteral("--stages"), QStringLiteral("trim,tabs,spaces,comment,caret"))
+        option(args, QStringLiteral("--stages"),
+               QStringLiteral("trim,tabs,spaces,bookmarked,comment,caret,longline"))
             .split(QLatin1Char(','));
     const QString path = dir.filePath(QStringLiteral("big.") + ext);
     {
@@ -87,7 +88,8 @@ QJsonObject edit(const QStringList &args)
             double(before - ed->send(Sci::SCI_GETLENGTH));
         // One undo step takes the whole command back.
         if (known) {
-            router->execute(Cmd::EditUndo);
+            out[QLatin1String(name) + QStringLiteral("_undo_seconds")] =
+                timed([&] { router->execute(Cmd::EditUndo); });
             out[QLatin1String(name) + QStringLiteral("_undone")] =
                 ed->send(Sci::SCI_GETLENGTH) == before;
         }
@@ -98,6 +100,14 @@ QJsonObject edit(const QStringList &args)
         command(Cmd::TabsToSpaces, "tabs_to_spaces");
     if (stages.contains(QStringLiteral("spaces")))
         command(Cmd::SpacesToTabs, "spaces_to_tabs");
+
+    // With a bookmark in the document the edits never reach across a line end, which makes
+    // many more of them.
+    if (stages.contains(QStringLiteral("bookmarked"))) {
+        ed->toggleBookmark(10);
+        command(Cmd::TabsToSpaces, "tabs_to_spaces_bookmarked");
+        ed->clearBookmarks();
+    }
 
     // Comment and UnComment over 100,000 lines.
     if (stages.contains(QStringLiteral("comment"))) {
@@ -124,6 +134,28 @@ QJsonObject edit(const QStringList &args)
         }
         out[QStringLiteral("caret_move_with_braces_mean_ms")] = (moving + painting) * 1000 / moves;
         out[QStringLiteral("caret_move_paint_mean_ms")] = painting * 1000 / moves;
+    }
+
+    // A line of 1 MB at the end, with a brace at each end: the status bar's column and the
+    // brace match both scan it.
+    if (stages.contains(QStringLiteral("longline"))) {
+        QByteArray line = "{" + QByteArray(1 << 20, 'x') + "}";
+        ed->send(Sci::SCI_DOCUMENTEND);
+        ed->send(Sci::SCI_ADDTEXT, line.size(), reinterpret_cast<long>(line.constData()));
+        QCoreApplication::processEvents();
+        const long lineStart =
+            ed->send(Sci::SCI_POSITIONFROMLINE, ed->send(Sci::SCI_GETLINECOUNT) - 1);
+        const long lineEnd = ed->send(Sci::SCI_GETLENGTH);
+        const int moves = 50;
+        const double seconds = timed([&] {
+            for (int i = 0; i < moves; ++i) {
+                // Alternately just after the closing brace and just after the opening one.
+                ed->send(Sci::SCI_GOTOPOS, i % 2 ? lineEnd : lineStart + 1);
+                QCoreApplication::processEvents();
+            }
+        });
+        out[QStringLiteral("caret_move_on_1mb_line_mean_ms")] = seconds * 1000 / moves;
+        router->execute(Cmd::EditUndo);
     }
 
     out[QStringLiteral("targets")] =

@@ -81,6 +81,10 @@ CMFCScintilla::CMFCScintilla(QWidget *parent) : QsciScintillaBase(parent)
     // The component's own creation has run in the base constructor; what follows is ours.
     send(SCI_SETINDICATORCURRENT, m_option2500 ? 1 : 0);
     send(SCI_SETSCROLLWIDTHTRACKING, 1);
+    // The component's default keeps one laid-out line for all of them, so a very long line is
+    // measured afresh, character by character, on every repaint; a page of them keeps the
+    // caret's line and the visible ones.
+    send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CMFCScintilla::onUpdateUi);
     registerLiveEditor();
     updateModificationEvents();

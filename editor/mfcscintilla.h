@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 #include <Qsci/qsciscintillabase.h>
+#include <utility>
+#include <vector>
 
 namespace pw {
 
@@ -135,6 +137,10 @@ public:
     // Shows "No more bookmarks have been found" and returns false when there is nowhere to go.
     bool gotoBookmark(bool forward, bool extend);
     void clearBookmarks() { send(SCI_MARKERDELETEALL, BookmarkMarker); }
+    // Every line that carries markers, with its marker set, in line order.
+    std::vector<std::pair<long, int>> lineMarkers() const;
+    // Puts markers back exactly as lineMarkers() found them, for text whose line count is the same.
+    void restoreLineMarkers(const std::vector<std::pair<long, int>> &markers);
 
     void commentLines(bool comment, const QByteArray &marker);
     void autoIndent(int character, bool nest);

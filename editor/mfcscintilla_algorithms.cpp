@@ -52,6 +52,34 @@ bool CMFCScintilla::gotoBookmark(bool forward, bool extend)
     return true;
 }
 
+std::vector<std::pair<long, int>> CMFCScintilla::lineMarkers() const
+{
+    std::vector<std::pair<long, int>> markers;
+    for (long line = send(SCI_MARKERNEXT, 0, -1); line >= 0;
+         line = send(SCI_MARKERNEXT, line + 1, -1))
+        markers.emplace_back(line, int(send(SCI_MARKERGET, line)));
+    return markers;
+}
+
+void CMFCScintilla::restoreLineMarkers(const std::vector<std::pair<long, int>> &markers)
+{
+    auto wanted = markers.begin();
+    // Lines that gained markers they did not have lose them; the others get their own back.
+    for (long line = send(SCI_MARKERNEXT, 0, -1); line >= 0;
+         line = send(SCI_MARKERNEXT, line + 1, -1)) {
+        while (wanted != markers.end() && wanted->first < line)
+            ++wanted;
+        if (wanted == markers.end() || wanted->first != line)
+            send(SCI_MARKERDELETE, line, -1);
+    }
+    for (const auto &[line, set] : markers) {
+        if (send(SCI_MARKERGET, line) == set)
+            continue;
+        send(SCI_MARKERDELETE, line, -1);
+        send(SCI_MARKERADDSET, line, set);
+    }
+}
+
 void CMFCScintilla::commentLines(bool comment, const QByteArray &marker)
 {
     long s = send(SCI_GETSELECTIONSTART);

@@ -295,6 +295,11 @@ void CRidereView::replaceKeepingLine(const QByteArray &find, const QByteArray &r
 // up after.
 void CRidereView::undoRedo(bool undo)
 {
+    // A step that takes lines out and puts them back (a Replace All joins hits across lines)
+    // would gather their bookmarks on its first line; when the line count is the same
+    // afterwards, every line gets its own back.
+    const long lines = m_editor->send(Sci::SCI_GETLINECOUNT);
+    const std::vector<std::pair<long, int>> markers = m_editor->lineMarkers();
     {
         CMFCScintilla::QuietChanges quiet(m_editor, CMFCScintilla::QuietChanges::SeparateSteps);
         if (undo)
@@ -302,6 +307,8 @@ void CRidereView::undoRedo(bool undo)
         else
             m_editor->redo();
     }
+    if (m_editor->send(Sci::SCI_GETLINECOUNT) == lines)
+        m_editor->restoreLineMarkers(markers);
     const FrameSettings *s = frameSettings();
     if (s && s->lineNumbers)
         m_editor->showLineNumbers(true);

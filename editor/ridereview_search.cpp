@@ -36,6 +36,37 @@ CMainFrame *mainFrame()
 constexpr long LongRunBytes = 4 << 20;
 constexpr int ProgressSteps = 1000;
 constexpr int ProgressPlanShare = 300; // of ProgressSteps, for finding the hits
+// The most text one edit of Replace All rewrites to take several hits at once.
+constexpr qsizetype GroupedEditBytes = 64 << 10;
+
+// Whether any indicator (the marks of Mark All, among others) is in use; the component
+// answers 0 for the end of a run of an indicator it holds nothing for.
+bool hasIndicators(const CMFCScintilla *ed)
+{
+    for (int indicator = 0; indicator <= Sci::INDIC_MAX; ++indicator)
+        if (ed->send(Sci::SCI_INDICATOREND, indicator, 0) != 0)
+            return true;
+    return false;
+}
+
+// Every edit costs the component a fixed amount of bookkeeping (a hundred bytes of undo record,
+// position look-ups in the line table), so Replace All joins neighbouring hits into one edit that
+// rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
+// All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
+// to lines, so while there are any, edits never reach across a line end.
+std::vector<search::EditGroup> editGroups(const CMFCScintilla *ed, const search::TextView &text,
+                                          const std::vector<search::Match> &hits)
+{
+    if (hasIndicators(ed)) {
+        std::vector<search::EditGroup> groups(hits.size());
+        for (std::size_t i = 0; i < hits.size(); ++i)
+            groups[i] = {i, i};
+        return groups;
+    }
+    const bool lineState =
+        ed->send(Sci::SCI_MARKERNEXT, 0, -1) >= 0 || ed->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0) >= 0;
+    return search::groupHits(text, hits, GroupedEditBytes, !lineState);
+}
 
 QByteArray charsOfClass(const CMFCScintilla *ed, unsigned int message)
 {
@@ -298,21 +329,47 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
             });
         if (plan.status != search::SearchStatus::Found)
             return -1;
-        const long withLength = with.size();
+        const std::size_t total = plan.hits.size();
+        const std::vector<search::EditGroup> groups = editGroups(ed, *view, plan.hits);
+        // Room for the whole growth at once; otherwise the buffer is copied each time it fills.
+        qsizetype growth = 0;
+        for (const search::Match &hit : plan.hits)
+            growth += with.size() - hit.length();
+        if (growth > 0)
+            ed->send(Sci::SCI_ALLOCATE, long(ed->send(Sci::SCI_GETLENGTH) + growth + 4096));
         // The view and whoever listens are brought up to date once at the end.
         CMFCScintilla::QuietChanges quiet(ed);
         qsizetype delta = 0;
-        const std::size_t total = plan.hits.size();
-        const std::size_t every = std::max<std::size_t>(total / 200, 1);
-        for (std::size_t i = 0; i < total; ++i) {
-            const search::Match &hit = plan.hits[i];
-            ed->send(Sci::SCI_SETTARGETRANGE, long(hit.start + delta), long(hit.end + delta));
-            ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(withLength),
-                         with.constData());
-            delta += withLength - hit.length();
-            if (i % every == 0)
+        std::string joined; // keeps its capacity from one edit to the next
+        const std::size_t every = std::max<std::size_t>(groups.size() / 200, 1);
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            const search::Match &first = plan.hits[groups[g].first];
+            const search::Match &last = plan.hits[groups[g].last];
+            const long from = long(first.start + delta);
+            const long to = long(last.end + delta);
+            const char *replacement = with.constData();
+            qsizetype replacementLength = with.size();
+            if (groups[g].last > groups[g].first) {
+                // The text between the hits is still as it was, only shifted by delta.
+                const auto *current = reinterpret_cast<const char *>(
+                    ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
+                joined.clear();
+                for (std::size_t h = groups[g].first; h <= groups[g].last; ++h) {
+                    joined.append(with.constData(), std::size_t(with.size()));
+                    if (h < groups[g].last)
+                        joined.append(current + (plan.hits[h].end - first.start),
+                                      std::size_t(plan.hits[h + 1].start - plan.hits[h].end));
+                }
+                replacement = joined.data();
+                replacementLength = qsizetype(joined.size());
+            }
+            ed->send(Sci::SCI_SETTARGETRANGE, from, to);
+            ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacementLength),
+                         replacement);
+            delta += replacementLength - (to - from);
+            if (g % every == 0)
                 progress.set(ProgressPlanShare +
-                             long(i * (ProgressSteps - ProgressPlanShare) / total));
+                             long(g * (ProgressSteps - ProgressPlanShare) / groups.size()));
         }
         count = int(std::min<std::size_t>(total, std::size_t(std::numeric_limits<int>::max())));
         next = long(plan.caret);

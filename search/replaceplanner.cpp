@@ -117,4 +117,37 @@ ReplacePlan planReplaceAll(const TextView &text, const SearchPattern &pattern, q
     return plan;
 }
 
+namespace {
+bool holdsLineEnd(const char *data, qsizetype from, qsizetype to)
+{
+    if (to <= from)
+        return false;
+    const auto length = std::size_t(to - from);
+    return std::memchr(data + from, '\n', length) || std::memchr(data + from, '\r', length);
+}
+} // namespace
+
+std::vector<EditGroup> groupHits(const TextView &text, const std::vector<Match> &hits,
+                                 qsizetype maxSpan, bool acrossLineEnds)
+{
+    std::vector<EditGroup> groups;
+    std::size_t i = 0;
+    while (i < hits.size()) {
+        EditGroup group{i, i};
+        if (!holdsLineEnd(text.data, hits[i].start, hits[i].end)) {
+            while (group.last + 1 < hits.size()) {
+                const Match &previous = hits[group.last];
+                const Match &next = hits[group.last + 1];
+                if (next.end - hits[i].start > maxSpan ||
+                    holdsLineEnd(text.data, acrossLineEnds ? next.start : previous.end, next.end))
+                    break;
+                ++group.last;
+            }
+        }
+        groups.push_back(group);
+        i = group.last + 1;
+    }
+    return groups;
+}
+
 } // namespace pw::search

@@ -35,4 +35,20 @@ ReplacePlan planReplaceAll(const TextView &text, const SearchPattern &pattern, q
                            const std::function<void(qsizetype position)> &progress = {},
                            const SearchLimits &limits = {});
 
+// Hits that share a line, replaced together as one edit: indexes first..last into a plan's hits.
+struct EditGroup
+{
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+// Groups a plan's hits into edits, each spanning at most maxSpan bytes of the unchanged text, so
+// that the component makes a few large changes instead of very many small ones. A hit holding a
+// line end is always an edit of its own. Without acrossLineEnds, the text between two joined
+// hits holds no line end either, so an edit removes and adds no line its hits alone would not:
+// what belongs to lines (bookmarks, folds) stays where it is. With it, the text between may hold
+// line ends, which the edit takes out and puts back.
+std::vector<EditGroup> groupHits(const TextView &text, const std::vector<Match> &hits,
+                                 qsizetype maxSpan, bool acrossLineEnds);
+
 } // namespace pw::search

@@ -132,3 +132,46 @@ TEST(ReplacePlanner, EveryMatchOfALargeTextIsPlannedOnce)
     EXPECT_GT(calls, 0);
     EXPECT_EQ(plan.scopeEnd, text.size() - 150000);
 }
+
+TEST(GroupHits, JoinsHitsWithinTheSpanAndKeepsLinesWhenAsked)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray text;
+        QByteArray find;
+        qsizetype maxSpan;
+        bool acrossLineEnds;
+        std::vector<std::pair<std::size_t, std::size_t>> groups;
+    };
+    const Row rows[] = {
+        {"one line, three hits", "\ta\tb\tc\n", "\t", 100, false, {{0, 2}}},
+        {"a line end between", "\ta\n\tb\n", "\t", 100, false, {{0, 0}, {1, 1}}},
+        {"a carriage return between", "\ta\r\tb\r", "\t", 100, false, {{0, 0}, {1, 1}}},
+        {"line ends between, joined when allowed", "\ta\r\n\tb\r", "\t", 100, true, {{0, 1}}},
+        {"the span caps a group", "\t\t\t\t", "\t", 2, false, {{0, 1}, {2, 3}}},
+        {"the span caps across lines too", "\t\n\t\n\t", "\t", 3, true, {{0, 1}, {2, 2}}},
+        {"a span of one keeps hits apart", "\t\t", "\t", 1, false, {{0, 0}, {1, 1}}},
+        {"a hit holding a line end stands alone",
+         "a\nb a\nb",
+         "a\nb",
+         100,
+         false,
+         {{0, 0}, {1, 1}}},
+        {"and stands alone across lines", "a\nb\nc", "\n", 100, true, {{0, 0}, {1, 1}}},
+        {"lines with one hit each", "x \ny \nz", " ", 100, false, {{0, 0}, {1, 1}}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TextView view{row.text.constData(), row.text.size(), false};
+        SearchPattern pattern(row.find, 0);
+        const ReplacePlan plan = planReplaceAll(view, pattern, 0, row.text.size(), "    ");
+        ASSERT_EQ(plan.status, SearchStatus::Found);
+        const std::vector<EditGroup> groups =
+            groupHits(view, plan.hits, row.maxSpan, row.acrossLineEnds);
+        std::vector<std::pair<std::size_t, std::size_t>> got;
+        for (const EditGroup &g : groups)
+            got.emplace_back(g.first, g.last);
+        EXPECT_EQ(got, row.groups);
+    }
+}
