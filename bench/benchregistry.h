@@ -3,9 +3,11 @@
 
 #include <QJsonObject>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace pw::bench {
 
@@ -26,6 +28,16 @@ qint64 peakRssBytes();
 bool resetPeakRss();
 // Value of "--name VALUE" in args, or fallback.
 QString option(const QStringList &args, const QString &name, const QString &fallback = {});
+
+// Median of the values, 0 for none.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
 
 } // namespace pw::bench
 

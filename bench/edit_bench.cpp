@@ -4,6 +4,7 @@
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
+#include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
@@ -48,33 +49,25 @@ QJsonObject edit(const QStringList &args)
 {
     const qint64 lines =
         option(args, QStringLiteral("--lines"), QStringLiteral("2000000")).toLongLong();
-    QTemporaryDir dir;
-    AppFolders::setInputs(
-        {dir.filePath(QStringLiteral("penwright")), QStringLiteral("/nonexistent-install-prefix"),
-         dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("docs"))});
-    setMessageHook(
-        [](MessageIcon, const QString &, QMessageBox::StandardButtons) { return QMessageBox::No; });
     // The language follows the extension; "txt" measures the commands without a lexer.
     const QString ext = option(args, QStringLiteral("--ext"), QStringLiteral("cpp"));
     const QStringList stages =
         option(args, QStringLiteral("--stages"),
                QStringLiteral("trim,tabs,spaces,bookmarked,comment,caret,longline"))
             .split(QLatin1Char(','));
-    const QString path = dir.filePath(QStringLiteral("big.") + ext);
+    BenchApp bench;
+    const QString path = bench.dir.filePath(QStringLiteral("big.") + ext);
     {
         QFile file(path);
         const QByteArray text = makeSource(lines);
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             return {{QStringLiteral("error"), QStringLiteral("cannot write the test file")}};
     }
-    PenwrightApp app;
-    app.initInstance({QStringLiteral("penwright")});
-    app.mainFrame()->show();
-    auto *doc = qobject_cast<CRidereDoc *>(app.openWithAutomaticChoice(path));
+    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
     if (!doc)
         return {{QStringLiteral("error"), QStringLiteral("open failed")}};
     CMFCScintilla *ed = doc->editor();
-    CommandRouter *router = app.mainFrame()->router();
+    CommandRouter *router = bench.app->mainFrame()->router();
     QJsonObject out;
     out[QStringLiteral("lines")] = lines;
     out[QStringLiteral("bytes")] = double(ed->send(Sci::SCI_GETLENGTH));
@@ -162,10 +155,6 @@ QJsonObject edit(const QStringList &args)
         QJsonObject{{QStringLiteral("trim_trailing_spaces_seconds"), 3},
                     {QStringLiteral("tabs_to_spaces_seconds"), 3},
                     {QStringLiteral("comment_100k_lines_seconds"), 1}};
-    for (CMDIChildFrame *frame : app.mainFrame()->documentFrames())
-        frame->closeWithoutAsking();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    setMessageHook({});
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
+#include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
@@ -21,37 +22,6 @@ using namespace pw;
 using namespace pw::bench;
 
 namespace {
-
-// A running program with its settings in a throw-away folder and every message box answered.
-struct FindBenchApp
-{
-    QTemporaryDir dir;
-    std::unique_ptr<PenwrightApp> app;
-    QStringList messages;
-
-    FindBenchApp()
-    {
-        AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
-                               QStringLiteral("/nonexistent-install-prefix"),
-                               dir.filePath(QStringLiteral("data")),
-                               dir.filePath(QStringLiteral("docs"))});
-        setMessageHook([this](MessageIcon, const QString &text, QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::No;
-        });
-        app = std::make_unique<PenwrightApp>();
-        app->initInstance({QStringLiteral("penwright")});
-        app->mainFrame()->show();
-    }
-    ~FindBenchApp()
-    {
-        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
-            frame->closeWithoutAsking();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        app.reset();
-        setMessageHook({});
-    }
-};
 
 constexpr char HitWord[] = "target";               // once on every line
 constexpr char MarkWord[] = "beacon";              // on every tenth line
@@ -166,7 +136,7 @@ QJsonObject findBench(const QStringList &args)
         option(args, QStringLiteral("--mb"), QStringLiteral("100")).toLongLong();
     const bool skipNaive = args.contains(QStringLiteral("--no-naive"));
     QJsonObject out;
-    FindBenchApp bench;
+    BenchApp bench;
     qint64 lines = 0;
     const QByteArray text = makeText(megabytes << 20, lines);
     const QString path = bench.dir.filePath(QStringLiteral("find.txt"));

@@ -23,6 +23,7 @@
 namespace {
 
 namespace fl = pw::functionlist;
+using pw::bench::median;
 
 constexpr qsizetype MaxFileBytes = 512 * 1024;
 // The pane parses documents shorter than this.
@@ -138,12 +139,6 @@ QStringList pythonRoots()
     return roots;
 }
 
-double medianMs(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // Milliseconds for one parse of text, the median of runs.
 double parseMs(const QByteArray &text, int lexerId, int runs, fl::ParseResult *last = nullptr)
 {
@@ -157,7 +152,7 @@ double parseMs(const QByteArray &text, int lexerId, int runs, fl::ParseResult *l
         if (last && i + 1 == runs)
             *last = std::move(result);
     }
-    return medianMs(times);
+    return median(times);
 }
 
 QString trimmed(const QByteArray &name)
@@ -198,7 +193,7 @@ bool runCtags(const QString &ctags, const Group &group, int runs,
         output = process.readAllStandardOutput();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    ms = medianMs(times);
+    ms = median(times);
     for (const QByteArray &line : output.split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() >= 3)

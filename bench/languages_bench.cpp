@@ -13,19 +13,12 @@
 #include <algorithm>
 #include <vector>
 
+using pw::bench::median;
+
 namespace {
 
 constexpr double LoadTargetMs = 30;
 constexpr double ApplyTargetMs = 100;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 double msSince(const QElapsedTimer &timer)
 {

@@ -3,6 +3,7 @@
 #include "app/mainframe.h"
 #include "app/messages.h"
 #include "app/penwrightapp.h"
+#include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
@@ -19,41 +20,6 @@ using namespace pw;
 using namespace pw::bench;
 
 namespace {
-
-// A running program with its settings in a throw-away folder and every message box answered.
-struct BenchApp
-{
-    QTemporaryDir dir;
-    std::unique_ptr<PenwrightApp> app;
-    QStringList messages;
-
-    BenchApp()
-    {
-        AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
-                               QStringLiteral("/nonexistent-install-prefix"),
-                               dir.filePath(QStringLiteral("data")),
-                               dir.filePath(QStringLiteral("docs"))});
-        setMessageHook([this](MessageIcon, const QString &text, QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::No;
-        });
-        app = std::make_unique<PenwrightApp>();
-        app->initInstance({QStringLiteral("penwright")});
-        app->mainFrame()->show();
-    }
-    ~BenchApp()
-    {
-        closeAll();
-        app.reset();
-        setMessageHook({});
-    }
-    void closeAll()
-    {
-        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
-            frame->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
 
 struct LoadResult
 {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <vector>
 
+using pw::bench::median;
+
 namespace {
 
 namespace s = pw::settings;
@@ -23,15 +25,6 @@ constexpr double StartupReadTargetSeconds = 0.020;
 QString latin1(const char *text)
 {
     return QString::fromLatin1(text);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 double secondsOf(const std::function<void()> &work)

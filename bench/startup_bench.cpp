@@ -18,14 +18,6 @@ using namespace pw::bench;
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // A portable copy of the program: binary, language files and a settings file with full
 // histories, so nothing touches the build tree or the user's own settings.
 bool prepare(const QTemporaryDir &dir, QString &program, QString &error)

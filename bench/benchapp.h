@@ -1,0 +1,54 @@
+// A running Penwright for benchmarks: settings in a throw-away folder, every message answered No.
+#pragma once
+
+#include "app/appfolders.h"
+#include "app/document.h"
+#include "app/mainframe.h"
+#include "app/messages.h"
+#include "app/penwrightapp.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace pw::bench {
+
+struct BenchApp
+{
+    QTemporaryDir dir;
+    std::unique_ptr<PenwrightApp> app;
+    QStringList messages;
+
+    BenchApp()
+    {
+        AppFolders::setInputs({dir.filePath(QStringLiteral("penwright")),
+                               QStringLiteral("/nonexistent-install-prefix"),
+                               dir.filePath(QStringLiteral("data")),
+                               dir.filePath(QStringLiteral("docs"))});
+        setMessageHook([this](MessageIcon, const QString &text, QMessageBox::StandardButtons) {
+            messages << text;
+            return QMessageBox::No;
+        });
+        app = std::make_unique<PenwrightApp>();
+        app->initInstance({QStringLiteral("penwright")});
+        app->mainFrame()->show();
+    }
+    ~BenchApp()
+    {
+        closeAll();
+        app.reset();
+        setMessageHook({});
+    }
+    BenchApp(const BenchApp &) = delete;
+    BenchApp &operator=(const BenchApp &) = delete;
+
+    void closeAll()
+    {
+        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
+            frame->closeWithoutAsking();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+} // namespace pw::bench
