@@ -158,6 +158,8 @@ public:
 signals:
     // The caret moved (the component's caret-move extension): position is the new caret.
     void caretMoved(long position);
+    // The outermost QuietChanges ended: lines may have come or gone unreported.
+    void quietChangesEnded();
     void contextMenuRequested(const QPoint &globalPos);
 
 protected:

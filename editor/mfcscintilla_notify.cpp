@@ -95,8 +95,10 @@ CMFCScintilla::QuietChanges::~QuietChanges()
 {
     if (m_grouped)
         m_editor->send(SCI_ENDUNDOACTION);
-    if (--m_editor->m_quietDepth == 0)
+    if (--m_editor->m_quietDepth == 0) {
         m_editor->updateModificationEvents();
+        emit m_editor->quietChangesEnded();
+    }
 }
 
 void CMFCScintilla::updateModificationEvents()

@@ -60,6 +60,8 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
             [this] { m_document->setModifiedFlag(true); });
     connect(m_editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CRidereView::onUpdateUi);
     connect(m_editor, &QsciScintillaBase::SCN_MODIFIED, this, &CRidereView::onModified);
+    // A quiet run of changes reports nothing on the way; the margin catches up when it ends.
+    connect(m_editor, &CMFCScintilla::quietChangesEnded, this, &CRidereView::followLineCount);
     connect(m_editor, &QsciScintillaBase::SCN_MARGINCLICK, this, &CRidereView::onMarginClick);
     connect(m_editor, &QsciScintillaBase::SCN_CHARADDED, this,
             [this](int ch) { m_editor->autoIndent(ch, currentLanguage().autoNest); });
@@ -309,9 +311,6 @@ void CRidereView::undoRedo(bool undo)
     }
     if (m_editor->send(Sci::SCI_GETLINECOUNT) == lines)
         m_editor->restoreLineMarkers(markers);
-    const FrameSettings *s = frameSettings();
-    if (s && s->lineNumbers)
-        m_editor->showLineNumbers(true);
 }
 
 void CRidereView::registerFormatCommands()

@@ -308,17 +308,14 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
         return TargetFinder(ed, text).find(start, end, match) ? 0 : -1;
     }
 
-    const long linesBefore = ed->send(Sci::SCI_GETLINECOUNT);
     long next = start;
     long scopeEnd = end;
     int count = 0;
-    long firstHit = -1;
     const std::optional<search::TextView> view = rectangular ? std::nullopt : engineText(ed);
     if (!view) {
         count = replaceStepByStep(ed, text, with, start, scopeEnd, rectangular, next);
         if (count < 0)
             return -1;
-        firstHit = start;
     } else {
         const search::SearchPattern pattern(text, flags, view->classes);
         RunProgress progress(end - start >= LongRunBytes);
@@ -374,7 +371,6 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
         count = int(std::min<std::size_t>(total, std::size_t(std::numeric_limits<int>::max())));
         next = long(plan.caret);
         scopeEnd = long(plan.scopeEnd);
-        firstHit = long(plan.hits.front().start);
     }
 
     if (inSelection)
@@ -382,20 +378,6 @@ int CRidereView::replaceAll(const QByteArray &find, const QByteArray &replacemen
     else
         ed->send(Sci::SCI_SETSEL, next, next);
 
-    if (count > 0) {
-        // What the view does on modification notifications, done once for the whole run, and
-        // one notification that covers the changed span for anyone else listening.
-        const long linesAdded = ed->send(Sci::SCI_GETLINECOUNT) - linesBefore;
-        const FrameSettings *s = mainFrame() ? &mainFrame()->settings() : nullptr;
-        if (s && s->lineNumbers)
-            ed->showLineNumbers(true);
-        const long spanEnd = std::max(next, firstHit);
-        const char *span = reinterpret_cast<const char *>(
-            ed->send(Sci::SCI_GETRANGEPOINTER, firstHit, spanEnd - firstHit));
-        emit ed->SCN_MODIFIED(int(firstHit), Sci::SC_MOD_INSERTTEXT | Sci::SC_PERFORMED_USER, span,
-                              int(spanEnd - firstHit), int(linesAdded),
-                              int(ed->send(Sci::SCI_LINEFROMPOSITION, firstHit)), 0, 0, 0, 0);
-    }
     return count;
 }
 

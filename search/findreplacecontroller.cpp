@@ -59,46 +59,42 @@ QString FindReplaceController::settingsFile() const
     return m_frame ? m_frame->settingsFile() : QString();
 }
 
-CFindDialog *FindReplaceController::showFindDialog(CRidereView *parentView, const QString &seed)
+namespace {
+// Only one of the two dialogs is open at a time: showing one dismisses the other (gone at once
+// for the user, deleted once the call that asked for this returns), and showing one already open
+// brings it forward with the focus in its search box.
+template <class Shown, class Other>
+Shown *showOnly(QPointer<Shown> &shown, QPointer<Other> &other, FindReplaceController *controller,
+                CRidereView *parentView, const QString &seed, QWidget *frame)
 {
-    if (m_replace) {
-        // Gone at once for the user; deleted once the call that asked for this returns.
-        CReplaceDialog *old = m_replace;
-        m_replace = nullptr;
+    if (other) {
+        Other *old = other;
+        other = nullptr;
         old->dismiss();
     }
-    if (m_find) {
-        m_find->raise();
-        m_find->activateWindow();
-        m_find->searchBox()->setFocus();
-        return m_find;
+    if (shown) {
+        shown->raise();
+        shown->activateWindow();
+        shown->searchBox()->setFocus();
+        return shown;
     }
-    m_find = new CFindDialog(this, parentView, seed, m_frame);
-    m_find->show();
-    m_find->raise();
-    m_find->activateWindow();
-    return m_find;
+    shown = new Shown(controller, parentView, seed, frame);
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+    return shown;
+}
+} // namespace
+
+CFindDialog *FindReplaceController::showFindDialog(CRidereView *parentView, const QString &seed)
+{
+    return showOnly(m_find, m_replace, this, parentView, seed, m_frame);
 }
 
 CReplaceDialog *FindReplaceController::showReplaceDialog(CRidereView *parentView,
                                                          const QString &seed)
 {
-    if (m_find) {
-        CFindDialog *old = m_find;
-        m_find = nullptr;
-        old->dismiss();
-    }
-    if (m_replace) {
-        m_replace->raise();
-        m_replace->activateWindow();
-        m_replace->searchBox()->setFocus();
-        return m_replace;
-    }
-    m_replace = new CReplaceDialog(this, parentView, seed, m_frame);
-    m_replace->show();
-    m_replace->raise();
-    m_replace->activateWindow();
-    return m_replace;
+    return showOnly(m_replace, m_find, this, parentView, seed, m_frame);
 }
 
 CFindDialog *FindReplaceController::findDialog() const
