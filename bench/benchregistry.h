@@ -12,7 +12,8 @@
 namespace pw::bench {
 
 // A subcommand gets the arguments after its name and returns the JSON object to print,
-// or sets "error" in it. Run from the UI thread of a QApplication on the offscreen platform.
+// or sets "error" in it. A subcommand with a fixed output format prints it on standard output
+// itself and returns {"printed": true} (plus "error" on failure, which gives exit code 1). Run from the UI thread of a QApplication on the offscreen platform.
 using BenchFn = std::function<QJsonObject(const QStringList &args)>;
 
 std::map<std::string, BenchFn> &registry();

@@ -64,6 +64,10 @@ int main(int argc, char **argv)
     }
     const std::string name = args.takeFirst().toStdString();
     QJsonObject result = commands[name](args);
+    // Subcommands whose output format is fixed (a diff, a list of hits) print it themselves and
+    // say so with "printed".
+    if (result.value(QStringLiteral("printed")).toBool())
+        return result.contains(QStringLiteral("error")) ? 1 : 0;
     result.insert(QStringLiteral("benchmark"), QString::fromStdString(name));
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Indented).constData());
     return result.contains(QStringLiteral("error")) ? 1 : 0;

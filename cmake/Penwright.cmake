@@ -69,3 +69,14 @@ function(penwright_add_test name)
         FIXTURES_REQUIRED penwright_test_home
         TIMEOUT 600)
 endfunction()
+
+# penwright_add_bench(SOURCES ... [LIBS ...]) from a subsystem's folder: its benchmark files join
+# penwright-bench only while the subsystem is part of the build.
+function(penwright_add_bench)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    foreach(src ${ARG_SOURCES})
+        get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+        set_property(GLOBAL APPEND PROPERTY PENWRIGHT_BENCH_SOURCES ${abs})
+    endforeach()
+    set_property(GLOBAL APPEND PROPERTY PENWRIGHT_BENCH_LIBS ${ARG_LIBS})
+endfunction()
