@@ -1,6 +1,6 @@
 // Program entry: hands files to a running program, or runs start-up, the event loop and exit.
 #include "app/penwrightapp.h"
-#include "app/settings/registrysettings.h"
+#include "settings/registrysettings.h"
 #include "app/singleinstance.h"
 
 #include <QApplication>

@@ -1,24 +1,26 @@
 // CMainFrame: window creation, the status bar, the workspace, menus and the window title.
 #include "app/mainframe.h"
 
-#include "app/appfolders.h"
-#include "app/commandbars.h"
-#include "app/commandrouter.h"
-#include "app/customizedialog.h"
-#include "app/document.h"
-#include "app/messages.h"
 #include "app/penwrightapp.h"
-#include "app/settings/framesettings.h"
-#include "app/settings/recentfilelist.h"
-#include "app/settings/registrysettings.h"
-#include "app/settings/xmlsettingsstore.h"
-#include "app/themes.h"
+#include "app/subsystems.h"
+#include "chrome/commandbars.h"
+#include "chrome/customizedialog.h"
+#include "chrome/statuspanes.h"
+#include "chrome/themes.h"
+#include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
+#include "framework/commandrouter.h"
+#include "framework/document.h"
+#include "framework/messages.h"
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 #include "resources/stringids.h"
-#include "search/findreplacecontroller.h"
+#include "settings/appfolders.h"
+#include "settings/framesettings.h"
+#include "settings/recentfilelist.h"
+#include "settings/registrysettings.h"
+#include "settings/xmlsettingsstore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,7 +69,7 @@ CMainFrame::~CMainFrame()
         m_mdiArea->disconnect(this);
 }
 
-bool CMainFrame::create()
+bool CMainFrame::create(MainFrameHost &host)
 {
     // Restored size: 80 % of the screen, centred; the window itself opens maximised.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -88,17 +90,7 @@ bool CMainFrame::create()
     reloadLanguages(false);
 
     // Status bar: message, caret position, INS, CAP, NUM, SCRL, progress.
-    QStatusBar *bar = statusBar();
-    for (int pane = 0; pane < PaneProgress; ++pane) {
-        m_panes[pane] = new QLabel(bar);
-        m_panes[pane]->setObjectName(QStringLiteral("StatusPane%1").arg(pane));
-        if (pane == PaneMessage)
-            bar->addWidget(m_panes[pane], 1);
-        else
-            bar->addPermanentWidget(m_panes[pane]);
-    }
-    m_panes[PanePosition]->setMinimumWidth(
-        fontMetrics().horizontalAdvance(QStringLiteral("Ln 99999 Col 999")));
+    m_status = new StatusPanes(statusBar());
 
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("Workspace"));
@@ -136,14 +128,7 @@ bool CMainFrame::create()
     }
 
     createPanes();
-
-    m_progress = new QProgressBar(bar);
-    m_progress->setObjectName(QStringLiteral("StatusProgress"));
-    m_progress->setFixedWidth(150);
-    m_progress->setTextVisible(false);
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
-    bar->addPermanentWidget(m_progress);
+    wireSubsystems(*this, host);
 
     m_settings->loadRest(store, AppFolders::backupFolder(), AppFolders::dictionaryFolder(),
                          isMetricLocale());
@@ -171,6 +156,11 @@ void CMainFrame::showWithPlacement()
     raise();
 }
 
+void CMainFrame::addCommandTarget(CommandTarget *target)
+{
+    m_subsystemTargets.push_back(target);
+}
+
 std::vector<CommandTarget *> CMainFrame::commandChain() const
 {
     std::vector<CommandTarget *> chain;
@@ -179,6 +169,7 @@ std::vector<CommandTarget *> CMainFrame::commandChain() const
         chain.push_back(frame->document());
         chain.push_back(frame);
     }
+    chain.insert(chain.end(), m_subsystemTargets.begin(), m_subsystemTargets.end());
     chain.push_back(const_cast<CMainFrame *>(this));
     chain.push_back(m_app);
     return chain;
@@ -230,9 +221,6 @@ void CMainFrame::createCommandBars()
     m_menuShown = MenuId::MainFrame;
     m_commandBars->setControlFactory(Cmd::ColorDocumentAs,
                                      [this](QWidget *parent) { return createLanguageBox(parent); });
-    m_commandBars->setControlFactory(Cmd::ToolbarFindBox, [this](QWidget *parent) {
-        return createToolbarFindBox(this, parent);
-    });
     m_commandBars->restoreState(RegistrySettings().commandBars());
     m_commandBars->setLargeIcons(m_settings->largeTBIcons);
     m_commandBars->setPresentation(
@@ -273,7 +261,7 @@ QWidget *CMainFrame::createLanguageBox(QWidget *parent)
             box->addItem(m_languages.get(i).menuLabel);
         auto *text = qobject_cast<CRidereFrame *>(activeFrame());
         box->setEnabled(text && m_languages.count() > 0);
-        box->setCurrentIndex(text ? text->languageIndex() : -1);
+        box->setCurrentIndex(text ? text->view()->languageIndex() : -1);
     };
     refill();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, box, refill);
@@ -283,8 +271,8 @@ QWidget *CMainFrame::createLanguageBox(QWidget *parent)
             return;
         const QSignalBlocker quiet(box);
         box->setEnabled(text != nullptr);
-        if (text && box->currentIndex() != text->languageIndex())
-            box->setCurrentIndex(text->languageIndex());
+        if (text && box->currentIndex() != text->view()->languageIndex())
+            box->setCurrentIndex(text->view()->languageIndex());
     });
     connect(box, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index <= Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs)
@@ -305,7 +293,7 @@ void CMainFrame::reloadLanguages(bool applyToOpen)
     if (!applyToOpen)
         return;
     for (CRidereView *view : textViews())
-        view->setLanguage(view->languageIndex());
+        view->setLanguage(view->document()->languageIndex());
 }
 
 // "Color Document As": the first 21 languages, the document's own checked; the rest are
@@ -330,7 +318,7 @@ void CMainFrame::fillLanguageMenu(QMenu *menu, QAction *marker)
         auto *act = new QAction(m_languages.get(i).menuLabel, menu);
         act->setProperty("languageEntry", true);
         act->setCheckable(true);
-        act->setChecked(i == text->languageIndex());
+        act->setChecked(i == text->view()->languageIndex());
         const int id = Cmd::ColorDocumentAs + i;
         connect(act, &QAction::triggered, this, [this, id] { m_router->execute(id); });
         menu->insertAction(marker, act);
@@ -363,46 +351,6 @@ void CMainFrame::fillWindowList(QMenu *menu)
                 activateFrame(target);
         });
     }
-}
-
-void CMainFrame::setStatusText(int pane, const QString &text)
-{
-    if (pane >= 0 && pane < PaneProgress && m_panes[pane])
-        m_panes[pane]->setText(text);
-}
-
-QString CMainFrame::statusText(int pane) const
-{
-    return pane >= 0 && pane < PaneProgress && m_panes[pane] ? m_panes[pane]->text() : QString();
-}
-
-void CMainFrame::progress(bool active, qint64 total, qint64 done)
-{
-    if (!m_progress)
-        return;
-    if (!active) {
-        m_progressActive = false;
-        m_progress->setRange(0, 1);
-        m_progress->setValue(0);
-        return;
-    }
-    // The bar counts in int; larger totals are scaled down so files over 2 GiB still move it.
-    const qint64 scale =
-        std::max<qint64>(1, m_progressActive ? m_progressTotal / INT_MAX + 1 : total / INT_MAX + 1);
-    if (!m_progressActive) {
-        m_progressActive = true;
-        m_progressTotal = total;
-        m_progress->setRange(0, int(std::max<qint64>(total / scale, 1)));
-        m_progress->setValue(0);
-        return;
-    }
-    const int value = int(std::min(done, m_progressTotal) / scale);
-    if (value == m_progress->value())
-        return;
-    m_progress->setValue(value);
-    // Loading runs on the UI thread, so repaint the bar directly instead of waiting for events.
-    if (m_progress->isVisible())
-        m_progress->repaint();
 }
 
 void CMainFrame::addFrame(CMDIChildFrame *frame)
@@ -489,10 +437,8 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow *)
 {
     rebuildMenus();
     refreshTitle();
-    if (auto *text = qobject_cast<CRidereFrame *>(activeFrame()))
-        setStatusText(PanePosition, text->view()->positionText());
-    else
-        setStatusText(PanePosition, QString());
+    auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+    m_status->setText(StatusPane::Position, text ? text->view()->positionText() : QString());
     m_router->updateAll();
 }
 

@@ -1,9 +1,9 @@
 // CMainFrame: the top-level window with its workspace, panes, status bar and window-wide commands.
 #pragma once
 
-#include "app/commandtarget.h"
 #include "editor/doccore/navigationhistory.h"
-#include "languages/languagelist.h"
+#include "framework/commandtarget.h"
+#include "languages/engine/languagelist.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -19,53 +19,39 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QProgressBar;
 class QTabBar;
 class QTimer;
 
 namespace pw {
 
-class CFunctionList;
 class CommandBars;
 class CommandRouter;
 class CMDIChildFrame;
 class CDocument;
 class CRidereView;
+class MainFrameHost;
 class PenwrightApp;
+class StatusPanes;
 struct FrameSettings;
 
 class CMainFrame : public QMainWindow, public CommandTarget
 {
     Q_OBJECT
 public:
-    enum StatusPane {
-        PaneMessage = 0,
-        PanePosition,
-        PaneInsert,
-        PaneCaps,
-        PaneNum,
-        PaneScroll,
-        PaneProgress,
-        PaneCount
-    };
-
     explicit CMainFrame(PenwrightApp *app);
     ~CMainFrame() override;
 
-    // The window creation steps; false ends start-up.
-    bool create();
+    // The window creation steps, wiring in the subsystems through host; false ends start-up.
+    bool create(MainFrameHost &host);
     // Shows the window with the stored placement (maximised when none is stored).
     void showWithPlacement();
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
     CommandRouter *router() const { return m_router; }
     CommandBars *commandBars() const { return m_commandBars; }
-
-    void setStatusText(int pane, const QString &text);
-    QString statusText(int pane) const;
-    // While active, the first call sets the range to 0..total and later calls set the position.
-    void progress(bool active, qint64 total, qint64 done);
-    QProgressBar *progressBar() const { return m_progress; }
+    StatusPanes *statusPanes() const { return m_status; }
+    // A subsystem's commands: asked after the active window's and before the main frame's own.
+    void addCommandTarget(CommandTarget *target);
 
     void addFrame(CMDIChildFrame *frame);
     QList<CMDIChildFrame *> documentFrames() const;
@@ -85,9 +71,6 @@ public:
     void setPaneWidget(int paneId, QWidget *widget);
     void showPane(int paneId);
     void togglePane(int paneId);
-    CFunctionList *functionList() const { return m_functionList; }
-    // The caret moved in a text view: the function list follows it.
-    void onCaretMoved();
     bool isPaneShown(int paneId) const;
 
     // The document tab row.
@@ -154,11 +137,8 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     CommandRouter *m_router = nullptr;
     CommandBars *m_commandBars = nullptr;
-    CFunctionList *m_functionList = nullptr;
-    std::array<QLabel *, PaneCount> m_panes{};
-    QProgressBar *m_progress = nullptr;
-    qint64 m_progressTotal = 0;
-    bool m_progressActive = false;
+    StatusPanes *m_status = nullptr;
+    std::vector<CommandTarget *> m_subsystemTargets;
     int m_menuShown = 0;
     std::unique_ptr<FrameSettings> m_settings;
     QString m_settingsFile;

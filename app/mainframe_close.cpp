@@ -1,15 +1,14 @@
 // CMainFrame: the close sequence, with the open files remembered for the next start.
-#include "app/commandbars.h"
-#include "app/commandrouter.h"
-#include "app/customizedialog.h"
-#include "app/document.h"
+#include "chrome/commandbars.h"
+#include "framework/commandrouter.h"
+#include "chrome/customizedialog.h"
+#include "framework/document.h"
 #include "app/mainframe.h"
 #include "app/penwrightapp.h"
-#include "app/settings/framesettings.h"
-#include "app/settings/registrysettings.h"
-#include "app/settings/windowplacement.h"
-#include "app/settings/xmlsettingsstore.h"
-#include "search/findreplacecontroller.h"
+#include "settings/framesettings.h"
+#include "settings/registrysettings.h"
+#include "settings/windowplacement.h"
+#include "settings/xmlsettingsstore.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -30,7 +29,6 @@ void CMainFrame::writeCloseState()
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    FindReplaceController::of(this)->destroyDialogs();
     emit aboutToWriteSettings();
     writeCloseState();
 

@@ -1,11 +1,7 @@
 // CMainFrame: the seven docking panes, their View-menu entries and the saved pane layout.
-#include "app/commandrouter.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
-#include "editor/mfcscintilla.h"
-#include "editor/ridereframe.h"
-#include "editor/ridereview.h"
-#include "functionlist/functionlistpane.h"
+#include "framework/commandrouter.h"
+#include "framework/messages.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 
@@ -70,27 +66,6 @@ void CMainFrame::createPanes()
     resizeDocks({m_docks.value(Cmd::PaneToolWindow)}, {120}, Qt::Vertical);
     m_docks.value(Cmd::PaneFileExplorer)->raise();
     restoreLayout();
-
-    m_functionList = new CFunctionList(this);
-    setPaneWidget(Cmd::PaneFunctionList, m_functionList);
-    connect(m_functionList, &CFunctionList::jumpToLine, this, [this](int line) {
-        auto *text = qobject_cast<CRidereFrame *>(activeFrame());
-        if (!text)
-            return;
-        text->view()->editor()->gotoLineEnsureVisible(line, true);
-        text->view()->setFocus(Qt::OtherFocusReason);
-    });
-}
-
-void CMainFrame::onCaretMoved()
-{
-    auto *text = qobject_cast<CRidereFrame *>(activeFrame());
-    if (!m_functionList || !isPaneShown(Cmd::PaneFunctionList) || !text ||
-        text->document()->pathName().isEmpty())
-        return;
-    CMFCScintilla *editor = text->view()->editor();
-    m_functionList->selectFunctionAt(
-        int(editor->send(Sci::SCI_LINEFROMPOSITION, editor->send(Sci::SCI_GETCURRENTPOS))));
 }
 
 void CMainFrame::setPaneWidget(int paneId, QWidget *widget)

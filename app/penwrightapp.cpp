@@ -1,17 +1,17 @@
 // PenwrightApp: start-up, the open routine and the application's own commands.
 #include "app/penwrightapp.h"
 
-#include "app/appfolders.h"
-#include "app/commandrouter.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
-#include "app/settings/registrysettings.h"
+#include "app/mainframehost.h"
 #include "app/singleinstance.h"
 #include "editor/encoding/encodingdetector.h"
 #include "editor/filedialogex.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
+#include "framework/commandrouter.h"
+#include "framework/messages.h"
 #include "resources/commandids.h"
+#include "settings/registrysettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,10 +20,6 @@
 #include <QMdiSubWindow>
 
 namespace pw {
-
-namespace {
-PenwrightApp *g_app = nullptr;
-} // namespace
 
 CDocTemplate::CDocTemplate(Role role, int resourceId, QString typeString, FrameFactory factory)
     : m_role(role), m_resourceId(resourceId), m_typeString(std::move(typeString)),
@@ -37,22 +33,12 @@ QString CDocTemplate::nextUntitledName()
     return base + QString::number(++m_untitledCount);
 }
 
-PenwrightApp::PenwrightApp()
-{
-    g_app = this;
-}
+PenwrightApp::PenwrightApp() = default;
 
 PenwrightApp::~PenwrightApp()
 {
-    // Windows close before the templates their documents came from.
+    // Windows close before the templates their documents came from and the host they use.
     m_mainFrame.reset();
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-PenwrightApp *PenwrightApp::instance()
-{
-    return g_app;
 }
 
 void PenwrightApp::registerCommands()
@@ -83,7 +69,7 @@ void PenwrightApp::registerTemplates()
     m_templates.push_back(std::make_unique<CDocTemplate>(
         CDocTemplate::Text, 129,
         QStringLiteral("\nUntitled\nPenwright\n\n\nText.Document\nText Document"),
-        [] { return new CRidereFrame(new CRidereDoc); }));
+        [this] { return new CRidereFrame(*m_host); }));
 }
 
 CDocTemplate *PenwrightApp::findTemplate(CDocTemplate::Role role) const
@@ -109,7 +95,8 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     registerCommands();
 
     m_mainFrame = std::make_unique<CMainFrame>(this);
-    if (!m_mainFrame->create())
+    m_host = std::make_unique<MainFrameHost>(*this, *m_mainFrame);
+    if (!m_mainFrame->create(*m_host))
         return false;
 
     m_instance = new SingleInstance(SingleInstance::defaultServerName(), this);
@@ -133,8 +120,7 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
         } else {
             bool any = false;
             for (const QString &file : files) {
-                m_request = OpenRequest{};
-                const bool opened = openDocumentFile(file) != nullptr;
+                const bool opened = openDocumentFile(file, OpenRequest{}) != nullptr;
                 any =
                     opened || any || m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
             }
@@ -159,10 +145,10 @@ bool PenwrightApp::reopenPreviousFiles()
     for (const QString &file : files) {
         if (file.isEmpty())
             continue;
-        m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
         // A file that no longer exists fails as any open would; the others still open.
         if (QFileInfo::exists(file))
-            any = openDocumentFile(file, true) != nullptr || any;
+            any = openDocumentFile(file, OpenRequest{OpenAuto, enc::Auto, 0, false}) != nullptr ||
+                  any;
     }
     m_reopeningFiles = false;
     registry.clearFilesToOpen();
@@ -175,7 +161,6 @@ void PenwrightApp::openRecentFile(int index)
     if (index < 0 || index >= files.size())
         return;
     const QString path = files.at(index);
-    m_request = OpenRequest{};
     if (!QFileInfo::exists(path)) {
         showMessage(m_mainFrame.get(), MessageIcon::Exclamation,
                     QStringLiteral("Cannot open \"%1\": the file no longer exists.")
@@ -185,7 +170,7 @@ void PenwrightApp::openRecentFile(int index)
         RegistrySettings().setRecentFiles(rest);
         return;
     }
-    openDocumentFile(path, true);
+    openDocumentFile(path, OpenRequest{});
 }
 
 int PenwrightApp::exitInstance()
@@ -205,22 +190,19 @@ bool PenwrightApp::eventFilter(QObject *watched, QEvent *event)
 
 CDocument *PenwrightApp::openWithAutomaticChoice(const QString &path)
 {
-    m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
     const QFileInfo info(path);
-    m_request.readOnly = info.exists() && !info.isWritable();
-    return openDocumentFile(path, true);
+    return openDocumentFile(
+        path, OpenRequest{OpenAuto, enc::Auto, 0, info.exists() && !info.isWritable()});
 }
 
 CDocument *PenwrightApp::openFromProject(const QString &path)
 {
-    m_request = OpenRequest{OpenAuto, enc::Auto, 0, false};
-    return openDocumentFile(path, true);
+    return openDocumentFile(path, OpenRequest{OpenAuto, enc::Auto, 0, false});
 }
 
-CDocument *PenwrightApp::openDocumentFile(const QString &path, bool makeVisible)
+CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest request)
 {
-    Q_UNUSED(makeVisible); // refreshes the open-documents pane once that pane exists
-    if (m_request.mode == OpenWebPreview)
+    if (request.mode == OpenWebPreview)
         return nullptr;
     if (m_mainFrame->isAlreadyOpen(path))
         return nullptr;
@@ -229,22 +211,22 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, bool makeVisible)
 
     enc::EncodingDetector detector;
     const bool sampled = detector.detect(info.absoluteFilePath());
-    if (sampled && m_request.encoding == enc::Auto) {
-        m_request.encoding = detector.encoding();
-        m_request.markLength = detector.markLength();
+    if (sampled && request.encoding == enc::Auto) {
+        request.encoding = detector.encoding();
+        request.markLength = detector.markLength();
     }
-    if (m_request.mode == OpenAuto)
-        m_request.mode = sampled && detector.isBinary() ? OpenHex : OpenText;
+    if (request.mode == OpenAuto)
+        request.mode = sampled && detector.isBinary() ? OpenHex : OpenText;
     // Until the hex editor exists, binary files open as text; Ansi keeps every byte.
-    return openText(info.absoluteFilePath());
+    return openText(info.absoluteFilePath(), request);
 }
 
-CDocument *PenwrightApp::openText(const QString &path)
+CDocument *PenwrightApp::openText(const QString &path, const OpenRequest &request)
 {
     CDocTemplate *tmpl = findTemplate(CDocTemplate::Text);
     CMDIChildFrame *frame = tmpl->createFrame();
     m_mainFrame->addFrame(frame);
-    if (!frame->document()->onOpenDocument(path)) {
+    if (!frame->document()->onOpenDocument(path, request)) {
         m_mainFrame->mdiArea()->removeSubWindow(frame);
         delete frame;
         return nullptr;
@@ -284,15 +266,15 @@ void PenwrightApp::fileOpen()
     OpenChoice choice;
     const bool accepted =
         m_openDialogHook ? m_openDialogHook(choice)
-                         : CFileDialogEx::getOpenChoice(m_mainFrame.get(), m_lastFolder, choice);
+                         : CFileDialogEx::getOpenChoice(m_mainFrame.get(),
+                                                        m_mainFrame->settingsFile(), m_lastFolder,
+                                                        choice);
     if (!accepted)
         return;
     for (const QString &path : choice.paths) {
-        m_request.encoding = choice.encoding;
-        m_request.markLength = enc::namedMarkLength(enc::DocEncoding(choice.encoding));
-        m_request.mode = choice.openAs;
-        m_request.readOnly = choice.readOnly;
-        openDocumentFile(path, false);
+        openDocumentFile(path, OpenRequest{choice.openAs, choice.encoding,
+                                           enc::namedMarkLength(enc::DocEncoding(choice.encoding)),
+                                           choice.readOnly});
     }
 }
 

@@ -1,7 +1,9 @@
 // PenwrightApp: start-up, the one open routine, document templates and the application's commands.
 #pragma once
 
-#include "app/commandtarget.h"
+#include "editor/filedialogex.h"
+#include "framework/commandtarget.h"
+#include "framework/openrequest.h"
 
 #include <QObject>
 #include <QString>
@@ -15,18 +17,8 @@ namespace pw {
 class CDocument;
 class CMDIChildFrame;
 class CMainFrame;
+class MainFrameHost;
 class SingleInstance;
-
-enum OpenMode { OpenText = 0, OpenHex = 1, OpenAuto = 2, OpenCompare = 3, OpenWebPreview = 4 };
-
-// What the next call of the open routine is asked to do; each caller sets it right before.
-struct OpenRequest
-{
-    int mode = OpenAuto;
-    int encoding = 4; // Auto
-    int markLength = 0;
-    bool readOnly = false;
-};
 
 // A kind of document: its resource id, type string and how to make its frame.
 class CDocTemplate
@@ -59,21 +51,19 @@ public:
     PenwrightApp();
     ~PenwrightApp() override;
 
-    static PenwrightApp *instance();
-
     // Start-up: false ends the program at once.
     bool initInstance(const QStringList &arguments);
     int exitInstance();
 
     CMainFrame *mainFrame() const { return m_mainFrame.get(); }
-    OpenRequest &openRequest() { return m_request; }
+    MainFrameHost *host() const { return m_host.get(); }
     const QString &lastFolder() const { return m_lastFolder; }
     bool reopeningFiles() const { return m_reopeningFiles; }
 
     // The single open routine. Returns the new document, or null when nothing was opened (also
     // when an already open window was brought forward instead).
-    CDocument *openDocumentFile(const QString &path, bool makeVisible = true);
-    // Entry points that set the request first.
+    CDocument *openDocumentFile(const QString &path, OpenRequest request);
+    // Entry points with the request their callers make.
     CDocument *openWithAutomaticChoice(const QString &path);
     CDocument *openFromProject(const QString &path);
     // A new, empty text document ("&New File").
@@ -82,14 +72,8 @@ public:
     const std::vector<std::unique_ptr<CDocTemplate>> &templates() const { return m_templates; }
     CDocTemplate *findTemplate(CDocTemplate::Role role) const;
 
-    // Open and Save dialogs are replaced in tests: given the dialog's owner, returns the choice.
-    struct OpenChoice
-    {
-        QStringList paths;
-        int encoding = 4;
-        int openAs = OpenAuto;
-        bool readOnly = false;
-    };
+    // The Open dialog is replaced in tests: the hook fills in the choice.
+    using OpenChoice = CFileDialogEx::OpenChoice;
     using OpenDialogHook = std::function<bool(OpenChoice &)>;
     void setOpenDialogHook(OpenDialogHook hook) { m_openDialogHook = std::move(hook); }
 
@@ -113,12 +97,13 @@ private:
     void registerTemplates();
     void fileOpen();
     void openRecentFile(int index);
-    CDocument *openText(const QString &path);
+    CDocument *openText(const QString &path, const OpenRequest &request);
     void showNewFrame(CMDIChildFrame *frame);
 
+    // The host goes after the frame: the frame's windows hold on to it until they are gone.
+    std::unique_ptr<MainFrameHost> m_host;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
-    OpenRequest m_request;
     QString m_lastFolder;
     bool m_reopeningFiles = false;
     OpenDialogHook m_openDialogHook;

@@ -1,10 +1,10 @@
 // A running Penwright for benchmarks: settings in a throw-away folder, every message answered No.
 #pragma once
 
-#include "app/appfolders.h"
-#include "app/document.h"
+#include "settings/appfolders.h"
+#include "framework/document.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "app/penwrightapp.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // penwright-bench edit: editing commands on a generated 100 MB, 2-million-line document.
-#include "app/appfolders.h"
-#include "app/commandrouter.h"
+#include "settings/appfolders.h"
+#include "framework/commandrouter.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "app/penwrightapp.h"
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"

@@ -1,11 +1,13 @@
 // penwright-bench find: Find Next, Replace All and Mark All on a generated 100 MB document in a
 // real offscreen editor, with the component's own search and its replace loop as comparison rows.
-#include "app/appfolders.h"
+#include "settings/appfolders.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
+#include "framework/messages.h"
+#include "app/mainframehost.h"
 #include "app/penwrightapp.h"
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"
+#include "editor/editorsearch.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
@@ -160,16 +162,15 @@ QJsonObject findBench(const QStringList &args)
     out[QStringLiteral("bytes")] = text.size();
     out[QStringLiteral("lines")] = lines;
     out[QStringLiteral("hits")] = hits;
-    CRidereView *view = doc->view();
     CMFCScintilla *ed = doc->editor();
+    EditorSearch search(ed, bench.app->host());
 
     // Find Next of an absent literal: one scan of the whole text.
     auto findFromStart = [&](const QByteArray &what, bool matchCase, bool regExp) {
         ed->send(Sci::SCI_SETSEL, 0, 0);
-        view->setSearchFlags(matchCase, false, regExp);
         QElapsedTimer t;
         t.start();
-        const long at = view->findNext(what, false, false);
+        const qint64 at = search.findNext(what, {matchCase, false, regExp}, false, false).position;
         const double s = seconds(t);
         return std::make_pair(at, s);
     };
@@ -201,11 +202,10 @@ QJsonObject findBench(const QStringList &args)
 
     // Mark All of a word on a tenth of the lines.
     {
-        view->setSearchFlags(false, false, false);
         ed->send(Sci::SCI_SETSEL, 0, 0);
         QElapsedTimer t;
         t.start();
-        view->markAll(MarkWord);
+        search.markAll(MarkWord, {});
         QJsonObject mark = row(seconds(t));
         mark[QStringLiteral("lines_marked")] =
             qint64(std::count_if(text.begin(), text.end(), [](char c) { return c == '\n'; }) / 10);
@@ -220,7 +220,7 @@ QJsonObject findBench(const QStringList &args)
         ed->send(Sci::SCI_SETSEL, 0, 0);
         QElapsedTimer t;
         t.start();
-        const int count = view->replaceAll(HitWord, "marker", 0, false);
+        const qint64 count = search.replaceAll(HitWord, "marker", {}, false).count;
         QJsonObject replace = row(seconds(t), 3.0);
         replace[QStringLiteral("count")] = count;
         replace[QStringLiteral("result_as_expected")] = editorHash(ed) == expected;
@@ -279,7 +279,8 @@ QJsonObject findBench(const QStringList &args)
         load();
         smallEd->send(Sci::SCI_SETSEL, 0, 0);
         t.restart();
-        const int planned = smallDoc->view()->replaceAll(HitWord, "marker", 0, false);
+        const qint64 planned =
+            EditorSearch(smallEd, nullptr).replaceAll(HitWord, "marker", {}, false).count;
         naive[QStringLiteral("planned_seconds_same_text")] = seconds(t);
         naive[QStringLiteral("planned_count")] = planned;
         naive[QStringLiteral("planned_result_as_expected")] = editorHash(smallEd) == smallExpected;

@@ -1,8 +1,8 @@
 // penwright-bench "functions": function-list parse times on this machine's sources, against
 // universal-ctags; "functions --list FILE" prints what the pane would list for FILE.
 #include "bench/benchregistry.h"
-#include "functionlist/functionparser.h"
-#include "languages/languagelist.h"
+#include "functionlist/engine/functionparser.h"
+#include "languages/engine/languagelist.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -1,8 +1,8 @@
 // penwright-bench "languages": loading the shipped language files, and colouring a big C++ file.
-#include "app/settings/framesettings.h"
+#include "settings/framesettings.h"
 #include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
-#include "languages/languagelist.h"
+#include "languages/engine/languagelist.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // penwright-bench load / save: open files exactly as "Open" does and save them back.
-#include "app/appfolders.h"
+#include "settings/appfolders.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "app/penwrightapp.h"
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"

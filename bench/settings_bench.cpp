@@ -1,7 +1,7 @@
 // penwright-bench "settings": start-up read and close-time write of a full settings file.
-#include "app/settings/framesettings.h"
-#include "app/settings/settingkeys.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/framesettings.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
 #include "bench/benchregistry.h"
 
 #include <QElapsedTimer>

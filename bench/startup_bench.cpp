@@ -1,6 +1,6 @@
 // penwright-bench startup: from process start to the first painted main window, offscreen.
-#include "app/settings/registrysettings.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/registrysettings.h"
+#include "settings/xmlsettingsstore.h"
 #include "bench/benchregistry.h"
 
 #include <QCoreApplication>

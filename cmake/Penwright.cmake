@@ -5,7 +5,6 @@ include_guard(GLOBAL)
 option(PENWRIGHT_WERROR "Treat compiler warnings as errors" OFF)
 set(PENWRIGHT_SANITIZE "" CACHE STRING "Sanitizers to build with, e.g. address;undefined")
 
-set(PENWRIGHT_ENGINE_TARGETS "" CACHE INTERNAL "")
 
 function(penwright_apply_flags target)
     target_compile_features(${target} PUBLIC cxx_std_20)
@@ -23,23 +22,42 @@ function(penwright_apply_flags target)
     endif()
 endfunction()
 
+# Each library sees its own headers and those of the libraries it links, nothing more: its headers
+# are linked into a folder of its own under the build tree, and that folder is its only include
+# path. An include that reaches up a floor (or sideways into a library it does not link) fails to
+# compile instead of quietly tying the floors together.
+function(_penwright_header_view target)
+    set(view ${CMAKE_BINARY_DIR}/include-view/${target})
+    file(REMOVE_RECURSE ${view})
+    foreach(src ${ARGN})
+        if(src MATCHES "\\.h$")
+            get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+            file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${abs})
+            get_filename_component(dir ${view}/${rel} DIRECTORY)
+            file(MAKE_DIRECTORY ${dir})
+            file(CREATE_LINK ${abs} ${view}/${rel} SYMBOLIC COPY_ON_ERROR)
+        endif()
+    endforeach()
+    target_include_directories(${target} PUBLIC ${view})
+endfunction()
+
 # penwright_add_engine(NAME SOURCES ... [DEPS ...])
-# An engine is plain C++ with QtCore at most; tests/engine_purity checks it never includes widget
-# or GUI headers.
+# An engine is plain C++ with QtCore at most: penwright_check_engines() refuses an engine that
+# links anything else, and tests/engine/engine_purity.cmake one that includes a GUI header.
 function(penwright_add_engine name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    _penwright_header_view(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     penwright_apply_flags(${name})
-    set(PENWRIGHT_ENGINE_TARGETS "${PENWRIGHT_ENGINE_TARGETS};${name}" CACHE INTERNAL "")
+    set_property(GLOBAL APPEND PROPERTY PENWRIGHT_ENGINE_TARGETS ${name})
 endfunction()
 
 # penwright_add_library(NAME SOURCES ... [DEPS ...]) for the widget side.
 function(penwright_add_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    _penwright_header_view(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     penwright_apply_flags(${name})
@@ -79,4 +97,35 @@ function(penwright_add_bench)
         set_property(GLOBAL APPEND PROPERTY PENWRIGHT_BENCH_SOURCES ${abs})
     endforeach()
     set_property(GLOBAL APPEND PROPERTY PENWRIGHT_BENCH_LIBS ${ARG_LIBS})
+endfunction()
+
+# Run once every library exists: an engine may link only QtCore, other engines and plain
+# libraries (tinyxml2, PCRE2, threads, system libraries), never the GUI side.
+function(penwright_check_engines)
+    set(allowed Qt6::Core tinyxml2::tinyxml2 PkgConfig::PCRE2 Threads::Threads)
+    get_property(engines GLOBAL PROPERTY PENWRIGHT_ENGINE_TARGETS)
+    foreach(engine ${engines})
+        if(NOT TARGET ${engine})
+            continue()
+        endif()
+        get_target_property(libs ${engine} LINK_LIBRARIES)
+        if(NOT libs)
+            continue()
+        endif()
+        foreach(lib ${libs})
+            if(lib IN_LIST allowed OR lib IN_LIST engines)
+                continue()
+            endif()
+            if(TARGET ${lib} OR lib MATCHES "^Qt6::")
+                message(FATAL_ERROR "Engine ${engine} links ${lib}: engines link QtCore at most")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()
+
+# penwright_add_subsystem(NAME WIDGET_TARGET): the application links the subsystem's widgets and
+# wires it in (PENWRIGHT_WITH_<NAME>) only while its folder is part of the build.
+function(penwright_add_subsystem name target)
+    set_property(GLOBAL APPEND PROPERTY PENWRIGHT_SUBSYSTEMS ${name})
+    set_property(GLOBAL APPEND PROPERTY PENWRIGHT_SUBSYSTEM_TARGETS ${target})
 endfunction()

@@ -1,9 +1,8 @@
 // CFileDialogEx: the Open and Save As dialogs with encoding, line-ending and open-as choices.
 #include "editor/filedialogex.h"
 
-#include "app/mainframe.h"
-#include "app/settings/settingkeys.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
 #include "editor/doccore/doccore.h"
 
 #include <QCheckBox>
@@ -24,12 +23,6 @@ CFileDialogEx::SaveHook &saveHook()
 const char *const kEncodingNames[] = {"UTF-8", "Unicode", "Unicode (Big Endian)", "Ansi", "Auto"};
 const char *const kLineEndingNames[] = {"Windows (CRLF)", "Macintosh (CR)", "Unix (LF)"};
 const char *const kOpenAsNames[] = {"Text", "Hex Editor (Binary)", "Auto"};
-
-QString settingsFile()
-{
-    PenwrightApp *app = PenwrightApp::instance();
-    return app && app->mainFrame() ? app->mainFrame()->settingsFile() : QString();
-}
 
 QStringList qtFilters(const std::vector<doc::FileFilter> &filters)
 {
@@ -67,15 +60,10 @@ void CFileDialogEx::setSaveHook(SaveHook hook)
     saveHook() = std::move(hook);
 }
 
-QString CFileDialogEx::filterString()
+bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &settingsFile,
+                                  const QString &folder, OpenChoice &choice)
 {
-    return XmlSettingsStore(settingsFile()).buildFilterString();
-}
-
-bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &folder,
-                                  PenwrightApp::OpenChoice &choice)
-{
-    XmlSettingsStore store(settingsFile());
+    XmlSettingsStore store(settingsFile);
     const auto filters = doc::parseFilterString(store.buildFilterString());
     const QStringList names = qtFilters(filters);
     QFileDialog dialog(parent, QStringLiteral("Open"), folder);
@@ -101,10 +89,11 @@ bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &folder,
     return !choice.paths.isEmpty();
 }
 
-bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &proposedPath, int encoding,
-                                  int lineEnding, SaveChoice &choice)
+bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
+                                  const QString &proposedPath, int encoding, int lineEnding,
+                                  SaveChoice &choice)
 {
-    XmlSettingsStore store(settingsFile());
+    XmlSettingsStore store(settingsFile);
     const auto filters = doc::parseFilterString(store.buildFilterString());
     if (encoding < 0 || encoding > 3)
         encoding = 3; // Auto and the raw encodings show as Ansi

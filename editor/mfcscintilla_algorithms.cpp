@@ -1,6 +1,6 @@
 // CMFCScintilla's editing algorithms: bookmarks, block comments, auto-indent, braces, clipboard
 // append.
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "editor/mfcscintilla.h"
 #include "resources/stringids.h"
 

@@ -1,7 +1,7 @@
 // CMFCScintilla::applyLanguage: colouring the text as a language record describes.
-#include "app/settings/framesettings.h"
+#include "settings/framesettings.h"
 #include "editor/mfcscintilla.h"
-#include "languages/languagerecord.h"
+#include "languages/engine/languagerecord.h"
 
 namespace pw {
 

@@ -1,21 +1,17 @@
 // CRidereDoc: loading, saving, reload, title decoration and the encoding and line-ending commands.
 #include "editor/rideredoc.h"
 
-#include "app/mainframe.h"
-#include "app/messages.h"
-#include "app/penwrightapp.h"
-#include "app/settings/framesettings.h"
 #include "editor/doccore/doccore.h"
 #include "editor/encoding/docencoding.h"
 #include "editor/encoding/textfile.h"
 #include "editor/filedialogex.h"
 #include "editor/mfcscintilla.h"
-#include "editor/ridereframe.h"
 #include "editor/ridereview.h"
-#include "functionlist/functionlistpane.h"
-#include "languages/languagelist.h"
+#include "framework/messages.h"
+#include "languages/engine/languagelist.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
+#include "settings/framesettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,12 +20,6 @@ namespace pw {
 
 namespace {
 constexpr std::size_t kChunkBytes = 262144;
-
-CMainFrame *mainFrame()
-{
-    PenwrightApp *app = PenwrightApp::instance();
-    return app ? app->mainFrame() : nullptr;
-}
 
 // The load runs with undo recording and modification reports off, restoring both however it
 // ends.
@@ -53,32 +43,9 @@ private:
     CMFCScintilla::QuietChanges m_quiet;
 };
 
-class ProgressGuard
-{
-public:
-    ProgressGuard(qint64 total) : m_frame(mainFrame())
-    {
-        if (m_frame) {
-            m_frame->progress(true, total, 0);
-        }
-    }
-    void step(qint64 done)
-    {
-        if (m_frame)
-            m_frame->progress(true, 0, done);
-    }
-    ~ProgressGuard()
-    {
-        if (m_frame)
-            m_frame->progress(false, 0, 0);
-    }
-
-private:
-    CMainFrame *m_frame;
-};
 } // namespace
 
-CRidereDoc::CRidereDoc()
+CRidereDoc::CRidereDoc(EditorHost &host) : CDocument(host), m_editorHost(host)
 {
     static constexpr int kEncodingOfCommand[] = {enc::Ansi, enc::Utf8, enc::Unicode,
                                                  enc::UnicodeBigEndian};
@@ -97,12 +64,12 @@ CRidereDoc::CRidereDoc()
         });
     onCommand(
         Cmd::RefreshFunctionList,
-        [this] { requestFunctionList(true, CFunctionList::ForcedDelayMs); },
+        [this] { requestFunctionList(FunctionListService::Reason::Forced); },
         [this](CommandUi &ui) {
-            CMainFrame *frame = mainFrame();
+            FunctionListService *list = m_editorHost.functionList();
             CMFCScintilla *ed = editor();
             ui.enabled = m_languageId > 0 && ed && ed->send(Sci::SCI_GETLENGTH) < 2097152 &&
-                         frame && frame->isPaneShown(Cmd::PaneFunctionList);
+                         list && list->isShown();
         });
     onCommand(
         Cmd::ReloadDocument, [this] { reload(); },
@@ -145,10 +112,8 @@ bool CRidereDoc::onNewDocument()
     return CDocument::onNewDocument();
 }
 
-bool CRidereDoc::onOpenDocument(const QString &path)
+bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
 {
-    PenwrightApp *app = PenwrightApp::instance();
-    const OpenRequest request = app ? app->openRequest() : OpenRequest{};
     m_encoding = request.encoding;
     m_markLength = request.markLength;
     m_readOnly = request.readOnly;
@@ -156,7 +121,7 @@ bool CRidereDoc::onOpenDocument(const QString &path)
 
     QString error;
     if (!load(path, &error)) {
-        showMessage(mainFrame(), MessageIcon::Information, error);
+        showMessage(m_editorHost.window(), MessageIcon::Information, error);
         return false;
     }
     setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
@@ -164,20 +129,20 @@ bool CRidereDoc::onOpenDocument(const QString &path)
     m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
     ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
     ed->setReadOnly(m_readOnly);
-    requestFunctionList(false, CFunctionList::LoadDelayMs);
+    requestFunctionList(FunctionListService::Reason::Loaded);
     setModifiedFlag(false);
     return true;
 }
 
-void CRidereDoc::requestFunctionList(bool force, int delayMs)
+void CRidereDoc::requestFunctionList(FunctionListService::Reason reason)
 {
-    CMainFrame *frame = mainFrame();
+    FunctionListService *list = m_editorHost.functionList();
     CMFCScintilla *ed = editor();
-    if (!frame || !frame->functionList() || !ed)
+    if (!list || !ed)
         return;
     // Untitled documents are told apart by their titles.
     const QString key = pathName().isEmpty() ? title() : pathName();
-    frame->functionList()->requestRefresh(ed, key, m_languageId, force, delayMs);
+    list->requestParse(ed, key, m_languageId, reason);
 }
 
 bool CRidereDoc::load(const QString &path, QString *error)
@@ -193,7 +158,7 @@ bool CRidereDoc::load(const QString &path, QString *error)
     if (reader.wasReadOnly())
         m_readOnly = true;
 
-    ProgressGuard progress(reader.size());
+    const std::unique_ptr<Progress> progress = m_editorHost.startProgress(reader.size());
     {
         LoadGuard guard(ed);
         ed->setReadOnly(false);
@@ -203,7 +168,7 @@ bool CRidereDoc::load(const QString &path, QString *error)
         while (reader.nextChunk(chunk)) {
             if (!chunk.empty())
                 ed->send(Sci::SCI_APPENDTEXT, chunk.size(), reinterpret_cast<long>(chunk.data()));
-            progress.step(reader.position());
+            progress->step(reader.position());
         }
         if (reader.hasError()) {
             if (error)
@@ -222,7 +187,7 @@ bool CRidereDoc::load(const QString &path, QString *error)
     ed->send(Sci::SCI_SETSAVEPOINT);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
     ed->send(Sci::SCI_GOTOPOS, 0);
-    if (CMainFrame *frame = mainFrame(); frame && frame->settings().lineNumbers)
+    if (m_editorHost.settings().lineNumbers)
         ed->showLineNumbers(true);
     return true;
 }
@@ -231,13 +196,13 @@ void CRidereDoc::reload()
 {
     if (pathName().isEmpty() || !isModified())
         return;
-    if (showMessage(mainFrame(), MessageIcon::Question, Str::ReloadModifiedQuestion,
+    if (showMessage(m_editorHost.window(), MessageIcon::Question, Str::ReloadModifiedQuestion,
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     QString error;
     chooseLanguageByExtension(extensionOf(pathName()));
     if (!load(pathName(), &error)) {
-        showMessage(mainFrame(), MessageIcon::Information, error);
+        showMessage(m_editorHost.window(), MessageIcon::Information, error);
         return;
     }
     CMFCScintilla *ed = editor();
@@ -285,7 +250,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     if (saveAs) {
         QString proposed = doc::plainTitle(pathName().isEmpty() ? title() : pathName());
         CFileDialogEx::SaveChoice choice;
-        if (!CFileDialogEx::getSaveChoice(mainFrame(), proposed, m_encoding, m_lineEnding, choice))
+        if (!CFileDialogEx::getSaveChoice(m_editorHost.window(), m_editorHost.settingsFile(), proposed, m_encoding, m_lineEnding, choice))
             return false;
         path = choice.path;
         m_encoding = choice.encoding;
@@ -295,7 +260,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
 
     QString error;
     if (!writeText(path, WriteKind::Save, &error)) {
-        showMessage(mainFrame(), MessageIcon::Exclamation, Str::FailedCreateFileOnSave);
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation, Str::FailedCreateFileOnSave);
         return false;
     }
     if (saveAs && replace) {
@@ -307,8 +272,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
         ed->setReadOnly(false);
     }
     ed->send(Sci::SCI_SETSAVEPOINT);
-    CMainFrame *frame = mainFrame();
-    if (!frame || frame->settings().resetUndoOnSave)
+    if (m_editorHost.settings().resetUndoOnSave)
         ed->send(Sci::SCI_EMPTYUNDOBUFFER);
     setModifiedFlag(false);
     return true;
@@ -318,7 +282,7 @@ bool CRidereDoc::writeCopy(const QString &path)
 {
     QString error;
     if (!writeText(path, WriteKind::Copy, &error)) {
-        showMessage(mainFrame(), MessageIcon::Exclamation, Str::FailedCreateCompareTemp);
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation, Str::FailedCreateCompareTemp);
         return false;
     }
     return true;
@@ -343,17 +307,17 @@ QString CRidereDoc::extensionOf(const QString &path)
 
 void CRidereDoc::chooseLanguageByExtension(const QString &extension)
 {
-    CMainFrame *frame = mainFrame();
-    auto *owner = qobject_cast<CRidereFrame *>(this->frame());
-    if (!frame || !owner)
-        return;
-    const LanguageChoice choice = pw::chooseLanguageByExtension(frame->languages(), extension);
-    if (choice.lexerId)
-        m_languageId = *choice.lexerId;
-    owner->setLanguageIndex(choice.index);
-    m_languageIndex = choice.index;
+    const LanguageChoice choice = pw::chooseLanguageByExtension(m_editorHost.languages(), extension);
+    // Without a language of its own, the document keeps the function-list rules it had.
+    setLanguage(choice.index, choice.lexerId.value_or(m_languageId));
     if (CRidereView *v = view())
         v->applyLanguage();
+}
+
+void CRidereDoc::setLanguage(int index, int lexerId)
+{
+    m_languageIndex = index;
+    m_languageId = lexerId;
 }
 
 void CRidereDoc::setEncoding(int encoding)

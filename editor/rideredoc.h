@@ -1,7 +1,8 @@
 // CRidereDoc: the text document, between the editor's text and the file on disk.
 #pragma once
 
-#include "app/document.h"
+#include "editor/editorhost.h"
+#include "framework/document.h"
 
 namespace pw {
 
@@ -12,10 +13,11 @@ class CRidereDoc : public CDocument
 {
     Q_OBJECT
 public:
-    CRidereDoc();
+    explicit CRidereDoc(EditorHost &host);
 
+    EditorHost &editorHost() const { return m_editorHost; }
     bool onNewDocument() override;
-    bool onOpenDocument(const QString &path) override;
+    bool onOpenDocument(const QString &path, const OpenRequest &request) override;
     bool doSave(const QString &path, bool replace = true) override;
     bool isTextDocument() const override { return true; }
     QString decoratedTitle() const override;
@@ -27,8 +29,8 @@ public:
     bool load(const QString &path, QString *error = nullptr);
     void reload();
     void goToLineColumn(int line, int column);
-    // Asks the function list to parse this document after delayMs.
-    void requestFunctionList(bool force, int delayMs);
+    // Asks the function list, when the program has one, to parse this document.
+    void requestFunctionList(FunctionListService::Reason reason);
 
     int encoding() const { return m_encoding; }
     void setEncoding(int encoding); // the encoding commands: reinterpret, no conversion
@@ -39,9 +41,9 @@ public:
     void setReadOnly(bool readOnly);
     // The language's function-list number (its LEXERID); 0 or less means none.
     int languageId() const { return m_languageId; }
-    void setLanguageId(int id) { m_languageId = id; }
+    // The document's language: its position in the host's language list.
     int languageIndex() const { return m_languageIndex; }
-    void setLanguageIndex(int index) { m_languageIndex = index; }
+    void setLanguage(int index, int lexerId);
     // Picks the language claiming the extension (".cpp"; empty for a new document), or the
     // default one, and colours the view with it.
     void chooseLanguageByExtension(const QString &extension);
@@ -54,6 +56,7 @@ private:
     enum class WriteKind { Save, Copy };
     bool writeText(const QString &path, WriteKind kind, QString *error);
 
+    EditorHost &m_editorHost;
     int m_lineEnding = 0;
     int m_encoding = 4;
     int m_markLength = 0;

@@ -1,11 +1,10 @@
 // CScintillaFrame and CRidereFrame: the child windows of text documents.
 #include "editor/ridereframe.h"
 
-#include "app/mainframe.h"
-#include "app/penwrightapp.h"
-#include "app/settings/registrysettings.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
+#include "framework/host.h"
+#include "settings/registrysettings.h"
 
 namespace pw {
 
@@ -15,23 +14,28 @@ CScintillaFrame::CScintillaFrame(CDocument *document, QWidget *parent)
 
 CScintillaFrame::~CScintillaFrame()
 {
-    PenwrightApp *app = PenwrightApp::instance();
-    if (app && app->mainFrame() && app->mainFrame()->closingWithReopen() &&
-        !document()->pathName().isEmpty())
+    if (document()->host().closingWithReopen() && !document()->pathName().isEmpty())
         RegistrySettings().addFileToOpen(document()->pathName());
 }
 
-CRidereFrame::CRidereFrame(CRidereDoc *document, QWidget *parent)
-    : CScintillaFrame(document, parent), m_view(new CRidereView(document, this))
+CRidereFrame::CRidereFrame(EditorHost &host, QWidget *parent)
+    : CScintillaFrame(new CRidereDoc(host), parent)
 {
+    m_view = new CRidereView(host, textDocument(), this);
     setWidget(m_view);
     setFocusProxy(m_view);
+}
+
+CRidereDoc *CRidereFrame::textDocument() const
+{
+    return static_cast<CRidereDoc *>(document());
 }
 
 CommandTarget *CRidereFrame::activeView() const
 {
     return m_view;
 }
+
 QWidget *CRidereFrame::viewWidget() const
 {
     return m_view;

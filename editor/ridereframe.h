@@ -1,12 +1,13 @@
 // CScintillaFrame and CRidereFrame: the child windows of text documents.
 #pragma once
 
-#include "app/document.h"
+#include "framework/document.h"
 
 namespace pw {
 
 class CRidereDoc;
 class CRidereView;
+class EditorHost;
 
 // The child frame of text documents: forwards commands to its view and takes part in reopening
 // the open files at the next start.
@@ -24,19 +25,16 @@ class CRidereFrame : public CScintillaFrame
 {
     Q_OBJECT
 public:
-    explicit CRidereFrame(CRidereDoc *document, QWidget *parent = nullptr);
+    // Makes the document, its view and the frame around them.
+    explicit CRidereFrame(EditorHost &host, QWidget *parent = nullptr);
 
     CommandTarget *activeView() const override;
     QWidget *viewWidget() const override;
     CRidereView *view() const { return m_view; }
-
-    // Position of the document's language in the main frame's language list.
-    int languageIndex() const { return m_languageIndex; }
-    void setLanguageIndex(int index) { m_languageIndex = index; }
+    CRidereDoc *textDocument() const;
 
 private:
     CRidereView *m_view;
-    int m_languageIndex = -1;
 };
 
 } // namespace pw

@@ -1,19 +1,18 @@
 // CRidereView: creation, settings, notifications and the editing commands of a text window.
 #include "editor/ridereview.h"
 
-#include "app/commandrouter.h"
-#include "app/mainframe.h"
-#include "app/messages.h"
-#include "app/penwrightapp.h"
-#include "app/settings/framesettings.h"
+#include "editor/editorhost.h"
+#include "editor/editorsearch.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
-#include "editor/ridereframe.h"
-#include "functionlist/functionlistpane.h"
-#include "languages/languagerecord.h"
-#include "languages/viewasdialog.h"
+#include "editor/viewasdialog.h"
+#include "framework/commandrouter.h"
+#include "framework/messages.h"
+#include "languages/engine/languagelist.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
+#include "settings/framesettings.h"
+#include "editor/doccore/navigationhistory.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,22 +26,10 @@ namespace pw {
 
 namespace {
 constexpr int kMenuEditorContext = 141;
-
-CMainFrame *mainFrame()
-{
-    PenwrightApp *app = PenwrightApp::instance();
-    return app ? app->mainFrame() : nullptr;
-}
-
-const FrameSettings *frameSettings()
-{
-    CMainFrame *frame = mainFrame();
-    return frame ? &frame->settings() : nullptr;
-}
 } // namespace
 
-CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
-    : QWidget(parent), m_document(document), m_editor(new CMFCScintilla(this))
+CRidereView::CRidereView(EditorHost &host, CRidereDoc *document, QWidget *parent)
+    : QWidget(parent), m_host(host), m_document(document), m_editor(new CMFCScintilla(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,19 +60,18 @@ CRidereView::CRidereView(CRidereDoc *document, QWidget *parent)
             });
     connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
     connect(m_editor, &QsciScintillaBase::SCN_PAINTED, this,
-            [this] { m_document->requestFunctionList(false, CFunctionList::PaintedDelayMs); });
+            [this] { m_document->requestFunctionList(FunctionListService::Reason::Painted); });
     // Every caret move is a place Navigate Backward can return to.
     connect(m_editor, &CMFCScintilla::caretMoved, this, [this](long position) {
-        if (CMainFrame *frame = mainFrame()) {
-            frame->navigation().add(this, position);
-            frame->onCaretMoved();
-        }
+        m_host.navigation().add(this, position);
+        if (FunctionListService *list = m_host.functionList();
+            list && !m_document->pathName().isEmpty())
+            list->caretMoved(m_editor, int(m_editor->send(Sci::SCI_LINEFROMPOSITION, position)));
     });
     // Files dropped on the text open like files dropped on the main window.
-    connect(m_editor, &QsciScintillaBase::SCN_URIDROPPED, this, [](const QUrl &url) {
+    connect(m_editor, &QsciScintillaBase::SCN_URIDROPPED, this, [this](const QUrl &url) {
         if (url.isLocalFile())
-            if (PenwrightApp *app = PenwrightApp::instance())
-                app->openWithAutomaticChoice(url.toLocalFile());
+            m_host.openWithAutomaticChoice(url.toLocalFile());
     });
     registerCommands();
 }
@@ -94,11 +80,7 @@ CRidereView::~CRidereView() = default;
 
 void CRidereView::applySettings()
 {
-    const FrameSettings *s = frameSettings();
-    if (!s) {
-        m_editor->setFont(QStringLiteral("Monospace"), 10, false, false, 1);
-        return;
-    }
+    const FrameSettings *s = &m_host.settings();
     applyWordWrap(s->wordWrap);
     applyLineEndings(s->lineEndings);
     applyWhitespace(s->whitespace == 1);
@@ -110,13 +92,18 @@ void CRidereView::applySettings()
     applyLongLine();
     m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
     m_editor->setCodePage(0);
-    // Tabs follow the settings until languages take over indentation.
-    m_editor->send(Sci::SCI_SETTABWIDTH, s->tabWidth);
-    m_editor->send(Sci::SCI_SETUSETABS, s->tabAsSpaces ? 0 : 1);
-    m_editor->send(Sci::SCI_SETINDENTATIONGUIDES,
-                   s->tabGuides ? Sci::SC_IV_LOOKBOTH : Sci::SC_IV_NONE);
+    applyTabs();
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACELIGHT, long(s->braceHighlight));
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACEBAD, long(s->braceBadColour));
+}
+
+void CRidereView::applyTabs()
+{
+    const FrameSettings &s = m_host.settings();
+    m_editor->send(Sci::SCI_SETTABWIDTH, s.tabWidth);
+    m_editor->send(Sci::SCI_SETINDENT, s.tabWidth);
+    m_editor->send(Sci::SCI_SETUSETABS, s.tabAsSpaces ? 0 : 1);
+    m_editor->send(Sci::SCI_SETINDENTATIONGUIDES, s.tabGuides ? Sci::SC_IV_LOOKBOTH : Sci::SC_IV_NONE);
 }
 
 void CRidereView::applyWordWrap(bool on)
@@ -134,9 +121,8 @@ void CRidereView::applyLineEndings(bool on)
 
 void CRidereView::applyCaretLine(bool on)
 {
-    const FrameSettings *s = frameSettings();
-    m_editor->setCaretLine(on, s ? s->caretLineColour : 15651521,
-                           s ? s->caretLineTransparency : 126);
+    const FrameSettings &s = m_host.settings();
+    m_editor->setCaretLine(on, s.caretLineColour, s.caretLineTransparency);
 }
 
 void CRidereView::applyLineNumbers(bool on)
@@ -168,39 +154,32 @@ void CRidereView::applyRuler(bool on)
 
 void CRidereView::applyLongLine()
 {
-    const FrameSettings *s = frameSettings();
-    m_editor->setLongLineMarker(s ? s->longLine : 0, s ? s->longLinePos : 80);
+    const FrameSettings &s = m_host.settings();
+    m_editor->setLongLineMarker(s.longLine, s.longLinePos);
 }
 
 int CRidereView::languageIndex() const
 {
-    auto *frame = qobject_cast<CRidereFrame *>(m_document->frame());
-    return frame ? frame->languageIndex() : -1;
+    return m_viewAsIndex.value_or(m_document->languageIndex());
 }
 
 LanguageRecord CRidereView::currentLanguage() const
 {
-    CMainFrame *frame = mainFrame();
-    return frame ? frame->languages().get(languageIndex()) : LanguageRecord::fallback();
+    return m_host.languages().get(languageIndex());
 }
 
 void CRidereView::applyLanguage()
 {
-    CMainFrame *frame = mainFrame();
-    if (!frame)
-        return;
-    m_editor->applyLanguage(currentLanguage(), frame->settings());
+    m_editor->applyLanguage(currentLanguage(), m_host.settings());
 }
 
 void CRidereView::setLanguage(int index)
 {
-    CMainFrame *frame = mainFrame();
-    auto *owner = qobject_cast<CRidereFrame *>(m_document->frame());
-    if (!frame || !owner || index > frame->languages().count())
+    const LanguageList &languages = m_host.languages();
+    if (index > languages.count())
         return;
-    owner->setLanguageIndex(index);
-    m_document->setLanguageIndex(index);
-    m_document->setLanguageId(frame->languages().get(index).lexerId);
+    m_viewAsIndex.reset();
+    m_document->setLanguage(index, languages.get(index).lexerId);
     applyLanguage();
 }
 
@@ -219,26 +198,23 @@ void CRidereView::setViewAsHook(ViewAsHook hook)
 
 void CRidereView::showViewAsDialog()
 {
-    CMainFrame *frame = mainFrame();
-    auto *owner = qobject_cast<CRidereFrame *>(m_document->frame());
-    if (!frame || !owner)
-        return;
+    const LanguageList &languages = m_host.languages();
     QStringList labels;
-    for (int i = 0; i < frame->languages().count(); ++i)
-        labels << frame->languages().get(i).menuLabel;
-    int index = owner->languageIndex();
+    for (int i = 0; i < languages.count(); ++i)
+        labels << languages.get(i).menuLabel;
+    int index = languageIndex();
     bool accepted = false;
     if (viewAsHook()) {
         accepted = viewAsHook()(labels, index);
     } else {
-        CViewAsManagerDialog dialog(labels, index, owner);
+        CViewAsManagerDialog dialog(labels, index, this);
         accepted = dialog.exec() == QDialog::Accepted;
         index = dialog.selectedIndex();
     }
     if (!accepted)
         return;
     // Only the colouring changes; the document keeps its language for the function list.
-    owner->setLanguageIndex(index);
+    m_viewAsIndex = index;
     applyLanguage();
 }
 
@@ -248,8 +224,7 @@ void CRidereView::registerLanguageCommands()
         Cmd::ColorDocumentAs, Cmd::ColorDocumentAsLast,
         [this](int id) { setLanguage(id - Cmd::ColorDocumentAs); },
         [this](int id, CommandUi &ui) {
-            CMainFrame *frame = mainFrame();
-            if (!frame || frame->languages().count() == 0) {
+            if (m_host.languages().count() == 0) {
                 ui.text = resourceText(Str::ColoringNotAvailable);
                 ui.enabled = false;
                 return;
@@ -261,18 +236,15 @@ void CRidereView::registerLanguageCommands()
     onCommand(
         Cmd::AutoComplete,
         [this] {
-            CMainFrame *frame = mainFrame();
-            if (!frame || !frame->functionList())
-                return;
-            QStringList names = frame->functionList()->names();
+            FunctionListService *list = m_host.functionList();
+            QStringList names = list ? list->names(m_editor) : QStringList();
             names.removeAll(QString());
             if (!names.isEmpty())
                 m_editor->showWordList(m_editor->toEditorBytes(names.join(QLatin1Char(' '))));
         },
-        [](CommandUi &ui) {
-            CMainFrame *frame = mainFrame();
-            ui.enabled =
-                frame && frame->functionList() && !frame->functionList()->names().isEmpty();
+        [this](CommandUi &ui) {
+            FunctionListService *list = m_host.functionList();
+            ui.enabled = list && !list->names(m_editor).isEmpty();
         });
     onCommand(Cmd::CommentLines, [this] {
         m_editor->commentLines(true, m_editor->toEditorBytes(currentLanguage().lineComment));
@@ -283,13 +255,15 @@ void CRidereView::registerLanguageCommands()
 }
 
 void CRidereView::replaceKeepingLine(const QByteArray &find, const QByteArray &replacement,
-                                     int flags)
+                                     bool regExp)
 {
     if (m_editor->isReadOnly())
         return;
     const long line =
         m_editor->send(Sci::SCI_LINEFROMPOSITION, m_editor->send(Sci::SCI_GETCURRENTPOS));
-    replaceAll(find, replacement, flags, false);
+    search::Options options;
+    options.regExp = regExp;
+    EditorSearch(m_editor, &m_host).replaceAll(find, replacement, options, false);
     m_editor->gotoLineEnsureVisible(line, true);
 }
 
@@ -315,15 +289,12 @@ void CRidereView::undoRedo(bool undo)
 
 void CRidereView::registerFormatCommands()
 {
-    const auto spaces = [] {
-        const FrameSettings *s = frameSettings();
-        return QByteArray(std::max(1, s ? s->tabWidth : 4), ' ');
-    };
-    onCommand(Cmd::TabsToSpaces, [this, spaces] { replaceKeepingLine("\t", spaces(), 0); });
-    onCommand(Cmd::SpacesToTabs, [this, spaces] { replaceKeepingLine(spaces(), "\t", 0); });
+    const auto spaces = [this] { return QByteArray(std::max(1, m_host.settings().tabWidth), ' '); };
+    onCommand(Cmd::TabsToSpaces, [this, spaces] { replaceKeepingLine("\t", spaces(), false); });
+    onCommand(Cmd::SpacesToTabs, [this, spaces] { replaceKeepingLine(spaces(), "\t", false); });
     // The bracket holds a space and a real tab character.
     onCommand(Cmd::TrimTrailingSpaces,
-              [this] { replaceKeepingLine("[ \t]+$", QByteArray(), Sci::SCFIND_REGEXP); });
+              [this] { replaceKeepingLine("[ \t]+$", QByteArray(), true); });
 }
 
 void CRidereView::applyMatchBracket(bool on)
@@ -336,13 +307,10 @@ void CRidereView::applyMatchBracket(bool on)
 
 void CRidereView::applyFont()
 {
-    const FrameSettings *s = frameSettings();
-    if (!s)
-        return;
+    const FrameSettings *s = &m_host.settings();
     m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
     // The font resets every style: the language at the document's own index comes back.
-    if (auto *owner = qobject_cast<CRidereFrame *>(m_document->frame()))
-        owner->setLanguageIndex(m_document->languageIndex());
+    m_viewAsIndex.reset();
     applyLanguage();
     if (s->lineNumbers)
         m_editor->showLineNumbers(true);
@@ -369,22 +337,20 @@ void CRidereView::onUpdateUi(int updated)
     if (updated & Sci::SC_UPDATE_CONTENT)
         followLineCount();
     const QString text = positionText();
-    if (CMainFrame *frame = mainFrame()) {
-        if (frame->activeFrame() == m_document->frame())
-            frame->setStatusText(CMainFrame::PanePosition, text);
-    }
+    if (m_host.activeFrame() == m_document->frame())
+        m_host.setStatusText(StatusPane::Position, text);
     emit positionChanged(text);
     m_hasSelection = m_editor->hasSelection();
-    const FrameSettings *s = frameSettings();
-    if (!s || s->matchBracket)
+    const FrameSettings *s = &m_host.settings();
+    if (s->matchBracket)
         m_editor->highlightBraces();
 }
 
 void CRidereView::onModified(int, int type, const char *, int, int linesAdded, int line,
                              int foldNow, int foldPrev, int, int)
 {
-    const FrameSettings *s = frameSettings();
-    if ((type & Sci::SC_MOD_CHANGEFOLD) && s && s->codeFolding)
+    const FrameSettings *s = &m_host.settings();
+    if ((type & Sci::SC_MOD_CHANGEFOLD) && s->codeFolding)
         foldChanged(line, foldNow, foldPrev);
     if (linesAdded != 0)
         followLineCount();
@@ -397,8 +363,7 @@ void CRidereView::followLineCount()
     if (lines == m_lineCount)
         return;
     m_lineCount = lines;
-    const FrameSettings *s = frameSettings();
-    if (s && s->lineNumbers)
+    if (m_host.settings().lineNumbers)
         m_editor->showLineNumbers(true);
 }
 
@@ -445,8 +410,7 @@ void CRidereView::onMarginClick(int position, int, int margin)
     } else if (margin == CMFCScintilla::SelectMargin) {
         m_editor->selectLine(line);
     } else if (margin == CMFCScintilla::FoldMargin) {
-        const FrameSettings *s = frameSettings();
-        if (s && s->codeFolding &&
+        if (m_host.settings().codeFolding &&
             (m_editor->send(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)) {
             m_editor->send(Sci::SCI_TOGGLEFOLD, line);
             if (m_editor->send(Sci::SCI_GETFOLDEXPANDED, line))
@@ -459,10 +423,10 @@ void CRidereView::onMarginClick(int position, int, int margin)
 
 void CRidereView::showContextMenu(const QPoint &globalPos)
 {
-    CMainFrame *frame = mainFrame();
-    if (!frame)
+    CommandRouter *router = m_host.router();
+    if (!router)
         return;
-    QMenu *menu = frame->router()->buildPopupMenu(kMenuEditorContext, this);
+    QMenu *menu = router->buildPopupMenu(kMenuEditorContext, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPos);
 }
@@ -555,7 +519,6 @@ void CRidereView::registerCommands()
                 QUrl::fromLocalFile(QFileInfo(m_document->pathName()).absolutePath()));
         },
         whenPath);
-    registerSearchCommands();
 }
 
 } // namespace pw

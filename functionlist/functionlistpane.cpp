@@ -1,7 +1,7 @@
 // CFunctionList: refresh requests, the quiet-time timer, the worker's results and the list.
 #include "functionlist/functionlistpane.h"
 
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "resources/stringids.h"
 
 #include <QListWidget>

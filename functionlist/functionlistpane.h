@@ -1,7 +1,7 @@
 // CFunctionList: the "Code Function List" pane, listing the functions of the active document.
 #pragma once
 
-#include "functionlist/functionlistworker.h"
+#include "functionlist/engine/functionlistworker.h"
 
 #include <QPointer>
 #include <QString>

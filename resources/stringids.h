@@ -84,6 +84,9 @@ constexpr int FindTitle = 40403;
 constexpr int ReplaceTitle = 40404;
 constexpr int GotoTitle = 40405;
 constexpr int GotoLineLabel = 40406; // "Line number (1 - %d):"
+constexpr int SearchStopped = 40407;  // "The search was stopped before the end of the text.\n%s"
+constexpr int SearchInvalidPattern = 40408; // "The regular expression is not valid:\n%s"
+constexpr int SearchLimitReached = 40409;   // why a regular expression search stopped
 
 // Find in files (40500)
 constexpr int FindInFilesTitle = 40500;

@@ -85,6 +85,9 @@ constexpr StringInfo kStrings[] = {
     {Str::ReplaceTitle, "Replace"},
     {Str::GotoTitle, "Go To Line"},
     {Str::GotoLineLabel, "Line number (1 - %d):"},
+    {Str::SearchStopped, "The search was stopped before the end of the text.\n%s"},
+    {Str::SearchInvalidPattern, "The regular expression is not valid:\n%s"},
+    {Str::SearchLimitReached, "The regular expression needed more work than one search may do."},
 
     // Find in files
     {Str::FindInFilesTitle, "Find in Files"},

@@ -1,22 +1,22 @@
 // CFindDialog and CReplaceDialog: controls, options, histories, placement and their commands.
 #include "search/finddialogs.h"
 
-#include "app/commandrouter.h"
-#include "app/mainframe.h"
-#include "app/messages.h"
-#include "app/settings/framesettings.h"
-#include "app/settings/registrysettings.h"
-#include "app/settings/settingkeys.h"
-#include "app/settings/windowplacement.h"
-#include "app/settings/xmlsettingsstore.h"
-#include "app/themes.h"
-#include "app/toolbaricons.h"
+#include "editor/editorhost.h"
+#include "framework/commandrouter.h"
+#include "framework/messages.h"
+#include "settings/framesettings.h"
+#include "settings/registrysettings.h"
+#include "settings/settingkeys.h"
+#include "settings/windowplacement.h"
+#include "settings/xmlsettingsstore.h"
+#include "chrome/themes.h"
+#include "chrome/toolbaricons.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
 #include "search/findreplacecontroller.h"
-#include "search/searchrules.h"
+#include "search/engine/searchrules.h"
 #include "search/toolbarfindcombobox.h"
 
 #include <QAction>
@@ -58,7 +58,7 @@ CSearchDialogBase::CSearchDialogBase(FindReplaceController *controller, CRidereV
                                      const QString &seed, const QString &placementName,
                                      QWidget *parent)
     : QDialog(parent), m_controller(controller), m_view(view), m_seed(seed),
-      m_placementName(placementName), m_settingsFile(controller->settingsFile())
+      m_placementName(placementName), m_settingsFile(controller->host().settingsFile())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -99,19 +99,17 @@ void CSearchDialogBase::finishSetup()
         if (rect.isValid())
             setGeometry(rect);
     }
-    if (CMainFrame *frame = m_controller->frame()) {
-        const FrameSettings &s = frame->settings();
-        applyDialogTransparency(this, s.transparentDialogs, s.transparentPercent);
-    }
+    const FrameSettings &s = m_controller->host().settings();
+    applyDialogTransparency(this, s.transparentDialogs, s.transparentPercent);
 }
 
 void CSearchDialogBase::copyAccelerator(int commandId, std::function<void()> action,
                                         const QList<CToolbarFindComboBox *> &boxes)
 {
-    CMainFrame *frame = m_controller->frame();
+    CommandRouter *router = m_controller->host().router();
     QList<QKeySequence> keys;
-    if (frame && frame->router())
-        keys = frame->router()->action(commandId)->shortcuts();
+    if (router)
+        keys = router->action(commandId)->shortcuts();
     else if (const res::CommandInfo *info = res::findCommand(commandId); info && *info->shortcut)
         keys = {QKeySequence(QString::fromLatin1(info->shortcut), QKeySequence::PortableText)};
     if (keys.isEmpty())
@@ -235,8 +233,12 @@ void CFindDialog::findNext()
         m_search->setCurrentIndex(0);
         m_search->saveHistory(SearchHistory);
     }
-    m_controller->findInActiveView(text, m_matchCase->isChecked(), m_wholeWord->isChecked(),
-                                   m_regExp->isChecked(), m_up->isChecked(), m_wrap->isChecked());
+    m_controller->find(text, options(), m_up->isChecked(), m_wrap->isChecked());
+}
+
+search::Options CFindDialog::options() const
+{
+    return {m_matchCase->isChecked(), m_wholeWord->isChecked(), m_regExp->isChecked()};
 }
 
 void CFindDialog::markAll()
@@ -244,8 +246,7 @@ void CFindDialog::markAll()
     const QString text = m_search->currentText();
     if (text.isEmpty())
         return;
-    m_controller->markAllInActiveView(text, m_matchCase->isChecked(), m_wholeWord->isChecked(),
-                                      m_regExp->isChecked());
+    m_controller->markAll(text, options());
 }
 
 void CFindDialog::switchToReplace()
@@ -358,8 +359,12 @@ void CReplaceDialog::findNext()
     if (text.isEmpty())
         return;
     m_search->addToHistory(text, SearchHistory);
-    m_controller->findInActiveView(text, m_matchCase->isChecked(), m_wholeWord->isChecked(),
-                                   m_regExp->isChecked(), false, true);
+    m_controller->find(text, options(), false, true);
+}
+
+search::Options CReplaceDialog::options() const
+{
+    return {m_matchCase->isChecked(), m_wholeWord->isChecked(), m_regExp->isChecked()};
 }
 
 bool CReplaceDialog::prepareReplace(QString &text, QString &replacement)
@@ -383,9 +388,7 @@ void CReplaceDialog::replace()
     QString replacement;
     if (!prepareReplace(text, replacement))
         return;
-    m_lastResult = m_controller->replaceInActiveView(
-        text, replacement, m_matchCase->isChecked(), m_wholeWord->isChecked(),
-        m_regExp->isChecked(), m_selection->isChecked(), false, m_lastResult);
+    m_lastFound = m_controller->replace(text, replacement, options(), m_lastFound).found();
 }
 
 void CReplaceDialog::replaceAll()
@@ -394,9 +397,7 @@ void CReplaceDialog::replaceAll()
     QString replacement;
     if (!prepareReplace(text, replacement))
         return;
-    m_controller->replaceInActiveView(text, replacement, m_matchCase->isChecked(),
-                                      m_wholeWord->isChecked(), m_regExp->isChecked(),
-                                      m_selection->isChecked(), true, -1);
+    m_controller->replaceAll(text, replacement, options(), m_selection->isChecked());
 }
 
 void CReplaceDialog::switchToFind()

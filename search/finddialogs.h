@@ -1,6 +1,9 @@
 // CFindDialog and CReplaceDialog: the modeless find and replace dialogs.
 #pragma once
 
+#include "editor/ridereview.h"
+#include "editor/textsearch/textsearch.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -77,6 +80,7 @@ public:
     QPushButton *findNextButton() const { return m_findNext; }
     QPushButton *markAllButton() const { return m_markAll; }
     QPushButton *closeButton() const { return m_close; }
+    search::Options options() const;
 
 public slots:
     // "&Find Next" (5080, 149): enters a new text at the top of the history, then searches.
@@ -124,8 +128,9 @@ public:
     QPushButton *replaceButton() const { return m_replaceOne; }
     QPushButton *replaceAllButton() const { return m_replaceAll; }
     QPushButton *closeButton() const { return m_close; }
-    // The last Replace step's result, -1 when there is none.
-    int lastResult() const { return m_lastResult; }
+    search::Options options() const;
+    // Whether the last Replace step found a match, which the next step replaces.
+    bool lastFound() const { return m_lastFound; }
 
 public slots:
     // "&Find Next" (5080, 149).
@@ -156,7 +161,7 @@ private:
     QPushButton *m_replaceOne;
     QPushButton *m_replaceAll;
     QPushButton *m_close;
-    int m_lastResult = -1;
+    bool m_lastFound = false;
 };
 
 } // namespace pw

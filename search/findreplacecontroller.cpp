@@ -1,52 +1,45 @@
-// FindReplaceController: the dialogs' lifetimes, the routing of their requests to the active
-// text view, and the toolbar search box.
+// FindReplaceController: the search commands, the dialogs' lifetimes, the routing of their
+// requests to the active text view, what the user is told, and the toolbar search box.
 #include "search/findreplacecontroller.h"
 
-#include "app/commandrouter.h"
-#include "app/document.h"
-#include "app/mainframe.h"
-#include "app/messages.h"
-#include "app/settings/settingkeys.h"
+#include "editor/editorhost.h"
 #include "editor/mfcscintilla.h"
 #include "editor/ridereview.h"
+#include "framework/commandrouter.h"
+#include "framework/document.h"
+#include "framework/messages.h"
 #include "resources/commandids.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
+#include "search/engine/searchrules.h"
 #include "search/finddialogs.h"
+#include "search/gotodialog.h"
 #include "search/toolbarfindcombobox.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
 
 #include <QAction>
-#include <algorithm>
-#include <limits>
 
 namespace pw {
 
 namespace {
 const QString SearchHistory = QString::fromLatin1(settings::section::SearchHistory);
-constexpr char ControllerName[] = "FindReplaceController";
 constexpr int ToolbarBoxWidth = 175;
 constexpr int ToolbarListItems = 8; // about 150 pixels of drop-down list
 
-int searchFlags(bool matchCase, bool wholeWord, bool regExp)
+// "^n" stands for the document's line end in search and replacement texts.
+QByteArray editorBytes(const CRidereView *view, const QString &text)
 {
-    return (matchCase ? Sci::SCFIND_MATCHCASE : 0) | (wholeWord ? Sci::SCFIND_WHOLEWORD : 0) |
-           (regExp ? Sci::SCFIND_REGEXP : 0);
+    const CMFCScintilla *ed = view->editor();
+    return search::expandLineEnds(ed->toEditorBytes(text), int(ed->send(Sci::SCI_GETEOLMODE)));
 }
 } // namespace
 
-FindReplaceController *FindReplaceController::of(CMainFrame *frame)
+FindReplaceController::FindReplaceController(EditorHost &host, QObject *parent)
+    : QObject(parent), m_host(host)
 {
-    if (!frame)
-        return nullptr;
-    if (auto *existing = frame->findChild<FindReplaceController *>(QLatin1String(ControllerName),
-                                                                   Qt::FindDirectChildrenOnly))
-        return existing;
-    return new FindReplaceController(frame);
-}
-
-FindReplaceController::FindReplaceController(CMainFrame *frame) : QObject(frame), m_frame(frame)
-{
-    setObjectName(QLatin1String(ControllerName));
+    setObjectName(QStringLiteral("FindReplaceController"));
+    registerCommands();
 }
 
 FindReplaceController::~FindReplaceController()
@@ -54,9 +47,29 @@ FindReplaceController::~FindReplaceController()
     destroyDialogs();
 }
 
-QString FindReplaceController::settingsFile() const
+void FindReplaceController::registerCommands()
 {
-    return m_frame ? m_frame->settingsFile() : QString();
+    const auto whenText = [this](CommandUi &ui) { ui.enabled = activeTextView() != nullptr; };
+    onCommand(
+        Cmd::EditFind,
+        [this] {
+            if (CRidereView *view = activeTextView())
+                showFindDialog(view, seedText(view, true));
+        },
+        whenText);
+    onCommand(
+        Cmd::EditReplace,
+        [this] {
+            if (CRidereView *view = activeTextView())
+                showReplaceDialog(view, seedText(view, true));
+        },
+        whenText);
+    onCommand(
+        Cmd::FindNext, [this] { quickSearch(false); }, whenText);
+    onCommand(
+        Cmd::FindPrevious, [this] { quickSearch(true); }, whenText);
+    onCommand(
+        Cmd::GotoLine, [this] { gotoLine(); }, whenText);
 }
 
 namespace {
@@ -88,13 +101,13 @@ Shown *showOnly(QPointer<Shown> &shown, QPointer<Other> &other, FindReplaceContr
 
 CFindDialog *FindReplaceController::showFindDialog(CRidereView *parentView, const QString &seed)
 {
-    return showOnly(m_find, m_replace, this, parentView, seed, m_frame);
+    return showOnly(m_find, m_replace, this, parentView, seed, m_host.window());
 }
 
 CReplaceDialog *FindReplaceController::showReplaceDialog(CRidereView *parentView,
                                                          const QString &seed)
 {
-    return showOnly(m_replace, m_find, this, parentView, seed, m_frame);
+    return showOnly(m_replace, m_find, this, parentView, seed, m_host.window());
 }
 
 CFindDialog *FindReplaceController::findDialog() const
@@ -115,20 +128,32 @@ void FindReplaceController::destroyDialogs()
 
 CRidereView *FindReplaceController::activeTextView() const
 {
-    CMDIChildFrame *child = m_frame ? m_frame->activeFrame() : nullptr;
+    CMDIChildFrame *child = m_host.activeFrame();
     return child ? qobject_cast<CRidereView *>(child->viewWidget()) : nullptr;
 }
 
-void FindReplaceController::findInActiveView(const QString &text, bool matchCase, bool wholeWord,
-                                             bool regExp, bool up, bool wrap)
+void FindReplaceController::report(const SearchResult &result) const
 {
-    m_lastSearched = text;
-    CRidereView *view = activeTextView();
-    if (!view)
+    switch (result.outcome) {
+    case SearchOutcome::Found:
         return;
-    view->setSearchFlags(matchCase, wholeWord, regExp);
-    if (view->findNext(view->editor()->toEditorBytes(text), up, wrap) == -1)
-        showMessage(m_frame, MessageIcon::Information, Str::SearchTextNotFound);
+    case SearchOutcome::NotFound:
+        showMessage(m_host.window(), MessageIcon::Information, Str::SearchTextNotFound);
+        return;
+    case SearchOutcome::Stopped:
+        showMessage(m_host.window(), MessageIcon::Exclamation,
+                    resourceText(Str::SearchStopped).replace(QLatin1String("%s"), result.reason));
+        return;
+    case SearchOutcome::InvalidPattern:
+        showMessage(m_host.window(), MessageIcon::Exclamation,
+                    resourceText(Str::SearchInvalidPattern)
+                        .replace(QLatin1String("%s"), result.reason));
+        return;
+    }
+}
+
+void FindReplaceController::refreshBoxHistory()
+{
     // The box picks up entries the dialogs added; what its field shows stays.
     if (CToolbarFindComboBox *b = box()) {
         const QString shown = b->currentText();
@@ -138,60 +163,134 @@ void FindReplaceController::findInActiveView(const QString &text, bool matchCase
     }
 }
 
-void FindReplaceController::markAllInActiveView(const QString &text, bool matchCase, bool wholeWord,
-                                                bool regExp)
+SearchResult FindReplaceController::find(const QString &text, const search::Options &options,
+                                         bool up, bool wrap)
 {
     m_lastSearched = text;
     CRidereView *view = activeTextView();
     if (!view)
-        return;
-    view->setSearchFlags(matchCase, wholeWord, regExp);
-    if (view->markAll(view->editor()->toEditorBytes(text)) == 0)
-        showMessage(m_frame, MessageIcon::Information, Str::SearchTextNotFound);
+        return {};
+    const SearchResult result =
+        EditorSearch(view->editor(), &m_host).findNext(editorBytes(view, text), options, up, wrap);
+    report(result);
+    refreshBoxHistory();
+    return result;
 }
 
-int FindReplaceController::replaceInActiveView(const QString &text, const QString &replacement,
-                                               bool matchCase, bool wholeWord, bool regExp,
-                                               bool inSelection, bool all, int lastResult)
+SearchResult FindReplaceController::markAll(const QString &text, const search::Options &options)
 {
     m_lastSearched = text;
     CRidereView *view = activeTextView();
+    if (!view)
+        return {};
+    const SearchResult result =
+        EditorSearch(view->editor(), &m_host).markAll(editorBytes(view, text), options);
+    report(result);
+    return result;
+}
+
+SearchResult FindReplaceController::replace(const QString &text, const QString &replacement,
+                                            const search::Options &options, bool previousFound)
+{
+    m_lastSearched = text;
+    CRidereView *view = activeTextView();
+    // What the previous step found counts only on the view it was found in.
     if (view != m_lastReplaceView) {
-        lastResult = -1;
+        previousFound = false;
         m_lastReplaceView = view;
     }
     if (!view)
-        return -1;
-    view->setSearchFlags(matchCase, wholeWord, regExp);
-    const QByteArray find = view->editor()->toEditorBytes(text);
-    const QByteArray with = view->editor()->toEditorBytes(replacement);
-    if (all) {
-        const int count =
-            view->replaceAll(find, with, searchFlags(matchCase, wholeWord, regExp), inSelection);
-        if (count >= 0)
-            showMessage(m_frame, MessageIcon::Information,
-                        QString::asprintf(res::string(Str::OccurrencesReplaced), count));
-        else if (count == -2)
-            showMessage(m_frame, MessageIcon::Information, Str::ReplaceSelectionEmpty);
-        else
-            showMessage(m_frame, MessageIcon::Information, Str::ReplaceAllNotFound);
-        return -1;
+        return {};
+    const SearchResult result =
+        EditorSearch(view->editor(), &m_host)
+            .replaceNext(editorBytes(view, text), editorBytes(view, replacement), options,
+                         previousFound);
+    report(result);
+    return result;
+}
+
+SearchResult FindReplaceController::replaceAll(const QString &text, const QString &replacement,
+                                               const search::Options &options, bool inSelection)
+{
+    m_lastSearched = text;
+    CRidereView *view = activeTextView();
+    if (!view)
+        return {};
+    if (inSelection && !view->editor()->hasSelection()) {
+        showMessage(m_host.window(), MessageIcon::Information, Str::ReplaceSelectionEmpty);
+        return {};
     }
-    const long result = view->replaceNext(find, with, lastResult);
-    if (result == -1)
-        showMessage(m_frame, MessageIcon::Information, Str::SearchTextNotFound);
-    return int(std::min<long>(result, std::numeric_limits<int>::max()));
+    const SearchResult result =
+        EditorSearch(view->editor(), &m_host)
+            .replaceAll(editorBytes(view, text), editorBytes(view, replacement), options,
+                        inSelection);
+    if (result.found())
+        showMessage(m_host.window(), MessageIcon::Information,
+                    QString::asprintf(res::string(Str::OccurrencesReplaced), int(result.count)));
+    else if (result.outcome == SearchOutcome::NotFound)
+        showMessage(m_host.window(), MessageIcon::Information, Str::ReplaceAllNotFound);
+    else
+        report(result);
+    return result;
+}
+
+QString FindReplaceController::seedText(CRidereView *view, bool seedMode) const
+{
+    CMFCScintilla *ed = view->editor();
+    const QByteArray selection = ed->hasSelection() ? ed->getSelectedText() : QByteArray();
+    XmlSettingsStore store(m_host.settingsFile());
+    const bool utf8 = ed->send(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
+    QByteArray remembered;
+    if (seedMode && selection.isEmpty())
+        remembered = ed->toEditorBytes(store.getString(settings::findReplace::LastSelectedValue));
+    const search::Seed seed = search::seedText(
+        selection, seedMode ? search::SeedMode::Seed : search::SeedMode::Quick, remembered, utf8);
+    if (seed.remember)
+        store.writeString(settings::findReplace::LastSelectedValue, ed->fromEditorBytes(seed.text));
+    return ed->fromEditorBytes(seed.text);
+}
+
+SearchResult FindReplaceController::quickSearch(bool up)
+{
+    CRidereView *view = activeTextView();
+    if (!view)
+        return {};
+    QString text = seedText(view, false);
+    if (text.isEmpty())
+        text = findText();
+    if (text.isEmpty())
+        return {};
+    // Quick search ignores whatever options the dialogs hold.
+    const SearchResult result = EditorSearch(view->editor(), &m_host)
+                                    .findNext(editorBytes(view, text), {}, up, !up);
+    report(result);
+    if (result.found())
+        setFindText(text);
+    return result;
+}
+
+void FindReplaceController::gotoLine()
+{
+    CRidereView *view = activeTextView();
+    if (!view)
+        return;
+    CMFCScintilla *ed = view->editor();
+    const long lines = ed->send(Sci::SCI_GETLINECOUNT);
+    CGotoDialog dialog(lines, view);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ed->send(Sci::SCI_GOTOLINE, long(search::gotoLineIndex(dialog.lineNumber(), lines)));
 }
 
 void FindReplaceController::setupBox(CToolbarFindComboBox *b)
 {
-    b->setSettingsFile(settingsFile());
+    b->setSettingsFile(m_host.settingsFile());
     b->loadHistory(SearchHistory);
     connect(b, &CToolbarFindComboBox::searchRequested, this,
             [this](const QString &text) { boxSearch(text); });
     auto keys = [this](int id) {
-        return m_frame && m_frame->router() ? m_frame->router()->action(id)->shortcuts()
-                                            : QList<QKeySequence>();
+        CommandRouter *router = m_host.router();
+        return router ? router->action(id)->shortcuts() : QList<QKeySequence>();
     };
     QPointer<CToolbarFindComboBox> guard(b);
     const auto searchAgain = [this, guard] {
@@ -218,8 +317,8 @@ CToolbarFindComboBox *FindReplaceController::createToolbarBox(QWidget *parent)
     b->setObjectName(QStringLiteral("ToolbarFindBox"));
     b->setFixedWidth(ToolbarBoxWidth);
     b->setMaxVisibleItems(ToolbarListItems);
-    if (m_frame)
-        b->setFont(m_frame->font());
+    if (QWidget *window = m_host.window())
+        b->setFont(window->font());
     setupBox(b);
     m_toolbarBox = b;
     return b;
@@ -237,7 +336,7 @@ CToolbarFindComboBox *FindReplaceController::box() const
     if (!m_spareBox) {
         // Made on first use, so reading the text makes the box it reads from.
         auto *self = const_cast<FindReplaceController *>(this);
-        auto *spare = new CToolbarFindComboBox(m_frame);
+        auto *spare = new CToolbarFindComboBox(m_host.window());
         spare->setObjectName(QStringLiteral("SpareFindBox"));
         spare->hide();
         self->setupBox(spare);
@@ -261,18 +360,12 @@ void FindReplaceController::setFindText(const QString &text)
 void FindReplaceController::boxSearch(const QString &text)
 {
     if (activeTextView()) {
-        findInActiveView(text, false, false, false, false, true);
+        find(text, {}, false, true);
         return;
     }
     if (m_hexFind && m_hexFind(text))
         return;
-    showMessage(m_frame, MessageIcon::Exclamation, Str::FindNothingToDo);
-}
-
-QWidget *createToolbarFindBox(CMainFrame *frame, QWidget *parent)
-{
-    FindReplaceController *controller = FindReplaceController::of(frame);
-    return controller ? controller->createToolbarBox(parent) : nullptr;
+    showMessage(m_host.window(), MessageIcon::Exclamation, Str::FindNothingToDo);
 }
 
 } // namespace pw

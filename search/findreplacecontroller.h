@@ -1,6 +1,9 @@
-// FindReplaceController: the main window's side of find and replace. It owns the modeless find
-// and replace dialogs and the toolbar search box, and routes their requests to the active view.
+// FindReplaceController: owns Find, Replace, Find Next/Previous, Mark All and Go To Line, the
+// modeless find and replace dialogs and the toolbar search box, and runs them on the active view.
 #pragma once
+
+#include "editor/editorsearch.h"
+#include "framework/commandtarget.h"
 
 #include <QObject>
 #include <QPointer>
@@ -11,22 +14,19 @@ class QWidget;
 namespace pw {
 
 class CFindDialog;
-class CMainFrame;
 class CReplaceDialog;
 class CRidereView;
 class CToolbarFindComboBox;
+class EditorHost;
 
-class FindReplaceController : public QObject
+class FindReplaceController : public QObject, public CommandTarget
 {
     Q_OBJECT
 public:
-    // The controller of a main window, made on first use as a child of the window.
-    static FindReplaceController *of(CMainFrame *frame);
-    explicit FindReplaceController(CMainFrame *frame);
+    FindReplaceController(EditorHost &host, QObject *parent);
     ~FindReplaceController() override;
 
-    CMainFrame *frame() const { return m_frame; }
-    QString settingsFile() const;
+    EditorHost &host() const { return m_host; }
 
     // The dialogs. Opening one closes the other; asking for an open one only focuses it.
     CFindDialog *showFindDialog(CRidereView *parentView, const QString &seed);
@@ -38,18 +38,26 @@ public:
 
     // The text editor view of the active document window, or none.
     CRidereView *activeTextView() const;
-    // Requests of the dialogs, on the active text view. A search that finds nothing says
-    // "The search text was not found".
-    void findInActiveView(const QString &text, bool matchCase, bool wholeWord, bool regExp, bool up,
-                          bool wrap);
-    void markAllInActiveView(const QString &text, bool matchCase, bool wholeWord, bool regExp);
-    // all: Replace All in the document or the selection, reported in a message, -1 returned;
-    // otherwise one Replace step, returning the next match's position or -1. lastResult is
-    // taken as -1 when the active view is not the one of the previous call.
-    int replaceInActiveView(const QString &text, const QString &replacement, bool matchCase,
-                            bool wholeWord, bool regExp, bool inSelection, bool all,
-                            int lastResult);
+
+    // Requests of the dialogs, on the active text view. Every outcome but a found match is told
+    // to the user; the result is returned as well.
+    SearchResult find(const QString &text, const search::Options &options, bool up, bool wrap);
+    SearchResult markAll(const QString &text, const search::Options &options);
+    // One Replace step: replaces what the previous step found (when it was on this view), then
+    // finds the next match.
+    SearchResult replace(const QString &text, const QString &replacement,
+                         const search::Options &options, bool previousFound);
+    // Replace All in the document or the selected lines; the count is told in a message.
+    SearchResult replaceAll(const QString &text, const QString &replacement,
+                            const search::Options &options, bool inSelection);
     QString lastSearchedText() const { return m_lastSearched; }
+
+    // Find Next (F3) and Find Previous (Shift+F3): the selection or the toolbar box's text,
+    // with no search options.
+    SearchResult quickSearch(bool up);
+    // The selection (at most 99 bytes) or, in seed mode, the remembered "LastSelectedValue".
+    QString seedText(CRidereView *view, bool seedMode) const;
+    void gotoLine();
 
     // The toolbar search box: the control the toolbar shows for id 5000.
     CToolbarFindComboBox *createToolbarBox(QWidget *parent);
@@ -68,10 +76,14 @@ public:
     void setHexFindHandler(HexFindHandler handler) { m_hexFind = std::move(handler); }
 
 private:
+    void registerCommands();
     void setupBox(CToolbarFindComboBox *box);
     CToolbarFindComboBox *box() const;
+    // Tells the user every outcome but a found match; the text is the one searched for.
+    void report(const SearchResult &result) const;
+    void refreshBoxHistory();
 
-    CMainFrame *m_frame;
+    EditorHost &m_host;
     QPointer<CFindDialog> m_find;
     QPointer<CReplaceDialog> m_replace;
     QPointer<CToolbarFindComboBox> m_toolbarBox;
@@ -82,8 +94,5 @@ private:
     QPointer<CRidereView> m_lastReplaceView;
     HexFindHandler m_hexFind;
 };
-
-// The toolbar control factory for command id 5000 (CommandBars::setControlFactory).
-QWidget *createToolbarFindBox(CMainFrame *frame, QWidget *parent);
 
 } // namespace pw

@@ -3,7 +3,7 @@
 
 #include "resources/resources.h"
 #include "resources/stringids.h"
-#include "search/searchrules.h"
+#include "search/engine/searchrules.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

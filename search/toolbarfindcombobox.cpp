@@ -1,9 +1,9 @@
 // CToolbarFindComboBox: history list, completion while typing, Enter and the box's own keys.
 #include "search/toolbarfindcombobox.h"
 
-#include "app/settings/settingkeys.h"
-#include "app/settings/xmlsettingsstore.h"
-#include "search/searchrules.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
+#include "search/engine/searchrules.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>

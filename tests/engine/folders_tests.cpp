@@ -1,5 +1,5 @@
 // The settings-folder rule: per-user inside the install prefix, beside the program elsewhere.
-#include "app/appfolders.h"
+#include "settings/appfolders.h"
 
 #include <gtest/gtest.h>
 

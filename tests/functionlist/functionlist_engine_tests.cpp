@@ -1,9 +1,9 @@
 // The function-list engine's building blocks: the text model, the component-style search and the
 // rule table.
-#include "functionlist/componentregex.h"
-#include "functionlist/functionparser.h"
-#include "functionlist/rules.h"
-#include "functionlist/textmodel.h"
+#include "functionlist/engine/componentregex.h"
+#include "functionlist/engine/functionparser.h"
+#include "functionlist/engine/rules.h"
+#include "functionlist/engine/textmodel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The function-list parse: each rule set on short sources written for it, the edge cases of
 // headers and bodies, the worker's cancellation and supersession, and bounded work.
-#include "functionlist/functionlistworker.h"
-#include "functionlist/functionparser.h"
+#include "functionlist/engine/functionlistworker.h"
+#include "functionlist/engine/functionparser.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,9 +1,9 @@
 // The function-list search against the editing component's own target search: every pattern of
 // the rule table and a generated set, on real source files and on texts written here, must give
 // identical match positions.
-#include "functionlist/componentregex.h"
-#include "functionlist/functionparser.h"
-#include "functionlist/rules.h"
+#include "functionlist/engine/componentregex.h"
+#include "functionlist/engine/functionparser.h"
+#include "functionlist/engine/rules.h"
 
 #include <QDir>
 #include <QFile>

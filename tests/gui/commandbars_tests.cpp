@@ -1,9 +1,9 @@
 // Command bars: toolbar controls, icons, the saved layout, shortcuts, the customise dialog, themes.
-#include "app/commandbars.h"
-#include "app/commandrouter.h"
-#include "app/customizedialog.h"
-#include "app/themes.h"
-#include "app/toolbaricons.h"
+#include "chrome/commandbars.h"
+#include "framework/commandrouter.h"
+#include "chrome/customizedialog.h"
+#include "chrome/themes.h"
+#include "chrome/toolbaricons.h"
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 

@@ -1,4 +1,5 @@
 // Opening, showing and saving text files through the real program, byte for byte.
+#include "chrome/statuspanes.h"
 #include "editor/filedialogex.h"
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
@@ -104,8 +105,8 @@ TEST_F(DocumentTest, EditsMarkTheTitleAndSaveClearsIt)
 TEST_F(DocumentTest, ReadOnlyFilesShowItAndRefuseEdits)
 {
     const QString path = writeFile(QStringLiteral("ro.txt"), "keep\n");
-    m_app->openRequest() = OpenRequest{OpenAuto, 4, 0, true};
-    auto *doc = qobject_cast<CRidereDoc *>(m_app->openDocumentFile(path));
+    auto *doc = qobject_cast<CRidereDoc *>(
+        m_app->openDocumentFile(path, OpenRequest{OpenAuto, 4, 0, true}));
     ASSERT_NE(doc, nullptr);
     EXPECT_TRUE(doc->isReadOnly());
     EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("ro.txt [Read Only]"));
@@ -242,10 +243,10 @@ TEST_F(DocumentTest, StatusBarShowsLineAndColumn)
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "ab\n\tc");
     doc->editor()->send(Sci::SCI_GOTOPOS, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(frame()->statusText(CMainFrame::PanePosition), QStringLiteral("Ln  1 Col  0"));
+    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), QStringLiteral("Ln  1 Col  0"));
     doc->editor()->send(Sci::SCI_GOTOPOS, 5);
     QCoreApplication::processEvents();
-    EXPECT_EQ(frame()->statusText(CMainFrame::PanePosition), QStringLiteral("Ln  2 Col  5"));
+    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), QStringLiteral("Ln  2 Col  5"));
 }
 
 TEST_F(DocumentTest, MissingFileReportsAndOpensNothing)

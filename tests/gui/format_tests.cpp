@@ -46,8 +46,8 @@ TEST_F(FormatTest, WholeDocumentReplacementsAreOneUndoStepAndKeepTheLine)
 TEST_F(FormatTest, ReadOnlyDocumentsAreLeftAlone)
 {
     const QString path = writeFile(QStringLiteral("ro.txt"), "a  \n\tb\n");
-    m_app->openRequest() = OpenRequest{OpenAuto, 4, 0, true};
-    auto *doc = qobject_cast<CRidereDoc *>(m_app->openDocumentFile(path));
+    auto *doc = qobject_cast<CRidereDoc *>(
+        m_app->openDocumentFile(path, OpenRequest{OpenAuto, 4, 0, true}));
     ASSERT_NE(doc, nullptr);
     for (int id : {Cmd::TrimTrailingSpaces, Cmd::TabsToSpaces, Cmd::SpacesToTabs,
                    Cmd::EditDeleteLine, Cmd::UpperCase}) {

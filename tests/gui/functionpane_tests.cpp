@@ -13,6 +13,7 @@ using pw::test::AppFixture;
 class FunctionPaneTest : public AppFixture
 {
 protected:
+    CFunctionList *pane() const { return frame()->findChild<CFunctionList *>(); }
     // Waits for the worker; the list follows a parse within a moment.
     bool waitForNames(const QStringList &wanted)
     {
@@ -20,11 +21,11 @@ protected:
         timer.start();
         while (timer.elapsed() < 10000) {
             QTest::qWait(20);
-            if (frame()->functionList()->names() == wanted)
+            if (pane()->names() == wanted)
                 return true;
         }
         ADD_FAILURE() << "list shows: "
-                      << frame()->functionList()->names().join(QLatin1Char(',')).toStdString();
+                      << pane()->names().join(QLatin1Char(',')).toStdString();
         return false;
     }
 };
@@ -46,7 +47,7 @@ TEST_F(FunctionPaneTest, OpeningFillsTheListAndF9FollowsEdits)
         waitForNames({QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")}));
 
     // The pane asks for a jump; the editor's caret goes to the function's line.
-    emit frame()->functionList()->jumpToLine(5);
+    emit pane()->jumpToLine(5);
     EXPECT_EQ(
         doc->editor()->send(Sci::SCI_LINEFROMPOSITION, doc->editor()->send(Sci::SCI_GETCURRENTPOS)),
         5);
@@ -59,8 +60,8 @@ TEST_F(FunctionPaneTest, UnsupportedLanguagesSaySo)
     ASSERT_TRUE(run(Cmd::RefreshFunctionList));
     QElapsedTimer timer;
     timer.start();
-    while (!frame()->functionList()->isNotSupportedShown() && timer.elapsed() < 5000)
+    while (!pane()->isNotSupportedShown() && timer.elapsed() < 5000)
         QTest::qWait(20);
-    EXPECT_TRUE(frame()->functionList()->isNotSupportedShown());
+    EXPECT_TRUE(pane()->isNotSupportedShown());
     EXPECT_FALSE(state(Cmd::AutoComplete).enabled) << "nothing to offer";
 }

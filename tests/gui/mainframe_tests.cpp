@@ -1,7 +1,7 @@
 // The main frame: view options for every window, panes, tabs, closing and reopening, one instance.
-#include "app/settings/framesettings.h"
-#include "app/settings/registrysettings.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/framesettings.h"
+#include "settings/registrysettings.h"
+#include "settings/xmlsettingsstore.h"
 #include "app/singleinstance.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"

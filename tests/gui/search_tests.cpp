@@ -1,16 +1,17 @@
 // Find and replace in a running program: the search engine against the editing component's own
 // target search, the view's search operations, the toolbar box, both dialogs and Go To Line.
-#include "app/settings/framesettings.h"
-#include "app/settings/registrysettings.h"
-#include "app/settings/settingkeys.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/framesettings.h"
+#include "settings/registrysettings.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
+#include "editor/editorsearch.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
 #include "search/finddialogs.h"
 #include "search/findreplacecontroller.h"
 #include "search/gotodialog.h"
-#include "search/replaceplanner.h"
-#include "search/textsearch.h"
+#include "editor/textsearch/replaceplanner.h"
+#include "editor/textsearch/textsearch.h"
 #include "search/toolbarfindcombobox.h"
 #include "tests/support/appfixture.h"
 
@@ -260,7 +261,18 @@ protected:
         return doc->editor()->send(msg, w, l);
     }
     static QByteArray selection(CRidereDoc *doc) { return doc->editor()->getSelectedText(); }
-    FindReplaceController *controller() { return FindReplaceController::of(frame()); }
+    FindReplaceController *controller() { return frame()->findChild<FindReplaceController *>(); }
+    // The searches of one editor, as the commands run them.
+    static EditorSearch search(CRidereDoc *doc) { return EditorSearch(doc->editor(), nullptr); }
+    static qint64 findNext(CRidereDoc *doc, const QByteArray &text, bool up, bool wrap)
+    {
+        return search(doc).findNext(text, {}, up, wrap).position;
+    }
+    static qint64 replaceAll(CRidereDoc *doc, const QByteArray &text, const QByteArray &with,
+                             bool regExp, bool inSelection)
+    {
+        return search(doc).replaceAll(text, with, {false, false, regExp}, inSelection).count;
+    }
     QString settings() const { return m_app->mainFrame()->settingsFile(); }
     CToolbarFindComboBox *toolbarBox()
     {
@@ -282,26 +294,24 @@ protected:
 TEST_F(SearchTest, FindNextWrapsUpwardAndDownward)
 {
     CRidereDoc *doc = openText("foo bar foo\nfoo end\n");
-    CRidereView *view = doc->view();
     send(doc, Sci::SCI_SETSEL, 0, 0);
-    view->setSearchFlags(false, false, false);
     // Upwards from the start with wrap: the last match of the document.
-    EXPECT_EQ(view->findNext("foo", true, true), 12);
+    EXPECT_EQ(findNext(doc, "foo", true, true), 12);
     EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 12);
     EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONEND), 15);
-    EXPECT_EQ(view->findNext("foo", true, true), 8);
+    EXPECT_EQ(findNext(doc, "foo", true, true), 8);
     // Downwards past the last match: around to the first.
     send(doc, Sci::SCI_SETSEL, 13, 13);
-    EXPECT_EQ(view->findNext("foo", false, true), 0);
+    EXPECT_EQ(findNext(doc, "foo", false, true), 0);
     send(doc, Sci::SCI_SETSEL, 13, 13);
-    EXPECT_EQ(view->findNext("foo", false, false), -1);
+    EXPECT_EQ(search(doc).findNext("foo", {}, false, false).outcome, SearchOutcome::NotFound);
     // A match inside a folded block is unfolded.
     send(doc, Sci::SCI_SETSEL, 0, 0);
     send(doc, Sci::SCI_SETFOLDLEVEL, 0, Sci::SC_FOLDLEVELBASE | Sci::SC_FOLDLEVELHEADERFLAG);
     send(doc, Sci::SCI_SETFOLDLEVEL, 1, Sci::SC_FOLDLEVELBASE + 1);
     send(doc, Sci::SCI_TOGGLEFOLD, 0);
     ASSERT_FALSE(send(doc, Sci::SCI_GETLINEVISIBLE, 1));
-    EXPECT_EQ(view->findNext("end", false, true), 16);
+    EXPECT_EQ(findNext(doc, "end", false, true), 16);
     EXPECT_TRUE(send(doc, Sci::SCI_GETLINEVISIBLE, 1));
 }
 
@@ -315,7 +325,7 @@ TEST_F(SearchTest, QuickSearchUsesTheSelectionOrTheToolbarBox)
     EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
     EXPECT_EQ(m_icons.back(), MessageIcon::Information);
     // F3 ignores the case whatever the dialogs hold, and walks on from the selection.
-    doc->view()->setSearchFlags(true, true, false);
+    search(doc).findNext("x", {true, true, false}, false, true);
     ASSERT_TRUE(run(Cmd::FindNext));
     EXPECT_EQ(selection(doc), QByteArray("Foo"));
     ASSERT_TRUE(run(Cmd::FindNext));
@@ -334,11 +344,10 @@ TEST_F(SearchTest, CaretNIsTheDocumentsLineEnd)
     CRidereDoc *doc = openText("xa\nby\n");
     send(doc, Sci::SCI_SETEOLMODE, Sci::SC_EOL_LF);
     send(doc, Sci::SCI_SETSEL, 0, 0);
-    doc->view()->setSearchFlags(false, false, false);
-    EXPECT_EQ(doc->view()->findNext("a^nb", false, true), 1);
+    EXPECT_EQ(controller()->find(QStringLiteral("a^nb"), {}, false, true).position, 1);
     EXPECT_EQ(selection(doc), QByteArray("a\nb"));
     send(doc, Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
-    EXPECT_EQ(doc->view()->findNext("a^nb", false, true), -1);
+    EXPECT_FALSE(controller()->find(QStringLiteral("a^nb"), {}, false, true).found());
 }
 
 TEST_F(SearchTest, ReplaceAllIsOneUndoStepAndLeavesTheCaretAfterTheLastReplacement)
@@ -356,8 +365,10 @@ TEST_F(SearchTest, ReplaceAllIsOneUndoStepAndLeavesTheCaretAfterTheLastReplaceme
     EXPECT_EQ(editorText(doc), QByteArray("x x x\n"));
     // A read-only text is left alone: nothing replaced, or nothing to replace.
     doc->editor()->setReadOnly(true);
-    EXPECT_EQ(doc->view()->replaceAll("x", "y", 0, false), 0);
-    EXPECT_EQ(doc->view()->replaceAll("z", "y", 0, false), -1);
+    const SearchResult present = search(doc).replaceAll("x", "y", {}, false);
+    EXPECT_EQ(present.outcome, SearchOutcome::Found);
+    EXPECT_EQ(present.count, 0);
+    EXPECT_EQ(search(doc).replaceAll("z", "y", {}, false).outcome, SearchOutcome::NotFound);
     EXPECT_EQ(editorText(doc), QByteArray("x x x\n"));
 }
 
@@ -365,15 +376,13 @@ TEST_F(SearchTest, ReplaceAllInTheSelectionTakesWholeLines)
 {
     CRidereDoc *doc = openText("x1\nx2 x\nx3\nx4\n");
     CRidereView *view = doc->view();
-    send(doc, Sci::SCI_SETSEL, 4, 4);
-    EXPECT_EQ(view->replaceAll("x", "yy", 0, true), -2);
     // From the middle of line 2 to the middle of line 3.
     send(doc, Sci::SCI_SETSEL, 5, 9);
-    EXPECT_EQ(view->replaceAll("x", "yy", 0, true), 3);
+    EXPECT_EQ(replaceAll(doc, "x", "yy", false, true), 3);
     EXPECT_EQ(editorText(doc), QByteArray("x1\nyy2 yy\nyy3\nx4\n"));
     EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 3);
     EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONEND), 14);
-    EXPECT_EQ(view->replaceAll("zz", "yy", 0, false), -1);
+    EXPECT_EQ(search(doc).replaceAll("zz", "yy", {}, false).outcome, SearchOutcome::NotFound);
 
     // Through the dialog, with its messages.
     CReplaceDialog *dialog = controller()->showReplaceDialog(view, QStringLiteral("yy"));
@@ -397,41 +406,48 @@ TEST_F(SearchTest, ReplaceAllRespectsARectangularSelection)
     send(doc, Sci::SCI_SETRECTANGULARSELECTIONANCHOR, 0);
     send(doc, Sci::SCI_SETRECTANGULARSELECTIONCARET, 5);
     ASSERT_EQ(send(doc, Sci::SCI_GETSELECTIONMODE), Sci::SC_SEL_RECTANGLE);
-    EXPECT_EQ(doc->view()->replaceAll("x", "y", 0, true), 2);
+    EXPECT_EQ(replaceAll(doc, "x", "y", false, true), 2);
     EXPECT_EQ(editorText(doc), QByteArray("yax\nyax\nxax\n"));
 }
 
 TEST_F(SearchTest, ReplaceAllNeverLoopsOnEmptyMatchesAndInsertsLiterally)
 {
     CRidereDoc *doc = openText("ab\ncd\n");
-    CRidereView *view = doc->view();
-    EXPECT_EQ(view->replaceAll("$", "!", Sci::SCFIND_REGEXP, false), 2);
+    EXPECT_EQ(replaceAll(doc, "$", "!", true, false), 2);
     EXPECT_EQ(editorText(doc), QByteArray("ab!\ncd!\n"));
     // An empty match is tried before each character, never at a line end.
-    EXPECT_EQ(view->replaceAll("x*", "-", Sci::SCFIND_REGEXP, false), 6);
+    EXPECT_EQ(replaceAll(doc, "x*", "-", true, false), 6);
     EXPECT_EQ(editorText(doc), QByteArray("-a-b-!\n-c-d-!\n"));
     send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>("cat"));
     // Tagged expressions are not substituted: "\1" goes in as two characters.
-    EXPECT_EQ(view->replaceAll("\\(a\\)", "\\1", Sci::SCFIND_REGEXP, false), 1);
+    EXPECT_EQ(replaceAll(doc, "\\(a\\)", "\\1", true, false), 1);
     EXPECT_EQ(editorText(doc), QByteArray("c\\1t"));
 }
 
-TEST_F(SearchTest, BadRegularExpressionsFindNothing)
+TEST_F(SearchTest, BadRegularExpressionsAreToldAsSuch)
 {
     openText("abc [a\n");
-    controller()->findInActiveView(QStringLiteral("[a"), false, false, true, false, true);
-    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
-    controller()->replaceInActiveView(QStringLiteral("\\(a"), QStringLiteral("y"), false, false,
-                                      true, false, true, -1);
-    EXPECT_EQ(lastMessage(), QStringLiteral("Search text not found."));
-    // Backtracking without end gives up instead of hanging.
+    const search::Options regExp{false, false, true};
+    EXPECT_EQ(controller()->find(QStringLiteral("[a"), regExp, false, true).outcome,
+              SearchOutcome::InvalidPattern);
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The regular expression is not valid")));
+    EXPECT_EQ(m_icons.back(), MessageIcon::Exclamation);
+    m_messages.clear();
+    EXPECT_EQ(controller()->replaceAll(QStringLiteral("\\(a"), QStringLiteral("y"), regExp, false)
+                  .outcome,
+              SearchOutcome::InvalidPattern);
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The regular expression is not valid")));
+    // Backtracking without end gives up instead of hanging, and says so: the text after the
+    // place it gave up was never searched.
     CRidereDoc *doc = activeDoc();
     send(doc, Sci::SCI_SETTEXT, 0,
          reinterpret_cast<long>(QByteArray(QByteArray(30000, 'a') + "c\nb").constData()));
     send(doc, Sci::SCI_SETSEL, 0, 0);
-    controller()->findInActiveView(QStringLiteral("a*a*a*a*a*a*a*a*b"), true, false, true, false,
-                                   false);
-    EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
+    EXPECT_EQ(controller()
+                  ->find(QStringLiteral("a*a*a*a*a*a*a*a*b"), {true, false, true}, false, false)
+                  .outcome,
+              SearchOutcome::Stopped);
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The search was stopped")));
 }
 
 TEST_F(SearchTest, MarkAllTogglesTheBookmarkOfEveryMatch)
@@ -457,8 +473,7 @@ TEST_F(SearchTest, MarkAllTogglesTheBookmarkOfEveryMatch)
     EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
     // An empty match repeats nowhere: every line gets one toggle.
     ed->clearBookmarks();
-    doc->view()->setSearchFlags(false, false, true);
-    EXPECT_EQ(doc->view()->markAll("$"), 1);
+    EXPECT_TRUE(search(doc).markAll("$", {false, false, true}).found());
     for (long line = 0; line < 5; ++line)
         EXPECT_TRUE(marked(line)) << line;
 }
@@ -471,15 +486,15 @@ TEST_F(SearchTest, ReplaceFindsFirstThenReplacesTheFoundMatch)
     dialog->replaceBox()->setEditText(QStringLiteral("yy"));
     dialog->replace();
     EXPECT_EQ(editorText(doc), QByteArray("x1 x2 x3\n")); // only found
-    EXPECT_EQ(dialog->lastResult(), 0);
+    EXPECT_TRUE(dialog->lastFound());
     dialog->replace();
     EXPECT_EQ(editorText(doc), QByteArray("yy1 x2 x3\n"));
     EXPECT_EQ(selection(doc), QByteArray("x"));
-    EXPECT_EQ(dialog->lastResult(), 4);
+    EXPECT_EQ(send(doc, Sci::SCI_GETSELECTIONSTART), 4);
     dialog->replace();
     dialog->replace();
     EXPECT_EQ(editorText(doc), QByteArray("yy1 yy2 yy3\n"));
-    EXPECT_EQ(dialog->lastResult(), -1);
+    EXPECT_FALSE(dialog->lastFound());
     EXPECT_EQ(lastMessage(), QStringLiteral("The search text was not found"));
 
     dialog->searchBox()->setEditText(QString());

@@ -1,5 +1,5 @@
 // The editor wrapper's algorithms, driven through a real offscreen editor.
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "editor/mfcscintilla.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Language records and list: colour texts, file reading rules, loading, lookups and selection.
-#include "languages/languagefile.h"
-#include "languages/languagelist.h"
+#include "languages/engine/languagefile.h"
+#include "languages/engine/languagelist.h"
 #include "tests/languages/languagetestutil.h"
 
 #include <QTemporaryDir>

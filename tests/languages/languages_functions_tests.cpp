@@ -1,7 +1,7 @@
 // The shipped language files against the function-list rules their numbers choose.
-#include "functionlist/functionparser.h"
-#include "functionlist/rules.h"
-#include "languages/languagelist.h"
+#include "functionlist/engine/functionparser.h"
+#include "functionlist/engine/rules.h"
+#include "languages/engine/languagelist.h"
 
 #include <QDir>
 #include <QFile>

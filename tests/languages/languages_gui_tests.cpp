@@ -1,7 +1,7 @@
 // The shipped language files against the real editing component, and applying a language.
-#include "app/settings/framesettings.h"
+#include "settings/framesettings.h"
 #include "editor/mfcscintilla.h"
-#include "languages/languagelist.h"
+#include "languages/engine/languagelist.h"
 
 #include <QDir>
 #include <QFile>

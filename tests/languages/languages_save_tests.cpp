@@ -1,6 +1,6 @@
 // Writing a language's colours back: only DEFAULT, BACKGROUND and COLOUR colours change.
-#include "languages/languagefile.h"
-#include "languages/languagelist.h"
+#include "languages/engine/languagefile.h"
+#include "languages/engine/languagelist.h"
 #include "tests/languages/languagetestutil.h"
 
 #include <QTemporaryDir>

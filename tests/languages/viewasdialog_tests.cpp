@@ -1,5 +1,5 @@
 // The "View As ..." dialog: its list, OK, Cancel and a double click.
-#include "languages/viewasdialog.h"
+#include "editor/viewasdialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

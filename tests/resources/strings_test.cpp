@@ -136,7 +136,8 @@ TEST(Strings, PlaceholdersMatchWhatCallersPass)
         {Str::RedirConsoleError, "x"},       {Str::ProjectRemoveQuestion, "s"},
         {Str::ProjectDeleteQuestion, "s"},   {Str::FilePropertiesSize, "d"},
         {Str::FilePropertiesTime, "dsdddd"}, {Str::XmlParseError, "dds"},
-        {Str::TidySevereError, "d"},
+        {Str::TidySevereError, "d"},         {Str::SearchStopped, "s"},
+        {Str::SearchInvalidPattern, "s"},
     };
     for (const res::StringInfo &s : res::strings()) {
         SCOPED_TRACE(s.id);

@@ -1,5 +1,5 @@
 // The small rules: "^n", the seed text, history lists, completion and the Go To Line number.
-#include "search/searchrules.h"
+#include "search/engine/searchrules.h"
 
 #include <gtest/gtest.h>
 

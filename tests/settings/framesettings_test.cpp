@@ -1,6 +1,6 @@
 // The main window's copy of its settings: the two load steps, folder defaults, margins and save.
-#include "app/settings/framesettings.h"
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/framesettings.h"
+#include "settings/xmlsettingsstore.h"
 #include "tests/settings/settingstestutil.h"
 
 namespace pw {

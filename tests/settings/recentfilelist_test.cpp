@@ -1,5 +1,5 @@
 // The recent-file list: newest first, four entries, one entry per file.
-#include "app/settings/recentfilelist.h"
+#include "settings/recentfilelist.h"
 #include "tests/settings/settingstestutil.h"
 
 namespace pw {

@@ -1,5 +1,5 @@
 // History lists, file filters and external tools in the settings file.
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/xmlsettingsstore.h"
 #include "tests/settings/settingstestutil.h"
 
 namespace pw {

@@ -1,5 +1,5 @@
 // The per-user application key layer, pointed at a temporary INI file.
-#include "app/settings/registrysettings.h"
+#include "settings/registrysettings.h"
 #include "tests/settings/settingstestutil.h"
 
 #include <QSettings>

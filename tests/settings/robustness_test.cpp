@@ -1,5 +1,5 @@
 // The settings file under damage, other writers, missing folders, batches and large contents.
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/xmlsettingsstore.h"
 #include "tests/settings/settingstestutil.h"
 
 #include <QDir>

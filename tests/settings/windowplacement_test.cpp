@@ -1,5 +1,5 @@
 // The 44-byte window placement record: byte layout, size rule and the show state on reopening.
-#include "app/settings/windowplacement.h"
+#include "settings/windowplacement.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

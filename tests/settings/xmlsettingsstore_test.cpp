@@ -1,5 +1,5 @@
 // Values of the XML settings file: round trips, defaults, number parsing and the layout on disk.
-#include "app/settings/xmlsettingsstore.h"
+#include "settings/xmlsettingsstore.h"
 #include "tests/settings/settingstestutil.h"
 
 #include <QDateTime>

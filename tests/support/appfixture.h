@@ -1,10 +1,10 @@
 // A running Penwright on the offscreen platform, with its settings in a temporary folder.
 #pragma once
 
-#include "app/appfolders.h"
-#include "app/commandrouter.h"
+#include "settings/appfolders.h"
+#include "framework/commandrouter.h"
 #include "app/mainframe.h"
-#include "app/messages.h"
+#include "framework/messages.h"
 #include "app/penwrightapp.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"

@@ -1,0 +1,91 @@
+// MainFrameHost: each request of the windows below, answered by the main frame or the application.
+#include "app/mainframehost.h"
+
+#include "app/mainframe.h"
+#include "app/penwrightapp.h"
+#include "chrome/statuspanes.h"
+
+namespace pw {
+
+MainFrameHost::MainFrameHost(PenwrightApp &app, CMainFrame &frame) : m_app(app), m_frame(frame) {}
+
+QWidget *MainFrameHost::window() const
+{
+    return &m_frame;
+}
+
+FrameSettings &MainFrameHost::settings() const
+{
+    return m_frame.settings();
+}
+
+QString MainFrameHost::settingsFile() const
+{
+    return m_frame.settingsFile();
+}
+
+void MainFrameHost::setStatusText(StatusPane pane, const QString &text)
+{
+    if (StatusPanes *panes = m_frame.statusPanes())
+        panes->setText(pane, text);
+}
+
+// A run that starts before the status bar exists (none does today) still gets a report to poll.
+std::unique_ptr<Progress> MainFrameHost::startProgress(qint64 total, bool stoppable)
+{
+    if (StatusPanes *panes = m_frame.statusPanes())
+        return panes->startProgress(total, stoppable);
+    struct Silent : Progress
+    {
+        void step(qint64) override {}
+        bool stopRequested() const override { return false; }
+    };
+    return std::make_unique<Silent>();
+}
+
+void MainFrameHost::addRecentFile(const QString &path)
+{
+    m_frame.addRecentFile(path);
+}
+
+CommandRouter *MainFrameHost::router() const
+{
+    return m_frame.router();
+}
+
+CMDIChildFrame *MainFrameHost::activeFrame() const
+{
+    return m_frame.activeFrame();
+}
+
+CDocument *MainFrameHost::openDocument(const QString &path, const OpenRequest &request)
+{
+    return m_app.openDocumentFile(path, request);
+}
+
+CDocument *MainFrameHost::openWithAutomaticChoice(const QString &path)
+{
+    return m_app.openWithAutomaticChoice(path);
+}
+
+bool MainFrameHost::closingWithReopen() const
+{
+    return m_frame.closingWithReopen();
+}
+
+bool MainFrameHost::isPaneShown(int paneId) const
+{
+    return m_frame.isPaneShown(paneId);
+}
+
+const LanguageList &MainFrameHost::languages() const
+{
+    return m_frame.languages();
+}
+
+NavigationHistory &MainFrameHost::navigation()
+{
+    return m_frame.navigation();
+}
+
+} // namespace pw

@@ -1,0 +1,40 @@
+// MainFrameHost: the program's side of the host interface, over the application and main frame.
+#pragma once
+
+#include "editor/editorhost.h"
+
+namespace pw {
+
+class CMainFrame;
+class PenwrightApp;
+
+class MainFrameHost : public EditorHost
+{
+public:
+    MainFrameHost(PenwrightApp &app, CMainFrame &frame);
+
+    QWidget *window() const override;
+    FrameSettings &settings() const override;
+    QString settingsFile() const override;
+    void setStatusText(StatusPane pane, const QString &text) override;
+    std::unique_ptr<Progress> startProgress(qint64 total, bool stoppable) override;
+    void addRecentFile(const QString &path) override;
+    CommandRouter *router() const override;
+    CMDIChildFrame *activeFrame() const override;
+    CDocument *openDocument(const QString &path, const OpenRequest &request) override;
+    CDocument *openWithAutomaticChoice(const QString &path) override;
+    bool closingWithReopen() const override;
+    bool isPaneShown(int paneId) const override;
+
+    const LanguageList &languages() const override;
+    NavigationHistory &navigation() override;
+    FunctionListService *functionList() const override { return m_functionList; }
+    void setFunctionList(FunctionListService *service) { m_functionList = service; }
+
+private:
+    PenwrightApp &m_app;
+    CMainFrame &m_frame;
+    FunctionListService *m_functionList = nullptr;
+};
+
+} // namespace pw

@@ -1,0 +1,417 @@
+// EditorSearch: target searches by the search engine over the editor's own buffer (by the
+// component where the engine does not know the code page), Replace All as one undo step, Mark All.
+#include "editor/editorsearch.h"
+
+#include "editor/mfcscintilla.h"
+#include "editor/textsearch/replaceplanner.h"
+#include "framework/host.h"
+#include "resources/resources.h"
+#include "resources/stringids.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace pw {
+
+namespace {
+
+// Progress shows in the status bar once a Replace All covers this much text.
+constexpr long LongRunBytes = 4 << 20;
+constexpr int ProgressSteps = 1000;
+constexpr int ProgressPlanShare = 300; // of ProgressSteps, for finding the hits
+// The most text one edit of Replace All rewrites to take several hits at once.
+constexpr qsizetype GroupedEditBytes = 64 << 10;
+
+QString limitReason()
+{
+    return QString::fromUtf8(res::string(Str::SearchLimitReached));
+}
+
+// Whether any indicator (the marks of Mark All, among others) is in use; the component
+// answers 0 for the end of a run of an indicator it holds nothing for.
+bool hasIndicators(const CMFCScintilla *ed)
+{
+    for (int indicator = 0; indicator <= Sci::INDIC_MAX; ++indicator)
+        if (ed->send(Sci::SCI_INDICATOREND, indicator, 0) != 0)
+            return true;
+    return false;
+}
+
+// Every edit costs the component a fixed amount of bookkeeping (a hundred bytes of undo record,
+// position look-ups in the line table), so Replace All joins neighbouring hits into one edit that
+// rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
+// All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
+// to lines, so while there are any, edits never reach across a line end.
+std::vector<search::EditGroup> editGroups(const CMFCScintilla *ed, const search::TextView &text,
+                                          const std::vector<search::Match> &hits)
+{
+    if (hasIndicators(ed)) {
+        std::vector<search::EditGroup> groups(hits.size());
+        for (std::size_t i = 0; i < hits.size(); ++i)
+            groups[i] = {i, i};
+        return groups;
+    }
+    const bool lineState =
+        ed->send(Sci::SCI_MARKERNEXT, 0, -1) >= 0 || ed->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0) >= 0;
+    return search::groupHits(text, hits, GroupedEditBytes, !lineState);
+}
+
+QByteArray charsOfClass(const CMFCScintilla *ed, unsigned int message)
+{
+    const long length = ed->send(message, 0, 0);
+    QByteArray chars(int(std::max(length, 0L)) + 1, '\0');
+    ed->send(message, 0, reinterpret_cast<long>(chars.data()));
+    chars.truncate(std::max(length, 0L));
+    return chars;
+}
+
+// The editor's text as the search engine reads it, straight from the component's buffer; none
+// for a code page the engine does not know.
+std::optional<search::TextView> engineText(const CMFCScintilla *ed)
+{
+    const long codePage = ed->send(Sci::SCI_GETCODEPAGE);
+    if (codePage != 0 && codePage != Sci::SC_CP_UTF8)
+        return std::nullopt;
+    search::TextView view;
+    view.length = ed->send(Sci::SCI_GETLENGTH);
+    view.data = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
+    view.utf8 = codePage == Sci::SC_CP_UTF8;
+    view.classes = search::charClassesFrom(charsOfClass(ed, Sci::SCI_GETWORDCHARS),
+                                           charsOfClass(ed, Sci::SCI_GETWHITESPACECHARS),
+                                           charsOfClass(ed, Sci::SCI_GETPUNCTUATIONCHARS));
+    if (!view.data && view.length > 0)
+        return std::nullopt;
+    return view;
+}
+
+// Target searches answering as SCI_SEARCHINTARGET does with the component's flags set from the
+// same options, and leaving the component's target where it would. The text must not change
+// while a finder is in use.
+class TargetFinder
+{
+public:
+    TargetFinder(CMFCScintilla *ed, const QByteArray &text, int flags) : m_ed(ed), m_text(text)
+    {
+        m_view = engineText(ed);
+        if (m_view)
+            m_pattern = std::make_unique<search::SearchPattern>(text, flags, m_view->classes);
+        if (m_pattern)
+            m_searcher = std::make_unique<search::Searcher>(*m_view, *m_pattern);
+    }
+
+    // Why nothing can be found, before any search: an empty text or a refused expression.
+    std::optional<SearchResult> refusal() const
+    {
+        if (m_text.isEmpty())
+            return SearchResult{SearchOutcome::NotFound, -1, 0, {}};
+        if (m_pattern && !m_pattern->isValid())
+            return SearchResult{SearchOutcome::InvalidPattern, -1, 0, m_pattern->error()};
+        return std::nullopt;
+    }
+
+    search::SearchStatus find(long start, long end, search::Match &match)
+    {
+        match = {};
+        if (m_text.isEmpty())
+            return search::SearchStatus::NotFound;
+        m_ed->send(Sci::SCI_SETTARGETRANGE, start, end);
+        if (!m_searcher) {
+            const long pos =
+                m_ed->sendText(Sci::SCI_SEARCHINTARGET, static_cast<unsigned long>(m_text.size()),
+                               m_text.constData());
+            if (pos < 0)
+                return search::SearchStatus::NotFound;
+            match = {pos, m_ed->send(Sci::SCI_GETTARGETEND)};
+            return search::SearchStatus::Found;
+        }
+        const search::SearchStatus status = m_searcher->find(start, end, match);
+        if (status == search::SearchStatus::Found)
+            m_ed->send(Sci::SCI_SETTARGETRANGE, long(match.start), long(match.end));
+        return status;
+    }
+
+private:
+    CMFCScintilla *m_ed;
+    QByteArray m_text;
+    std::optional<search::TextView> m_view;
+    std::unique_ptr<search::SearchPattern> m_pattern;
+    std::unique_ptr<search::Searcher> m_searcher;
+};
+
+SearchResult resultOf(search::SearchStatus status, qint64 position = -1)
+{
+    switch (status) {
+    case search::SearchStatus::Found:
+        return {SearchOutcome::Found, position, 0, {}};
+    case search::SearchStatus::NotFound:
+        return {SearchOutcome::NotFound, -1, 0, {}};
+    case search::SearchStatus::InvalidPattern:
+        return {SearchOutcome::InvalidPattern, -1, 0, {}};
+    case search::SearchStatus::LimitExceeded:
+        break;
+    }
+    return {SearchOutcome::Stopped, -1, 0, limitReason()};
+}
+
+SearchResult findAndSelect(CMFCScintilla *ed, const QByteArray &text, int flags, bool up,
+                           bool wrap)
+{
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    const long start =
+        up ? ed->send(Sci::SCI_GETSELECTIONSTART) : ed->send(Sci::SCI_GETSELECTIONEND);
+    TargetFinder finder(ed, text, flags);
+    if (const auto refused = finder.refusal())
+        return *refused;
+    search::Match match;
+    search::SearchStatus status = finder.find(start, up ? 0 : length, match);
+    if (status == search::SearchStatus::NotFound && wrap)
+        status = up ? finder.find(length, 0, match) : finder.find(0, length, match);
+    if (status != search::SearchStatus::Found)
+        return resultOf(status);
+    const long first = ed->send(Sci::SCI_LINEFROMPOSITION, long(match.start));
+    const long last = ed->send(Sci::SCI_LINEFROMPOSITION, long(match.end));
+    for (long line = first; line <= last; ++line)
+        ed->send(Sci::SCI_ENSUREVISIBLEENFORCEPOLICY, line);
+    ed->send(Sci::SCI_SETSEL, long(match.start), long(match.end));
+    return resultOf(status, match.start);
+}
+
+// The component's own replace loop, used where the plan cannot stand in for it: a rectangular
+// selection (whose lines the component works out as the text changes) and code pages the
+// engine does not know. Modification events are off during the run. end comes back moved by the
+// replacements; the count is 0 when nothing matched.
+qint64 replaceStepByStep(CMFCScintilla *ed, const QByteArray &text, const QByteArray &replacement,
+                         long start, long &end, bool rectangular, long &next)
+{
+    auto search = [&](long from, long to) {
+        ed->send(Sci::SCI_SETTARGETRANGE, from, to);
+        return ed->sendText(Sci::SCI_SEARCHINTARGET, static_cast<unsigned long>(text.size()),
+                            text.constData());
+    };
+    long pos = search(start, end);
+    if (pos == -1 || pos > end)
+        return 0;
+    const long replacementLength = replacement.size();
+    CMFCScintilla::QuietChanges quiet(ed);
+    qint64 count = 0;
+    next = start;
+    while (pos != -1) {
+        const long targetStart = ed->send(Sci::SCI_GETTARGETSTART);
+        const long targetEnd = ed->send(Sci::SCI_GETTARGETEND);
+        const long matchLength = targetEnd - targetStart;
+        if (rectangular) {
+            const long line = ed->send(Sci::SCI_LINEFROMPOSITION, pos);
+            const long from = ed->send(Sci::SCI_GETLINESELSTARTPOSITION, line);
+            const long to = ed->send(Sci::SCI_GETLINESELENDPOSITION, line);
+            if (from < 0 || targetStart < from || targetEnd > to) {
+                // Outside the rectangle on its line: not replaced, not counted.
+                if (pos + 1 >= end)
+                    break;
+                pos = search(pos + 1, end);
+                continue;
+            }
+        }
+        const int after = int(ed->send(Sci::SCI_GETCHARAT, targetEnd) & 0xFF);
+        const long step = matchLength == 0 && (after == '\r' || after == '\n') ? 1 : 0;
+        ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacementLength),
+                     replacement.constData());
+        end += replacementLength - matchLength;
+        next = pos + replacementLength + step;
+        if (matchLength == 0)
+            next = ed->send(Sci::SCI_POSITIONAFTER, next);
+        ++count;
+        if (next >= end)
+            break;
+        pos = search(next, end);
+    }
+    return count;
+}
+
+// Applies a plan's hits as grouped edits, as one quiet run.
+void applyPlan(CMFCScintilla *ed, const search::TextView &view, const search::ReplacePlan &plan,
+               const QByteArray &with, Progress *progress)
+{
+    const std::vector<search::EditGroup> groups = editGroups(ed, view, plan.hits);
+    // The view and whoever listens are brought up to date once at the end.
+    CMFCScintilla::QuietChanges quiet(ed);
+    qsizetype delta = 0;
+    std::string joined; // keeps its capacity from one edit to the next
+    const std::size_t every = std::max<std::size_t>(groups.size() / 200, 1);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const search::Match &first = plan.hits[groups[g].first];
+        const search::Match &last = plan.hits[groups[g].last];
+        const long from = long(first.start + delta);
+        const long to = long(last.end + delta);
+        const char *replacement = with.constData();
+        qsizetype replacementLength = with.size();
+        if (groups[g].last > groups[g].first) {
+            // The text between the hits is still as it was, only shifted by delta.
+            const auto *current = reinterpret_cast<const char *>(
+                ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
+            joined.clear();
+            for (std::size_t h = groups[g].first; h <= groups[g].last; ++h) {
+                joined.append(with.constData(), std::size_t(with.size()));
+                if (h < groups[g].last)
+                    joined.append(current + (plan.hits[h].end - first.start),
+                                  std::size_t(plan.hits[h + 1].start - plan.hits[h].end));
+            }
+            replacement = joined.data();
+            replacementLength = qsizetype(joined.size());
+        }
+        ed->send(Sci::SCI_SETTARGETRANGE, from, to);
+        ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacementLength),
+                     replacement);
+        delta += replacementLength - (to - from);
+        if (progress && g % every == 0)
+            progress->step(ProgressPlanShare +
+                           qint64(g * (ProgressSteps - ProgressPlanShare) / groups.size()));
+    }
+}
+
+} // namespace
+
+EditorSearch::EditorSearch(CMFCScintilla *editor, Host *host) : m_editor(editor), m_host(host) {}
+
+void EditorSearch::applyFlags(const search::Options &options)
+{
+    m_editor->send(Sci::SCI_SETSEARCHFLAGS, options.flags());
+}
+
+SearchResult EditorSearch::findNext(const QByteArray &text, const search::Options &options,
+                                    bool up, bool wrap)
+{
+    applyFlags(options);
+    return findAndSelect(m_editor, text, options.flags(), up, wrap);
+}
+
+SearchResult EditorSearch::replaceNext(const QByteArray &text, const QByteArray &replacement,
+                                       const search::Options &options, bool replaceSelection)
+{
+    applyFlags(options);
+    if (replaceSelection && !m_editor->isReadOnly()) {
+        // The selection is what the previous step found; it is not checked again.
+        const long start = m_editor->send(Sci::SCI_GETSELECTIONSTART);
+        const long end = m_editor->send(Sci::SCI_GETSELECTIONEND);
+        m_editor->send(Sci::SCI_SETTARGETRANGE, start, end);
+        m_editor->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+                           replacement.constData());
+        m_editor->send(Sci::SCI_SETSEL, start, start + long(replacement.size()));
+    }
+    return findAndSelect(m_editor, text, options.flags(), false, true);
+}
+
+SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &with,
+                                      const search::Options &options, bool inSelection)
+{
+    CMFCScintilla *ed = m_editor;
+    applyFlags(options);
+    long start = 0;
+    long end = ed->send(Sci::SCI_GETLENGTH);
+    bool rectangular = false;
+    if (inSelection) {
+        const long selectionStart = ed->send(Sci::SCI_GETSELECTIONSTART);
+        const long selectionEnd = ed->send(Sci::SCI_GETSELECTIONEND);
+        rectangular = ed->send(Sci::SCI_GETSELECTIONMODE) == Sci::SC_SEL_RECTANGLE;
+        // Whole lines: from the start of the first line to the start of the line after the
+        // last.
+        start = ed->send(Sci::SCI_POSITIONFROMLINE,
+                         ed->send(Sci::SCI_LINEFROMPOSITION, selectionStart));
+        end = ed->send(Sci::SCI_POSITIONFROMLINE,
+                       ed->send(Sci::SCI_LINEFROMPOSITION, selectionEnd) + 1);
+        if (end < 0)
+            end = ed->send(Sci::SCI_GETLENGTH);
+    }
+    TargetFinder probe(ed, text, options.flags());
+    if (const auto refused = probe.refusal())
+        return *refused;
+    if (ed->isReadOnly()) {
+        // Nothing can change; say whether there was anything to replace.
+        search::Match match;
+        return resultOf(probe.find(start, end, match), match.start);
+    }
+
+    long next = start;
+    long scopeEnd = end;
+    qint64 count = 0;
+    const std::optional<search::TextView> view = rectangular ? std::nullopt : engineText(ed);
+    if (!view) {
+        count = replaceStepByStep(ed, text, with, start, scopeEnd, rectangular, next);
+        if (count == 0)
+            return {};
+    } else {
+        const search::SearchPattern pattern(text, options.flags(), view->classes);
+        std::unique_ptr<Progress> progress;
+        if (m_host && end - start >= LongRunBytes)
+            progress = m_host->startProgress(ProgressSteps);
+        const search::ReplacePlan plan = search::planReplaceAll(
+            *view, pattern, start, end, with, [&progress, start, end](qsizetype position) {
+                if (progress)
+                    progress->step(qint64((position - start) * ProgressPlanShare /
+                                          std::max<qsizetype>(end - start, 1)));
+            });
+        if (plan.status != search::SearchStatus::Found)
+            return resultOf(plan.status);
+        applyPlan(ed, *view, plan, with, progress.get());
+        count = qint64(plan.hits.size());
+        next = long(plan.caret);
+        scopeEnd = long(plan.scopeEnd);
+    }
+
+    if (inSelection)
+        ed->send(Sci::SCI_SETSEL, start, scopeEnd);
+    else
+        ed->send(Sci::SCI_SETSEL, next, next);
+    return {SearchOutcome::Found, next, count, {}};
+}
+
+SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options &options)
+{
+    CMFCScintilla *ed = m_editor;
+    const long caret = ed->send(Sci::SCI_GETCURRENTPOS);
+    const SearchResult firstResult = findNext(text, options, false, true);
+    if (!firstResult.found())
+        return firstResult;
+    const search::Match first{ed->send(Sci::SCI_GETTARGETSTART), ed->send(Sci::SCI_GETTARGETEND)};
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    // Markers leave the text alone, so one finder serves the whole run.
+    TargetFinder finder(ed, text, options.flags());
+    search::Match hit = first;
+    bool wrapped = false;
+    for (long guard = 0; guard <= length + 1; ++guard) {
+        const long line = ed->send(Sci::SCI_LINEFROMPOSITION, long(hit.start));
+        const long lastLine = ed->send(Sci::SCI_LINEFROMPOSITION, long(hit.end));
+        for (long l = line; l <= lastLine; ++l)
+            if (!ed->send(Sci::SCI_GETLINEVISIBLE, l))
+                ed->send(Sci::SCI_ENSUREVISIBLE, l);
+        ed->toggleBookmark(line);
+
+        // The next match downwards with wrap, moving past an empty match so nothing repeats.
+        long from = long(hit.end);
+        if (hit.length() == 0)
+            from = ed->send(Sci::SCI_POSITIONAFTER, from);
+        search::Match next;
+        bool wrappedNow = false;
+        if (finder.find(from, length, next) != search::SearchStatus::Found ||
+            (hit.length() == 0 && from == hit.end)) {
+            wrappedNow = true;
+            if (finder.find(0, length, next) != search::SearchStatus::Found)
+                break;
+        }
+        if (next.start == first.start)
+            break;
+        if (wrappedNow) {
+            if (wrapped || next.start > first.start)
+                break;
+            wrapped = true;
+        } else if (wrapped && next.start > first.start) {
+            break;
+        }
+        hit = next;
+    }
+    ed->send(Sci::SCI_SETCURRENTPOS, caret);
+    ed->send(Sci::SCI_SETSEL, caret, caret);
+    return firstResult;
+}
+
+} // namespace pw

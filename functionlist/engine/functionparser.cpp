@@ -1,0 +1,491 @@
+// The function-list parse: skip regions, headers with their parameter lists, bodies found by brace
+// matching or by block patterns, and the sort and filter of what was found.
+#include "functionlist/engine/functionparser.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <set>
+
+namespace pw::functionlist {
+
+bool SkipRegions::contains(qsizetype a, qsizetype b) const
+{
+    // Regions may touch (one ends where the next starts), so the region before the last one
+    // starting at or before a may still hold [a, b].
+    auto it = std::upper_bound(m_regions.begin(), m_regions.end(), a,
+                               [](qsizetype pos, const SkipRegion &r) { return pos < r.start; });
+    for (int k = 0; k < 2 && it != m_regions.begin(); ++k) {
+        --it;
+        if (it->end >= b)
+            return true;
+        if (it->end < a)
+            break;
+    }
+    return false;
+}
+
+namespace {
+
+// How a rule's suffix splits when it holds a parameter list ("\(" ... "\)"): the header stops
+// after the "\(", the tail is everything after it and the inner part lies between it and the last
+// "\)".
+struct HeaderParts
+{
+    std::string header;
+    bool checkParameters = false;
+    std::string tail;
+    std::string inner;
+};
+
+HeaderParts headerParts(const Rule &rule)
+{
+    HeaderParts parts;
+    const std::string &suffix = rule.suffix;
+    const auto open = suffix.find("\\(");
+    const auto close = suffix.rfind("\\)");
+    parts.checkParameters = open != std::string::npos && close != std::string::npos;
+    if (!parts.checkParameters) {
+        parts.header = rule.prefix + rule.name + suffix;
+        return parts;
+    }
+    parts.header = rule.prefix + rule.name + suffix.substr(0, open + 2);
+    parts.tail = suffix.substr(open + 2);
+    if (close > open + 2)
+        parts.inner = suffix.substr(open + 2, close - open - 2);
+    return parts;
+}
+
+// Ends a parse early: stopped from outside or out of budget.
+struct Abort
+{
+    ParseStatus status;
+    std::string why;
+};
+
+// A rule's patterns, compiled once per parse.
+struct CompiledRule
+{
+    const ComponentRegex *header = nullptr;
+    const ComponentRegex *prefix = nullptr; // null when the rule has none
+    const ComponentRegex *name = nullptr;
+    const ComponentRegex *tail = nullptr;  // parameter checking: from the "\(" to the end
+    const ComponentRegex *inner = nullptr; // parameter checking: inside the parentheses
+    const ComponentRegex *open = nullptr;
+    const ComponentRegex *close = nullptr;
+    std::vector<const ComponentRegex *> breakers;
+    bool braceBody = false;
+};
+
+class Parser
+{
+public:
+    Parser(const TextModel &text, const RuleSet &set, std::stop_token stop,
+           const ParseOptions &options, PatternCache &cache)
+        : m_text(text), m_set(set), m_stop(std::move(stop)), m_cache(cache),
+          m_search(text, options.search),
+          m_budget(options.workBase + options.workPerByte * text.length())
+    {
+        if (options.deadlineMs > 0)
+            m_deadline = Clock::now() + std::chrono::milliseconds(options.deadlineMs);
+    }
+
+    void computeSkipRegions();
+    void parseRule(int index);
+    std::vector<FunctionEntry> &entries() { return m_entries; }
+    const SkipRegions &skipRegions() const { return m_skip; }
+    qint64 scanned() const { return m_search.scannedBytes(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    const ComponentRegex &pattern(const std::string &text, bool matchCase)
+    {
+        return m_cache.get(text, matchCase);
+    }
+    const ComponentRegex &pattern(const std::string &text)
+    {
+        return m_cache.get(text, m_set.matchCase);
+    }
+    void checkStop() const
+    {
+        if (m_stop.stop_requested())
+            throw Abort{ParseStatus::Cancelled, "stopped"};
+    }
+    using Patterns = std::vector<const ComponentRegex *>;
+    Patterns alternatives(const std::string &text);
+    CompiledRule compile(const Rule &rule);
+    bool find(const ComponentRegex &re, qsizetype from, qsizetype to, Match &m);
+    bool checkParameters(const CompiledRule &rule, qsizetype &headerEnd);
+    bool anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
+    bool anyMatch(const Patterns &patterns, qsizetype from, qsizetype to);
+    int countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
+    bool findClose(const ComponentRegex &close, qsizetype from, bool headerInSkip, Match &m);
+    QByteArray nameOf(const CompiledRule &rule, qsizetype headerStart, qsizetype headerEnd);
+    bool body(const CompiledRule &rule, FunctionEntry &entry);
+
+    const TextModel &m_text;
+    const RuleSet &m_set;
+    std::stop_token m_stop;
+    PatternCache &m_cache;
+    RegexSearcher m_search;
+    qint64 m_budget;
+    std::optional<Clock::time_point> m_deadline;
+    unsigned m_searches = 0;
+    SkipRegions m_skip;
+    std::vector<FunctionEntry> m_entries;
+    Patterns m_nestOpeners;
+    Patterns m_nestedHeaders;
+};
+
+Parser::Patterns Parser::alternatives(const std::string &text)
+{
+    Patterns out;
+    for (const std::string &piece : splitAlternatives(text))
+        out.push_back(&pattern(piece));
+    return out;
+}
+
+CompiledRule Parser::compile(const Rule &rule)
+{
+    CompiledRule c;
+    const HeaderParts parts = headerParts(rule);
+    c.header = &pattern(parts.header);
+    if (parts.checkParameters) {
+        c.tail = &pattern(parts.tail);
+        c.inner = &pattern(parts.inner);
+    }
+    if (!rule.prefix.empty())
+        c.prefix = &pattern(rule.prefix);
+    c.name = &pattern(rule.name);
+    if (!rule.blockOpen.empty())
+        c.open = &pattern(rule.blockOpen);
+    if (!rule.blockClose.empty())
+        c.close = &pattern(rule.blockClose);
+    c.breakers = alternatives(rule.breaker);
+    c.braceBody = rule.blockOpen == "\\{";
+    if (m_nestOpeners.empty())
+        m_nestOpeners = alternatives(m_set.nestOpeners);
+    if (m_nestedHeaders.empty())
+        m_nestedHeaders = alternatives(m_set.nestedHeaders);
+    return c;
+}
+
+bool Parser::find(const ComponentRegex &re, qsizetype from, qsizetype to, Match &m)
+{
+    checkStop();
+    const SearchOutcome outcome = m_search.find(re, from, to, m);
+    if (outcome == SearchOutcome::LimitExceeded)
+        throw Abort{ParseStatus::Incomplete,
+                    "the pattern \"" + re.pattern() + "\" needs too much backtracking"};
+    if (m_search.scannedBytes() > m_budget)
+        throw Abort{ParseStatus::Incomplete, "the text needs too much searching"};
+    if (m_deadline && ++m_searches % 64 == 0 && Clock::now() > *m_deadline)
+        throw Abort{ParseStatus::Incomplete, "the parse took too long"};
+    return outcome == SearchOutcome::Found;
+}
+
+void Parser::computeSkipRegions()
+{
+    const auto &pairs = m_set.skipPairs;
+    const qsizetype length = m_text.length();
+    if (pairs.empty() || length == 0)
+        return;
+    std::vector<const ComponentRegex *> opens, closes;
+    for (const SkipPair &pair : pairs) {
+        opens.push_back(&pattern(pair.open, false));
+        closes.push_back(pair.close.empty() ? nullptr : &pattern(pair.close, false));
+    }
+    std::vector<qsizetype> next(pairs.size(), -1);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        Match m;
+        if (find(*opens[i], 0, length, m))
+            next[i] = m.start;
+    }
+    std::vector<SkipRegion> regions;
+    while (true) {
+        // The pair whose opening comes first; on a tie the one listed first.
+        std::size_t pick = pairs.size();
+        for (std::size_t i = 0; i < pairs.size(); ++i)
+            if (next[i] >= 0 && (pick == pairs.size() || next[i] < next[pick]))
+                pick = i;
+        if (pick == pairs.size())
+            break;
+        const qsizetype at = next[pick];
+        if (regions.empty() || at >= regions.back().end) {
+            qsizetype end = 0;
+            if (closes[pick]) {
+                Match m;
+                end = find(*closes[pick], at + 1, length, m) ? m.end : length;
+            } else {
+                end = m_text.lineEndPosition(m_text.lineFromPosition(at));
+            }
+            regions.push_back({at, end});
+        }
+        // An empty region would find the same opening again.
+        const qsizetype from = std::max(regions.back().end, at + 1);
+        Match m;
+        next[pick] = find(*opens[pick], from, length, m) ? m.start : -1;
+    }
+    m_skip = SkipRegions(std::move(regions));
+}
+
+// The lines from the opening parenthesis (just before headerEnd) to its partner must all be
+// parameters: a one-line list is matched by the suffix's tail, a longer one line by line by the
+// part inside the parentheses, the last line again by the tail.
+bool Parser::checkParameters(const CompiledRule &rule, qsizetype &headerEnd)
+{
+    const ComponentRegex &tail = *rule.tail;
+    const ComponentRegex &inner = *rule.inner;
+    const qsizetype paren = headerEnd - 1;
+    const qsizetype partner = m_text.braceMatch(paren);
+    if (partner < 0 || partner < paren)
+        return false;
+    const int first = m_text.lineFromPosition(paren);
+    const int last = m_text.lineFromPosition(partner);
+    Match m;
+    if (first == last) {
+        if (!find(tail, paren + 1, m_text.lineEndPosition(first), m) || m.start != paren + 1 ||
+            m.end < partner + 1)
+            return false;
+    } else {
+        // Whole lines of parameters; a line break right after the parenthesis or a blank line
+        // leaves nothing to check.
+        auto wholeLine = [&](qsizetype from, int line) {
+            const qsizetype end = m_text.lineEndPosition(line);
+            if (from >= end)
+                return true;
+            return find(inner, from, end, m) && m.start == from && m.end == end;
+        };
+        if (!wholeLine(paren + 1, first))
+            return false;
+        for (int line = first + 1; line < last; ++line)
+            if (!wholeLine(m_text.positionFromLine(line), line))
+                return false;
+        const qsizetype lastStart = m_text.positionFromLine(last);
+        if (!find(tail, lastStart, m_text.lineEndPosition(last), m) || m.start != lastStart ||
+            m.end < partner + 1)
+            return false;
+    }
+    headerEnd = partner + 1;
+    return true;
+}
+
+bool Parser::anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
+{
+    for (const ComponentRegex *re : patterns) {
+        qsizetype at = from;
+        Match m;
+        while (at <= to && find(*re, at, to, m)) {
+            if (!m_skip.contains(m.start, m.end))
+                return true;
+            at = std::max(m.end, m.start + 1);
+        }
+    }
+    return false;
+}
+
+bool Parser::anyMatch(const Patterns &patterns, qsizetype from, qsizetype to)
+{
+    Match m;
+    for (const ComponentRegex *re : patterns)
+        if (find(*re, from, to, m))
+            return true;
+    return false;
+}
+
+int Parser::countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
+{
+    int count = 0;
+    for (const ComponentRegex *re : patterns) {
+        qsizetype at = from;
+        Match m;
+        while (at <= to && find(*re, at, to, m)) {
+            if (!m_skip.contains(m.start, m.end))
+                ++count;
+            at = std::max(m.end, m.start + 1);
+        }
+    }
+    return count;
+}
+
+// The next block close from `from`, passing over closes in comments and strings unless the header
+// itself is in one.
+bool Parser::findClose(const ComponentRegex &close, qsizetype from, bool headerInSkip, Match &m)
+{
+    const qsizetype length = m_text.length();
+    while (from <= length && find(close, from, length, m)) {
+        if (headerInSkip || !m_skip.contains(m.start, m.end))
+            return true;
+        from = std::max(m.end, m.start + 1);
+    }
+    return false;
+}
+
+QByteArray Parser::nameOf(const CompiledRule &rule, qsizetype headerStart, qsizetype headerEnd)
+{
+    qsizetype nameStart = headerStart;
+    Match m;
+    if (rule.prefix && find(*rule.prefix, headerStart, headerEnd, m) && m.end != headerEnd)
+        nameStart = m.end;
+    const qsizetype nameEnd = find(*rule.name, nameStart, headerEnd, m) ? m.end : headerEnd;
+    return m_text.text().mid(nameStart, nameEnd - nameStart);
+}
+
+// Finds the body of a header; false rejects the header.
+bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
+{
+    const qsizetype length = m_text.length();
+    const bool inSkip = entry.inSkipRegion;
+    Match opening;
+    if (rule.open) {
+        const ComponentRegex &open = *rule.open;
+        if (!find(open, entry.headerEnd, length, opening))
+            return false;
+        if (anyOutsideSkip(rule.breakers, entry.headerEnd, opening.start))
+            return false;
+        if (!m_nestedHeaders.empty()) {
+            qsizetype last = entry.headerEnd;
+            while (anyMatch(m_nestedHeaders, last, opening.start)) {
+                last = opening.end;
+                if (!find(open, opening.end, length, opening))
+                    return false;
+            }
+        }
+        if (inSkip && !m_skip.contains(opening.start, opening.end))
+            return false;
+    }
+    if (rule.braceBody) {
+        const qsizetype partner = m_text.braceMatch(opening.start);
+        if (partner < 0)
+            return false;
+        entry.endPosition = partner + 1;
+        return true;
+    }
+    if (!rule.close) {
+        entry.endPosition = entry.headerEnd;
+        return true;
+    }
+    const ComponentRegex &closeRe = *rule.close;
+    const qsizetype from = rule.open ? opening.end : entry.headerEnd;
+    Match close;
+    if (!findClose(closeRe, from, inSkip, close))
+        return false;
+    int count = countOutsideSkip(m_nestOpeners, from, close.start);
+    while (count != 0) {
+        const Match previous = close;
+        if (!findClose(closeRe, previous.end, inSkip, close))
+            return false;
+        count = count - 1 + countOutsideSkip(m_nestOpeners, previous.end, close.start);
+    }
+    if (inSkip && !m_skip.contains(close.start, close.end))
+        return false;
+    entry.endPosition = close.end;
+    return true;
+}
+
+void Parser::parseRule(int index)
+{
+    const CompiledRule rule = compile(m_set.rules[std::size_t(index)]);
+    const qsizetype length = m_text.length();
+    qsizetype from = 0;
+    Match m;
+    while (from <= length && find(*rule.header, from, length, m)) {
+        FunctionEntry entry;
+        entry.rule = index;
+        entry.headerStart = m.start;
+        entry.headerEnd = m.end;
+        // A rejected header lets the search go on after it.
+        from = std::max(m.end, m.start + 1);
+        if (rule.tail && !checkParameters(rule, entry.headerEnd))
+            continue;
+        from = std::max(entry.headerEnd, from);
+        entry.line = m_text.lineFromPosition(entry.headerStart);
+        entry.lineStart = m_text.positionFromLine(entry.line);
+        entry.endPosition = entry.headerEnd;
+        entry.name = nameOf(rule, entry.headerStart, entry.headerEnd);
+        entry.inSkipRegion = m_skip.contains(entry.headerStart, entry.headerEnd);
+        if (!body(rule, entry))
+            continue;
+        entry.endLine = m_text.lineFromPosition(entry.endPosition);
+        // Functions inside this one are left to the other rules.
+        from = std::max(entry.endPosition, from);
+        m_entries.push_back(std::move(entry));
+    }
+}
+
+} // namespace
+
+std::vector<SearchPattern> searchPatternsOf(const RuleSet &rules)
+{
+    std::set<SearchPattern> out;
+    const bool mc = rules.matchCase;
+    auto add = [&](const std::string &text, bool matchCase) {
+        if (!text.empty())
+            out.insert({text, matchCase});
+    };
+    auto addAlternatives = [&](const std::string &text) {
+        for (const std::string &piece : splitAlternatives(text))
+            add(piece, mc);
+    };
+    for (const Rule &rule : rules.rules) {
+        const HeaderParts parts = headerParts(rule);
+        add(parts.header, mc);
+        add(parts.tail, mc);
+        add(parts.inner, mc);
+        add(rule.prefix, mc);
+        add(rule.name, mc);
+        add(rule.blockOpen, mc);
+        add(rule.blockClose, mc);
+        addAlternatives(rule.breaker);
+    }
+    addAlternatives(rules.nestOpeners);
+    addAlternatives(rules.nestedHeaders);
+    for (const SkipPair &pair : rules.skipPairs) {
+        add(pair.open, false);
+        add(pair.close, false);
+    }
+    return {out.begin(), out.end()};
+}
+
+ParseResult parseFunctions(const QByteArray &text, int lexerId, std::stop_token stop,
+                           const ParseOptions &options, PatternCache *cache)
+{
+    return parseFunctions(text, ruleSetFor(lexerId), std::move(stop), options, cache);
+}
+
+ParseResult parseFunctions(const QByteArray &text, const RuleSet &rules, std::stop_token stop,
+                           const ParseOptions &options, PatternCache *cache)
+{
+    ParseResult result;
+    if (!rules.supported) {
+        result.status = ParseStatus::NotSupported;
+        return result;
+    }
+    PatternCache ownCache;
+    const TextModel model(text, options.utf8);
+    Parser parser(model, rules, stop, options, cache ? *cache : ownCache);
+    try {
+        parser.computeSkipRegions();
+        for (int i = 0; i < int(rules.rules.size()); ++i)
+            parser.parseRule(i);
+    } catch (const Abort &abort) {
+        result.status = abort.status;
+        result.problem = abort.why;
+        result.scannedBytes = parser.scanned();
+        return result;
+    }
+    result.scannedBytes = parser.scanned();
+    result.skipRegions = parser.skipRegions().regions();
+    auto &found = parser.entries();
+    std::stable_sort(
+        found.begin(), found.end(),
+        [](const FunctionEntry &a, const FunctionEntry &b) { return a.line < b.line; });
+    for (const FunctionEntry &entry : found)
+        if (result.displayed.empty() || entry.endPosition > result.displayed.back().endPosition)
+            result.displayed.push_back(entry);
+    result.found = std::move(found);
+    return result;
+}
+
+} // namespace pw::functionlist

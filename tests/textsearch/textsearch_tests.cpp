@@ -1,0 +1,252 @@
+// The search engine against answers the editing component gives on small texts: literal and
+// regular-expression target searches, whole words, UTF-8 characters, line ends, syntax errors.
+#include "editor/textsearch/regexsyntax.h"
+#include "editor/textsearch/textsearch.h"
+
+#include <gtest/gtest.h>
+
+using namespace pw::search;
+
+namespace {
+
+constexpr int Re = SearchFlag::RegExp;
+constexpr int Case = SearchFlag::MatchCase;
+constexpr int Word = SearchFlag::WholeWord;
+constexpr int Posix = SearchFlag::Posix;
+
+struct Case_
+{
+    const char *name;
+    QByteArray text;
+    QByteArray pattern;
+    int flags;
+    qsizetype start;
+    qsizetype end; // -1: the text's length
+    bool utf8;
+    Match expected;
+};
+
+Match run(const Case_ &c, SearchStatus *status = nullptr)
+{
+    TextView view{c.text.constData(), c.text.size(), c.utf8};
+    SearchPattern pattern(c.pattern, c.flags);
+    Searcher searcher(view, pattern);
+    Match match;
+    const SearchStatus s = searcher.find(c.start, c.end < 0 ? c.text.size() : c.end, match);
+    if (status)
+        *status = s;
+    return match;
+}
+
+} // namespace
+
+TEST(TextSearch, AnswersAsTheComponentDoes)
+{
+    const Case_ cases[] = {
+        // Literal text
+        {"case-insensitive by default", "xAy", "a", 0, 0, -1, false, {1, 2}},
+        {"case folding is ASCII only", "x\xC9y", "\xE9", 0, 0, -1, false, {}},
+        {"case folding is ASCII only in UTF-8 too", "x\xC3\x89y", "\xC3\xA9", 0, 0, -1, true, {}},
+        {"match case", "abcABC", "ABC", Case, 0, -1, false, {3, 6}},
+        {"the match must fit the range", "abcabc", "abc", 0, 1, 5, false, {}},
+        {"backwards finds the last match ending by the start",
+         "abcabc",
+         "abc",
+         0,
+         6,
+         0,
+         false,
+         {3, 6}},
+        {"backwards ignores a match past the start", "abcabc", "abc", 0, 5, 0, false, {0, 3}},
+        {"backwards stops at the range end", "abcabc", "bc", 0, 6, 3, false, {4, 6}},
+        {"a line end inside the text", "a\nb", "a\nb", 0, 0, -1, false, {0, 3}},
+        // Whole words compare character classes on both edges
+        {"whole word between blanks", "a x", "x", Word, 0, -1, false, {2, 3}},
+        {"whole word at the text's edges", "x", "x", Word, 0, -1, false, {0, 1}},
+        {"punctuation runs are words too", "..x..", "..", Word, 0, -1, false, {0, 2}},
+        {"no part of a longer punctuation run", "a...b", "..", Word, 0, -1, false, {}},
+        {"bytes from 0x80 are word bytes", "\xE9x\xE9", "x", Word, 0, -1, false, {}},
+        {"UTF-8 letters are word characters", "\xC3\xA9x\xC3\xA9", "x", Word, 0, -1, true, {}},
+        {"UTF-8 dashes are punctuation",
+         "\xE2\x80\x94x\xE2\x80\x94",
+         "x",
+         Word,
+         0,
+         -1,
+         true,
+         {3, 4}},
+        {"a no-break space is a blank", "a\xC2\xA0x\xC2\xA0", "x", Word, 0, -1, true, {3, 4}},
+        {"word start or whole word, either will do",
+         "ab",
+         "a",
+         Word | SearchFlag::WordStart,
+         0,
+         -1,
+         false,
+         {0, 1}},
+        // UTF-8: matches start on characters
+        {"no match inside a character", "\xC3\xA9\xA9", "\xA9", Case, 0, -1, true, {2, 3}},
+        // Regular expressions
+        {"a regular expression", "aXb", "a.b", Re, 0, -1, false, {0, 3}},
+        {"no match across a line end", "a\nb", "a\\nb", Re, 0, -1, false, {}},
+        {"default groups are backslashed", "abc abd", "\\(ab\\)d", Re, 0, -1, false, {4, 7}},
+        {"plain parentheses are literal by default",
+         "abc (ab)d",
+         "(ab)d",
+         Re,
+         0,
+         -1,
+         false,
+         {4, 9}},
+        {"POSIX groups", "ab", "(a)", Re | Posix, 0, -1, false, {0, 1}},
+        {"back references keep their case", "abAB", "\\(ab\\)\\1", Re, 0, -1, false, {}},
+        {"an optional set takes a whole run", "aaa", "a?", Re, 0, -1, false, {0, 3}},
+        {"an optional byte takes one", "aaa", "a?", Re | Case, 0, -1, false, {0, 1}},
+        {"a lazy repeat at the end takes the longest run", "aaab", "a*?", Re, 0, -1, false, {0, 3}},
+        {"a lazy repeat before more pattern takes the shortest",
+         "aaa b",
+         "a*?b",
+         Re,
+         0,
+         -1,
+         false,
+         {4, 5}},
+        {"a repeated repeat never matches", "aaa", "a??", Re, 0, -1, false, {}},
+        {"a range keeps its start for the next dash", "x-d", "[a-c-e]", Re, 0, -1, false, {2, 3}},
+        {"a trailing backslash is a backslash", "a\\c", "a\\", Re, 0, -1, false, {0, 2}},
+        {"hex escapes", "abc", "\\x62", Re, 0, -1, false, {1, 2}},
+        {"an escaped letter keeps its case", "abc", "\\B", Re, 0, -1, false, {}},
+        {"word start at the range start needs only a word after it",
+         "xx abc",
+         "\\<bc",
+         Re,
+         4,
+         -1,
+         false,
+         {4, 6}},
+        {"^ skips a first line started in the middle",
+         "abc\nabc",
+         "^abc",
+         Re,
+         1,
+         -1,
+         false,
+         {4, 7}},
+        {"$ alone is the end of the first line", "ab\ncd\n", "$", Re, 0, -1, false, {2, 2}},
+        {"$ from a line end stays there", "ab\n\ncd\n", "$", Re, 3, -1, false, {3, 3}},
+        {"a start between \\r and \\n moves past the pair",
+         "ab\r\ncd",
+         "$",
+         Re,
+         3,
+         -1,
+         false,
+         {6, 6}},
+        {"a last line cut short is skipped by a final $", "ab", "b$", Re, 0, 1, false, {}},
+        {"backwards, the last match on the line", "a\ta\xE2\x80\xBF", ".", Re, 4, 0, true, {3, 4}},
+    };
+    for (const Case_ &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run(c), c.expected);
+    }
+}
+
+TEST(TextSearch, RefusedPatternsFindNothing)
+{
+    struct Row
+    {
+        const char *pattern;
+        int flags;
+        const char *error;
+    };
+    const Row rows[] = {
+        {"[ab", Re, "Missing ]"},
+        {"*a", Re, "Empty closure"},
+        {"^*", Re, "Illegal closure"},
+        {"\\(a", Re, "Unmatched \\("},
+        {"a\\)", Re, "Unmatched \\)"},
+        {"(a", Re | Posix, "Unmatched ("},
+        {"a\\2", Re, "Undetermined reference"},
+        {"\\(a\\1\\)", Re, "Cyclical reference"},
+        {"\\(\\)", Re, "Null pattern inside \\(\\)"},
+        {"\\<\\>", Re, "Null pattern inside \\<\\>"},
+        {"\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)\\(a\\)", Re,
+         "Too many \\(\\) pairs"},
+    };
+    const QByteArray text("aaaa (a) [ab");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.pattern);
+        SearchPattern pattern(row.pattern, row.flags);
+        EXPECT_FALSE(pattern.isValid());
+        EXPECT_EQ(pattern.error(), QString::fromLatin1(row.error));
+        TextView view{text.constData(), text.size(), false};
+        Searcher searcher(view, pattern);
+        Match match;
+        EXPECT_EQ(searcher.find(0, text.size(), match), SearchStatus::InvalidPattern);
+        EXPECT_FALSE(match.found());
+    }
+    // The component's automaton is small: about 120 sets fill it.
+    QByteArray longPattern;
+    for (int i = 0; i < 200; ++i)
+        longPattern += "[ab]";
+    EXPECT_EQ(SearchPattern(longPattern, Re).error(), QStringLiteral("Pattern too long"));
+    EXPECT_FALSE(SearchPattern(QByteArray(), 0).isValid());
+}
+
+TEST(TextSearch, PathologicalPatternsGiveUp)
+{
+    // Nested repeats backtrack without end on a long line that never completes the match; the
+    // "b" on the next line keeps the search from ruling the line out at once.
+    const QByteArray text = QByteArray(20000, 'a') + "c\nb";
+    SearchPattern pattern("a*a*a*a*a*a*a*b", Re);
+    ASSERT_TRUE(pattern.isValid());
+    TextView view{text.constData(), text.size(), false};
+    SearchLimits limits;
+    limits.matchLimit = 200'000;
+    Searcher searcher(view, pattern, limits);
+    Match match;
+    EXPECT_EQ(searcher.find(0, text.size(), match), SearchStatus::LimitExceeded);
+    EXPECT_FALSE(match.found());
+}
+
+TEST(TextSearch, LeadingBytesStandForWhatPrecedesTheStart)
+{
+    // "ab" after "x" is no whole word; after a replacement that ends in a blank it is.
+    const QByteArray text("xab");
+    TextView view{text.constData(), text.size(), false};
+    SearchPattern word("ab", Word);
+    Searcher words(view, word);
+    Match match;
+    EXPECT_EQ(words.find(1, 3, match), SearchStatus::NotFound);
+    Leading blank;
+    blank.bytes[0] = ' ';
+    blank.size = 1;
+    blank.atStart = false;
+    EXPECT_EQ(words.find(1, 3, match, &blank), SearchStatus::Found);
+    EXPECT_EQ(match, (Match{1, 3}));
+
+    // "^" at the start only when a line end precedes it.
+    SearchPattern anchored("^ab", Re);
+    Searcher lines(view, anchored);
+    EXPECT_EQ(lines.find(1, 3, match), SearchStatus::NotFound);
+    Leading lineEnd;
+    lineEnd.bytes[0] = '\n';
+    lineEnd.size = 1;
+    lineEnd.atStart = false;
+    EXPECT_EQ(lines.find(1, 3, match, &lineEnd), SearchStatus::Found);
+    EXPECT_EQ(match, (Match{1, 3}));
+}
+
+TEST(RegexSyntax, ShapesTheSearchNeeds)
+{
+    const CharClassTable &classes = defaultCharClasses();
+    const RegexTranslation anchored = translateComponentRegex("^a", false, false, classes);
+    EXPECT_TRUE(anchored.lineStartAnchored);
+    EXPECT_FALSE(anchored.needsWholeLastLine);
+    EXPECT_TRUE(translateComponentRegex("$", false, false, classes).lineEndOnly);
+    EXPECT_TRUE(translateComponentRegex("a$", false, false, classes).needsWholeLastLine);
+    EXPECT_FALSE(translateComponentRegex("a\\$", false, false, classes).needsWholeLastLine);
+    // "^" and "$" are literal away from the pattern's edges.
+    EXPECT_FALSE(translateComponentRegex("a^", false, false, classes).lineStartAnchored);
+    EXPECT_FALSE(translateComponentRegex("$a", false, false, classes).lineEndOnly);
+}
