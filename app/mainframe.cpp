@@ -3,7 +3,9 @@
 
 #include "app/penwrightapp.h"
 #include "app/subsystems.h"
+#include "chrome/appicon.h"
 #include "chrome/commandbars.h"
+#include "chrome/focusreturn.h"
 #include "chrome/customizedialog.h"
 #include "chrome/statuspanes.h"
 #include "chrome/themes.h"
@@ -34,10 +36,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTimer>
 
 namespace pw {
@@ -56,6 +60,9 @@ CMainFrame::CMainFrame(PenwrightApp *app)
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Penwright"));
+    // Document windows and dialogs take the application's icon unless they set their own.
+    QApplication::setWindowIcon(appIcon());
+    setWindowIcon(QApplication::windowIcon());
     setAcceptDrops(true);
     onCommand(Cmd::AppExit, [this] { close(); });
 }
@@ -91,6 +98,8 @@ bool CMainFrame::create(MainFrameHost &host)
 
     // Status bar: message, caret position, INS, CAP, NUM, SCRL, progress.
     m_status = new StatusPanes(statusBar());
+    m_status->refreshLockKeys();
+    new FocusReturn(this);
 
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("Workspace"));
@@ -459,6 +468,19 @@ void CMainFrame::refreshTitle()
     const QString wanted = wantedTitle();
     if (windowTitle() != wanted)
         setWindowTitle(wanted);
+}
+
+void CMainFrame::childEvent(QChildEvent *event)
+{
+    QMainWindow::childEvent(event);
+    // Panes tabbed together get a tab bar from the window; their names stay whole (with scroll
+    // arrows when they do not fit) rather than shrinking to a letter and an ellipsis.
+    if (event->polished()) {
+        if (auto *tabs = qobject_cast<QTabBar *>(event->child())) {
+            tabs->setElideMode(Qt::ElideNone);
+            tabs->setUsesScrollButtons(true);
+        }
+    }
 }
 
 void CMainFrame::changeEvent(QEvent *event)

@@ -19,6 +19,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QTabBar;
 class QTimer;
 
@@ -92,10 +93,14 @@ public:
 
     // The four print margins, in hundredths of a millimetre or thousandths of an inch.
     QMarginsF printMargins() const { return m_printMargins; }
+    // The printer Page Setup chose, or null before the first Page Setup.
+    QPrinter *printer() const { return m_printer.get(); }
 
     // Tests answer the font and page setup dialogs through these.
     using FontDialogHook = std::function<bool(QFont &font)>;
     void setFontDialogHook(FontDialogHook hook) { m_fontHook = std::move(hook); }
+    using PageSetupHook = std::function<bool(QPrinter &printer)>;
+    void setPageSetupHook(PageSetupHook hook) { m_pageSetupHook = std::move(hook); }
 
 signals:
     // The close sequence is about to write the settings: panes and dialogs store their state.
@@ -104,6 +109,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void childEvent(QChildEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -151,8 +157,10 @@ private:
     LanguageList m_languages;
     bool m_closingWithReopen = false;
     QMarginsF m_printMargins;
+    std::unique_ptr<QPrinter> m_printer;
     QTimer *m_idleTimer = nullptr;
     FontDialogHook m_fontHook;
+    PageSetupHook m_pageSetupHook;
     bool m_fixingTitle = false;
 };
 

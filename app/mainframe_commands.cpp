@@ -102,15 +102,23 @@ void CMainFrame::chooseFont()
 void CMainFrame::pageSetup()
 {
     const bool metric = m_settings->printMarginMetric;
-    QPrinter printer;
+    // The printer chosen here stays chosen for the next Page Setup and for printing.
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    QPrinter &printer = *m_printer;
     // Margins are kept in hundredths of a millimetre (metric) or thousandths of an inch.
     const qreal toMm = metric ? 0.01 : 0.0254;
     printer.setPageMargins(QMarginsF(m_printMargins.left() * toMm, m_printMargins.top() * toMm,
                                      m_printMargins.right() * toMm, m_printMargins.bottom() * toMm),
                            QPageLayout::Millimeter);
-    QPageSetupDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (m_pageSetupHook) {
+        if (!m_pageSetupHook(printer))
+            return;
+    } else {
+        QPageSetupDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
     const QMarginsF mm = printer.pageLayout().margins(QPageLayout::Millimeter);
     m_printMargins =
         QMarginsF(mm.left() / toMm, mm.top() / toMm, mm.right() / toMm, mm.bottom() / toMm);
@@ -248,27 +256,35 @@ void CMainFrame::navigate(bool backward)
 
 void CMainFrame::registerHelpCommands()
 {
-    const auto openUrl = [](const QString &address) {
-        if (!address.isEmpty())
-            QDesktopServices::openUrl(QUrl(address)); // failures show nothing
-    };
-    onCommand(Cmd::CheckForUpdates, [openUrl] { openUrl(resourceText(Str::MakerWebSite)); });
-    onCommand(Cmd::OtherProducts, [this, openUrl] {
-        XmlSettingsStore store(m_settingsFile);
-        openUrl(store.getString(settings::general::OtherProducts));
-    });
-    onCommand(Cmd::OpenUpdatePage, [this, openUrl] {
-        XmlSettingsStore store(m_settingsFile);
-        openUrl(store.getString(settings::general::CheckForUpdates));
-    });
-    // The help page ships beside the program.
-    const auto openHelp = [openUrl] {
+    // The help page ships beside the program; a section of it answers for an empty address, so
+    // no command ever opens an address that leads nowhere.
+    const auto openHelp = [](const QString &section) {
         const QString page = AppFolders::programFolder() + QStringLiteral("help/index.html");
-        if (QFileInfo::exists(page))
-            openUrl(QUrl::fromLocalFile(page).toString());
+        if (!QFileInfo::exists(page))
+            return;
+        QUrl url = QUrl::fromLocalFile(page);
+        url.setFragment(section);
+        QDesktopServices::openUrl(url); // failures show nothing
     };
+    const auto openAddress = [openHelp](const QString &address, const QString &section) {
+        if (address.isEmpty())
+            openHelp(section);
+        else
+            QDesktopServices::openUrl(QUrl(address));
+    };
+    onCommand(Cmd::CheckForUpdates, [openAddress] {
+        openAddress(resourceText(Str::MakerWebSite), QStringLiteral("updates"));
+    });
+    onCommand(Cmd::OtherProducts, [this, openAddress] {
+        openAddress(XmlSettingsStore(m_settingsFile).getString(settings::general::OtherProducts),
+                    QStringLiteral("about"));
+    });
+    onCommand(Cmd::OpenUpdatePage, [this, openAddress] {
+        openAddress(XmlSettingsStore(m_settingsFile).getString(settings::general::CheckForUpdates),
+                    QStringLiteral("updates"));
+    });
     for (int id : {Cmd::HelpTopics, Cmd::HelpContents, Cmd::HelpIndex, Cmd::HelpSearch})
-        onCommand(id, openHelp);
+        onCommand(id, [openHelp] { openHelp(QString()); });
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent *event)

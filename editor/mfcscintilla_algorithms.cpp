@@ -171,6 +171,11 @@ void CMFCScintilla::autoIndent(int character, bool nest)
         return;
     }
     if (character == '}') {
+        // The brace just typed has no style yet, and a brace matches only one of its own style:
+        // colour what is not coloured yet up to it before looking for the opening brace.
+        const long styled = send(SCI_GETENDSTYLED);
+        send(SCI_COLOURISE, send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION, styled)),
+             send(SCI_GETLINEENDPOSITION, caretLine));
         long brace = -1;
         long opposite = -1;
         // Both braces found is what counts here, whatever side of the caret the match lies.

@@ -54,9 +54,10 @@ CRidereView::CRidereView(EditorHost &host, CRidereDoc *document, QWidget *parent
             [this](int ch) { m_editor->autoIndent(ch, currentLanguage().autoNest); });
     connect(m_editor, qOverload<const char *, int>(&QsciScintillaBase::SCN_USERLISTSELECTION), this,
             [this](const char *text, int) {
-                const long before = m_editor->send(Sci::SCI_GETCURRENTPOS);
+                // The entry replaces the selection, whichever way it was made.
+                const long start = m_editor->send(Sci::SCI_GETSELECTIONSTART);
                 m_editor->insertTemplate(QByteArray(text));
-                m_editor->send(Sci::SCI_SETEMPTYSELECTION, before + long(qstrlen(text)));
+                m_editor->send(Sci::SCI_SETEMPTYSELECTION, start + long(qstrlen(text)));
             });
     connect(m_editor, &CMFCScintilla::contextMenuRequested, this, &CRidereView::showContextMenu);
     connect(m_editor, &QsciScintillaBase::SCN_PAINTED, this,
@@ -132,10 +133,14 @@ void CRidereView::applyLineNumbers(bool on)
 
 void CRidereView::applyFolding(bool on)
 {
+    // Without the fold margin nothing folded could be opened again: every block still folded
+    // opens, found by its state (lines move and searches open blocks).
     if (!on) {
-        for (long line : m_foldedHeaders)
-            m_editor->send(Sci::SCI_TOGGLEFOLD, line);
-        m_foldedHeaders.clear();
+        for (long line = m_editor->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0); line >= 0;
+             line = m_editor->send(Sci::SCI_CONTRACTEDFOLDNEXT, line + 1)) {
+            m_editor->send(Sci::SCI_SETFOLDEXPANDED, line, 1);
+            expandFold(line);
+        }
     }
     m_editor->setFolding(on);
     // The lexer reads the fold properties only when the language is applied.
@@ -382,7 +387,6 @@ void CRidereView::foldChanged(long line, int levelNow, int levelPrev)
             m_editor->send(Sci::SCI_SETFOLDEXPANDED, line, 1);
             expandFold(line);
         }
-        m_foldedHeaders.erase(line);
     } else if (!(levelNow & white) && (levelNow & number) < (levelPrev & number)) {
         const long parent = m_editor->send(Sci::SCI_GETFOLDPARENT, line);
         if (parent < 0 || (m_editor->send(Sci::SCI_GETFOLDEXPANDED, parent) &&
@@ -413,10 +417,6 @@ void CRidereView::onMarginClick(int position, int, int margin)
         if (m_host.settings().codeFolding &&
             (m_editor->send(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)) {
             m_editor->send(Sci::SCI_TOGGLEFOLD, line);
-            if (m_editor->send(Sci::SCI_GETFOLDEXPANDED, line))
-                m_foldedHeaders.erase(line);
-            else
-                m_foldedHeaders.insert(line);
         }
     }
 }

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
-#include <set>
 
 namespace pw {
 
@@ -86,7 +85,6 @@ private:
     std::optional<int> m_viewAsIndex;
     bool m_hasSelection = false;
     long m_lineCount = -1;
-    std::set<long> m_foldedHeaders;
 };
 
 } // namespace pw

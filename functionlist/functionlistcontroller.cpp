@@ -13,6 +13,7 @@ FunctionListController::FunctionListController(EditorHost &host, CFunctionList *
     : QObject(parent), m_host(host), m_pane(pane)
 {
     connect(m_pane, &CFunctionList::jumpToLine, this, &FunctionListController::jumpTo);
+    connect(m_pane, &CFunctionList::listUpdated, this, &FunctionListController::listUpdated);
 }
 
 void FunctionListController::requestParse(CMFCScintilla *editor, const QString &key, int lexerId,
@@ -23,18 +24,32 @@ void FunctionListController::requestParse(CMFCScintilla *editor, const QString &
         delayMs = CFunctionList::ForcedDelayMs;
     else if (reason == Reason::Loaded)
         delayMs = CFunctionList::LoadDelayMs;
-    m_editor = editor;
+    // Closed documents leave empty entries behind; clear them out now and then.
+    if (m_editors.size() > 64)
+        m_editors.removeIf([](const auto &entry) { return entry.value().isNull(); });
+    m_editors.insert(key, editor);
     m_pane->requestRefresh(editor, key, lexerId, reason == Reason::Forced, delayMs);
+}
+
+void FunctionListController::listUpdated()
+{
+    m_listedKey = m_pane->shownPath();
+    m_listed = m_editors.value(m_listedKey);
+}
+
+bool FunctionListController::listsEditor(const CMFCScintilla *editor) const
+{
+    return editor && editor == m_listed && m_pane->shownPath() == m_listedKey;
 }
 
 QStringList FunctionListController::names(const CMFCScintilla *editor) const
 {
-    return editor && editor == m_editor ? m_pane->names() : QStringList();
+    return listsEditor(editor) ? m_pane->names() : QStringList();
 }
 
 void FunctionListController::caretMoved(CMFCScintilla *editor, int line)
 {
-    if (editor == m_editor && isShown())
+    if (listsEditor(editor) && isShown())
         m_pane->selectFunctionAt(line);
 }
 
@@ -45,10 +60,10 @@ bool FunctionListController::isShown() const
 
 void FunctionListController::jumpTo(int line)
 {
-    if (!m_editor)
+    if (!listsEditor(m_listed))
         return;
-    m_editor->gotoLineEnsureVisible(line, true);
-    m_editor->setFocus(Qt::OtherFocusReason);
+    m_listed->gotoLineEnsureVisible(line, true);
+    m_listed->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace pw

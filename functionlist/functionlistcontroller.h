@@ -3,6 +3,7 @@
 
 #include "editor/editorhost.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -10,8 +11,8 @@ namespace pw {
 
 class CFunctionList;
 
-// Keeps the editor whose text the pane lists, so names and jumps always belong to that document
-// and never to whichever window happens to be active.
+// Knows which editor's text the pane lists, so names and jumps always belong to that document,
+// never to one asked for since or to whichever window happens to be active.
 class FunctionListController : public QObject, public FunctionListService
 {
     Q_OBJECT
@@ -27,11 +28,16 @@ public:
     bool isShown() const override;
 
 private:
+    void listUpdated();
     void jumpTo(int line);
+    bool listsEditor(const CMFCScintilla *editor) const;
 
     EditorHost &m_host;
     CFunctionList *m_pane;
-    QPointer<CMFCScintilla> m_editor;
+    // The editor of each document asked for (by key), and the one the pane shows.
+    QHash<QString, QPointer<CMFCScintilla>> m_editors;
+    QPointer<CMFCScintilla> m_listed;
+    QString m_listedKey;
 };
 
 } // namespace pw

@@ -13,7 +13,7 @@ namespace pw {
 
 using namespace functionlist;
 
-CFunctionList::CFunctionList(QWidget *parent) : QWidget(parent)
+CFunctionList::CFunctionList(QWidget *parent, ParseOptions options) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FunctionList"));
     auto *layout = new QVBoxLayout(this);
@@ -39,7 +39,8 @@ CFunctionList::CFunctionList(QWidget *parent) : QWidget(parent)
                 m_mailbox = Delivery{request.serial, std::move(result)};
             }
             QMetaObject::invokeMethod(this, "takeResult", Qt::QueuedConnection);
-        });
+        },
+        options);
 }
 
 CFunctionList::~CFunctionList()
@@ -76,6 +77,7 @@ void CFunctionList::requestRefresh(const QString &path, int lexerId, qsizetype l
     m_awaitingResult = false;
     m_spans.clear();
     m_list->clear();
+    m_shownPath = path;
     emit listUpdated();
 }
 
@@ -121,6 +123,7 @@ void CFunctionList::startParse()
         return; // the document's editor no longer exists
     m_expectedSerial = m_worker->post(*text, m_lexerId, m_forced, m_utf8);
     m_postedUtf8 = m_utf8;
+    m_postedPath = m_path;
     m_awaitingResult = true;
     m_forced = false;
 }
@@ -151,9 +154,15 @@ void CFunctionList::applyResult(quint64 serial, ParseResult result)
         break;
     case ParseStatus::Incomplete:
     case ParseStatus::Cancelled:
-        // The list keeps what it showed: a partial list would be wrong, not just short.
-        return;
+        // The list keeps what it showed of this document: a partial list would be wrong, not
+        // just short. What it showed of another document is emptied instead.
+        if (m_postedPath == m_shownPath)
+            return;
+        m_spans.clear();
+        m_list->clear();
+        break;
     }
+    m_shownPath = m_postedPath;
     emit listUpdated();
 }
 

@@ -41,7 +41,8 @@ public:
     // nothing when the document is gone.
     using TextSource = std::function<std::optional<QByteArray>()>;
 
-    explicit CFunctionList(QWidget *parent = nullptr);
+    // options bound each parse; the defaults suit real sources.
+    explicit CFunctionList(QWidget *parent = nullptr, functionlist::ParseOptions options = {});
     ~CFunctionList() override;
 
     // A refresh request for the document at path with language number lexerId and length bytes.
@@ -62,6 +63,8 @@ public:
     // Names shown, in line order (what "Auto Complete" offers); empty while "Language not
     // supported" is shown.
     QStringList names() const;
+    // The path (or other key) of the document whose names the list shows.
+    QString shownPath() const { return m_shownPath; }
     // 0-based line of each name shown.
     QList<int> lines() const;
     bool isNotSupportedShown() const;
@@ -101,6 +104,8 @@ private:
     bool m_forced = false;
     bool m_utf8 = true;
     bool m_postedUtf8 = true; // code page of the text the worker has
+    QString m_postedPath;     // the document the worker parses
+    QString m_shownPath;      // the document the list shows
     TextSource m_source;
     quint64 m_expectedSerial = 0;
     bool m_awaitingResult = false;

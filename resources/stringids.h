@@ -7,7 +7,9 @@ namespace Str {
 // Resources numbered by the program itself
 constexpr int AppTitle = 128;     // "Penwright"
 constexpr int DocTypeText = 129;  // the text document type's descriptor fields
-constexpr int MakerWebSite = 134; // address opened by "C&heck for Updates"
+// Address opened by "C&heck for Updates". It has no text: there is no web site, so the help
+// page's section on updates answers instead.
+constexpr int MakerWebSite = 134;
 constexpr int DocTypeHex = 500;
 constexpr int DocTypeCompare = 501;
 constexpr int DocTypeWebPreview = 520;

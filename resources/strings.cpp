@@ -17,7 +17,6 @@ constexpr StringInfo kStrings[] = {
     {Str::DocTypeHex, "\nHex\n\n\n\nSlate.Document\nSlate.Document"},
     {Str::DocTypeCompare, "\nCompare\n\n\n\nSlate.Document\nSlate.Document"},
     {Str::DocTypeWebPreview, "\nWeb Preview"},
-    {Str::MakerWebSite, "https://www.example.com/penwright/"},
     {Str::ThemeWindows2000, "Windows 2000"},
     {Str::ThemeWindowsXp, "Windows XP"},
     {Str::ThemeWhidbey, "Whidbey"},

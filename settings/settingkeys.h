@@ -137,10 +137,10 @@ inline constexpr StringSetting DefExt{section::Settings, "DefExt", "txt"};
 inline constexpr IntSetting DefFInFExt{section::Settings, "DefFInFExt", -2};
 inline constexpr StringSetting CompareFirstFile{section::Settings, "CompareFirstFile", ""};
 inline constexpr StringSetting CompareSecondFile{section::Settings, "CompareSecondFile", ""};
-inline constexpr StringSetting CheckForUpdates{section::Settings, "CheckForUpdates",
-                                               "https://www.brightmoor.example/penwright/update"};
-inline constexpr StringSetting OtherProducts{section::Settings, "OtherProducts",
-                                             "https://www.brightmoor.example/products"};
+// Empty addresses: the program's own help page answers (it ships with the program; there is no
+// web service behind it).
+inline constexpr StringSetting CheckForUpdates{section::Settings, "CheckForUpdates", ""};
+inline constexpr StringSetting OtherProducts{section::Settings, "OtherProducts", ""};
 } // namespace general
 
 namespace findReplace {

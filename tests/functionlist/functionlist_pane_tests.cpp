@@ -239,3 +239,36 @@ TEST(PaneLifetime, DestroyingThePaneDuringAParseIsSafe)
         QCoreApplication::processEvents();
     }
 }
+
+// A parse that runs out of work for another document empties the list instead of leaving the
+// last document's names, which Auto Complete and a double click would then use.
+TEST(PaneBounds, AnIncompleteParseOfAnotherDocumentEmptiesTheList)
+{
+    functionlist::ParseOptions tight;
+    tight.workBase = 4096;
+    tight.workPerByte = 0;
+    CFunctionList pane(nullptr, tight);
+    QSignalSpy spy(&pane, &CFunctionList::listUpdated);
+    pane.requestRefresh(PathA, CSource, 2, true, 0);
+    ASSERT_TRUE(spy.wait(30000));
+    ASSERT_EQ(pane.names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(pane.shownPath(), PathA);
+
+    QByteArray big;
+    for (int i = 0; i < 2000; ++i)
+        big += "int f" + QByteArray::number(i) + "(void)\n{\n}\n";
+    pane.requestRefresh(QStringLiteral("/tmp/big.c"), big, 2, true, 0);
+    ASSERT_TRUE(spy.wait(30000));
+    EXPECT_EQ(pane.lastStatus(), functionlist::ParseStatus::Incomplete);
+    EXPECT_TRUE(pane.names().isEmpty());
+    EXPECT_EQ(pane.shownPath(), QStringLiteral("/tmp/big.c"));
+
+    // The same document running out of work keeps what it showed.
+    pane.requestRefresh(PathA, CSource, 2, true, 0);
+    ASSERT_TRUE(spy.wait(30000));
+    pane.requestRefresh(PathA, CSource + big, 2, true, 0);
+    QTest::qWait(200);
+    while (pane.isRefreshPending())
+        QTest::qWait(20);
+    EXPECT_EQ(pane.names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+}

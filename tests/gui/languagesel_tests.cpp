@@ -105,7 +105,7 @@ TEST_F(LanguageSelectionTest, SaveAsWithAnotherExtensionChoosesAgain)
     EXPECT_EQ(doc->languageId(), 17);
 }
 
-TEST_F(LanguageSelectionTest, CommentUsesTheLanguagesMarkerAndAutoNestIndents)
+TEST_F(LanguageSelectionTest, CommentUsesTheLanguagesMarker)
 {
     CRidereDoc *doc = open(writeFile(QStringLiteral("k.py"), "a = 1\nb = 2\n"));
     ASSERT_NE(doc, nullptr);
