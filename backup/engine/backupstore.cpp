@@ -3,6 +3,7 @@
 
 #include "app/settings/registrysettings.h"
 #include "backup/engine/filecopy.h"
+#include "backup/engine/removalqueue.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
 
@@ -140,6 +141,7 @@ int BackupStore::takeVersionNumber()
 
 void BackupStore::loadVersions()
 {
+    waitForPendingRemovals();
     m_versions.clear();
     const QFileInfoList entries =
         QDir(m_target).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
@@ -150,6 +152,7 @@ void BackupStore::loadVersions()
 
 bool BackupStore::removeVersion(const BackupVersion &version)
 {
+    waitForPendingRemovals();
     return removeFile(version.path);
 }
 
@@ -176,8 +179,9 @@ BackupResult BackupStore::makeBackup()
         return BackupResult::failure(copy.error);
 
     // The oldest goes even when its file cannot be deleted: the new copy is what must be kept.
+    // (A file left behind that way is pruned at the next load.)
     while (!m_versions.isEmpty() && m_versions.size() >= m_settings.keptVersions())
-        removeVersion(m_versions.takeFirst());
+        removeFileLater(m_versions.takeFirst().path);
     m_versions.append({now.toSecsSinceEpoch(), destination});
     return {};
 }
@@ -238,6 +242,7 @@ void BackupStore::deleteOnClose()
 {
     if (!m_settings.deleteOnExit || m_target.isEmpty())
         return;
+    waitForPendingRemovals();
     if (m_targetMode == BackupMode::Simple) {
         removeFile(m_target);
     } else if (m_targetMode == BackupMode::Versions && m_folder) {
@@ -255,6 +260,7 @@ bool BackupStore::deleteAllBackups()
 
 bool BackupStore::deleteAllBackups(RegistrySettings &registry, const QString &rootFolder)
 {
+    waitForPendingRemovals();
     registry.removeAllBackupFolders();
     registry.setNextBackupFolderId(0);
     const QString root = normalizedRoot(rootFolder);

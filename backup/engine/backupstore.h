@@ -58,7 +58,8 @@ public:
 
     // Called by the document's plain save, before the file is written: copies the file as it is
     // now. Does nothing when the mode is None, the store has no target, or the file does not
-    // exist yet (there is nothing to lose).
+    // exist yet (there is nothing to lose). The copy it supersedes is deleted in the background
+    // (removeFileLater); the list no longer holds it when this returns.
     BackupResult makeBackup();
 
     // The text document's rule before every save: a plain save of a document whose store holds

@@ -211,9 +211,12 @@ TEST_F(BackupTest, AVersionFileDeletedBehindTheProgramsBackIsSkipped)
         ASSERT_TRUE(save(*store, doc(), text(i)).ok);
     ASSERT_TRUE(QFile::remove(store->getVersion(1).path));
 
+    // "Current" first, then the newest; the vanished version is left out.
     const QList<VersionListItem> items = versionListItems(doc(), store->versions());
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[1].version, 2);
+    EXPECT_EQ(items[0], (VersionListItem{std::nullopt, QStringLiteral("Current"), doc()}));
+    EXPECT_EQ(items[1], (VersionListItem{2, formatVersionTime(store->getVersion(2).time),
+                                         store->getVersion(2).path}));
     EXPECT_EQ(items[2].version, 0);
 
     // The vanished file counts as deleted when pruning reaches it.

@@ -3,6 +3,7 @@
 
 #include "app/settings/registrysettings.h"
 #include "backup/engine/backupstore.h"
+#include "backup/engine/removalqueue.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,9 +32,10 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
-// File names in a folder, sorted by number.
+// File names in a folder, sorted by number, once superseded copies are gone.
 inline QStringList numberedFiles(const QString &folder)
 {
+    waitForPendingRemovals();
     QStringList names = QDir(folder).entryList(QDir::Files);
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });

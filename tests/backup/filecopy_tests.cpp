@@ -5,7 +5,6 @@
 #include <QRandomGenerator>
 
 #ifdef Q_OS_UNIX
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -84,25 +83,6 @@ TEST(FileCopy, RefusesWhatIsNoRegularFileAndLeavesNothing)
         EXPECT_FALSE(outcome.error.isEmpty());
         EXPECT_FALSE(QFileInfo::exists(to));
     }
-}
-
-TEST(FileCopy, ACopyIsDatedByWhenItWasMade)
-{
-    QTemporaryDir dir;
-    const QString from = dir.filePath(QStringLiteral("from"));
-    const QString to = dir.filePath(QStringLiteral("to"));
-    ASSERT_TRUE(writeAll(from, "text"));
-    // The original is years old; the copy is not.
-    QFile original(from);
-    ASSERT_TRUE(original.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(original.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000, Qt::UTC),
-                                     QFileDevice::FileModificationTime));
-    original.close();
-    const qint64 before = QDateTime::currentSecsSinceEpoch();
-    ASSERT_TRUE(copyFile(from, to, QDateTime::currentDateTimeUtc()).ok);
-    EXPECT_GE(creationTime(to), before - 1);
-    EXPECT_LE(creationTime(to), QDateTime::currentSecsSinceEpoch() + 1);
-    EXPECT_EQ(creationTime(dir.filePath(QStringLiteral("missing"))), 0);
 }
 
 } // namespace

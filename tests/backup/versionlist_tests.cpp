@@ -61,26 +61,6 @@ TEST(VersionTime, IsShownInLocalTimeWhateverTheUsersLanguage)
     EXPECT_EQ(text, QStringLiteral("05 March 2024  11:07"));
 }
 
-TEST(VersionList, CurrentComesFirstThenTheNewestVersion)
-{
-    QTemporaryDir dir;
-    QList<BackupVersion> versions;
-    for (int i = 0; i < 3; ++i) {
-        const QString file = dir.filePath(QString::number(i));
-        ASSERT_TRUE(writeAll(file, "x"));
-        versions.append({1'709'629'620 + i * 3600, file});
-    }
-    const QString document = dir.filePath(QStringLiteral("doc.txt"));
-    const QList<VersionListItem> items = versionListItems(document, versions);
-    ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items[0], (VersionListItem{std::nullopt, QStringLiteral("Current"), document}));
-    for (int row = 1; row <= 3; ++row) {
-        const int index = 3 - row;
-        EXPECT_EQ(items[row], (VersionListItem{index, formatVersionTime(versions[index].time),
-                                               versions[index].path}));
-    }
-}
-
 struct CompareCase
 {
     const char *name;
