@@ -1,14 +1,18 @@
 // CFileDialogEx: the Open and Save As dialogs with encoding, line-ending and open-as choices.
 #include "editor/filedialogex.h"
 
+#include "framework/messages.h"
+#include "resources/stringids.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
 #include "editor/doccore/doccore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace pw {
@@ -74,6 +78,11 @@ bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &settingsFile,
     const int stored = store.getInt(settings::section::Settings, "FilterIndex", 0);
     if (stored >= 0 && stored < names.size())
         dialog.selectNameFilter(names.at(stored));
+    // The filter chosen here is also what Save As proposes next.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+        store.writeString(settings::section::Settings, "DefExt",
+                          doc::storedDefaultExtension(filter));
+    });
     QComboBox *encoding = addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 5, 4);
     QComboBox *openAs = addChoice(dialog, QStringLiteral("Open as:"), kOpenAsNames, 3, 2);
     auto *readOnly = new QCheckBox(QStringLiteral("Open as &read-only"), &dialog);
@@ -89,22 +98,17 @@ bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &settingsFile,
     return !choice.paths.isEmpty();
 }
 
-bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
-                                  const QString &proposedPath, int encoding, int lineEnding,
-                                  SaveChoice &choice)
+namespace {
+// The dialog part of Save As: the path as typed, the choices and the filter's extension.
+bool runSaveDialog(QWidget *parent, XmlSettingsStore &store,
+                   const std::vector<doc::FileFilter> &filters, const QString &proposedPath,
+                   CFileDialogEx::SaveChoice &choice)
 {
-    XmlSettingsStore store(settingsFile);
-    const auto filters = doc::parseFilterString(store.buildFilterString());
-    if (encoding < 0 || encoding > 3)
-        encoding = 3; // Auto and the raw encodings show as Ansi
-    if (saveHook()) {
-        choice.encoding = encoding;
-        choice.lineEnding = lineEnding;
-        return saveHook()(choice, proposedPath);
-    }
     const QStringList names = qtFilters(filters);
     QFileDialog dialog(parent, QStringLiteral("Save As"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The question comes from us, once the extension is on the name.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(names);
@@ -117,19 +121,52 @@ bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
                           doc::storedDefaultExtension(filter));
     });
     QComboBox *encodingBox =
-        addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4, encoding);
+        addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4, choice.encoding);
     QComboBox *endingBox =
-        addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, lineEnding);
+        addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, choice.lineEnding);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const int index = filterIndexOf(dialog, names);
     store.writeInt(settings::section::Settings, "FilterIndex", index);
-    const QString extension =
+    choice.defaultExtension =
         index < int(filters.size()) ? doc::defaultExtension(filters[index].pattern) : QString();
-    choice.path = doc::applyDefaultExtension(dialog.selectedFiles().constFirst(), extension);
+    choice.path = dialog.selectedFiles().constFirst();
     choice.encoding = encodingBox->currentIndex();
     choice.lineEnding = endingBox->currentIndex();
     return true;
+}
+} // namespace
+
+bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
+                                  const QString &proposedPath, int encoding, int lineEnding,
+                                  SaveChoice &choice)
+{
+    XmlSettingsStore store(settingsFile);
+    const auto filters = doc::parseFilterString(store.buildFilterString());
+    if (encoding < 0 || encoding > 3)
+        encoding = 3; // Auto and the raw encodings show as Ansi
+    QString proposed = proposedPath;
+    for (;;) {
+        choice.encoding = encoding;
+        choice.lineEnding = lineEnding;
+        choice.defaultExtension.clear();
+        const bool accepted = saveHook() ? saveHook()(choice, proposed)
+                                         : runSaveDialog(parent, store, filters, proposed, choice);
+        if (!accepted)
+            return false;
+        choice.path = doc::applyDefaultExtension(choice.path, choice.defaultExtension);
+        if (!QFileInfo::exists(choice.path))
+            return true;
+        const QString question = resourceText(Str::ReplaceExistingQuestion)
+                                     .arg(QDir::toNativeSeparators(choice.path));
+        if (showMessage(parent, MessageIcon::Question, question,
+                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+            return true;
+        // A hook answers once; the dialog comes back with the name for another try.
+        if (saveHook())
+            return false;
+        proposed = choice.path;
+    }
 }
 
 } // namespace pw

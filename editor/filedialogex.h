@@ -23,11 +23,16 @@ public:
     };
     struct SaveChoice
     {
-        QString path; // already carries the default extension where the rule adds one
+        // As the user gave it; getSaveChoice returns it with the chosen filter's default
+        // extension added where the rule adds one.
+        QString path;
         int encoding = 3;
         int lineEnding = 0;
+        // The chosen filter's default extension ("txt"; "*" or empty adds none).
+        QString defaultExtension;
     };
-    // Tests answer the dialogs through these hooks instead of showing them.
+    // Tests answer the dialogs through these hooks instead of showing them; the hook stands in
+    // for the dialog only, so the extension rule and the overwrite question still apply.
     using SaveHook = std::function<bool(SaveChoice &, const QString &proposed)>;
     static void setSaveHook(SaveHook hook);
 
@@ -35,7 +40,9 @@ public:
     // file filters and the last chosen one come from the settings file.
     static bool getOpenChoice(QWidget *parent, const QString &settingsFile, const QString &folder,
                               OpenChoice &choice);
-    // The Save As dialog, preselecting encoding (Auto shows as Ansi) and line ending.
+    // The Save As dialog, preselecting encoding (Auto shows as Ansi) and line ending. The
+    // question about replacing an existing file comes once the default extension is added, so
+    // it names the file that would really be replaced; No shows the dialog again.
     static bool getSaveChoice(QWidget *parent, const QString &settingsFile,
                               const QString &proposedPath, int encoding, int lineEnding,
                               SaveChoice &choice);

@@ -41,6 +41,7 @@ constexpr int AllFilesFilter = 40005;      // "All Files (*.*)|*.*||"
 constexpr int StatusLineColumn = 40006;    // "Ln %2d Col %2d"
 constexpr int Untitled = 40007;            // "Untitled"
 constexpr int ReadOnlySuffix = 40008;      // " [Read Only]"
+constexpr int ReplaceExistingQuestion = 40009; // "%1 already exists.\nDo you want to replace it?"
 constexpr int EncodingUtf8Name = 40010;    // file dialogs: EncodingNameFirst + encoding code
 constexpr int EncodingUnicodeName = 40011;
 constexpr int EncodingUnicodeBigEndianName = 40012;

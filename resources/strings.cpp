@@ -41,6 +41,7 @@ constexpr StringInfo kStrings[] = {
     {Str::AllFilesFilter, "All Files (*.*)|*.*||"},
     {Str::StatusLineColumn, "Ln %2d Col %2d"},
     {Str::Untitled, "Untitled"},
+    {Str::ReplaceExistingQuestion, "%1 already exists.\nDo you want to replace it?"},
     {Str::ReadOnlySuffix, " [Read Only]"},
     {Str::EncodingUtf8Name, "UTF-8"},
     {Str::EncodingUnicodeName, "Unicode"},

@@ -2,6 +2,8 @@
 // names.
 #include "editor/doccore/doccore.h"
 
+#include <algorithm>
+
 namespace pw::doc {
 
 QString decorateTitle(const QString &title, bool modified, bool readOnly)
@@ -42,6 +44,12 @@ QString toQtFilter(const FileFilter &filter)
 {
     QString patterns = filter.pattern;
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // "*.*" means every file; here many have no dot at all (Makefile, README, scripts).
+    QStringList list = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString &pattern : list)
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+    patterns = list.join(QLatin1Char(' '));
     QString label = filter.label;
     // Labels usually carry their patterns already ("Text (*.txt)"); Qt reads the patterns from the
     // last parentheses, so replace them rather than add a second pair.
@@ -64,7 +72,12 @@ QString defaultExtension(const QString &pattern)
 
 QString applyDefaultExtension(const QString &path, const QString &extension)
 {
-    if (extension.isEmpty() || extension == QLatin1String("*") || path.contains(QLatin1Char('.')))
+    // Only the file's own name counts: a dot in a folder name ("~/.config/notes") is no
+    // extension.
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')),
+                                     path.lastIndexOf(QLatin1Char('\\')));
+    if (extension.isEmpty() || extension == QLatin1String("*") ||
+        path.indexOf(QLatin1Char('.'), slash + 1) >= 0)
         return path;
     return path + QLatin1Char('.') + extension;
 }

@@ -61,7 +61,7 @@ TEST(SaveAsExtension, AddedOnlyToPathsWithoutAnyDot)
         {"/home/u/notes", "txt", "/home/u/notes.txt"},
         {"/home/u/notes", "*", "/home/u/notes"},
         {"/home/u/notes", "", "/home/u/notes"},
-        {"/home/my.dir/notes", "txt", "/home/my.dir/notes"}, // a dot anywhere keeps it as typed
+        {"/home/my.dir/notes", "txt", "/home/my.dir/notes.txt"}, // a folder's dot is no extension
         {"/home/u/notes.md", "txt", "/home/u/notes.md"},
     };
     for (const Row &row : rows) {
@@ -80,7 +80,7 @@ TEST(FileFilters, ParsedAndConvertedForTheDialog)
     EXPECT_EQ(filters[0].label, QStringLiteral("Text files (*.txt;*.log)"));
     EXPECT_EQ(filters[0].pattern, QStringLiteral("*.txt;*.log"));
     EXPECT_EQ(toQtFilter(filters[0]), QStringLiteral("Text files (*.txt *.log)"));
-    EXPECT_EQ(toQtFilter(filters[1]), QStringLiteral("All Files (*.*)"));
+    EXPECT_EQ(toQtFilter(filters[1]), QStringLiteral("All Files (*)")) << "dotless names too";
     EXPECT_EQ(toQtFilter({QStringLiteral("C"), QStringLiteral("*.c")}), QStringLiteral("C (*.c)"));
 }
 

@@ -137,7 +137,7 @@ TEST(Strings, PlaceholdersMatchWhatCallersPass)
         {Str::ProjectDeleteQuestion, "s"},   {Str::FilePropertiesSize, "d"},
         {Str::FilePropertiesTime, "dsdddd"}, {Str::XmlParseError, "dds"},
         {Str::TidySevereError, "d"},         {Str::SearchStopped, "s"},
-        {Str::SearchInvalidPattern, "s"},
+        {Str::SearchInvalidPattern, "s"},    {Str::ReplaceExistingQuestion, "1"},
     };
     for (const res::StringInfo &s : res::strings()) {
         SCOPED_TRACE(s.id);
