@@ -1,51 +1,26 @@
-// The menu bar and toolbars: building, custom controls, shortcuts and the saved layout.
+// The menu bar and the toolbars: making them, their contents and building their buttons.
 #include "chrome/commandbars.h"
 
-#include "framework/commandrouter.h"
+#include "chrome/commandbarsinternal.h"
 #include "chrome/customizedialog.h"
-#include "chrome/toolbaricons.h"
+#include "framework/commandrouter.h"
 #include "resources/commandids.h"
 #include "resources/resources.h"
 
 #include <QAction>
-#include <QDataStream>
-#include <QEvent>
-#include <QIODevice>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QWidgetAction>
 #include <algorithm>
-#include <optional>
 
 namespace pw {
 
-namespace {
+using detail::kMainBarName;
+using detail::kUserBarPrefix;
 
-constexpr quint32 kStateMagic = 0x50574342; // "PWCB"
-constexpr quint16 kStateVersion = 1;
-constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
-// Limits that no real layout reaches; larger counts mean the data is not ours.
-constexpr quint32 kMaxBars = 256;
-constexpr quint32 kMaxButtons = 4096;
-constexpr quint32 kMaxShortcutEntries = 4096;
-constexpr quint32 kMaxKeysPerCommand = 16;
+namespace detail {
 
-const QString kMainBarName = QStringLiteral("Toolbar");
-const QString kUserBarPrefix = QStringLiteral("UserToolbar");
-
-constexpr int kBuiltInControls[] = {Cmd::ToolbarFindBox, Cmd::ToolsPlaceholder,
-                                    Cmd::ColorDocumentAs};
-
-bool isBuiltInControl(int id)
-{
-    return std::find(std::begin(kBuiltInControls), std::end(kBuiltInControls), id) !=
-           std::end(kBuiltInControls);
-}
-
-// The text without its mnemonic markup: "&&" shows one ampersand, a single "&" nothing.
 QString plainText(const QString &text)
 {
     QString out;
@@ -63,37 +38,12 @@ QString plainText(const QString &text)
     return out;
 }
 
-bool isDockArea(qint32 area)
-{
-    return area == Qt::LeftToolBarArea || area == Qt::RightToolBarArea ||
-           area == Qt::TopToolBarArea || area == Qt::BottomToolBarArea;
-}
-
 bool explicitlyHidden(const QWidget *widget)
 {
     return widget->isHidden() && widget->testAttribute(Qt::WA_WState_ExplicitShowHide);
 }
 
-struct SavedBar
-{
-    QString objectName;
-    QString title;
-    bool user = false;
-    bool visible = true;
-    qint32 area = Qt::TopToolBarArea;
-    bool lineBreak = false;
-    QList<int> contents;
-};
-
-struct SavedState
-{
-    bool showToolTips = true;
-    bool shortcutsInToolTips = true;
-    std::vector<SavedBar> bars;
-    QHash<int, QList<QKeySequence>> shortcuts;
-};
-
-} // namespace
+} // namespace detail
 
 CommandBars::CommandBars(QMainWindow *window, CommandRouter *router)
     : QObject(window), m_window(window), m_router(router)
@@ -142,7 +92,7 @@ QString CommandBars::commandText(int id)
         break;
     }
     const res::CommandInfo *info = res::findCommand(id);
-    return info ? plainText(QString::fromUtf8(info->text)) : QString::number(id);
+    return info ? detail::plainText(QString::fromUtf8(info->text)) : QString::number(id);
 }
 
 bool CommandBars::create(int menuId)
@@ -351,60 +301,7 @@ void CommandBars::setToolBarVisible(QToolBar *bar, bool visible)
 
 bool CommandBars::isToolBarVisible(const QToolBar *bar) const
 {
-    return bar && !explicitlyHidden(bar);
-}
-
-bool CommandBars::isControlId(int id) const
-{
-    return isBuiltInControl(id) || m_factories.contains(id);
-}
-
-bool CommandBars::hasControlFactory(int id) const
-{
-    return m_factories.contains(id);
-}
-
-void CommandBars::setControlFactory(int id, ControlFactory factory)
-{
-    if (id <= 0)
-        return;
-    if (QWidgetAction *old = m_controls.take(id))
-        delete old; // takes its widget along
-    if (factory)
-        m_factories.insert(id, std::move(factory));
-    else
-        m_factories.remove(id);
-    rebuildContaining(id);
-}
-
-QWidgetAction *CommandBars::controlAction(int id, QWidget *parent)
-{
-    if (QWidgetAction *existing = m_controls.value(id))
-        return existing;
-    const ControlFactory factory = m_factories.value(id);
-    if (!factory)
-        return nullptr;
-    QWidget *widget = factory(parent);
-    if (!widget)
-        return nullptr;
-    auto *act = new QWidgetAction(this);
-    act->setData(id);
-    act->setText(m_router ? m_router->action(id)->text() : QString());
-    act->setDefaultWidget(widget);
-    m_controls.insert(id, act);
-    return act;
-}
-
-QWidget *CommandBars::control(int id) const
-{
-    QWidgetAction *act = m_controls.value(id);
-    if (!act || !act->defaultWidget())
-        return nullptr;
-    for (const Bar &b : m_bars) {
-        if (b.toolBar->actions().contains(act))
-            return act->defaultWidget();
-    }
-    return nullptr;
+    return bar && !detail::explicitlyHidden(bar);
 }
 
 void CommandBars::rebuildContaining(int id)
@@ -448,461 +345,6 @@ void CommandBars::rebuild(Bar &bar)
         if (QWidget *button = tb->widgetForAction(act))
             button->installEventFilter(this);
     }
-}
-
-void CommandBars::prepareAction(QAction *act, int id)
-{
-    if (act->icon().isNull())
-        act->setIcon(commandIcon(id));
-    act->setToolTip(toolTip(id));
-}
-
-QString CommandBars::toolTip(int id) const
-{
-    QString tip;
-    if (const res::CommandInfo *info = res::findCommand(id)) {
-        const QString status = QString::fromUtf8(info->tip ? info->tip : "");
-        const qsizetype newline = status.indexOf(QLatin1Char('\n'));
-        tip = newline >= 0 ? status.mid(newline + 1) : plainText(QString::fromUtf8(info->text));
-        // Update handlers may rename a command ("Hide Tabs" / "Show Tabs"): name it as it is now.
-        if (newline < 0 && m_router) {
-            const QString current = plainText(m_router->action(id)->text());
-            if (!current.isEmpty())
-                tip = current;
-        }
-    } else {
-        tip = QString::number(id);
-    }
-    if (tip.endsWith(QStringLiteral("...")))
-        tip.chop(3);
-    if (m_shortcutsInToolTips) {
-        const QList<QKeySequence> keys = shortcuts(id);
-        if (!keys.isEmpty())
-            tip += QStringLiteral(" (") + keys.first().toString(QKeySequence::NativeText) +
-                   QLatin1Char(')');
-    }
-    return tip;
-}
-
-void CommandBars::refreshToolTips()
-{
-    for (const Bar &b : m_bars) {
-        for (int id : b.contents) {
-            if (id != 0 && !isControlId(id))
-                m_router->action(id)->setToolTip(toolTip(id));
-        }
-    }
-}
-
-bool CommandBars::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        if (!m_showToolTips)
-            return true;
-        // The text may have changed since the tip was set; the button copies it from its action.
-        if (auto *button = qobject_cast<QToolButton *>(watched)) {
-            QAction *act = button->defaultAction();
-            bool ok = false;
-            const int id = act ? act->data().toInt(&ok) : 0;
-            if (ok && id > 0 && !isControlId(id))
-                act->setToolTip(toolTip(id));
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void CommandBars::setLargeIcons(bool large)
-{
-    m_largeIcons = large;
-    const int size = large ? 24 : 16;
-    for (const Bar &b : m_bars)
-        b.toolBar->setIconSize(QSize(size, size));
-}
-
-void CommandBars::setShowToolTips(bool show)
-{
-    if (m_showToolTips == show)
-        return;
-    m_showToolTips = show;
-    emit changed();
-}
-
-void CommandBars::setShortcutsInToolTips(bool show)
-{
-    if (m_shortcutsInToolTips == show)
-        return;
-    m_shortcutsInToolTips = show;
-    refreshToolTips();
-    emit changed();
-}
-
-QList<QKeySequence> CommandBars::defaultShortcuts(int id)
-{
-    const res::CommandInfo *info = res::findCommand(id);
-    if (!info || !info->shortcut || !*info->shortcut)
-        return {};
-    return {QKeySequence(QString::fromLatin1(info->shortcut), QKeySequence::PortableText)};
-}
-
-QList<QKeySequence> CommandBars::shortcuts(int id) const
-{
-    const auto it = m_shortcuts.constFind(id);
-    return it != m_shortcuts.constEnd() ? *it : defaultShortcuts(id);
-}
-
-QList<int> CommandBars::customizedShortcutIds() const
-{
-    QList<int> ids = m_shortcuts.keys();
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
-
-void CommandBars::applyShortcuts(int id, const QList<QKeySequence> &keys)
-{
-    if (!m_router)
-        return;
-    QAction *act = m_router->action(id);
-    act->setShortcuts(keys);
-    act->setShortcutContext(Qt::WindowShortcut);
-}
-
-void CommandBars::setShortcuts(int id, const QList<QKeySequence> &keys)
-{
-    if (!res::findCommand(id))
-        return;
-    QList<QKeySequence> clean;
-    for (const QKeySequence &key : keys) {
-        if (!key.isEmpty() && !clean.contains(key))
-            clean.append(key);
-    }
-    if (clean == shortcuts(id))
-        return;
-    if (clean == defaultShortcuts(id))
-        m_shortcuts.remove(id);
-    else
-        m_shortcuts.insert(id, clean);
-    applyShortcuts(id, clean);
-    refreshToolTips();
-    refreshMenuShortcuts();
-    emit changed();
-}
-
-int CommandBars::commandForShortcut(const QKeySequence &key, int except) const
-{
-    if (key.isEmpty())
-        return 0;
-    for (const res::CommandInfo &info : res::commands()) {
-        if (info.id != except && shortcuts(info.id).contains(key))
-            return info.id;
-    }
-    return 0;
-}
-
-void CommandBars::resetShortcuts()
-{
-    if (m_shortcuts.isEmpty())
-        return;
-    const QList<int> ids = m_shortcuts.keys();
-    m_shortcuts.clear();
-    for (int id : ids)
-        applyShortcuts(id, defaultShortcuts(id));
-    refreshToolTips();
-    refreshMenuShortcuts();
-    emit changed();
-}
-
-// Menu entries with a text of their own are separate actions that only show the key (the
-// router's action carries the live shortcut); keep what they show in step.
-void CommandBars::refreshMenuShortcuts()
-{
-    if (!m_window || !m_window->menuBar())
-        return;
-    std::function<void(const QList<QAction *> &)> walk = [&](const QList<QAction *> &actions) {
-        for (QAction *act : actions) {
-            if (QMenu *menu = act->menu()) {
-                walk(menu->actions());
-                continue;
-            }
-            bool ok = false;
-            const int id = act->data().toInt(&ok);
-            if (ok && id > 0 && act->shortcutContext() == Qt::WidgetShortcut &&
-                res::findCommand(id))
-                act->setShortcuts(shortcuts(id));
-        }
-    };
-    walk(m_window->menuBar()->actions());
-}
-
-QByteArray CommandBars::saveState() const
-{
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setVersion(kStreamVersion);
-    out << kStateMagic << kStateVersion;
-    out << m_showToolTips << m_shortcutsInToolTips;
-
-    // Bars in the order they stand in the window, so that restoring them one after the other
-    // puts them back in place.
-    std::vector<const Bar *> ordered;
-    for (const Bar &b : m_bars)
-        ordered.push_back(&b);
-    if (m_window) {
-        std::stable_sort(ordered.begin(), ordered.end(), [this](const Bar *a, const Bar *b) {
-            const Qt::ToolBarArea areaA = m_window->toolBarArea(a->toolBar);
-            const Qt::ToolBarArea areaB = m_window->toolBarArea(b->toolBar);
-            if (areaA != areaB)
-                return areaA < areaB;
-            const QPoint pa = a->toolBar->pos();
-            const QPoint pb = b->toolBar->pos();
-            const bool across = areaA == Qt::TopToolBarArea || areaA == Qt::BottomToolBarArea;
-            return across ? std::pair(pa.y(), pa.x()) < std::pair(pb.y(), pb.x())
-                          : std::pair(pa.x(), pa.y()) < std::pair(pb.x(), pb.y());
-        });
-    }
-    out << quint32(ordered.size());
-    for (const Bar *b : ordered) {
-        out << b->toolBar->objectName() << b->toolBar->windowTitle() << b->user
-            << !explicitlyHidden(b->toolBar)
-            << qint32(m_window ? m_window->toolBarArea(b->toolBar) : Qt::TopToolBarArea)
-            << (m_window && m_window->toolBarBreak(b->toolBar));
-        out << quint32(b->contents.size());
-        for (int id : b->contents)
-            out << qint32(id);
-    }
-
-    const QList<int> ids = customizedShortcutIds();
-    out << quint32(ids.size());
-    for (int id : ids) {
-        const QList<QKeySequence> keys = m_shortcuts.value(id);
-        out << qint32(id) << quint32(keys.size());
-        for (const QKeySequence &key : keys)
-            out << key.toString(QKeySequence::PortableText);
-    }
-    return data;
-}
-
-namespace {
-
-// Reads a layout without touching anything; nullopt when the data is not one.
-std::optional<SavedState> parseState(const QByteArray &data,
-                                     const std::function<bool(int)> &knownButton)
-{
-    QDataStream in(data);
-    in.setVersion(kStreamVersion);
-    quint32 magic = 0;
-    quint16 version = 0;
-    in >> magic >> version;
-    if (in.status() != QDataStream::Ok || magic != kStateMagic || version != kStateVersion)
-        return std::nullopt;
-
-    SavedState state;
-    in >> state.showToolTips >> state.shortcutsInToolTips;
-    quint32 barCount = 0;
-    in >> barCount;
-    if (in.status() != QDataStream::Ok || barCount == 0 || barCount > kMaxBars)
-        return std::nullopt;
-    QStringList names;
-    QStringList titles;
-    int mainBars = 0;
-    for (quint32 i = 0; i < barCount; ++i) {
-        SavedBar bar;
-        quint32 count = 0;
-        in >> bar.objectName >> bar.title >> bar.user >> bar.visible >> bar.area >> bar.lineBreak >>
-            count;
-        if (in.status() != QDataStream::Ok || count > kMaxButtons || !isDockArea(bar.area))
-            return std::nullopt;
-        for (quint32 k = 0; k < count; ++k) {
-            qint32 id = 0;
-            in >> id;
-            if (in.status() != QDataStream::Ok)
-                return std::nullopt;
-            // Commands this program does not know (an older or newer program's layout) are
-            // left out rather than refusing the whole layout.
-            if (id == 0 || knownButton(id)) {
-                if (id != 0 && bar.contents.contains(id))
-                    continue;
-                bar.contents.append(id);
-            }
-        }
-        if (bar.user) {
-            if (!bar.objectName.startsWith(kUserBarPrefix) || bar.title.trimmed().isEmpty())
-                return std::nullopt;
-        } else if (bar.objectName == kMainBarName) {
-            ++mainBars;
-        } else {
-            return std::nullopt;
-        }
-        if (names.contains(bar.objectName) || titles.contains(bar.title, Qt::CaseInsensitive))
-            return std::nullopt;
-        names.append(bar.objectName);
-        titles.append(bar.title);
-        state.bars.push_back(std::move(bar));
-    }
-    if (mainBars != 1)
-        return std::nullopt;
-
-    quint32 shortcutCount = 0;
-    in >> shortcutCount;
-    if (in.status() != QDataStream::Ok || shortcutCount > kMaxShortcutEntries)
-        return std::nullopt;
-    for (quint32 i = 0; i < shortcutCount; ++i) {
-        qint32 id = 0;
-        quint32 keyCount = 0;
-        in >> id >> keyCount;
-        if (in.status() != QDataStream::Ok || keyCount > kMaxKeysPerCommand)
-            return std::nullopt;
-        QList<QKeySequence> keys;
-        for (quint32 k = 0; k < keyCount; ++k) {
-            QString text;
-            in >> text;
-            if (in.status() != QDataStream::Ok)
-                return std::nullopt;
-            const QKeySequence key(text, QKeySequence::PortableText);
-            if (!key.isEmpty() && !keys.contains(key))
-                keys.append(key);
-        }
-        if (res::findCommand(id))
-            state.shortcuts.insert(id, keys);
-    }
-    if (in.status() != QDataStream::Ok || !in.atEnd())
-        return std::nullopt;
-    return state;
-}
-
-} // namespace
-
-bool CommandBars::restoreState(const QByteArray &data)
-{
-    if (!m_window || !m_router || m_bars.empty())
-        return false;
-    const std::optional<SavedState> parsed =
-        parseState(data, [this](int id) { return res::findCommand(id) || isControlId(id); });
-    if (!parsed)
-        return false;
-    const SavedState &state = *parsed;
-
-    // Start from the built-in toolbar alone, then lay the saved bars out in their order.
-    while (m_bars.size() > 1)
-        removeUserToolBar(m_bars.back().toolBar);
-    QToolBar *main = m_bars.front().toolBar;
-    m_window->removeToolBarBreak(main);
-    for (const SavedBar &saved : state.bars) {
-        QToolBar *bar = main;
-        if (saved.user) {
-            Bar b;
-            b.user = true;
-            b.toolBar = makeToolBar(saved.objectName, saved.title.trimmed());
-            m_bars.push_back(b);
-            bar = b.toolBar;
-        }
-        m_window->addToolBar(Qt::ToolBarArea(saved.area), bar);
-        if (saved.lineBreak)
-            m_window->insertToolBarBreak(bar);
-    }
-    for (const SavedBar &saved : state.bars) {
-        QToolBar *bar = main;
-        for (const Bar &b : m_bars) {
-            if (b.toolBar->objectName() == saved.objectName)
-                bar = b.toolBar;
-        }
-        findBar(bar)->contents = saved.contents;
-        bar->setVisible(saved.visible);
-    }
-    // A control listed twice keeps the first place; rebuild() enforces that.
-    for (Bar &b : m_bars)
-        rebuild(b);
-
-    m_showToolTips = state.showToolTips;
-    m_shortcutsInToolTips = state.shortcutsInToolTips;
-    const QList<int> previous = m_shortcuts.keys();
-    m_shortcuts.clear();
-    for (int id : previous)
-        applyShortcuts(id, defaultShortcuts(id));
-    for (auto it = state.shortcuts.cbegin(); it != state.shortcuts.cend(); ++it) {
-        if (it.value() == defaultShortcuts(it.key()))
-            continue;
-        m_shortcuts.insert(it.key(), it.value());
-        applyShortcuts(it.key(), it.value());
-    }
-    refreshToolTips();
-    refreshMenuShortcuts();
-    emit changed();
-    return true;
-}
-
-void CommandBars::setPresentation(const Presentation &presentation)
-{
-    m_presentation = presentation;
-}
-
-void CommandBars::setPresentationChangedHandler(std::function<void(const Presentation &)> handler)
-{
-    m_presentationHandler = std::move(handler);
-}
-
-void CommandBars::setLargeIconsChangedHandler(std::function<void(bool)> handler)
-{
-    m_largeIconsHandler = std::move(handler);
-}
-
-void CommandBars::chooseLargeIcons(bool large)
-{
-    if (large == m_largeIcons)
-        return;
-    setLargeIcons(large);
-    if (m_largeIconsHandler)
-        m_largeIconsHandler(large);
-}
-
-void CommandBars::choosePresentation(const Presentation &presentation)
-{
-    if (presentation == m_presentation)
-        return;
-    const bool themeChanged = presentation.theme != m_presentation.theme;
-    m_presentation = presentation;
-    if (themeChanged)
-        m_presentation.theme = applyTheme(presentation.theme);
-    if (m_presentationHandler)
-        m_presentationHandler(m_presentation);
-}
-
-CustomizeDialog *CommandBars::showCustomizeDialog(int page)
-{
-    if (!m_window)
-        return nullptr;
-    if (!m_dialog) {
-        m_dialog = new CustomizeDialog(this, m_window);
-        emit customizingChanged(true);
-    }
-    m_dialog->setCurrentPage(page);
-    m_dialog->show();
-    m_dialog->raise();
-    m_dialog->activateWindow();
-    return m_dialog;
-}
-
-void CommandBars::addCustomizePage(int pageId, const QString &title, PageFactory factory,
-                                   int beforePageId)
-{
-    if (pageId < FirstExtraPage || !factory)
-        return;
-    m_extraPages.erase(std::remove_if(m_extraPages.begin(), m_extraPages.end(),
-                                      [pageId](const ExtraPage &p) { return p.id == pageId; }),
-                       m_extraPages.end());
-    m_extraPages.push_back({pageId, title, std::move(factory), beforePageId});
-}
-
-void CommandBars::setCustomizeClosedHandler(std::function<void()> handler)
-{
-    m_closedHandler = std::move(handler);
-}
-
-void CommandBars::dialogClosed()
-{
-    m_dialog = nullptr;
-    emit customizingChanged(false);
-    if (m_closedHandler)
-        m_closedHandler();
 }
 
 } // namespace pw

@@ -22,6 +22,7 @@ namespace pw {
 
 class CommandRouter;
 class CustomizeDialog;
+struct CommandBarState;
 
 // Owns the menu bar ("Menu Bar") and the toolbars of one main window: the built-in "Toolbar" and
 // any toolbars the user made. Toolbar buttons are the router's own actions, so enabling,
@@ -121,8 +122,10 @@ public:
     QList<int> customizedShortcutIds() const;
 
     // The user's layout: toolbar contents, places and visibility, user toolbars, custom
-    // shortcuts and the tooltip options. Versioned binary data; restoreState() returns false and
-    // changes nothing when the data is not a layout it can read.
+    // shortcuts and the tooltip options (CommandBarState). saveState() gives its versioned
+    // binary form; restoreState() returns false and changes nothing when the data is not a
+    // layout it can read, and leaves out commands and controls this program does not know.
+    CommandBarState currentState() const;
     QByteArray saveState() const;
     bool restoreState(const QByteArray &state);
 
@@ -141,8 +144,8 @@ public:
     // Shows the modal customisation dialog on a page without blocking the caller and returns it
     // (the same one when it is already open). An unknown page opens the first page.
     CustomizeDialog *showCustomizeDialog(int page);
-    CustomizeDialog *customizeDialog() const { return m_dialog; }
-    bool isCustomizing() const { return !m_dialog.isNull(); }
+    CustomizeDialog *customizeDialog() const;
+    bool isCustomizing() const;
     // A further page, made each time the dialog opens and destroyed when it closes. It is
     // placed before the page beforePageId, or last when that is -1 or unknown.
     void addCustomizePage(int pageId, const QString &title, PageFactory factory,

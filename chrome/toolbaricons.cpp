@@ -1,4 +1,4 @@
-// Command icons: a few standard style icons and small pictures drawn on a 16-unit grid.
+// Command icons: a table of shapes on a 16-unit grid per command, a few style icons, and badges.
 #include "chrome/toolbaricons.h"
 
 #include "resources/commandids.h"
@@ -12,76 +12,271 @@
 #include <QPixmap>
 #include <QStyle>
 #include <algorithm>
-#include <functional>
+#include <array>
+#include <vector>
 
 namespace pw {
 
 namespace {
 
-using Draw = std::function<void(QPainter &)>;
-
-const QColor kInk(0x33, 0x3b, 0x48);
-const QColor kPaper(0xff, 0xff, 0xff);
-const QColor kBlue(0x2f, 0x6f, 0xc8);
-const QColor kLightBlue(0xbf, 0xd9, 0xf4);
-const QColor kGreen(0x2e, 0x8b, 0x3a);
-const QColor kRed(0xd0, 0x31, 0x2d);
-const QColor kGrey(0x8a, 0x90, 0x99);
-const QColor kYellow(0xf2, 0xc2, 0x3c);
-const QColor kBrown(0xb0, 0x80, 0x4a);
-
-QPen pen(const QColor &colour, qreal width = 1.0)
+// A colour of the pictures: a base, how much darker or lighter (in percent, as QColor takes
+// it) and its opacity. Fully transparent means "do not draw" (no pen, no brush).
+struct Paint
 {
-    QPen p(colour, width);
+    QRgb rgb = 0;
+    int darker = 100;
+    int lighter = 100;
+    int alpha = 255;
+};
+
+constexpr Paint kNone{0, 100, 100, 0};
+constexpr Paint kCharcoal{0x333b48}, kPaper{0xffffff}, kGrey{0x8a9099}, kPaleGrey{0xe4e7eb},
+    kSilver{0xc8cdd4}, kLabel{0xdde3ea}, kSlate{0x333b48, 100, 150};
+constexpr Paint kBlue{0x2f6fc8}, kDarkBlue{0x2f6fc8, 130}, kMidBlue{0x2f6fc8, 120},
+    kLightBlue{0xbfd9f4}, kTint{0x2f6fc8, 100, 100, 90}, kBookmarkBlue{0x5b9be8};
+constexpr Paint kGreen{0x2e8b3a}, kDarkGreen{0x2e8b3a, 130};
+constexpr Paint kRed{0xd0312d}, kDarkRed{0xd0312d, 130}, kDeepRed{0xd0312d, 140};
+constexpr Paint kYellow{0xf2c23c}, kPaleYellow{0xf2c23c, 100, 130}, kBrown{0xb0804a};
+
+QColor colour(const Paint &paint)
+{
+    QColor c(paint.rgb);
+    if (paint.darker != 100)
+        c = c.darker(paint.darker);
+    if (paint.lighter != 100)
+        c = c.lighter(paint.lighter);
+    c.setAlpha(paint.alpha);
+    return c;
+}
+
+// What a shape is; the numbers it takes are listed with each, all in 16ths of the icon.
+enum class Op : quint8 {
+    Line,      // x1 y1 x2 y2
+    Rect,      // x y w h corner-radius
+    Ellipse,   // cx cy rx ry
+    Triangle,  // x1 y1 x2 y2 x3 y3
+    Curve,     // x1 y1, two control points, x2 y2: a cubic Bezier
+    Arc,       // x y w h start-degrees span-degrees
+    Sheet,     // x y w h: paper with a folded top-right corner
+    Lines,     // x y width count step: lines of text, every third one shorter
+    Magnifier, // cx cy radius
+    Arrow,     // x1 y1 x2 y2: a line with a filled head at the second point
+    Floppy,    // x y w h
+    Cross,     // cx cy half-size
+};
+
+struct Shape
+{
+    Op op;
+    Paint stroke = kNone;
+    float width = 1.0f;
+    Paint fill = kNone;
+    std::array<float, 8> v{};
+};
+
+Shape line(const Paint &c, float w, float x1, float y1, float x2, float y2)
+{
+    return {Op::Line, c, w, kNone, {x1, y1, x2, y2}};
+}
+Shape rect(const Paint &c, float w, const Paint &fill, float x, float y, float wd, float h,
+           float radius = 0)
+{
+    return {Op::Rect, c, w, fill, {x, y, wd, h, radius}};
+}
+Shape ellipse(const Paint &c, float w, const Paint &fill, float cx, float cy, float rx, float ry)
+{
+    return {Op::Ellipse, c, w, fill, {cx, cy, rx, ry}};
+}
+Shape triangle(const Paint &c, const Paint &fill, float x1, float y1, float x2, float y2, float x3,
+               float y3)
+{
+    return {Op::Triangle, c, 0.8f, fill, {x1, y1, x2, y2, x3, y3}};
+}
+Shape curve(const Paint &c, float w, std::array<float, 8> points)
+{
+    return {Op::Curve, c, w, kNone, points};
+}
+Shape arc(const Paint &c, float w, float x, float y, float wd, float h, float start, float span)
+{
+    return {Op::Arc, c, w, kNone, {x, y, wd, h, start, span}};
+}
+Shape sheet(float x, float y, float w, float h)
+{
+    return {Op::Sheet, kCharcoal, 0.8f, kPaper, {x, y, w, h}};
+}
+Shape lines(const Paint &c, float x, float y, float width, int count, float step)
+{
+    return {Op::Lines, c, 1.0f, kNone, {x, y, width, float(count), step}};
+}
+Shape magnifier(float cx, float cy, float r)
+{
+    return {Op::Magnifier, kCharcoal, 1.2f, kLightBlue, {cx, cy, r}};
+}
+Shape arrow(const Paint &c, float x1, float y1, float x2, float y2)
+{
+    return {Op::Arrow, c, 1.6f, c, {x1, y1, x2, y2}};
+}
+Shape floppy(float x, float y, float w, float h)
+{
+    return {Op::Floppy, kCharcoal, 0.8f, kBlue, {x, y, w, h}};
+}
+Shape cross(const Paint &c, float cx, float cy, float half)
+{
+    return {Op::Cross, c, 1.8f, kNone, {cx, cy, half}};
+}
+Shape bookmark(float x, float y, float w, float h)
+{
+    return rect(kDarkBlue, 0.8f, kBookmarkBlue, x, y, w, h, 1.5f);
+}
+
+struct Picture
+{
+    int id;
+    std::vector<Shape> shapes;
+    bool mirrored = false; // drawn flipped left to right
+};
+
+const std::vector<Picture> &pictures()
+{
+    const std::vector<Shape> bentArrow = {
+        curve(kBlue, 2.0f, {4, 6, 8, 2.5, 14.5, 4, 13.5, 10}),
+        curve(kBlue, 2.0f, {13.5, 10, 13, 12.5, 11, 13.5, 9, 13.5}),
+        triangle(kNone, kBlue, 1.5, 3, 7.5, 4, 3, 9.5),
+    };
+    const std::vector<Shape> navigation = {
+        ellipse(kMidBlue, 0.8f, kBlue, 8, 8, 6.5, 6.5),
+        triangle(kNone, kPaper, 10, 4.5, 5, 8, 10, 11.5),
+    };
+    static const std::vector<Picture> table = {
+        {Cmd::FileSaveAll, {floppy(5, 1, 10, 10), floppy(1, 5, 10, 10)}},
+        {Cmd::EditCut,
+         {line(kCharcoal, 1.3f, 4.5, 1.5, 10, 10), line(kCharcoal, 1.3f, 11.5, 1.5, 6, 10),
+          ellipse(kRed, 1.4f, kNone, 4.5, 12, 2.4, 2.4),
+          ellipse(kRed, 1.4f, kNone, 11.5, 12, 2.4, 2.4)}},
+        {Cmd::EditCopy,
+         {sheet(1.5, 1.5, 8, 10), sheet(6.5, 4.5, 8, 10), lines(kGrey, 8, 9, 5, 3, 2)}},
+        {Cmd::EditPaste,
+         {rect(kCharcoal, 0.8f, kBrown, 2, 2.5, 10, 12.5, 1),
+          rect(kCharcoal, 0.8f, kGrey, 4.5, 1, 5, 3, 1), sheet(7, 6, 7.5, 9)}},
+        {Cmd::EditUndo, bentArrow},
+        {Cmd::EditRedo, bentArrow, true},
+        {Cmd::EditFind, {magnifier(6.5, 6.5, 4.5)}},
+        {Cmd::FindNext, {magnifier(5.5, 5.5, 4), arrow(kGreen, 9, 13, 15, 13)}},
+        {Cmd::FindPrevious, {magnifier(5.5, 5.5, 4), arrow(kGreen, 15, 13, 9, 13)}},
+        {Cmd::EditReplace,
+         {rect(kCharcoal, 0.8f, kLightBlue, 1, 1.5, 6, 5),
+          rect(kCharcoal, 0.8f, kYellow, 9, 9.5, 6, 5), arrow(kGreen, 4, 8, 8, 12),
+          arrow(kGreen, 12, 8, 8.5, 4)}},
+        {Cmd::GotoLine,
+         {lines(kGrey, 7, 3, 7.5, 5, 2.5), line(kBlue, 1.6f, 7, 8, 14.5, 8),
+          arrow(kBlue, 1, 8, 5.5, 8)}},
+        {Cmd::FindInFiles,
+         {rect(kCharcoal, 0.8f, kYellow, 1, 4, 12, 9, 1),
+          rect(kCharcoal, 0.8f, kYellow, 1, 2.5, 5, 2), magnifier(9.5, 9.5, 3.3)}},
+        {Cmd::ToggleBookmark, {bookmark(3, 3, 10, 10)}},
+        {Cmd::NextBookmark, {bookmark(1.5, 1.5, 8, 8), arrow(kGreen, 12.5, 5, 12.5, 15)}},
+        {Cmd::PreviousBookmark, {bookmark(1.5, 6.5, 8, 8), arrow(kGreen, 12.5, 11, 12.5, 1)}},
+        {Cmd::ClearBookmarks, {bookmark(1.5, 1.5, 9, 9), cross(kRed, 11.5, 11.5, 2.8)}},
+        {Cmd::CommentLines,
+         {line(kGreen, 1.6f, 3, 12, 6.5, 4), line(kGreen, 1.6f, 7, 12, 10.5, 4)}},
+        {Cmd::UnCommentLines,
+         {line(kGrey, 1.6f, 3, 12, 6.5, 4), line(kGrey, 1.6f, 7, 12, 10.5, 4),
+          cross(kRed, 12, 12, 2.5)}},
+        {Cmd::IndentRight, {lines(kCharcoal, 7, 3, 7.5, 5, 2.5), arrow(kBlue, 1, 8, 5.5, 8)}},
+        {Cmd::IndentLeft, {lines(kCharcoal, 7, 3, 7.5, 5, 2.5), arrow(kBlue, 5.5, 8, 1, 8)}},
+        {Cmd::ViewWordWrap,
+         {line(kCharcoal, 1.0f, 1.5, 3, 13.5, 3), line(kCharcoal, 1.0f, 1.5, 13, 6.5, 13),
+          line(kCharcoal, 1.0f, 1.5, 8, 4, 8), line(kBlue, 1.5f, 6, 8, 12, 8),
+          curve(kBlue, 1.5f, {12, 8, 15.5, 8, 15.5, 13, 12, 13}),
+          line(kBlue, 1.5f, 12, 13, 10.5, 13), triangle(kNone, kBlue, 8, 13, 11, 10.5, 11, 15.5)}},
+        {Cmd::ViewWhitespace,
+         {ellipse(kNone, 0, kCharcoal, 2.5, 4.5, 1, 1), ellipse(kNone, 0, kCharcoal, 6, 4.5, 1, 1),
+          ellipse(kNone, 0, kCharcoal, 9.5, 4.5, 1, 1), ellipse(kNone, 0, kCharcoal, 13, 4.5, 1, 1),
+          arrow(kBlue, 1.5, 11.5, 14.5, 11.5)}},
+        {Cmd::ViewLineEndings,
+         {lines(kCharcoal, 1.5, 4, 7, 3, 4), line(kBlue, 1.3f, 13.5, 2, 13.5, 4),
+          line(kBlue, 1.3f, 13.5, 4, 10.5, 4), line(kBlue, 1.3f, 13.5, 6, 13.5, 8),
+          line(kBlue, 1.3f, 13.5, 8, 10.5, 8), line(kBlue, 1.3f, 13.5, 10, 13.5, 12),
+          line(kBlue, 1.3f, 13.5, 12, 10.5, 12)}},
+        {Cmd::ViewLineNumbers,
+         {rect(kNone, 0, kPaleGrey, 1, 1, 5, 14), line(kBlue, 1.2f, 3.5, 2.5, 3.5, 5),
+          line(kBlue, 1.2f, 2.5, 7, 4.5, 7), line(kBlue, 1.2f, 4.5, 7, 2.5, 10),
+          line(kBlue, 1.2f, 2.5, 10, 4.5, 10), line(kBlue, 1.2f, 2.5, 12, 4.5, 12),
+          line(kBlue, 1.2f, 4.5, 12, 4.5, 14.5), line(kBlue, 1.2f, 2.5, 14.5, 4.5, 14.5),
+          lines(kCharcoal, 8, 3.5, 6.5, 4, 3.3)}},
+        {Cmd::ViewCaretLine,
+         {rect(kNone, 0, kPaleYellow, 1, 6, 14, 4), lines(kCharcoal, 2, 3.5, 12, 4, 3)}},
+        {Cmd::ViewCodeFolding,
+         {rect(kCharcoal, 0.8f, kPaper, 1.5, 2, 5, 5), line(kCharcoal, 0.8f, 2.8, 4.5, 5.2, 4.5),
+          line(kCharcoal, 0.8f, 4, 7, 4, 14), line(kCharcoal, 0.8f, 4, 14, 6.5, 14),
+          lines(kGrey, 8.5, 4.5, 6, 4, 3)}},
+        {Cmd::ViewMatchBracket,
+         {arc(kBlue, 1.6f, 2, 2, 8, 12, 100, 160), arc(kBlue, 1.6f, 6, 2, 8, 12, -80, 160)}},
+        {Cmd::ViewColumnSelect,
+         {lines(kGrey, 1.5, 3, 13, 5, 2.5), rect(kBlue, 1.0f, kTint, 5, 1.5, 6, 13)}},
+        {Cmd::FilePrint,
+         {rect(kCharcoal, 0.8f, kPaper, 4, 1.5, 8, 5),
+          rect(kCharcoal, 0.8f, kSilver, 1.5, 6, 13, 6, 1),
+          rect(kCharcoal, 0.8f, kPaper, 4, 10, 8, 4.5), lines(kGrey, 5.5, 12, 5, 2, 1.5),
+          ellipse(kNone, 0, kGreen, 12.5, 8, 0.8, 0.8)}},
+        {Cmd::FilePrintPreview,
+         {sheet(1.5, 1, 10, 13), lines(kGrey, 3.5, 4, 5, 3, 2), magnifier(9.5, 9.5, 3.2)}},
+        {Cmd::NavigateBackward, navigation},
+        {Cmd::NavigateForward, navigation, true},
+        {Cmd::MacroRecord, {ellipse(kDarkRed, 0.8f, kRed, 8, 8, 5.5, 5.5)}},
+        {Cmd::MacroStopRecording, {rect(kCharcoal, 0.8f, kSlate, 3, 3, 10, 10)}},
+        {Cmd::MacroRun, {triangle(kDarkGreen, kGreen, 4, 2.5, 13.5, 8, 4, 13.5)}},
+        {Cmd::StopUserTool,
+         {rect(kDeepRed, 0.8f, kRed, 2.5, 2.5, 11, 11, 2), line(kPaper, 1.6f, 5.5, 8, 10.5, 8)}},
+        {Cmd::SpellChecker,
+         {lines(kCharcoal, 1.5, 3, 12, 2, 3), line(kGreen, 2.0f, 4, 11, 7, 14),
+          line(kGreen, 2.0f, 7, 14, 14, 7)}},
+        {Cmd::PreviewInBrowser,
+         {ellipse(kDarkBlue, 1.0f, kLightBlue, 8, 8, 6.5, 6.5),
+          ellipse(kDarkBlue, 1.0f, kNone, 8, 8, 3, 6.5), line(kDarkBlue, 1.0f, 1.5, 8, 14.5, 8)}},
+        {Cmd::ToggleTabs,
+         {rect(kCharcoal, 0.8f, kPaper, 1.5, 4.5, 13, 10),
+          rect(kCharcoal, 0.8f, kLightBlue, 1.5, 1.5, 5, 3),
+          rect(kCharcoal, 0.8f, kPaleGrey, 6.5, 1.5, 5, 3)}},
+    };
+    return table;
+}
+
+// Commands that a QStyle draws well enough.
+struct StandardPicture
+{
+    int id;
+    QStyle::StandardPixmap pixmap;
+};
+constexpr StandardPicture kStandardPictures[] = {
+    {Cmd::FileNew, QStyle::SP_FileIcon},
+    {Cmd::FileOpen, QStyle::SP_DialogOpenButton},
+    {Cmd::FileSave, QStyle::SP_DialogSaveButton},
+    {Cmd::FileClose, QStyle::SP_DialogCloseButton},
+    {Cmd::HelpTopics, QStyle::SP_DialogHelpButton},
+    {Cmd::HelpContents, QStyle::SP_DialogHelpButton},
+    {Cmd::RefreshFileExplorer, QStyle::SP_BrowserReload},
+    {Cmd::ProjectRefresh, QStyle::SP_BrowserReload},
+};
+
+QPen pen(const Paint &ink, qreal width)
+{
+    if (ink.alpha == 0)
+        return Qt::NoPen;
+    QPen p(colour(ink), width);
     p.setCapStyle(Qt::RoundCap);
     p.setJoinStyle(Qt::RoundJoin);
     return p;
 }
 
-// A sheet of paper with a folded top-right corner.
-void sheet(QPainter &p, const QRectF &r)
+QBrush brush(const Paint &ink)
 {
-    const qreal fold = r.width() / 3;
-    QPainterPath path;
-    path.moveTo(r.left(), r.top());
-    path.lineTo(r.right() - fold, r.top());
-    path.lineTo(r.right(), r.top() + fold);
-    path.lineTo(r.right(), r.bottom());
-    path.lineTo(r.left(), r.bottom());
-    path.closeSubpath();
-    p.setPen(pen(kInk, 0.8));
-    p.setBrush(kPaper);
-    p.drawPath(path);
-    p.drawLine(QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold));
-    p.drawLine(QPointF(r.right() - fold, r.top() + fold), QPointF(r.right(), r.top() + fold));
+    return ink.alpha == 0 ? QBrush(Qt::NoBrush) : QBrush(colour(ink));
 }
 
-// Grey lines of text.
-void textLines(QPainter &p, qreal x, qreal y, qreal width, int count, qreal step = 2.5,
-               const QColor &colour = kGrey)
+void drawArrow(QPainter &p, const QPointF &from, const QPointF &to, const Paint &ink)
 {
-    p.setPen(pen(colour, 1.0));
-    for (int i = 0; i < count; ++i) {
-        const qreal w = (i % 3 == 2) ? width * 0.6 : width;
-        p.drawLine(QPointF(x, y + i * step), QPointF(x + w, y + i * step));
-    }
-}
-
-void magnifier(QPainter &p, const QPointF &centre, qreal radius)
-{
-    p.setPen(pen(kInk, 2.0));
-    const QPointF handleStart = centre + QPointF(radius * 0.7, radius * 0.7);
-    p.drawLine(handleStart, handleStart + QPointF(radius * 0.9, radius * 0.9));
-    p.setPen(pen(kInk, 1.2));
-    p.setBrush(kLightBlue);
-    p.drawEllipse(centre, radius, radius);
-}
-
-// A straight arrow from one point to another with a filled head.
-void arrow(QPainter &p, const QPointF &from, const QPointF &to, const QColor &colour,
-           qreal head = 3.0)
-{
-    p.setPen(pen(colour, 1.6));
+    constexpr qreal head = 3.0;
     const QLineF line(from, to);
     const QLineF back(to, from);
     QLineF left = back;
@@ -91,372 +286,95 @@ void arrow(QPainter &p, const QPointF &from, const QPointF &to, const QColor &co
     right.setLength(head);
     right.setAngle(back.angle() - 35);
     p.drawLine(QLineF(from, line.pointAt(1.0 - 0.5 / std::max<qreal>(1.0, line.length()))));
-    p.setBrush(colour);
+    p.setBrush(brush(ink));
     p.drawPolygon(QPolygonF({to, left.p2(), right.p2()}));
 }
 
-// A bent arrow: the undo and redo pictures (mirrored for redo).
-void bentArrow(QPainter &p, bool mirrored, const QColor &colour)
+void drawSheet(QPainter &p, const QRectF &r)
 {
-    p.save();
-    if (mirrored) {
-        p.translate(16, 0);
-        p.scale(-1, 1);
-    }
+    const qreal fold = r.width() / 3;
     QPainterPath path;
-    path.moveTo(4, 6);
-    path.cubicTo(8, 2.5, 14.5, 4, 13.5, 10);
-    path.cubicTo(13, 12.5, 11, 13.5, 9, 13.5);
-    p.setPen(pen(colour, 2.0));
-    p.setBrush(Qt::NoBrush);
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - fold, r.top());
+    path.lineTo(r.right(), r.top() + fold);
+    path.lineTo(r.right(), r.bottom());
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
     p.drawPath(path);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPolygon(QPolygonF({QPointF(1.5, 3), QPointF(7.5, 4), QPointF(3, 9.5)}));
-    p.restore();
+    p.drawLine(QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold));
+    p.drawLine(QPointF(r.right() - fold, r.top() + fold), QPointF(r.right(), r.top() + fold));
 }
 
-void bookmark(QPainter &p, const QRectF &r)
+void drawShape(QPainter &p, const Shape &s)
 {
-    p.setPen(pen(kBlue.darker(130), 0.8));
-    p.setBrush(QColor(0x5b, 0x9b, 0xe8));
-    p.drawRoundedRect(r, 1.5, 1.5);
-}
-
-void cross(QPainter &p, const QPointF &centre, qreal half, const QColor &colour = kRed)
-{
-    p.setPen(pen(colour, 1.8));
-    p.drawLine(centre + QPointF(-half, -half), centre + QPointF(half, half));
-    p.drawLine(centre + QPointF(-half, half), centre + QPointF(half, -half));
-}
-
-void floppy(QPainter &p, const QRectF &r)
-{
-    p.setPen(pen(kInk, 0.8));
-    p.setBrush(kBlue);
-    p.drawRoundedRect(r, 1, 1);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(r.left() + r.width() * 0.2, r.top(), r.width() * 0.6, r.height() * 0.4));
-    p.setBrush(QColor(0xdd, 0xe3, 0xea));
-    p.drawRect(QRectF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.6, r.width() * 0.5,
-                      r.height() * 0.4));
-}
-
-void scissors(QPainter &p)
-{
-    p.setPen(pen(kInk, 1.3));
-    p.drawLine(QPointF(4.5, 1.5), QPointF(10, 10));
-    p.drawLine(QPointF(11.5, 1.5), QPointF(6, 10));
-    p.setBrush(Qt::NoBrush);
-    p.setPen(pen(kRed, 1.4));
-    p.drawEllipse(QPointF(4.5, 12), 2.4, 2.4);
-    p.drawEllipse(QPointF(11.5, 12), 2.4, 2.4);
-}
-
-void clipboard(QPainter &p)
-{
-    p.setPen(pen(kInk, 0.8));
-    p.setBrush(kBrown);
-    p.drawRoundedRect(QRectF(2, 2.5, 10, 12.5), 1, 1);
-    p.setBrush(kGrey);
-    p.drawRoundedRect(QRectF(4.5, 1, 5, 3), 1, 1);
-    sheet(p, QRectF(7, 6, 7.5, 9));
-}
-
-void printer(QPainter &p)
-{
-    p.setPen(pen(kInk, 0.8));
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(4, 1.5, 8, 5));
-    p.setBrush(QColor(0xc8, 0xcd, 0xd4));
-    p.drawRoundedRect(QRectF(1.5, 6, 13, 6), 1, 1);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(4, 10, 8, 4.5));
-    textLines(p, 5.5, 12, 5, 2, 1.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kGreen);
-    p.drawEllipse(QPointF(12.5, 8), 0.8, 0.8);
-}
-
-void commentMarks(QPainter &p, const QColor &colour)
-{
-    p.setPen(pen(colour, 1.6));
-    p.drawLine(QPointF(3, 12), QPointF(6.5, 4));
-    p.drawLine(QPointF(7, 12), QPointF(10.5, 4));
-}
-
-void indent(QPainter &p, bool right)
-{
-    textLines(p, 7, 3, 7.5, 5, 2.5, kInk);
-    if (right)
-        arrow(p, QPointF(1, 8), QPointF(5.5, 8), kBlue);
-    else
-        arrow(p, QPointF(5.5, 8), QPointF(1, 8), kBlue);
-}
-
-void navigation(QPainter &p, bool forward)
-{
-    p.setPen(pen(kBlue.darker(120), 0.8));
-    p.setBrush(kBlue);
-    p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kPaper);
-    if (forward)
-        p.drawPolygon(QPolygonF({QPointF(6, 4.5), QPointF(11, 8), QPointF(6, 11.5)}));
-    else
-        p.drawPolygon(QPolygonF({QPointF(10, 4.5), QPointF(5, 8), QPointF(10, 11.5)}));
-}
-
-const QHash<int, Draw> &drawings()
-{
-    static const QHash<int, Draw> table = {
-        {Cmd::FileSaveAll,
-         [](QPainter &p) {
-             floppy(p, QRectF(5, 1, 10, 10));
-             floppy(p, QRectF(1, 5, 10, 10));
-         }},
-        {Cmd::EditCut, [](QPainter &p) { scissors(p); }},
-        {Cmd::EditCopy,
-         [](QPainter &p) {
-             sheet(p, QRectF(1.5, 1.5, 8, 10));
-             sheet(p, QRectF(6.5, 4.5, 8, 10));
-             textLines(p, 8, 9, 5, 3, 2);
-         }},
-        {Cmd::EditPaste, [](QPainter &p) { clipboard(p); }},
-        {Cmd::EditUndo, [](QPainter &p) { bentArrow(p, false, kBlue); }},
-        {Cmd::EditRedo, [](QPainter &p) { bentArrow(p, true, kBlue); }},
-        {Cmd::EditFind, [](QPainter &p) { magnifier(p, QPointF(6.5, 6.5), 4.5); }},
-        {Cmd::FindNext,
-         [](QPainter &p) {
-             magnifier(p, QPointF(5.5, 5.5), 4);
-             arrow(p, QPointF(9, 13), QPointF(15, 13), kGreen);
-         }},
-        {Cmd::FindPrevious,
-         [](QPainter &p) {
-             magnifier(p, QPointF(5.5, 5.5), 4);
-             arrow(p, QPointF(15, 13), QPointF(9, 13), kGreen);
-         }},
-        {Cmd::EditReplace,
-         [](QPainter &p) {
-             p.setPen(pen(kInk, 0.8));
-             p.setBrush(kLightBlue);
-             p.drawRect(QRectF(1, 1.5, 6, 5));
-             p.setBrush(kYellow);
-             p.drawRect(QRectF(9, 9.5, 6, 5));
-             arrow(p, QPointF(4, 8), QPointF(8, 12), kGreen);
-             arrow(p, QPointF(12, 8), QPointF(8.5, 4), kGreen);
-         }},
-        {Cmd::GotoLine,
-         [](QPainter &p) {
-             textLines(p, 7, 3, 7.5, 5, 2.5, kGrey);
-             p.setPen(pen(kBlue, 1.6));
-             p.drawLine(QPointF(7, 8), QPointF(14.5, 8));
-             arrow(p, QPointF(1, 8), QPointF(5.5, 8), kBlue);
-         }},
-        {Cmd::FindInFiles,
-         [](QPainter &p) {
-             p.setPen(pen(kInk, 0.8));
-             p.setBrush(kYellow);
-             p.drawRoundedRect(QRectF(1, 4, 12, 9), 1, 1);
-             p.drawRect(QRectF(1, 2.5, 5, 2));
-             magnifier(p, QPointF(9.5, 9.5), 3.3);
-         }},
-        {Cmd::ToggleBookmark, [](QPainter &p) { bookmark(p, QRectF(3, 3, 10, 10)); }},
-        {Cmd::NextBookmark,
-         [](QPainter &p) {
-             bookmark(p, QRectF(1.5, 1.5, 8, 8));
-             arrow(p, QPointF(12.5, 5), QPointF(12.5, 15), kGreen);
-         }},
-        {Cmd::PreviousBookmark,
-         [](QPainter &p) {
-             bookmark(p, QRectF(1.5, 6.5, 8, 8));
-             arrow(p, QPointF(12.5, 11), QPointF(12.5, 1), kGreen);
-         }},
-        {Cmd::ClearBookmarks,
-         [](QPainter &p) {
-             bookmark(p, QRectF(1.5, 1.5, 9, 9));
-             cross(p, QPointF(11.5, 11.5), 2.8);
-         }},
-        {Cmd::CommentLines, [](QPainter &p) { commentMarks(p, kGreen); }},
-        {Cmd::UnCommentLines,
-         [](QPainter &p) {
-             commentMarks(p, kGrey);
-             cross(p, QPointF(12, 12), 2.5);
-         }},
-        {Cmd::IndentRight, [](QPainter &p) { indent(p, true); }},
-        {Cmd::IndentLeft, [](QPainter &p) { indent(p, false); }},
-        {Cmd::ViewWordWrap,
-         [](QPainter &p) {
-             textLines(p, 1.5, 3, 12, 1, 0, kInk);
-             textLines(p, 1.5, 13, 5, 1, 0, kInk);
-             QPainterPath path;
-             path.moveTo(6, 8);
-             path.lineTo(12, 8);
-             path.cubicTo(15.5, 8, 15.5, 13, 12, 13);
-             path.lineTo(10.5, 13);
-             p.setPen(pen(kBlue, 1.5));
-             p.setBrush(Qt::NoBrush);
-             p.drawPath(path);
-             p.setPen(Qt::NoPen);
-             p.setBrush(kBlue);
-             p.drawPolygon(QPolygonF({QPointF(8, 13), QPointF(11, 10.5), QPointF(11, 15.5)}));
-             p.setPen(pen(kInk, 1.0));
-             p.drawLine(QPointF(1.5, 8), QPointF(4, 8));
-         }},
-        {Cmd::ViewWhitespace,
-         [](QPainter &p) {
-             p.setPen(Qt::NoPen);
-             p.setBrush(kInk);
-             for (qreal x : {2.5, 6.0, 9.5, 13.0})
-                 p.drawEllipse(QPointF(x, 4.5), 1.0, 1.0);
-             arrow(p, QPointF(1.5, 11.5), QPointF(14.5, 11.5), kBlue);
-         }},
-        {Cmd::ViewLineEndings,
-         [](QPainter &p) {
-             textLines(p, 1.5, 4, 7, 3, 4, kInk);
-             p.setPen(pen(kBlue, 1.3));
-             for (qreal y : {4.0, 8.0, 12.0}) {
-                 p.drawLine(QPointF(13.5, y - 2), QPointF(13.5, y));
-                 p.drawLine(QPointF(13.5, y), QPointF(10.5, y));
-             }
-         }},
-        {Cmd::ViewLineNumbers,
-         [](QPainter &p) {
-             p.setPen(Qt::NoPen);
-             p.setBrush(QColor(0xe4, 0xe7, 0xeb));
-             p.drawRect(QRectF(1, 1, 5, 14));
-             p.setPen(pen(kBlue, 1.2));
-             p.drawLine(QPointF(3.5, 2.5), QPointF(3.5, 5));
-             p.drawLine(QPointF(2.5, 7), QPointF(4.5, 7));
-             p.drawLine(QPointF(4.5, 7), QPointF(2.5, 10));
-             p.drawLine(QPointF(2.5, 10), QPointF(4.5, 10));
-             p.drawLine(QPointF(2.5, 12), QPointF(4.5, 12));
-             p.drawLine(QPointF(4.5, 12), QPointF(4.5, 14.5));
-             p.drawLine(QPointF(2.5, 14.5), QPointF(4.5, 14.5));
-             textLines(p, 8, 3.5, 6.5, 4, 3.3, kInk);
-         }},
-        {Cmd::ViewCaretLine,
-         [](QPainter &p) {
-             p.setPen(Qt::NoPen);
-             p.setBrush(kYellow.lighter(130));
-             p.drawRect(QRectF(1, 6, 14, 4));
-             textLines(p, 2, 3.5, 12, 4, 3, kInk);
-         }},
-        {Cmd::ViewCodeFolding,
-         [](QPainter &p) {
-             p.setPen(pen(kInk, 0.8));
-             p.setBrush(kPaper);
-             p.drawRect(QRectF(1.5, 2, 5, 5));
-             p.drawLine(QPointF(2.8, 4.5), QPointF(5.2, 4.5));
-             p.drawLine(QPointF(4, 7), QPointF(4, 14));
-             p.drawLine(QPointF(4, 14), QPointF(6.5, 14));
-             textLines(p, 8.5, 4.5, 6, 4, 3, kGrey);
-         }},
-        {Cmd::ViewMatchBracket,
-         [](QPainter &p) {
-             p.setPen(pen(kBlue, 1.6));
-             p.setBrush(Qt::NoBrush);
-             p.drawArc(QRectF(2, 2, 8, 12), 100 * 16, 160 * 16);
-             p.drawArc(QRectF(6, 2, 8, 12), -80 * 16, 160 * 16);
-         }},
-        {Cmd::ViewColumnSelect,
-         [](QPainter &p) {
-             textLines(p, 1.5, 3, 13, 5, 2.5, kGrey);
-             p.setPen(pen(kBlue, 1.0));
-             p.setBrush(QColor(0x2f, 0x6f, 0xc8, 90));
-             p.drawRect(QRectF(5, 1.5, 6, 13));
-         }},
-        {Cmd::FilePrint, [](QPainter &p) { printer(p); }},
-        {Cmd::FilePrintPreview,
-         [](QPainter &p) {
-             sheet(p, QRectF(1.5, 1, 10, 13));
-             textLines(p, 3.5, 4, 5, 3, 2);
-             magnifier(p, QPointF(9.5, 9.5), 3.2);
-         }},
-        {Cmd::NavigateBackward, [](QPainter &p) { navigation(p, false); }},
-        {Cmd::NavigateForward, [](QPainter &p) { navigation(p, true); }},
-        {Cmd::MacroRecord,
-         [](QPainter &p) {
-             p.setPen(pen(kRed.darker(130), 0.8));
-             p.setBrush(kRed);
-             p.drawEllipse(QPointF(8, 8), 5.5, 5.5);
-         }},
-        {Cmd::MacroStopRecording,
-         [](QPainter &p) {
-             p.setPen(pen(kInk, 0.8));
-             p.setBrush(kInk.lighter(150));
-             p.drawRect(QRectF(3, 3, 10, 10));
-         }},
-        {Cmd::MacroRun,
-         [](QPainter &p) {
-             p.setPen(pen(kGreen.darker(130), 0.8));
-             p.setBrush(kGreen);
-             p.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13.5, 8), QPointF(4, 13.5)}));
-         }},
-        {Cmd::StopUserTool,
-         [](QPainter &p) {
-             p.setPen(pen(kRed.darker(140), 0.8));
-             p.setBrush(kRed);
-             p.drawRoundedRect(QRectF(2.5, 2.5, 11, 11), 2, 2);
-             p.setPen(pen(kPaper, 1.6));
-             p.drawLine(QPointF(5.5, 8), QPointF(10.5, 8));
-         }},
-        {Cmd::SpellChecker,
-         [](QPainter &p) {
-             textLines(p, 1.5, 3, 12, 2, 3, kInk);
-             p.setPen(pen(kGreen, 2.0));
-             p.drawLine(QPointF(4, 11), QPointF(7, 14));
-             p.drawLine(QPointF(7, 14), QPointF(14, 7));
-         }},
-        {Cmd::PreviewInBrowser,
-         [](QPainter &p) {
-             p.setPen(pen(kBlue.darker(130), 1.0));
-             p.setBrush(kLightBlue);
-             p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
-             p.setBrush(Qt::NoBrush);
-             p.drawEllipse(QPointF(8, 8), 3, 6.5);
-             p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
-         }},
-        {Cmd::ToggleTabs,
-         [](QPainter &p) {
-             p.setPen(pen(kInk, 0.8));
-             p.setBrush(kPaper);
-             p.drawRect(QRectF(1.5, 4.5, 13, 10));
-             p.setBrush(kLightBlue);
-             p.drawRect(QRectF(1.5, 1.5, 5, 3));
-             p.setBrush(QColor(0xe4, 0xe7, 0xeb));
-             p.drawRect(QRectF(6.5, 1.5, 5, 3));
-         }},
-    };
-    return table;
-}
-
-// What a QStyle provides well enough for these commands.
-bool standardPixmap(int id, QStyle::StandardPixmap &out)
-{
-    switch (id) {
-    case Cmd::FileNew:
-        out = QStyle::SP_FileIcon;
-        return true;
-    case Cmd::FileOpen:
-        out = QStyle::SP_DialogOpenButton;
-        return true;
-    case Cmd::FileSave:
-        out = QStyle::SP_DialogSaveButton;
-        return true;
-    case Cmd::FileClose:
-        out = QStyle::SP_DialogCloseButton;
-        return true;
-    case Cmd::HelpTopics:
-    case Cmd::HelpContents:
-        out = QStyle::SP_DialogHelpButton;
-        return true;
-    case Cmd::RefreshFileExplorer:
-    case Cmd::ProjectRefresh:
-        out = QStyle::SP_BrowserReload;
-        return true;
-    default:
-        return false;
+    const auto &v = s.v;
+    p.setPen(pen(s.stroke, s.width));
+    p.setBrush(brush(s.fill));
+    switch (s.op) {
+    case Op::Line:
+        p.drawLine(QPointF(v[0], v[1]), QPointF(v[2], v[3]));
+        break;
+    case Op::Rect:
+        if (v[4] > 0)
+            p.drawRoundedRect(QRectF(v[0], v[1], v[2], v[3]), v[4], v[4]);
+        else
+            p.drawRect(QRectF(v[0], v[1], v[2], v[3]));
+        break;
+    case Op::Ellipse:
+        p.drawEllipse(QPointF(v[0], v[1]), v[2], v[3]);
+        break;
+    case Op::Triangle:
+        p.drawPolygon(QPolygonF({QPointF(v[0], v[1]), QPointF(v[2], v[3]), QPointF(v[4], v[5])}));
+        break;
+    case Op::Curve: {
+        QPainterPath path(QPointF(v[0], v[1]));
+        path.cubicTo(QPointF(v[2], v[3]), QPointF(v[4], v[5]), QPointF(v[6], v[7]));
+        p.drawPath(path);
+        break;
+    }
+    case Op::Arc:
+        p.drawArc(QRectF(v[0], v[1], v[2], v[3]), int(v[4] * 16), int(v[5] * 16));
+        break;
+    case Op::Sheet:
+        drawSheet(p, QRectF(v[0], v[1], v[2], v[3]));
+        break;
+    case Op::Lines:
+        for (int i = 0; i < int(v[3]); ++i) {
+            const qreal w = (i % 3 == 2) ? v[2] * 0.6 : v[2];
+            const qreal y = v[1] + i * v[4];
+            p.drawLine(QPointF(v[0], y), QPointF(v[0] + w, y));
+        }
+        break;
+    case Op::Magnifier: {
+        const QPointF centre(v[0], v[1]);
+        const qreal r = v[2];
+        p.setPen(pen(s.stroke, 2.0));
+        const QPointF handle = centre + QPointF(r * 0.7, r * 0.7);
+        p.drawLine(handle, handle + QPointF(r * 0.9, r * 0.9));
+        p.setPen(pen(s.stroke, s.width));
+        p.drawEllipse(centre, r, r);
+        break;
+    }
+    case Op::Arrow:
+        drawArrow(p, QPointF(v[0], v[1]), QPointF(v[2], v[3]), s.fill);
+        break;
+    case Op::Floppy: {
+        const QRectF r(v[0], v[1], v[2], v[3]);
+        p.drawRoundedRect(r, 1, 1);
+        p.setBrush(brush(kPaper));
+        p.drawRect(QRectF(r.left() + r.width() * 0.2, r.top(), r.width() * 0.6, r.height() * 0.4));
+        p.setBrush(brush(kLabel));
+        p.drawRect(QRectF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.6, r.width() * 0.5,
+                          r.height() * 0.4));
+        break;
+    }
+    case Op::Cross: {
+        const QPointF centre(v[0], v[1]);
+        const qreal half = v[2];
+        p.drawLine(centre + QPointF(-half, -half), centre + QPointF(half, half));
+        p.drawLine(centre + QPointF(-half, half), centre + QPointF(half, -half));
+        break;
+    }
     }
 }
 
@@ -472,22 +390,23 @@ QChar badgeLetter(int id)
     return QLatin1Char('?');
 }
 
-void badge(QPainter &p, int id)
+void drawBadge(QPainter &p, int id)
 {
     // A stable colour per command keeps neighbouring badges apart.
     const QColor fill = QColor::fromHsv(int((quint32(id) * 47u) % 360u), 140, 170);
-    p.setPen(pen(fill.darker(140), 0.8));
+    QPen border(fill.darker(140), 0.8);
+    p.setPen(border);
     p.setBrush(fill);
     p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2.5, 2.5);
     QFont font = QApplication::font();
     font.setBold(true);
     font.setPixelSize(10);
     p.setFont(font);
-    p.setPen(kPaper);
+    p.setPen(Qt::white);
     p.drawText(QRectF(1.5, 1.5, 13, 13), Qt::AlignCenter, QString(badgeLetter(id)));
 }
 
-QPixmap render(const Draw &draw, int size, qreal dpr)
+QPixmap render(int id, const Picture *picture, int size, qreal dpr)
 {
     QPixmap pixmap(int(size * dpr), int(size * dpr));
     pixmap.setDevicePixelRatio(dpr);
@@ -496,26 +415,37 @@ QPixmap render(const Draw &draw, int size, qreal dpr)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(size / 16.0, size / 16.0);
-    draw(painter);
+    if (!picture) {
+        drawBadge(painter, id);
+        return pixmap;
+    }
+    if (picture->mirrored) {
+        painter.translate(16, 0);
+        painter.scale(-1, 1);
+    }
+    for (const Shape &shape : picture->shapes)
+        drawShape(painter, shape);
     return pixmap;
 }
 
 QIcon makeIcon(int id)
 {
-    QStyle::StandardPixmap standard;
-    if (standardPixmap(id, standard) && QApplication::style()) {
-        QIcon icon = QApplication::style()->standardIcon(standard);
+    const auto standard = std::find_if(std::begin(kStandardPictures), std::end(kStandardPictures),
+                                       [id](const StandardPicture &s) { return s.id == id; });
+    if (standard != std::end(kStandardPictures) && QApplication::style()) {
+        QIcon icon = QApplication::style()->standardIcon(standard->pixmap);
         // Some platform themes hand back an icon with no pictures behind it.
         if (!icon.isNull() && !icon.pixmap(16, 16).isNull())
             return icon;
     }
-    const auto &table = drawings();
-    const auto it = table.constFind(id);
-    const Draw draw = it != table.constEnd() ? *it : Draw([id](QPainter &p) { badge(p, id); });
+    const std::vector<Picture> &table = pictures();
+    const auto it =
+        std::find_if(table.begin(), table.end(), [id](const Picture &p) { return p.id == id; });
+    const Picture *picture = it != table.end() ? &*it : nullptr;
     QIcon icon;
     for (int size : {16, 24}) {
-        icon.addPixmap(render(draw, size, 1.0));
-        icon.addPixmap(render(draw, size, 2.0));
+        icon.addPixmap(render(id, picture, size, 1.0));
+        icon.addPixmap(render(id, picture, size, 2.0));
     }
     return icon;
 }

@@ -1,9 +1,10 @@
 // Command bars: toolbar controls, icons, the saved layout, shortcuts, the customise dialog, themes.
 #include "chrome/commandbars.h"
-#include "framework/commandrouter.h"
 #include "chrome/customizedialog.h"
+#include "chrome/engine/commandbarstate.h"
 #include "chrome/themes.h"
 #include "chrome/toolbaricons.h"
+#include "framework/commandrouter.h"
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 
@@ -11,10 +12,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDataStream>
 #include <QDialog>
 #include <QDropEvent>
-#include <QIODevice>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +23,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPointer>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -53,18 +51,50 @@ struct CountingTarget : CommandTarget
     QHash<int, int> runs;
 };
 
+QKeySequence key(const char *portable)
+{
+    return QKeySequence(QString::fromLatin1(portable), QKeySequence::PortableText);
+}
+
+// Command ids of the buttons and controls a toolbar shows, in order.
+QList<int> shownIds(QToolBar *bar)
+{
+    QList<int> ids;
+    for (QAction *act : bar->actions())
+        if (!act->isSeparator())
+            ids.append(act->data().toInt());
+    return ids;
+}
+
 class CommandBarsTest : public ::testing::Test
 {
 protected:
+    // A window with fresh bars; the test's own window, or another one to restore a layout into.
+    struct Bars
+    {
+        std::unique_ptr<QMainWindow> window;
+        CommandRouter *router = nullptr;
+        CommandBars *bars = nullptr;
+    };
+    Bars makeBars()
+    {
+        Bars b;
+        b.window = std::make_unique<QMainWindow>();
+        b.window->setCentralWidget(new QWidget);
+        b.router = new CommandRouter(
+            b.window.get(), [this] { return std::vector<CommandTarget *>{&m_target}; },
+            b.window.get());
+        b.bars = new CommandBars(b.window.get(), b.router);
+        EXPECT_TRUE(b.bars->create(MenuId::MainFrame));
+        return b;
+    }
+
     void SetUp() override
     {
-        m_window = std::make_unique<QMainWindow>();
-        m_window->setCentralWidget(new QWidget);
-        m_router = new CommandRouter(
-            m_window.get(), [this] { return std::vector<CommandTarget *>{&m_target}; },
-            m_window.get());
-        m_bars = new CommandBars(m_window.get(), m_router);
-        ASSERT_TRUE(m_bars->create(MenuId::MainFrame));
+        m_main = makeBars();
+        m_window = m_main.window.get();
+        m_router = m_main.router;
+        m_bars = m_main.bars;
     }
 
     void TearDown() override
@@ -72,26 +102,7 @@ protected:
         if (CustomizeDialog *dialog = m_bars->customizeDialog())
             dialog->reject();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_window.reset();
-    }
-
-    // A second window with fresh bars, to restore a saved layout into.
-    struct Fresh
-    {
-        std::unique_ptr<QMainWindow> window;
-        CommandRouter *router = nullptr;
-        CommandBars *bars = nullptr;
-    };
-    Fresh freshBars()
-    {
-        Fresh f;
-        f.window = std::make_unique<QMainWindow>();
-        f.router = new CommandRouter(
-            f.window.get(), [this] { return std::vector<CommandTarget *>{&m_target}; },
-            f.window.get());
-        f.bars = new CommandBars(f.window.get(), f.router);
-        EXPECT_TRUE(f.bars->create(MenuId::MainFrame));
-        return f;
+        m_main.window.reset();
     }
 
     static void expectDefaults(CommandBars *bars)
@@ -101,15 +112,15 @@ protected:
         EXPECT_TRUE(bars->isToolBarVisible(bars->toolBar()));
         EXPECT_TRUE(bars->customizedShortcutIds().isEmpty());
         EXPECT_TRUE(bars->showToolTips());
-        EXPECT_EQ(bars->router()->action(Cmd::FileNew)->shortcut(),
-                  QKeySequence(QStringLiteral("Ctrl+N")));
+        EXPECT_EQ(bars->router()->action(Cmd::FileNew)->shortcuts(),
+                  CommandBars::defaultShortcuts(Cmd::FileNew));
     }
 
     void activate()
     {
         m_window->show();
         m_window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
     }
 
     CustomizeDialog *openDialog(int page)
@@ -125,16 +136,23 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    template <typename T> static T *child(QWidget *parent, const char *name)
+    {
+        T *found = parent->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
     CountingTarget m_target;
-    std::unique_ptr<QMainWindow> m_window;
+    Bars m_main;
+    QMainWindow *m_window = nullptr;
     CommandRouter *m_router = nullptr;
     CommandBars *m_bars = nullptr;
 };
 
-// Whether an icon draws something at the given size rather than an empty square.
-int inkedPixels(const QIcon &icon, int size)
+// How many pixels of an icon are not transparent.
+int inkedPixels(const QImage &image)
 {
-    const QImage image = icon.pixmap(size, size).toImage();
     int inked = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -143,47 +161,31 @@ int inkedPixels(const QIcon &icon, int size)
     return inked;
 }
 
-QList<int> toolbarCommandIds(QToolBar *bar)
-{
-    QList<int> ids;
-    for (QAction *act : bar->actions())
-        if (!act->isSeparator())
-            ids.append(act->data().toInt());
-    return ids;
-}
-
 } // namespace
 
-TEST_F(CommandBarsTest, MenuBarAndToolbarCarryTheirNames)
+TEST_F(CommandBarsTest, CreateBuildsTheNamedBarsOrFails)
 {
     EXPECT_EQ(m_window->menuBar()->windowTitle(), QStringLiteral("Menu Bar"));
     EXPECT_FALSE(m_window->menuBar()->actions().isEmpty());
     ASSERT_NE(m_bars->toolBar(), nullptr);
     EXPECT_EQ(m_bars->toolBar()->windowTitle(), QStringLiteral("Toolbar"));
-    EXPECT_EQ(m_window->toolBarArea(m_bars->toolBar()), Qt::TopToolBarArea);
     QList<int> expected = CommandBars::defaultContents();
-    expected.removeAll(0);
-    for (int control : {Cmd::ToolbarFindBox, Cmd::ToolsPlaceholder, Cmd::ColorDocumentAs})
-        expected.removeAll(control);
-    EXPECT_EQ(toolbarCommandIds(m_bars->toolBar()), expected)
+    expected.removeIf([this](int id) { return id == 0 || m_bars->isControlId(id); });
+    EXPECT_EQ(shownIds(m_bars->toolBar()), expected)
         << "without factories the controls hold their place but show nothing";
-}
 
-TEST_F(CommandBarsTest, CreateFailsForAMenuThatDoesNotExist)
-{
     QMainWindow window;
     CommandRouter router(&window, [] { return std::vector<CommandTarget *>{}; });
-    CommandBars bars(&window, &router);
-    EXPECT_FALSE(bars.create(4242));
-    EXPECT_EQ(bars.toolBar(), nullptr);
+    CommandBars noMenu(&window, &router);
+    EXPECT_FALSE(noMenu.create(4242));
+    EXPECT_EQ(noMenu.toolBar(), nullptr);
     CommandBars noRouter(&window, nullptr);
     EXPECT_FALSE(noRouter.create(MenuId::MainFrame));
 }
 
-TEST_F(CommandBarsTest, ToolbarHoldsTheCustomControlsOnceTheirFactoriesAreSet)
+TEST_F(CommandBarsTest, ControlsTakeTheirPlaceOnceTheirFactoriesAreSetAndMoveWhenPut)
 {
-    const int ids[] = {Cmd::ToolbarFindBox, Cmd::ToolsPlaceholder, Cmd::ColorDocumentAs};
-    for (int id : ids) {
+    for (int id : {Cmd::ToolbarFindBox, Cmd::ToolsPlaceholder, Cmd::ColorDocumentAs}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(m_bars->control(id), nullptr);
         m_bars->setControlFactory(id, [id](QWidget *parent) {
@@ -196,14 +198,9 @@ TEST_F(CommandBarsTest, ToolbarHoldsTheCustomControlsOnceTheirFactoriesAreSet)
         EXPECT_EQ(control->objectName(), QStringLiteral("control%1").arg(id));
         EXPECT_EQ(control->parentWidget(), m_bars->toolBar());
     }
-    // They stand where the default layout puts them: the find box right before Find.
-    const QList<QAction *> actions = m_bars->toolBar()->actions();
-    const QList<int> order = toolbarCommandIds(m_bars->toolBar());
-    const qsizetype box = order.indexOf(Cmd::ToolbarFindBox);
-    ASSERT_GE(box, 0);
-    EXPECT_EQ(order.value(box + 1), Cmd::EditFind);
-    EXPECT_GE(order.indexOf(Cmd::ColorDocumentAs), 0);
-    EXPECT_GE(order.indexOf(Cmd::ToolsPlaceholder), 0);
+    QList<int> layout = m_bars->contents(m_bars->toolBar());
+    layout.removeAll(0);
+    EXPECT_EQ(shownIds(m_bars->toolBar()), layout) << "each control stands where the layout says";
 
     // A new factory replaces the live control.
     QPointer<QWidget> old = m_bars->control(Cmd::ToolbarFindBox);
@@ -211,20 +208,14 @@ TEST_F(CommandBarsTest, ToolbarHoldsTheCustomControlsOnceTheirFactoriesAreSet)
                               [](QWidget *parent) { return new QLineEdit(parent); });
     EXPECT_TRUE(old.isNull());
     EXPECT_NE(qobject_cast<QLineEdit *>(m_bars->control(Cmd::ToolbarFindBox)), nullptr);
-}
 
-TEST_F(CommandBarsTest, AControlMovesToTheToolbarItIsPutOn)
-{
-    m_bars->setControlFactory(Cmd::ToolsPlaceholder,
-                              [](QWidget *parent) { return new QComboBox(parent); });
+    // Put on the user's toolbar, a control leaves the built-in one, and outlives its toolbar.
     QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
-    ASSERT_NE(mine, nullptr);
     m_bars->setContents(mine, {Cmd::ToolsPlaceholder, Cmd::EditUndo});
     EXPECT_FALSE(m_bars->contents(m_bars->toolBar()).contains(Cmd::ToolsPlaceholder));
-    ASSERT_NE(m_bars->control(Cmd::ToolsPlaceholder), nullptr);
-    EXPECT_EQ(m_bars->control(Cmd::ToolsPlaceholder)->parentWidget(), mine);
-    // Removing the toolbar keeps the control alive for its next place.
     QPointer<QWidget> control = m_bars->control(Cmd::ToolsPlaceholder);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->parentWidget(), mine);
     EXPECT_TRUE(m_bars->removeUserToolBar(mine));
     EXPECT_FALSE(control.isNull());
     EXPECT_EQ(m_bars->control(Cmd::ToolsPlaceholder), nullptr);
@@ -232,19 +223,29 @@ TEST_F(CommandBarsTest, AControlMovesToTheToolbarItIsPutOn)
     EXPECT_EQ(m_bars->control(Cmd::ToolsPlaceholder), control.data());
 }
 
-TEST_F(CommandBarsTest, EveryToolbarButtonHasAVisibleIconAtBothSizes)
+TEST_F(CommandBarsTest, EveryToolbarButtonHasAVisibleIconOfItsOwn)
 {
     QList<int> ids = CommandBars::defaultContents();
-    // A command with no picture of its own still gets one.
-    ids << Cmd::ViewFont << Cmd::CustomizeKeyboard << Cmd::XmlPrettyPrint;
+    // Pictures that are mirrors or near copies of each other, and commands with only a badge.
+    ids << Cmd::FindPrevious << Cmd::IndentLeft << Cmd::IndentRight << Cmd::NavigateBackward
+        << Cmd::NavigateForward << Cmd::ViewFont << Cmd::CustomizeKeyboard << Cmd::XmlPrettyPrint;
+    QHash<QByteArray, int> seen;
     for (int id : ids) {
         if (id == 0 || m_bars->isControlId(id))
             continue;
         SCOPED_TRACE(id);
         const QIcon icon = commandIcon(id);
         ASSERT_FALSE(icon.isNull());
-        EXPECT_GT(inkedPixels(icon, 16), 16 * 16 / 10);
-        EXPECT_GT(inkedPixels(icon, 24), 24 * 24 / 10);
+        for (int size : {16, 24}) {
+            const QImage image = icon.pixmap(size, size).toImage();
+            EXPECT_GT(inkedPixels(image), size * size / 10) << size;
+            if (size != 16)
+                continue;
+            const QByteArray pixels(reinterpret_cast<const char *>(image.constBits()),
+                                    image.sizeInBytes());
+            EXPECT_FALSE(seen.contains(pixels)) << "looks like command " << seen.value(pixels);
+            seen.insert(pixels, id);
+        }
     }
     for (QAction *act : m_bars->toolBar()->actions()) {
         if (!act->isSeparator()) {
@@ -253,54 +254,28 @@ TEST_F(CommandBarsTest, EveryToolbarButtonHasAVisibleIconAtBothSizes)
     }
 }
 
-TEST_F(CommandBarsTest, IconSizeFollowsTheLargeIconsOption)
-{
-    QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
-    m_bars->setContents(mine, {Cmd::EditUndo});
-    const struct
-    {
-        bool large;
-        int size;
-    } rows[] = {{false, 16}, {true, 24}, {false, 16}};
-    for (const auto &row : rows) {
-        m_bars->setLargeIcons(row.large);
-        EXPECT_EQ(m_bars->largeIcons(), row.large);
-        for (QToolBar *bar : m_bars->toolBars())
-            EXPECT_EQ(bar->iconSize(), QSize(row.size, row.size))
-                << bar->windowTitle().toStdString();
-        auto *button =
-            qobject_cast<QToolButton *>(mine->widgetForAction(m_router->action(Cmd::EditUndo)));
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->iconSize(), QSize(row.size, row.size));
-    }
-}
-
 TEST_F(CommandBarsTest, ToolTipsNameTheCommandAndItsKey)
 {
+    const auto withKey = [](const char *name, const char *keys) -> QString {
+        return QString::fromUtf8(name) + QStringLiteral(" (") +
+               key(keys).toString(QKeySequence::NativeText) + QLatin1Char(')');
+    };
     const struct
     {
         int id;
         bool withKeys;
-        const char *name;
-        const char *key;
+        QString tip;
     } rows[] = {
-        {Cmd::FileSave, true, "Save", "Ctrl+S"},
-        {Cmd::FileSave, false, "Save", nullptr},
-        {Cmd::StopUserTool, true, "Stop Tool", nullptr}, // the short tip after the status text
-        {Cmd::EditFind, true, "Find", "Ctrl+F"},         // no trailing dots
+        {Cmd::FileSave, true, withKey("Save", "Ctrl+S")},
+        {Cmd::FileSave, false, QStringLiteral("Save")},
+        {Cmd::StopUserTool, true, QStringLiteral("Stop Tool")}, // the tip after the status text
+        {Cmd::EditFind, true, withKey("Find", "Ctrl+F")},       // no trailing dots
     };
     for (const auto &row : rows) {
         m_bars->setShortcutsInToolTips(row.withKeys);
-        QString expected = QString::fromUtf8(row.name);
-        if (row.key)
-            expected +=
-                QStringLiteral(" (") +
-                QKeySequence(QString::fromLatin1(row.key)).toString(QKeySequence::NativeText) +
-                QLatin1Char(')');
-        EXPECT_EQ(m_bars->toolTip(row.id), expected) << row.id;
+        EXPECT_EQ(m_bars->toolTip(row.id), row.tip) << row.id;
         if (row.id == Cmd::FileSave) {
-            EXPECT_EQ(m_router->action(Cmd::FileSave)->toolTip(), expected)
-                << "the button follows the option";
+            EXPECT_EQ(m_router->action(row.id)->toolTip(), row.tip) << "the button follows";
         }
     }
     m_bars->setShortcutsInToolTips(true);
@@ -309,11 +284,8 @@ TEST_F(CommandBarsTest, ToolTipsNameTheCommandAndItsKey)
         Cmd::ToggleTabs, [] {}, [](CommandUi &ui) { ui.text = QStringLiteral("Show &Tabs"); });
     m_router->updateAll();
     EXPECT_EQ(m_bars->toolTip(Cmd::ToggleTabs), QStringLiteral("Show Tabs"));
-    m_bars->setShortcuts(Cmd::FileSave, {QKeySequence(QStringLiteral("Ctrl+Alt+W"))});
-    EXPECT_EQ(m_router->action(Cmd::FileSave)->toolTip(),
-              QStringLiteral("Save (") +
-                  QKeySequence(QStringLiteral("Ctrl+Alt+W")).toString(QKeySequence::NativeText) +
-                  QLatin1Char(')'));
+    m_bars->setShortcuts(Cmd::FileSave, {key("Ctrl+Alt+W")});
+    EXPECT_EQ(m_router->action(Cmd::FileSave)->toolTip(), withKey("Save", "Ctrl+Alt+W"));
 }
 
 TEST_F(CommandBarsTest, SavedLayoutComesBackInAnotherWindow)
@@ -325,82 +297,75 @@ TEST_F(CommandBarsTest, SavedLayoutComesBackInAnotherWindow)
     m_bars->setContents(m_bars->toolBar(), main);
     m_bars->setToolBarVisible(m_bars->toolBar(), false);
     QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("My Tools"));
-    m_bars->setContents(mine, {Cmd::FindNext, 0, Cmd::EditUndo, Cmd::ToolbarFindBox});
+    const QList<int> mineContents = {Cmd::FindNext, 0, Cmd::EditUndo, Cmd::ToolbarFindBox};
+    m_bars->setContents(mine, mineContents);
     m_window->addToolBar(Qt::LeftToolBarArea, mine);
-    m_bars->setShortcuts(Cmd::FileNew, {QKeySequence(QStringLiteral("Ctrl+Alt+J")),
-                                        QKeySequence(QStringLiteral("F12"))});
+    QToolBar *below = m_bars->addUserToolBar(QStringLiteral("Below"));
+    m_window->addToolBarBreak(Qt::TopToolBarArea);
+    m_window->addToolBar(Qt::TopToolBarArea, below);
+    m_bars->setShortcuts(Cmd::FileNew, {key("Ctrl+Alt+J"), key("F12")});
     m_bars->setShortcuts(Cmd::FileOpen, {});
     m_bars->setShowToolTips(false);
     main = m_bars->contents(m_bars->toolBar());
     EXPECT_FALSE(main.contains(Cmd::ToolbarFindBox)) << "the find box moved to the user's toolbar";
     const QByteArray state = m_bars->saveState();
 
-    Fresh f = freshBars();
+    Bars f = makeBars();
     f.bars->setControlFactory(Cmd::ToolbarFindBox,
                               [](QWidget *parent) { return new QLineEdit(parent); });
     ASSERT_TRUE(f.bars->restoreState(state));
     EXPECT_EQ(f.bars->contents(f.bars->toolBar()), main);
     EXPECT_FALSE(f.bars->isToolBarVisible(f.bars->toolBar()));
-    ASSERT_EQ(f.bars->toolBars().size(), 2);
+    ASSERT_EQ(f.bars->toolBars().size(), 3);
     QToolBar *restored = f.bars->toolBars().at(1);
     EXPECT_TRUE(f.bars->isUserToolBar(restored));
     EXPECT_EQ(restored->windowTitle(), QStringLiteral("My Tools"));
     EXPECT_TRUE(f.bars->isToolBarVisible(restored));
     EXPECT_EQ(f.window->toolBarArea(restored), Qt::LeftToolBarArea);
-    EXPECT_EQ(f.bars->contents(restored),
-              (QList<int>{Cmd::FindNext, 0, Cmd::EditUndo, Cmd::ToolbarFindBox}));
+    EXPECT_EQ(f.bars->contents(restored), mineContents);
     EXPECT_EQ(f.bars->control(Cmd::ToolbarFindBox)->parentWidget(), restored);
+    QToolBar *restoredBelow = f.bars->toolBars().at(2);
+    EXPECT_EQ(restoredBelow->windowTitle(), QStringLiteral("Below"));
+    EXPECT_TRUE(f.window->toolBarBreak(restoredBelow)) << "it starts a row of its own";
+    EXPECT_FALSE(f.window->toolBarBreak(f.bars->toolBar()));
     EXPECT_EQ(f.router->action(Cmd::FileNew)->shortcuts(),
-              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Alt+J")),
-                                   QKeySequence(QStringLiteral("F12"))}));
+              (QList<QKeySequence>{key("Ctrl+Alt+J"), key("F12")}));
     EXPECT_TRUE(f.router->action(Cmd::FileOpen)->shortcuts().isEmpty());
     EXPECT_FALSE(f.bars->showToolTips());
     EXPECT_EQ(f.bars->saveState(), state) << "a restored layout saves the same";
 
-    // Restoring the default layout over a changed one removes the user's toolbar again.
-    Fresh plain = freshBars();
+    // Restoring the default layout over a changed one removes the user's toolbars again.
+    Bars plain = makeBars();
     ASSERT_TRUE(f.bars->restoreState(plain.bars->saveState()));
     expectDefaults(f.bars);
 }
 
-TEST_F(CommandBarsTest, UnreadableLayoutsChangeNothing)
+TEST_F(CommandBarsTest, AnUnreadableLayoutChangesNothing)
 {
     QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
     m_bars->setContents(mine, {Cmd::EditUndo});
     const QByteArray good = m_bars->saveState();
-
-    QByteArray wrongVersion = good;
-    wrongVersion[5] = char(wrongVersion[5] + 1);
-    QByteArray trailing = good + QByteArray("x");
-    QByteArray foreign;
-    {
-        QDataStream out(&foreign, QIODevice::WriteOnly);
-        out << quint32(0x12345678) << QStringLiteral("some other program's toolbars");
-    }
-    const struct
-    {
-        const char *name;
-        QByteArray data;
-    } rows[] = {
-        {"empty", QByteArray()},
-        {"noise", QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9)},
-        {"foreign data", foreign},
-        {"other version", wrongVersion},
-        {"trailing bytes", trailing},
-    };
-    Fresh f = freshBars();
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(f.bars->restoreState(row.data));
+    Bars f = makeBars();
+    for (const QByteArray &bad :
+         {QByteArray(), QByteArray("noise"), good.chopped(1), QByteArray(good + 'x')}) {
+        EXPECT_FALSE(f.bars->restoreState(bad)) << bad.size();
         expectDefaults(f.bars);
     }
-    // Every cut-short copy of a good layout is refused too.
-    for (qsizetype length = 0; length < good.size(); ++length) {
-        ASSERT_FALSE(f.bars->restoreState(good.left(length))) << length;
-    }
-    expectDefaults(f.bars);
     ASSERT_TRUE(f.bars->restoreState(good));
     EXPECT_EQ(f.bars->toolBars().size(), 2);
+}
+
+TEST_F(CommandBarsTest, ALayoutWithCommandsThisProgramLacksKeepsTheRest)
+{
+    CommandBarState state = m_bars->currentState();
+    state.toolbars[0].buttons = {987654, Cmd::EditUndo, 0, Cmd::ToolbarFindBox, -3};
+    state.shortcuts.insert(987654, {QStringLiteral("F9")});
+    state.shortcuts.insert(Cmd::FileSave, {QStringLiteral("F9")});
+    ASSERT_TRUE(m_bars->restoreState(state.serialise()));
+    EXPECT_EQ(m_bars->contents(m_bars->toolBar()),
+              (QList<int>{Cmd::EditUndo, 0, Cmd::ToolbarFindBox}));
+    EXPECT_EQ(m_bars->customizedShortcutIds(), QList<int>{Cmd::FileSave});
+    EXPECT_EQ(m_router->action(Cmd::FileSave)->shortcuts(), QList<QKeySequence>{key("F9")});
 }
 
 TEST_F(CommandBarsTest, ContentsDropDuplicatesAndUnknownCommands)
@@ -408,52 +373,19 @@ TEST_F(CommandBarsTest, ContentsDropDuplicatesAndUnknownCommands)
     QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
     m_bars->setContents(mine, {Cmd::EditUndo, 0, 987654, Cmd::EditUndo, 0, Cmd::EditRedo});
     EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditUndo, 0, 0, Cmd::EditRedo}));
-    EXPECT_EQ(toolbarCommandIds(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo}));
-}
-
-TEST_F(CommandBarsTest, UserToolbarNamesAreRequiredAndUnique)
-{
-    EXPECT_EQ(m_bars->addUserToolBar(QStringLiteral("  ")), nullptr);
-    EXPECT_EQ(m_bars->addUserToolBar(QStringLiteral("toolbar")), nullptr)
-        << "the built-in toolbar's name, in other case";
-    QToolBar *a = m_bars->addUserToolBar(QStringLiteral("A"));
-    QToolBar *b = m_bars->addUserToolBar(QStringLiteral("B"));
-    ASSERT_TRUE(a && b);
-    EXPECT_NE(a->objectName(), b->objectName());
-    EXPECT_FALSE(m_bars->renameUserToolBar(b, QStringLiteral("a")));
-    EXPECT_TRUE(m_bars->renameUserToolBar(b, QStringLiteral("C")));
-    EXPECT_FALSE(m_bars->renameUserToolBar(m_bars->toolBar(), QStringLiteral("D")));
-    EXPECT_FALSE(m_bars->removeUserToolBar(m_bars->toolBar()));
-    EXPECT_TRUE(m_bars->removeUserToolBar(a));
-    EXPECT_EQ(m_bars->toolBars().size(), 2);
-}
-
-TEST_F(CommandBarsTest, CustomShortcutRunsItsCommandAndTheOldKeyNoLonger)
-{
-    m_bars->setShortcuts(Cmd::FileNew, {QKeySequence(QStringLiteral("Ctrl+Alt+J"))});
-    activate();
-    QTest::keyClick(m_window.get(), Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 1);
-    QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 1);
-
-    m_bars->resetShortcuts();
-    QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 2);
-    QTest::keyClick(m_window.get(), Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 2);
+    EXPECT_EQ(shownIds(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo}));
 }
 
 TEST_F(CommandBarsTest, KeyboardPageMovesAKeyThatAnotherCommandHad)
 {
     CustomizeDialog *dialog = openDialog(CommandBars::KeyboardPage);
-    auto *search = dialog->findChild<QLineEdit *>(QStringLiteral("keySearch"));
-    auto *commands = dialog->findChild<QTreeWidget *>(QStringLiteral("keyCommands"));
-    auto *edit = dialog->findChild<QKeySequenceEdit *>(QStringLiteral("newKey"));
-    auto *conflict = dialog->findChild<QLabel *>(QStringLiteral("keyConflict"));
-    auto *assign = dialog->findChild<QPushButton *>(QStringLiteral("assignKey"));
-    auto *keys = dialog->findChild<QListWidget *>(QStringLiteral("currentKeys"));
-    auto *remove = dialog->findChild<QPushButton *>(QStringLiteral("removeKey"));
+    auto *search = child<QLineEdit>(dialog, "keySearch");
+    auto *commands = child<QTreeWidget>(dialog, "keyCommands");
+    auto *edit = child<QKeySequenceEdit>(dialog, "newKey");
+    auto *conflict = child<QLabel>(dialog, "keyConflict");
+    auto *assign = child<QPushButton>(dialog, "assignKey");
+    auto *keys = child<QListWidget>(dialog, "currentKeys");
+    auto *remove = child<QPushButton>(dialog, "removeKey");
     ASSERT_TRUE(search && commands && edit && conflict && assign && keys && remove);
 
     search->setText(QStringLiteral("new file"));
@@ -471,65 +403,46 @@ TEST_F(CommandBarsTest, KeyboardPageMovesAKeyThatAnotherCommandHad)
     EXPECT_LT(shown, 5) << "the search narrows the list";
     commands->setCurrentItem(newFile);
     ASSERT_EQ(keys->count(), 1);
-    EXPECT_EQ(keys->item(0)->text(),
-              QKeySequence(QStringLiteral("Ctrl+N")).toString(QKeySequence::NativeText));
+    EXPECT_EQ(keys->item(0)->text(), key("Ctrl+N").toString(QKeySequence::NativeText));
 
     // Ctrl+O belongs to Open: the page says so, and assigning moves it.
-    edit->setKeySequence(QKeySequence(QStringLiteral("Ctrl+O")));
+    edit->setKeySequence(key("Ctrl+O"));
     EXPECT_TRUE(conflict->text().contains(QStringLiteral("Open")))
         << conflict->text().toStdString();
     ASSERT_TRUE(assign->isEnabled());
     assign->click();
-    EXPECT_TRUE(m_bars->shortcuts(Cmd::FileNew).contains(QKeySequence(QStringLiteral("Ctrl+O"))));
+    EXPECT_TRUE(m_bars->shortcuts(Cmd::FileNew).contains(key("Ctrl+O")));
     EXPECT_TRUE(m_bars->shortcuts(Cmd::FileOpen).isEmpty());
     EXPECT_EQ(keys->count(), 2);
-    EXPECT_EQ(m_bars->commandForShortcut(QKeySequence(QStringLiteral("Ctrl+O"))), Cmd::FileNew);
+    EXPECT_EQ(m_bars->commandForShortcut(key("Ctrl+O")), Cmd::FileNew);
 
     // Remove the first key (Ctrl+N) of New.
     keys->setCurrentRow(0);
     remove->click();
-    EXPECT_EQ(m_bars->shortcuts(Cmd::FileNew),
-              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+O"))}));
+    EXPECT_EQ(m_bars->shortcuts(Cmd::FileNew), QList<QKeySequence>{key("Ctrl+O")});
+
     closeDialog(dialog);
 
-    activate();
-    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    // The keys work in the window, and Reset All gives every command its own back.
+    const auto press = [this](Qt::Key k) {
+        activate();
+        QTest::keyClick(m_window, k, Qt::ControlModifier);
+    };
+    press(Qt::Key_O);
+    press(Qt::Key_N);
     EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 1);
     EXPECT_EQ(m_target.runs.value(Cmd::FileOpen), 0);
+    dialog = openDialog(CommandBars::KeyboardPage);
+    child<QPushButton>(dialog, "resetKeys")->click();
+    EXPECT_TRUE(m_bars->customizedShortcutIds().isEmpty());
+    closeDialog(dialog);
+    press(Qt::Key_O);
+    press(Qt::Key_N);
+    EXPECT_EQ(m_target.runs.value(Cmd::FileNew), 2);
+    EXPECT_EQ(m_target.runs.value(Cmd::FileOpen), 1);
 }
 
-TEST_F(CommandBarsTest, DialogOpensOnTheAskedPage)
-{
-    bool closed = false;
-    m_bars->setCustomizeClosedHandler([&] { closed = true; });
-    const struct
-    {
-        int page;
-        const char *title;
-    } rows[] = {{0, "Toolbars"}, {1, "Commands"},     {2, "Keyboard"}, {3, "Menus"},
-                {4, "Options"},  {5, "Presentation"}, {99, "Toolbars"}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.page);
-        closed = false;
-        QSignalSpy spy(m_bars, &CommandBars::customizingChanged);
-        CustomizeDialog *dialog = openDialog(row.page);
-        EXPECT_TRUE(dialog->isVisible());
-        EXPECT_TRUE(dialog->isModal());
-        EXPECT_TRUE(m_bars->isCustomizing());
-        QTabWidget *tabs = dialog->tabWidget();
-        EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QString::fromUtf8(row.title));
-        // Asking again while open switches the page of the same dialog.
-        EXPECT_EQ(m_bars->showCustomizeDialog(CommandBars::OptionsPage), dialog);
-        EXPECT_EQ(dialog->currentPage(), CommandBars::OptionsPage);
-        closeDialog(dialog);
-        EXPECT_EQ(m_bars->customizeDialog(), nullptr);
-        EXPECT_FALSE(m_bars->isCustomizing());
-        EXPECT_TRUE(closed);
-        EXPECT_EQ(spy.count(), 2);
-    }
-}
-
-TEST_F(CommandBarsTest, AnAddedPageKeepsTheNumbersOfTheOthers)
+TEST_F(CommandBarsTest, DialogOpensOnTheAskedPageAndAnAddedPageKeepsTheNumbers)
 {
     QStringList log;
     m_bars->setCustomizeClosedHandler([&] { log << QStringLiteral("closed"); });
@@ -537,126 +450,148 @@ TEST_F(CommandBarsTest, AnAddedPageKeepsTheNumbersOfTheOthers)
         CommandBars::FirstExtraPage, QStringLiteral("Tools"),
         [&log](QWidget *parent) {
             auto *page = new QWidget(parent);
+            (new QWidget(page))->setObjectName(QStringLiteral("extraControl"));
             QObject::connect(page, &QObject::destroyed,
                              [&log] { log << QStringLiteral("page gone"); });
             return page;
         },
         CommandBars::MenusPage);
-    CustomizeDialog *dialog = openDialog(CommandBars::FirstExtraPage);
-    QTabWidget *tabs = dialog->tabWidget();
-    ASSERT_EQ(tabs->count(), 7);
-    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("Tools"));
-    EXPECT_EQ(tabs->currentIndex(), 3) << "placed before Menus";
-    for (int page = CommandBars::ToolbarsPage; page <= CommandBars::PresentationPage; ++page) {
-        dialog->setCurrentPage(page);
-        EXPECT_EQ(dialog->currentPage(), page);
+    // Each page number shows the page that holds these controls.
+    const struct
+    {
+        int page;
+        const char *control;
+    } rows[] = {{CommandBars::ToolbarsPage, "toolbarList"},
+                {CommandBars::CommandsPage, "commandCategories"},
+                {CommandBars::KeyboardPage, "keyCommands"},
+                {CommandBars::MenusPage, "menuTree"},
+                {CommandBars::OptionsPage, "largeIcons"},
+                {CommandBars::PresentationPage, "themeChoice"},
+                {CommandBars::FirstExtraPage, "extraControl"},
+                {99, "toolbarList"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.page);
+        log.clear();
+        QSignalSpy spy(m_bars, &CommandBars::customizingChanged);
+        CustomizeDialog *dialog = openDialog(row.page);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->isModal());
+        EXPECT_TRUE(m_bars->isCustomizing());
+        QTabWidget *tabs = dialog->tabWidget();
+        EXPECT_NE(tabs->currentWidget()->findChild<QWidget *>(QString::fromLatin1(row.control)),
+                  nullptr);
+        EXPECT_EQ(dialog->currentPage(), row.page == 99 ? CommandBars::ToolbarsPage : row.page);
+        EXPECT_EQ(tabs->indexOf(dialog->page(CommandBars::FirstExtraPage)) + 1,
+                  tabs->indexOf(dialog->page(CommandBars::MenusPage)))
+            << "the added page stands before Menus";
+        // Asking again while open switches the page of the same dialog.
+        EXPECT_EQ(m_bars->showCustomizeDialog(CommandBars::OptionsPage), dialog);
+        EXPECT_EQ(dialog->currentPage(), CommandBars::OptionsPage);
+        closeDialog(dialog);
+        EXPECT_EQ(m_bars->customizeDialog(), nullptr);
+        EXPECT_FALSE(m_bars->isCustomizing());
+        EXPECT_EQ(log, (QStringList{QStringLiteral("page gone"), QStringLiteral("closed")}))
+            << "pages go before the owner hears that customising is over";
+        EXPECT_EQ(spy.count(), 2);
     }
-    dialog->setCurrentPage(CommandBars::MenusPage);
-    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("Menus"));
-    closeDialog(dialog);
-    EXPECT_EQ(log, (QStringList{QStringLiteral("page gone"), QStringLiteral("closed")}));
 }
 
 TEST_F(CommandBarsTest, ToolbarsPageMakesRenamesHidesAndDeletesToolbars)
 {
     CustomizeDialog *dialog = openDialog(CommandBars::ToolbarsPage);
-    auto *list = dialog->findChild<QListWidget *>(QStringLiteral("toolbarList"));
-    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("toolbarName"));
-    auto *create = dialog->findChild<QPushButton *>(QStringLiteral("newToolbar"));
-    auto *rename = dialog->findChild<QPushButton *>(QStringLiteral("renameToolbar"));
-    auto *remove = dialog->findChild<QPushButton *>(QStringLiteral("deleteToolbar"));
-    auto *message = dialog->findChild<QLabel *>(QStringLiteral("toolbarMessage"));
-    ASSERT_TRUE(list && name && create && rename && remove && message);
-    EXPECT_EQ(list->count(), 1);
-    EXPECT_FALSE(remove->isEnabled()) << "the built-in toolbar cannot be deleted";
+    auto *list = child<QListWidget>(dialog, "toolbarList");
+    auto *name = child<QLineEdit>(dialog, "toolbarName");
+    auto *message = child<QLabel>(dialog, "toolbarMessage");
+    ASSERT_TRUE(list && name && message);
+    const auto titles = [this] {
+        QStringList out;
+        for (QToolBar *bar : m_bars->toolBars())
+            out << bar->windowTitle();
+        return out.join(QLatin1Char(','));
+    };
+    // Names are required and unique ignoring case, the built-in toolbar's included.
+    const struct
+    {
+        const char *button;
+        const char *name;
+        const char *titles; // afterwards
+        bool refused;
+    } rows[] = {
+        {"newToolbar", "  ", "Toolbar", true},
+        {"newToolbar", "toolbar", "Toolbar", true},
+        {"newToolbar", "Markup", "Toolbar,Markup", false},
+        {"newToolbar", "MARKUP", "Toolbar,Markup", true},
+        {"newToolbar", "Web", "Toolbar,Markup,Web", false},
+        {"renameToolbar", "markup", "Toolbar,Markup,Web", true},
+        {"renameToolbar", "Html", "Toolbar,Markup,Html", false},
+        {"deleteToolbar", "", "Toolbar,Markup", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        name->setText(QString::fromUtf8(row.name));
+        child<QPushButton>(dialog, row.button)->click();
+        EXPECT_EQ(titles(), QString::fromUtf8(row.titles));
+        EXPECT_EQ(!message->text().isEmpty(), row.refused) << message->text().toStdString();
+        EXPECT_EQ(list->count(), m_bars->toolBars().size());
+    }
+    const QList<QToolBar *> bars = m_bars->toolBars();
+    EXPECT_NE(bars[0]->objectName(), bars[1]->objectName());
 
-    name->setText(QStringLiteral("Markup"));
-    create->click();
-    ASSERT_EQ(m_bars->toolBars().size(), 2);
-    EXPECT_EQ(list->count(), 2);
-    EXPECT_EQ(list->currentItem()->text(), QStringLiteral("Markup"));
-    EXPECT_TRUE(remove->isEnabled());
-
-    create->click(); // the same name again
-    EXPECT_EQ(m_bars->toolBars().size(), 2);
-    EXPECT_FALSE(message->text().isEmpty());
-
-    name->setText(QStringLiteral("Web"));
-    rename->click();
-    EXPECT_EQ(m_bars->toolBars().at(1)->windowTitle(), QStringLiteral("Web"));
-
+    // The built-in toolbar can be hidden, never renamed or deleted.
     list->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_FALSE(m_bars->isToolBarVisible(m_bars->toolBar()));
-    list->setCurrentRow(1);
-    remove->click();
-    EXPECT_EQ(m_bars->toolBars().size(), 1);
-    EXPECT_EQ(list->count(), 1);
+    list->setCurrentRow(0);
+    EXPECT_FALSE(child<QPushButton>(dialog, "deleteToolbar")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(dialog, "renameToolbar")->isEnabled());
+    EXPECT_FALSE(m_bars->renameUserToolBar(m_bars->toolBar(), QStringLiteral("D")));
+    EXPECT_FALSE(m_bars->removeUserToolBar(m_bars->toolBar()));
     closeDialog(dialog);
 }
 
-TEST_F(CommandBarsTest, CommandsPageAddsMovesAndRemovesButtons)
+TEST_F(CommandBarsTest, CommandsPageAddsMovesDropsAndRemovesButtons)
 {
     QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
     CustomizeDialog *dialog = openDialog(CommandBars::CommandsPage);
-    auto *categories = dialog->findChild<QListWidget *>(QStringLiteral("commandCategories"));
-    auto *commands = dialog->findChild<QListWidget *>(QStringLiteral("commandList"));
-    auto *bar = dialog->findChild<QComboBox *>(QStringLiteral("commandsToolbar"));
-    auto *contents = dialog->findChild<QListWidget *>(QStringLiteral("toolbarContents"));
-    auto *add = dialog->findChild<QPushButton *>(QStringLiteral("addCommand"));
-    auto *separator = dialog->findChild<QPushButton *>(QStringLiteral("addSeparator"));
-    auto *up = dialog->findChild<QPushButton *>(QStringLiteral("moveUp"));
-    auto *remove = dialog->findChild<QPushButton *>(QStringLiteral("removeCommand"));
+    auto *categories = child<QListWidget>(dialog, "commandCategories");
+    auto *commands = child<QListWidget>(dialog, "commandList");
+    auto *bar = child<QComboBox>(dialog, "commandsToolbar");
+    auto *contents = child<QListWidget>(dialog, "toolbarContents");
+    auto *add = child<QPushButton>(dialog, "addCommand");
+    auto *separator = child<QPushButton>(dialog, "addSeparator");
+    auto *up = child<QPushButton>(dialog, "moveUp");
+    auto *remove = child<QPushButton>(dialog, "removeCommand");
     ASSERT_TRUE(categories && commands && bar && contents && add && separator && up && remove);
-
     bar->setCurrentIndex(bar->findText(QStringLiteral("Mine")));
     EXPECT_EQ(contents->count(), 0);
     const QList<QListWidgetItem *> all =
         categories->findItems(QStringLiteral("All Commands"), Qt::MatchExactly);
     ASSERT_EQ(all.size(), 1);
     categories->setCurrentItem(all.first());
-    auto pick = [&](int id) {
-        for (int i = 0; i < commands->count(); ++i)
-            if (commands->item(i)->data(Qt::UserRole).toInt() == id)
-                commands->setCurrentRow(i);
+    const auto rowOf = [](QListWidget *list, int id) {
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->data(Qt::UserRole).toInt() == id)
+                return i;
+        return -1;
     };
-    pick(Cmd::EditUndo);
+
+    commands->setCurrentRow(rowOf(commands, Cmd::EditUndo));
     add->click();
     separator->click();
-    pick(Cmd::EditRedo);
+    commands->setCurrentRow(rowOf(commands, Cmd::EditRedo));
     add->click();
     EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditUndo, 0, Cmd::EditRedo}));
-    EXPECT_EQ(toolbarCommandIds(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo}));
+    EXPECT_EQ(shownIds(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo}));
     up->click(); // Redo is selected after adding it
     EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo, 0}));
     contents->setCurrentRow(0);
     remove->click();
     EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditRedo, 0}));
-    closeDialog(dialog);
-}
 
-TEST_F(CommandBarsTest, CommandsDroppedOnAToolbarListLandWhereTheyFall)
-{
-    QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
-    m_bars->setContents(mine, {Cmd::EditUndo, Cmd::EditRedo});
-    CustomizeDialog *dialog = openDialog(CommandBars::CommandsPage);
-    auto *categories = dialog->findChild<QListWidget *>(QStringLiteral("commandCategories"));
-    auto *commands = dialog->findChild<QListWidget *>(QStringLiteral("commandList"));
-    auto *bar = dialog->findChild<QComboBox *>(QStringLiteral("commandsToolbar"));
-    auto *contents = dialog->findChild<QListWidget *>(QStringLiteral("toolbarContents"));
-    ASSERT_TRUE(categories && commands && bar && contents);
-    bar->setCurrentIndex(bar->findText(QStringLiteral("Mine")));
-    categories->setCurrentItem(
-        categories->findItems(QStringLiteral("All Commands"), Qt::MatchExactly).value(0));
     contents->resize(300, 300);
-
     auto drop = [&](QListWidget *from, int id, const QPoint &at) {
-        QModelIndexList indexes;
-        for (int i = 0; i < from->count(); ++i) {
-            if (from->item(i)->data(Qt::UserRole).toInt() == id)
-                indexes << from->model()->index(i, 0);
-        }
-        ASSERT_EQ(indexes.size(), 1) << id;
-        std::unique_ptr<QMimeData> mime(from->model()->mimeData(indexes));
+        const QModelIndex index = from->model()->index(rowOf(from, id), 0);
+        ASSERT_TRUE(index.isValid()) << id;
+        std::unique_ptr<QMimeData> mime(from->model()->mimeData({index}));
         ASSERT_NE(mime, nullptr);
         // The application hands a drop only to a widget that took the drag when it entered.
         QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton,
@@ -671,10 +606,10 @@ TEST_F(CommandBarsTest, CommandsDroppedOnAToolbarListLandWhereTheyFall)
     // On the upper half of the first row: before it.
     const QRect first = contents->visualItemRect(contents->item(0));
     drop(commands, Cmd::FindNext, first.center() - QPoint(0, first.height() / 4));
-    EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::FindNext, Cmd::EditUndo, Cmd::EditRedo}));
+    EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::FindNext, Cmd::EditRedo, 0}));
     // Below the last row: at the end; a command already there moves instead of doubling.
     drop(contents, Cmd::FindNext, QPoint(5, contents->viewport()->height() - 2));
-    EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditUndo, Cmd::EditRedo, Cmd::FindNext}));
+    EXPECT_EQ(m_bars->contents(mine), (QList<int>{Cmd::EditRedo, 0, Cmd::FindNext}));
     EXPECT_EQ(contents->count(), 3);
     closeDialog(dialog);
 }
@@ -689,26 +624,36 @@ TEST_F(CommandBarsTest, OptionsAndPresentationPagesReportToTheOwner)
     m_bars->setLargeIcons(true);
     m_bars->setPresentation({721, true, 75});
 
+    QToolBar *mine = m_bars->addUserToolBar(QStringLiteral("Mine"));
+    m_bars->setContents(mine, {Cmd::EditUndo});
+    auto *undo =
+        qobject_cast<QToolButton *>(mine->widgetForAction(m_router->action(Cmd::EditUndo)));
+    ASSERT_NE(undo, nullptr);
+
     CustomizeDialog *dialog = openDialog(CommandBars::OptionsPage);
-    auto *large = dialog->findChild<QCheckBox *>(QStringLiteral("largeIcons"));
-    auto *tips = dialog->findChild<QCheckBox *>(QStringLiteral("showToolTips"));
+    auto *large = child<QCheckBox>(dialog, "largeIcons");
+    auto *tips = child<QCheckBox>(dialog, "showToolTips");
     ASSERT_TRUE(large && tips);
     EXPECT_TRUE(large->isChecked());
-    large->setChecked(false);
-    EXPECT_EQ(iconChanges, std::vector<bool>{false});
-    EXPECT_EQ(m_bars->toolBar()->iconSize(), QSize(16, 16));
+    for (const bool on : {false, true}) {
+        large->setChecked(on);
+        const QSize size = on ? QSize(24, 24) : QSize(16, 16);
+        for (QToolBar *bar : m_bars->toolBars())
+            EXPECT_EQ(bar->iconSize(), size) << bar->windowTitle().toStdString();
+        EXPECT_EQ(undo->iconSize(), size);
+    }
+    EXPECT_EQ(iconChanges, (std::vector<bool>{false, true}));
     tips->setChecked(false);
     EXPECT_FALSE(m_bars->showToolTips());
 
     dialog->setCurrentPage(CommandBars::PresentationPage);
-    auto *theme = dialog->findChild<QComboBox *>(QStringLiteral("themeChoice"));
-    auto *transparent = dialog->findChild<QCheckBox *>(QStringLiteral("transparentDialogs"));
-    auto *percent = dialog->findChild<QSlider *>(QStringLiteral("transparentPercent"));
+    auto *theme = child<QComboBox>(dialog, "themeChoice");
+    auto *transparent = child<QCheckBox>(dialog, "transparentDialogs");
+    auto *percent = child<QSlider>(dialog, "transparentPercent");
     ASSERT_TRUE(theme && transparent && percent);
-    EXPECT_EQ(theme->count(), 5);
-    EXPECT_EQ(theme->currentText(), QStringLiteral("Windows XP"));
+    EXPECT_EQ(theme->currentData().toInt(), 721);
     EXPECT_EQ(percent->value(), 75);
-    theme->setCurrentIndex(theme->findText(QStringLiteral("Office 2003")));
+    theme->setCurrentIndex(theme->findData(724));
     ASSERT_FALSE(looks.empty());
     EXPECT_EQ(looks.back().theme, 724);
     EXPECT_EQ(currentTheme(), 724);
@@ -740,8 +685,8 @@ TEST_F(CommandBarsTest, MenuSwitchesBetweenResourcesAndResets)
     EXPECT_EQ(titles(), text);
 
     CustomizeDialog *dialog = openDialog(CommandBars::MenusPage);
-    auto *shown = dialog->findChild<QLabel *>(QStringLiteral("menuShown"));
-    auto *tree = dialog->findChild<QTreeWidget *>(QStringLiteral("menuTree"));
+    auto *shown = child<QLabel>(dialog, "menuShown");
+    auto *tree = child<QTreeWidget>(dialog, "menuTree");
     ASSERT_TRUE(shown && tree);
     EXPECT_EQ(shown->text(), QStringLiteral("Text document"));
     EXPECT_EQ(tree->topLevelItemCount(), text.size());
@@ -752,7 +697,7 @@ TEST_F(CommandBarsTest, MenuEntriesShowTheCustomKeys)
 {
     // Every entry of the command in the menu bar, whether it is the router's action or an entry
     // with a text of its own, shows the key.
-    auto expectMenuKey = [this](int id, const QKeySequence &key) {
+    auto expectMenuKey = [this](int id, const QKeySequence &expected) {
         int seen = 0;
         std::function<void(QMenu *)> walk = [&](QMenu *menu) {
             for (QAction *act : menu->actions()) {
@@ -760,7 +705,7 @@ TEST_F(CommandBarsTest, MenuEntriesShowTheCustomKeys)
                     walk(act->menu());
                 } else if (act->data().toInt() == id) {
                     ++seen;
-                    EXPECT_EQ(act->shortcut(), key) << act->text().toStdString();
+                    EXPECT_EQ(act->shortcut(), expected) << act->text().toStdString();
                 }
             }
         };
@@ -770,16 +715,15 @@ TEST_F(CommandBarsTest, MenuEntriesShowTheCustomKeys)
         }
         EXPECT_GT(seen, 0) << id;
     };
-    m_bars->setShortcuts(Cmd::FileOpen, {QKeySequence(QStringLiteral("Ctrl+Alt+K"))});
+    m_bars->setShortcuts(Cmd::FileOpen, {key("Ctrl+Alt+K")});
     ASSERT_TRUE(m_bars->setMenu(MenuId::HexDocument));
-    expectMenuKey(Cmd::FileOpen, QKeySequence(QStringLiteral("Ctrl+Alt+K")));
+    expectMenuKey(Cmd::FileOpen, key("Ctrl+Alt+K"));
     // The hex menu shows Goto as "Go To Offset...", an entry of its own.
-    expectMenuKey(Cmd::GotoLine, QKeySequence(QStringLiteral("Ctrl+G")));
-    m_bars->setShortcuts(Cmd::GotoLine, {QKeySequence(QStringLiteral("Ctrl+Alt+G"))});
-    expectMenuKey(Cmd::GotoLine, QKeySequence(QStringLiteral("Ctrl+Alt+G")));
+    m_bars->setShortcuts(Cmd::GotoLine, {key("Ctrl+Alt+G")});
+    expectMenuKey(Cmd::GotoLine, key("Ctrl+Alt+G"));
     m_bars->resetShortcuts();
-    expectMenuKey(Cmd::FileOpen, QKeySequence(QStringLiteral("Ctrl+O")));
-    expectMenuKey(Cmd::GotoLine, QKeySequence(QStringLiteral("Ctrl+G")));
+    expectMenuKey(Cmd::FileOpen, CommandBars::defaultShortcuts(Cmd::FileOpen).value(0));
+    expectMenuKey(Cmd::GotoLine, CommandBars::defaultShortcuts(Cmd::GotoLine).value(0));
 }
 
 TEST(Themes, EachThemeHasItsOwnLookAndUnknownIdsGetTheDefault)
@@ -797,32 +741,15 @@ TEST(Themes, EachThemeHasItsOwnLookAndUnknownIdsGetTheDefault)
         windows.insert(window, id);
         palettes.insert(id, QApplication::palette());
     }
-    // The classic look draws with another base style than the others.
-    applyTheme(720);
-    auto baseName = [] {
-        auto *proxy = qobject_cast<QProxyStyle *>(QApplication::style());
-        return proxy ? proxy->baseStyle()->name() : QString();
-    };
-    const QString classic = baseName();
-    applyTheme(724);
-    EXPECT_FALSE(classic.isEmpty());
-    EXPECT_NE(baseName(), classic);
-
-    const QStringList names = {QStringLiteral("Windows 2000"), QStringLiteral("Windows XP"),
-                               QStringLiteral("Whidbey"), QStringLiteral("Office XP"),
-                               QStringLiteral("Office 2003")};
-    for (int i = 0; i < names.size(); ++i)
-        EXPECT_EQ(themeName(kThemeFirst + i), names[i]);
-
-    for (int id : {0, -1, 719, 725, 100000}) {
+    for (int id : {0, 719, 725}) {
         SCOPED_TRACE(id);
         applyTheme(724);
         EXPECT_EQ(applyTheme(id), kThemeDefault);
         EXPECT_EQ(currentTheme(), kThemeDefault);
-        EXPECT_EQ(QApplication::style()->objectName(), QStringLiteral("Windows XP"));
+        EXPECT_EQ(QApplication::style()->objectName(), themeName(kThemeDefault));
         EXPECT_EQ(QApplication::palette().color(QPalette::Window),
                   palettes.value(kThemeDefault).color(QPalette::Window));
-        EXPECT_EQ(themeName(id), QStringLiteral("Windows XP"));
+        EXPECT_EQ(themeName(id), themeName(kThemeDefault));
     }
 }
 
@@ -834,9 +761,9 @@ TEST(Themes, DialogOpacityIsThePercentageOf255InWholeSteps)
         int percent;
         int alpha; // of 255
     } rows[] = {
-        {true, 75, 191}, {true, 100, 255}, {true, 50, 127},  {true, 33, 84},
-        {true, 25, 63},  {true, 10, 63}, // below what the preferences offer
-        {true, 0, 63},   {true, 150, 255}, {false, 75, 255}, {false, 25, 255},
+        {true, 75, 191},  {true, 33, 84},   // rounded down
+        {true, 10, 63},   {true, 150, 255}, // clamped to what the preferences offer
+        {false, 25, 255},
     };
     for (const auto &row : rows) {
         QDialog dialog;
@@ -844,7 +771,7 @@ TEST(Themes, DialogOpacityIsThePercentageOf255InWholeSteps)
         EXPECT_DOUBLE_EQ(dialog.windowOpacity(), row.alpha / 255.0)
             << row.transparent << " " << row.percent;
         dialog.show();
-        EXPECT_DOUBLE_EQ(dialog.windowOpacity(), row.alpha / 255.0);
+        EXPECT_DOUBLE_EQ(dialog.windowOpacity(), row.alpha / 255.0) << "still when shown";
     }
     QDialog dialog;
     applyDialogTransparency(&dialog, true, 50);
