@@ -64,18 +64,27 @@ HexSearch::HexSearch(SearchPattern pattern, std::size_t blockSize)
     m_folded = bytes;
     if (!m_pattern.caseSensitive)
         std::transform(m_folded.begin(), m_folded.end(), m_folded.begin(), lower);
-    int best = 1000;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes.empty())
+        return;
+    // The two rarest bytes filter the starts; a letter matched in either case counts as a bit
+    // more common, since both of its forms pass.
+    auto rank = [&](std::size_t i) {
         const bool folded = !m_pattern.caseSensitive && isLetter(bytes[i]);
-        // A letter found in either case is twice as likely; the lower-case rank covers both.
-        const int rank = commonness(folded ? lower(bytes[i]) : bytes[i]) + (folded ? 5 : 0);
-        if (rank <= best) {
-            best = rank;
-            m_anchor = i;
-            m_anchorMask = folded ? 0x20 : 0;
-            m_anchorValue = folded ? lower(bytes[i]) : bytes[i];
-        }
-    }
+        return commonness(folded ? lower(bytes[i]) : bytes[i]) + (folded ? 5 : 0);
+    };
+    std::vector<std::size_t> order(bytes.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+    auto set = [&](std::size_t i, std::size_t &offset, std::uint8_t &value, std::uint8_t &mask) {
+        const bool folded = !m_pattern.caseSensitive && isLetter(bytes[i]);
+        offset = i;
+        mask = folded ? 0x20 : 0;
+        value = folded ? lower(bytes[i]) : bytes[i];
+    };
+    set(order[0], m_pair.offset1, m_pair.value1, m_pair.mask1);
+    set(order.size() > 1 ? order[1] : order[0], m_pair.offset2, m_pair.value2, m_pair.mask2);
 }
 
 bool HexSearch::matchesAt(const std::uint8_t *at) const
@@ -95,18 +104,18 @@ std::ptrdiff_t HexSearch::findFirstIn(const std::uint8_t *bytes, std::size_t len
     const std::size_t m = m_folded.size();
     if (m == 0 || length < m)
         return -1;
-    // Anchor positions j whose match would start at j - m_anchor and fit.
-    std::size_t j = m_anchor;
-    const std::size_t last = length - m + m_anchor;
-    while (j <= last) {
-        const std::size_t count = last - j + 1;
-        const std::size_t k = scanForward(bytes + j, count, m_anchorValue, m_anchorMask);
-        if (k == count)
+    const std::size_t count = length - m + 1; // possible starts
+    if (m == 1) {
+        const std::size_t k = scanForward(bytes, count, m_pair.value1, m_pair.mask1);
+        return k < count ? std::ptrdiff_t(k) : -1;
+    }
+    for (std::size_t s = 0; s < count; ++s) {
+        const std::size_t k = scanPairForward(bytes + s, count - s, m_pair);
+        if (k == count - s)
             return -1;
-        j += k;
-        if (matchesAt(bytes + j - m_anchor))
-            return std::ptrdiff_t(j - m_anchor);
-        ++j;
+        s += k;
+        if (matchesAt(bytes + s))
+            return std::ptrdiff_t(s);
     }
     return -1;
 }
@@ -116,16 +125,18 @@ std::ptrdiff_t HexSearch::findLastIn(const std::uint8_t *bytes, std::size_t leng
     const std::size_t m = m_folded.size();
     if (m == 0 || length < m)
         return -1;
-    std::size_t end = length - m + m_anchor + 1; // anchor positions [m_anchor, end) remain
-    while (end > m_anchor) {
-        const std::size_t count = end - m_anchor;
-        const std::size_t k =
-            scanBackward(bytes + m_anchor, count, m_anchorValue, m_anchorMask);
-        if (k == count)
+    const std::size_t count = length - m + 1;
+    if (m == 1) {
+        const std::size_t k = scanBackward(bytes, count, m_pair.value1, m_pair.mask1);
+        return k < count ? std::ptrdiff_t(k) : -1;
+    }
+    for (std::size_t end = count; end > 0;) { // starts [0, end) remain
+        const std::size_t k = scanPairBackward(bytes, end, m_pair);
+        if (k == end)
             return -1;
         if (matchesAt(bytes + k))
             return std::ptrdiff_t(k);
-        end = m_anchor + k;
+        end = k;
     }
     return -1;
 }

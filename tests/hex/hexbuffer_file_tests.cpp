@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 
 using namespace pw::hex;
 using namespace pw::hex::test;
@@ -197,6 +199,38 @@ TEST(HexBufferFile, FailedSavesLeaveTheOriginalAndTheBufferAsTheyWere)
     EXPECT_EQ(buffer.path(), path);
     EXPECT_EQ(buffer.bytes(0, 99), text("CHANGEDl bytes"));
     EXPECT_EQ(filesIn(dir), 2u) << "no temporary file is left behind";
+}
+
+TEST(HexBufferFile, AWriteFailingHalfWayLeavesTheOriginal)
+{
+    TempDir dir;
+    const std::string path = dir.file("big.bin");
+    std::mt19937_64 random(9);
+    const Bytes original = randomBytes(random, 300000);
+    writeFile(path, original);
+    HexBuffer buffer;
+    ASSERT_TRUE(buffer.open(path));
+    ASSERT_TRUE(buffer.overwrite(100, text("x")));
+
+    // A file size limit makes the write fail a third of the way, even for root.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool saved = buffer.save(&error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("Cannot write \"" + path + "\""), std::string::npos) << error;
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_TRUE(buffer.isModified());
+    EXPECT_FALSE(buffer.hasError()) << "the file read from is fine";
+    EXPECT_EQ(filesIn(dir), 1u) << "no temporary file is left behind";
+    ASSERT_TRUE(buffer.save(&error)) << "the next save succeeds: " << error;
 }
 
 TEST(HexBufferFile, WriteCopyKeepsPathAndModifiedFlag)

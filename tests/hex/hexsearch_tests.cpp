@@ -268,3 +268,33 @@ TEST(ByteScan, AgreesWithAPlainLoop)
         }
     }
 }
+
+TEST(ByteScan, PairScanAgreesWithAPlainLoop)
+{
+    std::mt19937_64 random(4);
+    const Bytes alphabet = {'k', 'K', 'z', 0x4B ^ 0x20, 0x00};
+    for (int round = 0; round < 3000; ++round) {
+        BytePair pair;
+        pair.offset1 = random() % 6;
+        pair.offset2 = random() % 6;
+        pair.mask1 = random() % 2 ? 0x20 : 0;
+        pair.mask2 = random() % 2 ? 0x20 : 0;
+        pair.value1 = std::uint8_t(alphabet[random() % alphabet.size()] | pair.mask1);
+        pair.value2 = std::uint8_t(alphabet[random() % alphabet.size()] | pair.mask2);
+        const std::size_t count = random() % 150;
+        Bytes data(count + std::max(pair.offset1, pair.offset2));
+        for (auto &b : data)
+            b = alphabet[random() % alphabet.size()];
+        std::size_t first = count, last = count;
+        for (std::size_t s = 0; s < count; ++s) {
+            if ((data[s + pair.offset1] | pair.mask1) == pair.value1 &&
+                (data[s + pair.offset2] | pair.mask2) == pair.value2) {
+                first = std::min(first, s);
+                last = s;
+            }
+        }
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(scanPairForward(data.data(), count, pair), first);
+        ASSERT_EQ(scanPairBackward(data.data(), count, pair), last);
+    }
+}
