@@ -292,8 +292,8 @@ AtomicFileWriter::CopyStatus AtomicFileWriter::appendFrom(int fd, Offset from, O
         off_t hole = ::lseek(fd, data, SEEK_HOLE);
         if (hole < 0 || Offset(hole) > end)
             hole = off_t(end);
-        const CopyStatus status =
-            copyData(fd, Offset(data), Offset(hole - data), m_written + (data - from), error, shortAt);
+        const CopyStatus status = copyData(fd, Offset(data), Offset(hole - data),
+                                           m_written + (data - from), error, shortAt);
         if (status != CopyStatus::Copied)
             return status;
         pos = Offset(hole);

@@ -44,8 +44,7 @@ public:
         Cancelled,
     };
     // Appends bytes [from, from + length) of the open file fd.
-    CopyStatus appendFrom(int fd, Offset from, Offset length, std::string *error,
-                          Offset *shortAt);
+    CopyStatus appendFrom(int fd, Offset from, Offset length, std::string *error, Offset *shortAt);
 
     // Sizes, flushes and renames the file over the target. On failure the target is untouched.
     bool commit(std::string *error);

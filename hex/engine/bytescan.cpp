@@ -9,8 +9,7 @@
 
 namespace pw::hex {
 
-std::size_t scanForward(const std::uint8_t *p, std::size_t n, std::uint8_t value,
-                        std::uint8_t mask)
+std::size_t scanForward(const std::uint8_t *p, std::size_t n, std::uint8_t value, std::uint8_t mask)
 {
     if (n == 0) // p may be null then, which memchr must not see
         return 0;
@@ -30,8 +29,8 @@ std::size_t scanForward(const std::uint8_t *p, std::size_t n, std::uint8_t value
         const unsigned a = hits(i), b = hits(i + 16), c = hits(i + 32), d = hits(i + 48);
         if ((a | b | c | d) == 0)
             continue;
-        const unsigned long long all = a | (b << 16) | (std::uint64_t(c) << 32) |
-                                       (std::uint64_t(d) << 48);
+        const unsigned long long all =
+            a | (b << 16) | (std::uint64_t(c) << 32) | (std::uint64_t(d) << 48);
         return i + std::size_t(__builtin_ctzll(all));
     }
     for (; i + 16 <= n; i += 16) {
@@ -68,8 +67,8 @@ std::size_t scanBackward(const std::uint8_t *p, std::size_t n, std::uint8_t valu
         const unsigned a = hits(i), b = hits(i + 16), c = hits(i + 32), d = hits(i + 48);
         if ((a | b | c | d) == 0)
             continue;
-        const unsigned long long all = a | (b << 16) | (std::uint64_t(c) << 32) |
-                                       (std::uint64_t(d) << 48);
+        const unsigned long long all =
+            a | (b << 16) | (std::uint64_t(c) << 32) | (std::uint64_t(d) << 48);
         return i + 63 - std::size_t(__builtin_clzll(all));
     }
     for (; end >= 16; end -= 16) {
@@ -99,15 +98,12 @@ struct PairVectors
     explicit PairVectors(const BytePair &pair)
         : value1(_mm_set1_epi8(char(pair.value1))), mask1(_mm_set1_epi8(char(pair.mask1))),
           value2(_mm_set1_epi8(char(pair.value2))), mask2(_mm_set1_epi8(char(pair.mask2)))
-    {
-    }
+    {}
     // Bit i set when the pair matches at start s + i.
     unsigned hits(const std::uint8_t *p, std::size_t s, const BytePair &pair) const
     {
-        const __m128i a =
-            _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s + pair.offset1));
-        const __m128i b =
-            _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s + pair.offset2));
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s + pair.offset1));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s + pair.offset2));
         const __m128i both = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, mask1), value1),
                                            _mm_cmpeq_epi8(_mm_or_si128(b, mask2), value2));
         return unsigned(_mm_movemask_epi8(both));

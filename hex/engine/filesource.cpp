@@ -143,8 +143,9 @@ const FileSource::Page *FileSource::page(Offset index) const
     if (m_pages.size() < m_options.pages) {
         slot = &m_pages.emplace_back();
     } else {
-        slot = &*std::min_element(m_pages.begin(), m_pages.end(),
-                                  [](const Page &a, const Page &b) { return a.lastUse < b.lastUse; });
+        slot = &*std::min_element(m_pages.begin(), m_pages.end(), [](const Page &a, const Page &b) {
+            return a.lastUse < b.lastUse;
+        });
     }
     const Offset start = index * Offset(m_options.pageSize);
     const auto length = std::size_t(std::min<Offset>(Offset(m_options.pageSize), m_size - start));

@@ -241,8 +241,8 @@ void HexBuffer::setSavePoint()
 
 std::size_t HexBuffer::openFileCount() const
 {
-    return std::size_t(std::count_if(m_files.begin(), m_files.end(),
-                                     [](const auto &f) { return f != nullptr; }));
+    return std::size_t(
+        std::count_if(m_files.begin(), m_files.end(), [](const auto &f) { return f != nullptr; }));
 }
 
 // Closes the files and frees the added bytes that neither the content nor any undo or redo step

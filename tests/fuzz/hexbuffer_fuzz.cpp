@@ -40,7 +40,8 @@ public:
     }
     Bytes bytes(std::size_t most)
     {
-        const std::size_t n = std::min<std::size_t>(byte() % (most + 1), m_size - std::min(m_at, m_size));
+        const std::size_t n =
+            std::min<std::size_t>(byte() % (most + 1), m_size - std::min(m_at, m_size));
         Bytes out(m_data + m_at, m_data + m_at + n);
         m_at += n;
         return out;
@@ -52,20 +53,13 @@ private:
     std::size_t m_at = 0;
 };
 
-// One folder per fuzzing process, in memory where the system offers it.
+// One folder per fuzzing process, in memory where the system offers it, made for each input and
+// removed after it (libFuzzer may end the process without running exit handlers).
 const std::filesystem::path &folder()
 {
-    static const std::filesystem::path path = [] {
-        std::string pattern =
-            (std::filesystem::exists("/dev/shm") ? std::string("/dev/shm") : std::string("/tmp")) +
-            "/pwhexfuzz.XXXXXX";
-        CHECK(::mkdtemp(pattern.data()) != nullptr);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(folder(), ec);
-        });
-        return std::filesystem::path(pattern);
-    }();
+    static const std::filesystem::path path =
+        std::filesystem::path(std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") /
+        ("pwhexfuzz." + std::to_string(::getpid()));
     return path;
 }
 
@@ -178,13 +172,25 @@ void fuzzTexts(Input &in)
     }
 }
 
+void runEdits(Input &in);
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     Input in(data, size);
     fuzzTexts(in);
+    std::filesystem::create_directories(folder());
+    runEdits(in);
+    std::error_code ec;
+    std::filesystem::remove_all(folder(), ec);
+    return 0;
+}
 
+namespace {
+
+void runEdits(Input &in)
+{
     const std::string path = (folder() / "data").string();
     Model model;
     model.content = in.bytes(200);
@@ -205,7 +211,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const Bytes b = in.bytes(16);
             CHECK(buffer.insert(Offset(at), b));
             if (!b.empty()) {
-                model.content.insert(model.content.begin() + std::ptrdiff_t(at), b.begin(), b.end());
+                model.content.insert(model.content.begin() + std::ptrdiff_t(at), b.begin(),
+                                     b.end());
                 model.edited();
             }
             break;
@@ -230,7 +237,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (n > 0 || !b.empty()) {
                 model.content.erase(model.content.begin() + std::ptrdiff_t(at),
                                     model.content.begin() + std::ptrdiff_t(at + n));
-                model.content.insert(model.content.begin() + std::ptrdiff_t(at), b.begin(), b.end());
+                model.content.insert(model.content.begin() + std::ptrdiff_t(at), b.begin(),
+                                     b.end());
                 model.edited();
             }
             break;
@@ -265,8 +273,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const std::string target = elsewhere ? (folder() / "other").string() : buffer.path();
             if (in.byte() % 4 == 0) { // now and then: forget the history first
                 buffer.clearUndoHistory();
-                model.savedAt = model.savedAt != model.applied ? std::nullopt
-                                                               : std::optional<std::size_t>(0);
+                model.savedAt =
+                    model.savedAt != model.applied ? std::nullopt : std::optional<std::size_t>(0);
                 model.history = {model.content};
                 model.applied = 0;
                 model.stepOpen = false;
@@ -297,5 +305,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         checkSame(buffer, model, in);
     }
-    return 0;
 }
+
+} // namespace

@@ -3,10 +3,9 @@
 #include "hex/engine/hexbuffer.h"
 #include "hextestutil.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 using namespace pw::hex;

@@ -4,7 +4,6 @@
 #include "hextestutil.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 using namespace pw::hex;

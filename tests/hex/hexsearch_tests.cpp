@@ -5,9 +5,8 @@
 #include "hex/engine/hexsearch.h"
 #include "hextestutil.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace pw::hex;
 using namespace pw::hex::test;
@@ -158,10 +157,11 @@ TEST(HexSearch, EmptyPatternAndStopAndReadFailureAreReportedAsSuch)
     // Stopped from the progress report after the first block: the next block is not read.
     std::stop_source later;
     std::vector<Offset> reports;
-    const SearchResult r = search.find(source, 0, false, later.get_token(), [&](Offset done, Offset) {
-        reports.push_back(done);
-        later.request_stop();
-    });
+    const SearchResult r =
+        search.find(source, 0, false, later.get_token(), [&](Offset done, Offset) {
+            reports.push_back(done);
+            later.request_stop();
+        });
     EXPECT_EQ(r.status, SearchStatus::Cancelled);
     EXPECT_EQ(reports, std::vector<Offset>{16});
 
@@ -177,10 +177,9 @@ TEST(HexSearch, ProgressClimbsToTheTotalAndReadsStayOneBlock)
         SCOPED_TRACE(up ? "up" : "down");
         const HexSearch search({text("needle"), true}, 1000);
         std::vector<std::pair<Offset, Offset>> reports;
-        const SearchResult r =
-            search.find(source, 2000, up, {}, [&](Offset done, Offset total) {
-                reports.emplace_back(done, total);
-            });
+        const SearchResult r = search.find(source, 2000, up, {}, [&](Offset done, Offset total) {
+            reports.emplace_back(done, total);
+        });
         EXPECT_EQ(r.status, SearchStatus::NotFound);
         ASSERT_FALSE(reports.empty());
         const Offset total = up ? 2000 + 5 : 8000;

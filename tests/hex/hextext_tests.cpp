@@ -13,14 +13,14 @@ TEST(HexPattern, ReadsPairsLeniently)
         {"4D 5a90", {0x4D, 0x5A, 0x90}},
         {"4d5A90", {0x4D, 0x5A, 0x90}},
         {"  ff  00 ", {0xFF, 0x00}},
-        {"7", {}},                 // one digit: no bytes
-        {"123", {0x12}},           // a last single character is dropped
-        {"1 2 3", {0x12}},         // spaces do not separate pairs
-        {"0x41", {0x00, 0x41}},    // "0x" is a pair of its own, worth 0
-        {"G1", {0x00}},            // a pair starting with a non-digit gives 0
-        {"1G", {0x01}},            // reading stops at the non-digit
-        {"+1-1", {0x00, 0x00}},    // no signs
-        {"\t1", {0x00}},           // only spaces are skipped
+        {"7", {}},              // one digit: no bytes
+        {"123", {0x12}},        // a last single character is dropped
+        {"1 2 3", {0x12}},      // spaces do not separate pairs
+        {"0x41", {0x00, 0x41}}, // "0x" is a pair of its own, worth 0
+        {"G1", {0x00}},         // a pair starting with a non-digit gives 0
+        {"1G", {0x01}},         // reading stops at the non-digit
+        {"+1-1", {0x00, 0x00}}, // no signs
+        {"\t1", {0x00}},        // only spaces are skipped
         {"", {}},
     };
     for (const auto &[text, expected] : rows) {
