@@ -1,5 +1,4 @@
-// penwright-bench "hex": one file opened, searched and patched as bytes (--file), or the byte
-// buffer's benchmark on a sparse 4 GB file and a 100 MB random file (no --file).
+// penwright-bench "hex": one file opened, searched and patched (--file), or the buffer's benchmark.
 #include "bench/benchregistry.h"
 #include "hex/engine/hexbuffer.h"
 #include "hex/engine/hexsearch.h"

@@ -1,5 +1,4 @@
-// A file read on demand: positioned reads through a small page cache, with a sticky error state
-// for a file that shrinks or fails underneath.
+// A file read on demand through a small page cache, with a sticky error when it shrinks or fails.
 #pragma once
 
 #include "hex/engine/bytesource.h"

@@ -1,5 +1,4 @@
-// The bytes of a hex document: a piece table over the opened file and the bytes typed since,
-// with grouped multi-level undo, a save point and an atomic save.
+// The bytes of a hex document: a piece table over the file, with grouped undo and atomic saves.
 #pragma once
 
 #include "hex/engine/atomicwrite.h"

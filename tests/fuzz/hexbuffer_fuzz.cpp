@@ -1,5 +1,4 @@
-// libFuzzer target: edit, undo, redo, save and search sequences on the hex byte buffer, each
-// checked against a plain byte vector, plus the texts of the find and go-to boxes.
+// libFuzzer target: buffer edit, undo, save and search runs against a byte vector; the box texts.
 #include "hex/engine/hexbuffer.h"
 #include "hex/engine/hexsearch.h"
 #include "hex/engine/hextext.h"

@@ -1,5 +1,4 @@
-// The buffer against real files: opening, saving in place and elsewhere, failures that must leave
-// the original alone, files that shrink underneath, empty and very large sparse files.
+// The buffer on real files: saves, failures that keep the original, shrinking, empty, sparse files.
 #include "hex/engine/hexbuffer.h"
 #include "hextestutil.h"
 

@@ -1,5 +1,4 @@
-// The piece table against a plain byte vector: random edits, groups, undo, redo and saves,
-// many seeded runs, with tiny cache pages so that reads cross page and piece edges all the time.
+// The piece table against a plain byte vector: seeded random edits, groups, undo, redo and saves.
 #include "hex/engine/hexbuffer.h"
 #include "hextestutil.h"
 

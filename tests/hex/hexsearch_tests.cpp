@@ -1,5 +1,4 @@
-// The pattern search against a brute-force scan: both directions, case folding, every block size
-// from one byte up, matches across block and piece edges, stop requests and read failures.
+// The pattern search against brute force: directions, case, block and piece edges, stop, failures.
 #include "hex/engine/bytescan.h"
 #include "hex/engine/hexbuffer.h"
 #include "hex/engine/hexsearch.h"
