@@ -12,6 +12,7 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -22,6 +23,9 @@ namespace {
 // The start itself is a fork and an exec; this only bounds a machine that is badly overloaded,
 // after which a failed start is reported when it comes.
 constexpr int StartWaitMs = 10000;
+
+// Capacity asked for the output pipe.
+constexpr int PipeBytes = 1 << 20;
 
 #ifdef Q_OS_UNIX
 constexpr int TermSignal = SIGTERM;
@@ -157,6 +161,11 @@ int ConsoleRedirector::Capture::start(const ToolLaunch &launch)
         sigset_t none;
         ::sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
+#ifdef F_SETPIPE_SZ
+        // A larger pipe lets a fast program run ahead while the sink works, and lets one read
+        // take more at a time (the default is 64 KB; unprivileged processes may go to 1 MB).
+        ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, PipeBytes);
+#endif
     });
 #endif
     m_starting = true;

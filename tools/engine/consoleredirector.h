@@ -62,9 +62,16 @@ class ConsoleRedirector
 public:
     struct Options
     {
-        int batchIntervalMs = 30;        // longest a byte waits before reaching the sink
-        qsizetype batchBytes = 64 * 1024; // a batch this large is delivered at once
-        int stopGraceMs = 5000;          // after close(), the program is killed this much later
+        // Longest a byte waits before reaching the sink, in milliseconds.
+        int batchIntervalMs = 30;
+        // Bytes that are delivered at once, without waiting for the interval. Each batch costs a
+        // sink that repaints a fixed time, so large batches carry a flood with few repaints;
+        // a sink pays per byte too, so this bounds the longest single call (an editor takes
+        // about 20 ms for 2 MB).
+        qsizetype batchBytes = qsizetype(2) * 1024 * 1024;
+        // After close(), a program that has not ended is killed this much later (milliseconds);
+        // below 5 s so that the kill and the reaping also fit within 5 s of the stop.
+        int stopGraceMs = 4500;
     };
 
     // sink must outlive the redirector.

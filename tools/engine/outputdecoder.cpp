@@ -120,12 +120,14 @@ QByteArray OutputDecoder::charset() const
     return m_iconv ? m_iconv->name : QByteArrayLiteral("UTF-8");
 }
 
-QByteArray OutputDecoder::cutText(QByteArrayView run)
+QByteArray OutputDecoder::cutText(const QByteArray &run)
 {
+    if (!std::memchr(run.constData(), 0, size_t(run.size())))
+        return run;
     QByteArray kept;
     kept.reserve(run.size());
     for (qsizetype at = 0; at < run.size(); at += PieceBytes) {
-        const QByteArrayView piece = run.sliced(at, std::min(PieceBytes, run.size() - at));
+        const QByteArrayView piece = QByteArrayView(run).sliced(at, std::min(PieceBytes, run.size() - at));
         const void *zero = std::memchr(piece.data(), 0, size_t(piece.size()));
         kept.append(zero ? piece.first(static_cast<const char *>(zero) - piece.data()) : piece);
     }

@@ -34,8 +34,9 @@ public:
     OutputDecoder(const OutputDecoder &) = delete;
     OutputDecoder &operator=(const OutputDecoder &) = delete;
 
-    // The bytes of one read that the zero-byte rule keeps.
-    static QByteArray cutText(QByteArrayView run);
+    // The bytes of one read that the zero-byte rule keeps (the run itself, shared, when it holds
+    // no zero byte).
+    static QByteArray cutText(const QByteArray &run);
 
     // Text of the bytes (already cut); an incomplete character at the end waits for more.
     QString decode(QByteArrayView bytes);
