@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cerrno>
@@ -333,6 +334,22 @@ TEST_F(CaptureTest, RunningExternallyNeitherCapturesNorWaits)
     EXPECT_EQ(startDetached(launchOf(s("touch"), {marker})), 0);
     EXPECT_TRUE(spinUntil([&] { return QFile::exists(marker); }, 5000));
     EXPECT_EQ(startDetached(launchOf(s("penwright-no-such-program"), {})), ENOENT);
+}
+
+TEST_F(CaptureTest, QuittingWhileToolsRunNeitherHangsNorLeavesThemRunning)
+{
+    QProcess helper;
+    helper.start(s(PW_QUIT_HELPER), {});
+    ASSERT_TRUE(helper.waitForFinished(4000)) << "the application hung on quitting";
+    EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(helper.exitCode(), 0);
+    const QList<QByteArray> pids = helper.readAllStandardOutput().trimmed().split(' ');
+    ASSERT_EQ(pids.size(), 2);
+    for (const QByteArray &pid : pids) {
+        ASSERT_GT(pid.toLongLong(), 0);
+        // Killed as the helper quit, the one that ignored the stop included.
+        EXPECT_TRUE(spinUntil([&] { return processGone(pid.toLongLong()); }, 3000)) << pid.constData();
+    }
 }
 
 } // namespace

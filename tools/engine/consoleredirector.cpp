@@ -322,7 +322,7 @@ bool ConsoleRedirector::open(const ToolLaunch &launch)
     const int error = capture->start(launch);
     if (error == 0)
         return true;
-    m_capture = nullptr;
+    m_capture.clear();
     delete capture; // nothing of it ran, no signal of it is pending
     m_sink->writeStdError(startErrorText(error));
     m_sink->onChildFinished({CaptureEnd::Reason::StartFailed, 0, error});
@@ -353,7 +353,7 @@ QString ConsoleRedirector::startErrorText(int errorNumber)
 void ConsoleRedirector::captureEnded(Capture *capture)
 {
     if (m_capture == capture)
-        m_capture = nullptr;
+        m_capture.clear();
 }
 
 int startDetached(const ToolLaunch &launch)

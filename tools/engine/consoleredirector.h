@@ -3,6 +3,7 @@
 
 #include "tools/engine/toolcommand.h"
 
+#include <QPointer>
 #include <QString>
 #include <QtGlobal>
 
@@ -109,7 +110,9 @@ private:
 
     OutputSink *m_sink;
     Options m_options;
-    Capture *m_capture = nullptr; // the running capture, deleted by itself once its child is gone
+    // The running capture. It deletes itself once its child is gone, and goes with the
+    // application object if that goes first.
+    QPointer<Capture> m_capture;
 };
 
 // Starts a launch on its own, nothing captured (the "run externally" mode): not waited for, not
