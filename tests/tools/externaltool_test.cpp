@@ -52,7 +52,7 @@ TEST_F(ToolListTest, LoadReportsFoundAbsentAndUnusable)
         const char *name;
         QByteArray file; // empty: no file at all
         ToolLoadResult expected;
-        qsizetype tools;
+        qsizetype tools; // appended
     } rows[] = {
         {"no settings file", {}, ToolLoadResult::Absent, 0},
         {"file without the section",
@@ -71,9 +71,9 @@ TEST_F(ToolListTest, LoadReportsFoundAbsentAndUnusable)
         if (!row.file.isEmpty())
             writeFile(path(), row.file);
         XmlSettingsStore store(path());
-        ToolList tools;
+        ToolList tools{tool("Kept", "k", "", "", 0, 0)}; // loading appends
         EXPECT_EQ(loadTools(store, tools), row.expected);
-        EXPECT_EQ(tools.size(), row.tools);
+        EXPECT_EQ(tools.size(), row.tools + 1);
     }
 
     XmlSettingsStore unusable{QString()};
@@ -82,21 +82,6 @@ TEST_F(ToolListTest, LoadReportsFoundAbsentAndUnusable)
     EXPECT_EQ(int(ToolLoadResult::Unusable), -1);
     EXPECT_EQ(int(ToolLoadResult::Absent), 0);
     EXPECT_EQ(int(ToolLoadResult::Found), 1);
-}
-
-TEST_F(ToolListTest, LoadAppendsAndFillsMissingAttributes)
-{
-    writeFile(path(), "<appSettings><ExternalTools>"
-                      "<Tool icon=\"8001\" args=\"-a\" dir=\"/d\" cmd=\"c\" type=\"2\"><![CDATA[One]]></Tool>"
-                      "<Tool><![CDATA[Two]]></Tool>"
-                      "</ExternalTools></appSettings>");
-    XmlSettingsStore store(path());
-    ToolList tools{tool("Kept", "k", "", "", 0, 0)};
-    ASSERT_EQ(loadTools(store, tools), ToolLoadResult::Found);
-    ASSERT_EQ(tools.size(), 3);
-    EXPECT_EQ(tools[0].name, QStringLiteral("Kept"));
-    EXPECT_EQ(tools[1], tool("One", "c", "-a", "/d", 2, 8001));
-    EXPECT_EQ(tools[2], tool("Two", "", "", "", 0, 0));
 }
 
 TEST_F(ToolListTest, SaveWritesTheElementLayoutAndRoundTrips)
@@ -146,18 +131,6 @@ TEST(DefaultTools, RunTheUsersShellAndOpenTheDocumentsFolder)
         EXPECT_TRUE(expandTool(tools[1], {}).arguments.isEmpty());
     }
     qputenv("SHELL", savedShell);
-}
-
-TEST(OutputMode, OnlyTheThreeStoredValuesNameAMode)
-{
-    for (int type : {-1, 3, 100}) {
-        ExternalTool t;
-        t.type = type;
-        EXPECT_FALSE(outputModeOf(t).has_value()) << type;
-    }
-    ExternalTool t;
-    t.type = 1;
-    EXPECT_EQ(outputModeOf(t), ToolOutputMode::EditorDocument);
 }
 
 } // namespace
