@@ -62,8 +62,8 @@ public:
     BoundedTextBuffer buffer;
 };
 
-// A new document's editor, shown offscreen: each batch goes in at the caret, as typed text
-// would, with the caret kept in view.
+// A new document's editor, shown offscreen: each batch goes in at the caret with SCI_ADDTEXT,
+// which moves the caret but not the view.
 class EditorSink : public TimedSink
 {
 public:
@@ -82,7 +82,8 @@ public:
                                               CMFCScintilla::QuietChanges::SeparateSteps);
             editor->sendText(Sci::SCI_ADDTEXT, utf8.size(), utf8.constData());
         }
-        editor->send(Sci::SCI_SCROLLCARET);
+        if (follow)
+            editor->send(Sci::SCI_SCROLLCARET);
         noteWrite(text.size());
     }
     // The component grows its text and style buffers by about a sixth when they are full, and
@@ -105,6 +106,14 @@ public:
     }
     std::unique_ptr<CMFCScintilla> editor;
     long allocated = 0;
+    bool follow = false; // keep the end in view, as the Tool Window does
+};
+
+// The same editor following the output: every repaint lays out lines it has never shown.
+class FollowingEditorSink : public EditorSink
+{
+public:
+    FollowingEditorSink() { follow = true; }
 };
 
 } // namespace pw::bench

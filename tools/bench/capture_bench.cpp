@@ -222,6 +222,8 @@ QJsonObject capture(const QStringList &args)
         const QJsonObject row = throughput<EditorSink>("editor_document", bytes, runs, stamp, options);
         editorMBps = row.value(QStringLiteral("mb_per_s")).toDouble();
         rows.append(row);
+        rows.append(throughput<FollowingEditorSink>("editor_document_following_the_end", bytes,
+                                                    runs, stamp, options));
     }
 
     PaneSink paneSink;

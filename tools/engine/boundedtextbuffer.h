@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 namespace pw {
 
@@ -36,14 +37,16 @@ public:
     void clear();
 
     qsizetype capacity() const { return m_capacity; }
-    qsizetype size() const { return m_data.size() - m_start; }
+    qsizetype size() const { return qsizetype(m_data.size()) - m_start; }
     bool isEmpty() const { return size() == 0; }
     // The text held; valid until the next append or clear.
-    QStringView text() const { return QStringView(m_data).sliced(m_start); }
+    QStringView text() const { return QStringView(m_data.data() + m_start, size()); }
 
 private:
     qsizetype m_capacity;
-    QString m_data;
+    // Plain storage rather than a QString, whose front removal leaves free space that the next
+    // append pays for by moving the whole text.
+    std::vector<char16_t> m_data;
     qsizetype m_start = 0; // units of m_data already dropped
 };
 
