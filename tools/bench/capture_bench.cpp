@@ -139,8 +139,10 @@ QJsonObject throughputRun(TimedSink &sink, qint64 bytes, const QString &stampFil
 // median speed beside it.
 template<typename Sink>
 QJsonObject throughput(const char *name, qint64 bytes, int runs, const QString &stampFile,
-                       const ConsoleRedirector::Options &options)
+                       ConsoleRedirector::Options options, qsizetype batchBytes)
 {
+    if (batchBytes > 0)
+        options.batchBytes = batchBytes;
     QJsonObject best;
     std::vector<double> speeds;
     for (int i = 0; i < runs; ++i) {
@@ -153,6 +155,7 @@ QJsonObject throughput(const char *name, qint64 bytes, int runs, const QString &
     best.insert(QStringLiteral("sink"), QString::fromLatin1(name));
     best.insert(QStringLiteral("mb"), double(bytes) / 1e6);
     best.insert(QStringLiteral("median_mb_per_s"), median(speeds));
+    best.insert(QStringLiteral("batch_kb"), double(options.batchBytes) / 1024);
     return best;
 }
 
@@ -170,6 +173,7 @@ QJsonObject flood(TimedSink &sink, const char *name, int seconds,
     redirector.close();
     return {{"sink", QString::fromLatin1(name)},
             {"seconds", seconds},
+            {"batch_kb", double(options.batchBytes) / 1024},
             {"mb", double(received) / 1e6},
             {"batches", batches},
             {"longest_stall_ms", stalls.longestMs()},
@@ -202,32 +206,36 @@ QJsonObject capture(const QStringList &args)
     const int runs = option(args, QStringLiteral("--runs"), QStringLiteral("3")).toInt();
     const int floodSeconds =
         option(args, QStringLiteral("--flood-seconds"), QStringLiteral("5")).toInt();
-    ConsoleRedirector::Options options;
-    options.batchBytes =
-        option(args, QStringLiteral("--batch-kb"), QString::number(options.batchBytes / 1024))
-            .toLongLong() * 1024;
-    options.batchIntervalMs =
-        option(args, QStringLiteral("--interval-ms"), QString::number(options.batchIntervalMs))
-            .toInt();
+    // --batch-kb overrides every sink's batch size; otherwise each gets what the program gives it.
+    const qsizetype batchBytes =
+        option(args, QStringLiteral("--batch-kb"), QStringLiteral("0")).toLongLong() * 1024;
+    ConsoleRedirector::Options pane;
+    ConsoleRedirector::Options document = ConsoleRedirector::Options::forDocument();
+    for (ConsoleRedirector::Options *o : {&pane, &document})
+        o->batchIntervalMs = option(args, QStringLiteral("--interval-ms"),
+                                    QString::number(o->batchIntervalMs)).toInt();
     const qint64 bytes = qint64(mb * 1024 * 1024);
     QTemporaryDir dir;
     const QString stamp = dir.filePath(QStringLiteral("done"));
     const double loadBefore = loadAverage();
 
     QJsonArray rows;
-    rows.append(throughput<StringSink>("string", bytes, runs, stamp, options));
-    rows.append(throughput<PaneSink>("tool_window_buffer", bytes, runs, stamp, options));
+    rows.append(throughput<StringSink>("string", bytes, runs, stamp, document, batchBytes));
+    rows.append(throughput<PaneSink>("tool_window_buffer", bytes, runs, stamp, pane, batchBytes));
     double editorMBps = 0;
     if (!args.contains(QStringLiteral("--no-editor"))) {
-        const QJsonObject row = throughput<EditorSink>("editor_document", bytes, runs, stamp, options);
+        const QJsonObject row =
+            throughput<EditorSink>("editor_document", bytes, runs, stamp, document, batchBytes);
         editorMBps = row.value(QStringLiteral("mb_per_s")).toDouble();
         rows.append(row);
         rows.append(throughput<FollowingEditorSink>("editor_document_following_the_end", bytes,
-                                                    runs, stamp, options));
+                                                    runs, stamp, document, batchBytes));
     }
 
     PaneSink paneSink;
-    const QJsonObject floodRow = flood(paneSink, "tool_window_buffer", floodSeconds, options);
+    if (batchBytes > 0)
+        pane.batchBytes = batchBytes;
+    const QJsonObject floodRow = flood(paneSink, "tool_window_buffer", floodSeconds, pane);
     const double longestStall = floodRow.value(QStringLiteral("longest_stall_ms")).toDouble();
 
     QJsonArray stops;
@@ -250,8 +258,7 @@ QJsonObject capture(const QStringList &args)
     return {{"throughput", rows},
             {"flood", floodRow},
             {"stop", stops},
-            {"batch_interval_ms", options.batchIntervalMs},
-            {"batch_kb", double(options.batchBytes) / 1024},
+            {"batch_interval_ms", pane.batchIntervalMs},
             {"load_average_before", loadBefore},
             {"load_average_after", loadAverage()},
             {"targets",

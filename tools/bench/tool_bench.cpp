@@ -62,7 +62,7 @@ QJsonObject tool(const QStringList &args)
         print(sink.buffer.text().toUtf8());
     } else if (mode == ToolOutputMode::EditorDocument) {
         EditorSink sink;
-        ConsoleRedirector redirector(&sink);
+        ConsoleRedirector redirector(&sink, ConsoleRedirector::Options::forDocument());
         runCapture(redirector, sink, launch, timeoutMs);
         print(sink.text());
     } else if (mode == ToolOutputMode::RunExternally) {
