@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <sys/resource.h>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,16 @@ void spinFor(int ms)
 bool processGone(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// CPU time the calling thread has used, in seconds: what the work costs the UI thread whatever
+// else the machine is doing.
+double threadCpuSeconds()
+{
+    rusage usage;
+    getrusage(RUSAGE_THREAD, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double loadAverage()
@@ -115,17 +126,21 @@ QJsonObject throughputRun(TimedSink &sink, qint64 bytes, const QString &stampFil
     sink.onEnd = [&finishedNs] { finishedNs = realtimeNs(); };
     stalls.start();
     clock.start();
+    const double cpuBefore = threadCpuSeconds();
     redirector.open({QStringLiteral("sh"),
                      {QStringLiteral("-c"), script, QStringLiteral("sh"),
                       QString::fromLatin1(Line), stampFile},
                      {}});
     spin([&] { return sink.finished; });
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    const double cpu = threadCpuSeconds() - cpuBefore;
     stalls.stop();
     QFile stamp(stampFile);
     const qint64 writtenNs = stamp.open(QIODevice::ReadOnly) ? stamp.readAll().trimmed().toLongLong() : 0;
     return {{"mb_per_s", double(bytes) / 1e6 / seconds},
             {"seconds", seconds},
+            {"ui_thread_cpu_seconds", cpu},
+            {"mb_per_ui_cpu_second", double(bytes) / 1e6 / cpu},
             {"delivered_mb", double(sink.received) / 1e6},
             {"batches", sink.batches},
             // Negative: everything was shown before the child had even finished writing.
