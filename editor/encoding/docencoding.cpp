@@ -184,6 +184,15 @@ std::size_t cutChunk(std::string_view chunk, DocEncoding encoding)
     const std::size_t units = chunk.size() / unit;
     if (units == 0)
         return chunk.size();
+    if (unit == 1) {
+        // The common case, kept a plain byte loop: text without any break is scanned whole.
+        const auto *p = reinterpret_cast<const unsigned char *>(chunk.data());
+        for (std::size_t k = units - 1; k >= 1; --k) {
+            if (p[k] == 0x20 || p[k] == 0x0D || p[k] == 0x0A)
+                return k;
+        }
+        return units;
+    }
     for (std::size_t k = units - 1; k >= 1; --k) {
         if (isCutByte(unitAt(chunk, k * unit, encoding)))
             return k * unit;

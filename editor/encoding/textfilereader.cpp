@@ -74,7 +74,7 @@ bool TextFileReader::open(const QString &path, DocEncoding encoding, QString *er
     m_done = false;
     m_atEnd = false;
     m_buffer.resize(std::size_t(ChunkSize));
-    if (!fill() || !startDecoding(isValidEncoding(encoding) ? encoding : Ansi)) {
+    if (!fill()) {
         const QString message = m_error;
         const QString reason = m_reason;
         close();
@@ -84,10 +84,11 @@ bool TextFileReader::open(const QString &path, DocEncoding encoding, QString *er
             *error = message;
         return false;
     }
+    startDecoding(isValidEncoding(encoding) ? encoding : Ansi);
     return true;
 }
 
-bool TextFileReader::startDecoding(DocEncoding requested)
+void TextFileReader::startDecoding(DocEncoding requested)
 {
     const std::string_view head(m_buffer.data(), m_buffered);
     DocEncoding encoding = requested;
@@ -103,7 +104,14 @@ bool TextFileReader::startDecoding(DocEncoding requested)
     // The raw codes keep their mark as text; so do 8-bit files named as such.
     m_markLength = skipMark && !isEightBit(encoding) ? int(markBytes(encoding).size()) : 0;
     m_decoder = Decoder(encoding, m_markLength);
-    return true;
+
+    // A sample of the first chunk, decoded by a throw-away copy of the decoder.
+    const std::string_view sample = head.substr(0, 65536);
+    Decoder probe(encoding, m_markLength);
+    std::string decoded;
+    probe.decode(sample, decoded);
+    const double ratio = sample.empty() ? 1.0 : double(decoded.size()) / double(sample.size());
+    m_textSizeEstimate = std::int64_t(double(m_size) * ratio * 1.01) + 16;
 }
 
 void TextFileReader::close()
@@ -114,6 +122,7 @@ void TextFileReader::close()
     m_buffer.shrink_to_fit();
     m_buffered = 0;
     m_size = 0;
+    m_textSizeEstimate = 0;
     m_read = 0;
     m_position = 0;
     m_lastChunkSize = 0;

@@ -76,8 +76,13 @@ public:
     // TextFileWriter::setTrailingBytes() while it saves in the same encoding.
     const std::string &trailingBytes() const { return m_decoder.trailingBytes(); }
 
-    // File size in bytes when opened (for progress and for reserving editor room).
+    // File size in bytes when opened (for progress).
     std::int64_t size() const { return m_size; }
+    // Editor bytes the whole file is expected to decode to, for reserving the editor's buffer:
+    // the file size scaled by how the first chunk decodes, plus 1 %. Windows-1252 text with
+    // accents grows in UTF-8 and UTF-16 text shrinks, so reserving size() would make the editor
+    // reallocate (and copy) the whole text once near the end of the load, or waste room.
+    std::int64_t textSizeEstimate() const { return m_textSizeEstimate; }
     // File bytes handed out so far, mark included.
     std::int64_t position() const { return m_position; }
     // Size in bytes of the file chunk behind the last nextChunk() result.
@@ -101,7 +106,7 @@ public:
 private:
     bool fail(const QString &message, const QString &reason);
     bool fill();
-    bool startDecoding(DocEncoding requested);
+    void startDecoding(DocEncoding requested);
 
     QString m_path;
     sys::File m_file;
@@ -109,6 +114,7 @@ private:
     std::string m_buffer;
     std::size_t m_buffered = 0;
     std::int64_t m_size = 0;
+    std::int64_t m_textSizeEstimate = 0;
     std::int64_t m_read = 0;     // bytes read from the file
     std::int64_t m_position = 0; // bytes handed out
     std::size_t m_lastChunkSize = 0;

@@ -118,7 +118,8 @@ bool TextFileWriter::cannotEncode(QString *error)
     abort();
     m_status = Status::CannotEncode;
     const Unencodable &u = *m_encoder.unencodable();
-    const char *name = encodingName(m_encoder.encoding(), 0);
+    const DocEncoding encoding = m_encoder.encoding();
+    const char *name = encodingName(encoding, int(markBytes(encoding).size()));
     m_reason = QStringLiteral("%1 cannot hold %2").arg(QString::fromUtf8(name), characterName(u));
     m_error = QStringLiteral("Cannot save \"%1\": %2 (at byte %3 of the text)")
                   .arg(display(m_target), m_reason)

@@ -309,6 +309,38 @@ TEST(Reader, JoinsASurrogatePairSplitByTheChunkLimit)
     }
 }
 
+TEST(Reader, EstimatesTheTextSizeForTheEditorBuffer)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    std::string latin;
+    std::string utf16 = bytes({0xFF, 0xFE});
+    for (int i = 0; latin.size() < 3 * kChunk; ++i) {
+        latin += "caf\xE9 na\xEFve \x93quoted\x94\n";
+        utf16 += bytes({'a', 0, 0xE9, 0, 0x0A, 0});
+    }
+    struct Row
+    {
+        const char *name;
+        const std::string &file;
+        DocEncoding requested;
+    };
+    for (const Row &row :
+         {Row{"windows_1252_grows", latin, Auto}, Row{"windows_1252_named", latin, Ansi},
+          Row{"utf16_shrinks", utf16, Auto}}) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(writeFile(path, row.file));
+        TextFileReader reader;
+        ASSERT_TRUE(reader.open(path, row.requested));
+        const std::int64_t estimate = reader.textSizeEstimate();
+        const test::Loaded loaded = test::loadAll(path, row.requested);
+        const auto actual = std::int64_t(loaded.text.size());
+        EXPECT_GE(estimate, actual);
+        EXPECT_LE(estimate, actual + actual / 20 + 16);
+    }
+}
+
 TEST(Reader, HandlesSizesBeyond4GiB)
 {
     QTemporaryDir dir;
