@@ -86,8 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     (void)looksLikeUtf8(input);
 
     for (DocEncoding encoding :
-         {Utf8, Unicode, UnicodeBigEndian, Ansi, Utf32LE, Utf32BE, Scsu, Bocu1, Utf7, UtfEbcdic})
+         {Utf8, Unicode, UnicodeBigEndian, Ansi, Utf32LE, Utf32BE, Scsu, Bocu1, Utf7, UtfEbcdic}) {
         roundTrip(encoding, input, step);
+        // A chunk cut keeps at least one unit and never splits one.
+        const std::size_t unit = std::size_t(unitSize(encoding));
+        const std::size_t keep = cutChunk(input, encoding);
+        check(keep <= input.size() && (keep >= unit || keep == input.size()));
+        check(keep % unit == 0 || keep == input.size());
+    }
     wholeFileCheck(input, step);
 
     // An encoding command and its reverse give the file's bytes back.
