@@ -1,11 +1,12 @@
 // Encoding detection from byte-order marks, zero-byte patterns and a UTF-8 test.
 #include "editor/encoding/encodingdetector.h"
 
+#include "editor/encoding/utf8scan.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
-#include <cstdint>
 
 namespace pw::enc {
 namespace {
@@ -35,43 +36,19 @@ constexpr std::array<MarkRow, 13> kMarks{{
     {"\xDD\x73\x66\x73"sv, UtfEbcdic},
 }};
 
-// Length of the well-formed UTF-8 sequence at the start of s (which holds at least 4 bytes or the
-// rest of the sample), or 0 when it is ill-formed.
-int wellFormedLength(std::string_view s)
-{
-    const auto at = [&](std::size_t i) { return i < s.size() ? std::uint8_t(s[i]) : 0; };
-    const auto in = [](std::uint8_t b, std::uint8_t lo, std::uint8_t hi) {
-        return b >= lo && b <= hi;
-    };
-    const std::uint8_t b0 = at(0);
-    if (b0 < 0x80)
-        return 1;
-    if (in(b0, 0xC2, 0xDF))
-        return in(at(1), 0x80, 0xBF) ? 2 : 0;
-    if (in(b0, 0xE0, 0xEF)) {
-        const std::uint8_t lo = b0 == 0xE0 ? 0xA0 : 0x80;
-        const std::uint8_t hi = b0 == 0xED ? 0x9F : 0xBF;
-        return in(at(1), lo, hi) && in(at(2), 0x80, 0xBF) ? 3 : 0;
-    }
-    if (in(b0, 0xF0, 0xF4)) {
-        const std::uint8_t lo = b0 == 0xF0 ? 0x90 : 0x80;
-        const std::uint8_t hi = b0 == 0xF4 ? 0x8F : 0xBF;
-        return in(at(1), lo, hi) && in(at(2), 0x80, 0xBF) && in(at(3), 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0; // 80-BF alone, C0-C1 and F5-FF never start a well-formed sequence
-}
-
 } // namespace
 
 bool looksLikeUtf8(std::string_view sample)
 {
     if (sample.size() < 7)
         return false;
+    const auto *p = reinterpret_cast<const utf8::Byte *>(sample.data());
     const std::size_t checkedEnd = sample.size() - 6;
     bool multiByte = false;
     for (std::size_t i = 0; i < checkedEnd;) {
-        const int length = wellFormedLength(sample.substr(i));
-        if (length == 0)
+        // A sequence starting before the last six bytes always fits in the sample.
+        const int length = utf8::wellFormedLength(p + i, sample.size() - i);
+        if (length <= 0)
             return false;
         multiByte = multiByte || length > 1;
         i += std::size_t(length);

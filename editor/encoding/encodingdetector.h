@@ -18,9 +18,10 @@ namespace pw::enc {
 //  3. otherwise a sample of at least 7 bytes whose sequences starting before (length - 6) are all
 //     well-formed UTF-8, at least one of them multi-byte, gives Utf8 (the last bytes are exempt so
 //     a character cut by the sample limit does not count against it);
-//  4. otherwise Ansi.
+//  4. otherwise Ansi: no encoding was found in the sample.
 // A sample shorter than 2 bytes (empty and one-byte files) is Ansi. The file counts as binary when
-// the result is Ansi and the sample holds a zero byte.
+// the result is Ansi and the sample holds a zero byte. Ansi without a zero byte is undetermined:
+// the load then checks the whole file (TextFileReader with Auto, or Decoder(Auto)).
 class EncodingDetector
 {
 public:
@@ -37,6 +38,9 @@ public:
     // Bytes of mark at the start of the file, 0 when there is none.
     int markLength() const { return m_markLength; }
     bool isBinary() const { return m_binary; }
+    // True when the sample found no encoding and holds no zero byte: only the whole file can tell
+    // UTF-8 from Windows-1252.
+    bool isUndetermined() const { return m_encoding == Ansi && !m_binary; }
     const std::string &sample() const { return m_sample; }
     const QString &path() const { return m_path; }
 

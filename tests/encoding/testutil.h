@@ -7,8 +7,13 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <grp.h>
 #include <initializer_list>
+#include <pwd.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace pw::enc::test {
@@ -62,42 +67,115 @@ struct Loaded
     bool ok = false;
     std::string text;
     std::vector<std::size_t> chunkSizes; // file bytes behind each chunk
+    DocEncoding encoding = Auto;
     int markLength = -1;
+    bool restarted = false;
+    std::string trailing;
     QString error;
 };
 
-inline Loaded loadAll(const QString &path, DocEncoding encoding, int markLength)
+// Loads as a document does, restarting as Ansi when the whole-file check asks for it.
+inline Loaded loadAll(const QString &path, DocEncoding encoding)
 {
     Loaded result;
     TextFileReader reader;
-    result.ok = reader.open(path, encoding, markLength, &result.error);
+    result.ok = reader.open(path, encoding, &result.error);
     if (!result.ok)
         return result;
-    result.markLength = reader.markLength();
     std::string chunk;
-    while (reader.nextChunk(chunk)) {
-        result.text += chunk;
-        result.chunkSizes.push_back(reader.lastChunkSize());
+    for (;;) {
+        while (reader.nextChunk(chunk)) {
+            result.text += chunk;
+            result.chunkSizes.push_back(reader.lastChunkSize());
+        }
+        if (!reader.restartRequired())
+            break;
+        result.text.clear();
+        result.chunkSizes.clear();
+        if (!reader.restartAsAnsi(&result.error)) {
+            result.ok = false;
+            return result;
+        }
     }
     if (reader.hasError()) {
         result.ok = false;
         result.error = reader.errorString();
     }
+    result.encoding = reader.encoding();
+    result.markLength = reader.markLength();
+    result.restarted = reader.wasRestarted();
+    result.trailing = reader.trailingBytes();
     return result;
 }
 
 // Saves text in pieces of at most pieceSize editor bytes.
-inline bool saveAll(const QString &path, DocEncoding encoding, const std::string &text,
-                    QString *error = nullptr, std::size_t pieceSize = 262144)
+inline bool saveAll(const QString &path, DocEncoding encoding, int markLength,
+                    const std::string &text, QString *error = nullptr,
+                    std::size_t pieceSize = 262144, const std::string &trailing = {})
 {
     TextFileWriter writer;
-    if (!writer.open(path, encoding, error))
+    if (!writer.open(path, encoding, markLength, error))
         return false;
+    writer.setTrailingBytes(trailing);
     for (std::size_t at = 0; at < text.size(); at += pieceSize) {
         if (!writer.write(std::string_view(text).substr(at, pieceSize), error))
             return false;
     }
     return writer.commit(error);
+}
+
+// Permission checks run in a child process that, when the tests run as root (which bypasses
+// permissions), first becomes the user "nobody"; without that they would pass vacuously.
+struct Unprivileged
+{
+    bool ran = false;
+    QString skipReason;
+    int exitCode = -1;
+};
+
+// Runs check in a child without privileges; its exit code is the result (0 for success).
+inline Unprivileged runUnprivileged(const QString &folder, const std::function<int()> &check)
+{
+    Unprivileged result;
+    uid_t uid = ::geteuid();
+    gid_t gid = ::getegid();
+    if (uid == 0) {
+        const struct passwd *nobody = ::getpwnam("nobody");
+        if (!nobody) {
+            result.skipReason = QStringLiteral("running as root and there is no user \"nobody\"");
+            return result;
+        }
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        result.skipReason = QStringLiteral("cannot fork");
+        return result;
+    }
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            std::_Exit(90);
+        if (::geteuid() == 0)
+            std::_Exit(91);
+        if (::access(QFile::encodeName(folder).constData(), X_OK) != 0)
+            std::_Exit(92); // the temporary folder's parents are closed to this user
+        std::_Exit(check());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        result.skipReason = QStringLiteral("the unprivileged child did not end normally");
+        result.ran = true;
+        return result;
+    }
+    result.exitCode = WEXITSTATUS(status);
+    if (result.exitCode == 92) {
+        result.skipReason = QStringLiteral("the user %1 cannot reach %2").arg(uid).arg(folder);
+        return result;
+    }
+    result.ran = true;
+    return result;
 }
 
 } // namespace pw::enc::test
