@@ -1,0 +1,1 @@
+// penwright-bench "diff" (placeholder)

@@ -1,0 +1,314 @@
+// Histogram-indexed matching: find common runs through an occurrence index, chain the best
+// non-crossing set of them, solve the gaps the same way.
+#include "compare/engine/histogram.h"
+
+#include "compare/engine/myers.h"
+#include "compare/engine/ticker.h"
+
+#include <algorithm>
+
+namespace pw::diff::detail {
+namespace {
+
+struct Range
+{
+    int a0, a1, b0, b1;
+};
+
+// Per line value, valid only while stamp equals the matcher's current stamp.
+struct Slot
+{
+    std::uint32_t stamp = 0;
+    int count = 0;         // occurrences in the current first range
+    int last = -1;         // last occurrence in the current first range; older ones via m_previous
+    std::uint32_t inB = 0; // equals the current stamp when the value occurs in the second range
+};
+
+// Lines [a, a + length) of the first text equal [b, b + length) of the second.
+struct Run
+{
+    int a;
+    int b;
+    int length;
+};
+
+class HistogramMatcher
+{
+public:
+    HistogramMatcher(const std::vector<int> &a, const std::vector<int> &b, int distinct,
+                     std::vector<std::uint8_t> &changedA, std::vector<std::uint8_t> &changedB,
+                     Ticker &ticker)
+        : m_a(a.data()), m_b(b.data()), m_changedA(changedA.data()),
+          m_changedB(changedB.data()), m_slots(std::size_t(std::max(distinct, 1))),
+          m_previous(a.size()), m_ticker(ticker)
+    {
+    }
+
+    void run(int n, int m)
+    {
+        std::vector<Range> stack{{0, n, 0, m}};
+        while (!stack.empty()) {
+            const Range r = stack.back();
+            stack.pop_back();
+            solve(r, stack);
+        }
+    }
+
+private:
+    void solve(Range r, std::vector<Range> &stack);
+    // Fills m_runs with the common runs of the range; false when there are none. frequent tells
+    // whether lines were passed over for occurring too often.
+    bool findRuns(const Range &r, bool &frequent);
+    // Replaces m_runs with its heaviest chain, in order.
+    void chainRuns(const Range &r);
+    void fallback(const Range &r);
+    void nextStamp();
+
+    void markAll(const Range &r)
+    {
+        std::fill(m_changedA + r.a0, m_changedA + r.a1, std::uint8_t(1));
+        std::fill(m_changedB + r.b0, m_changedB + r.b1, std::uint8_t(1));
+        m_ticker.advance(std::int64_t(r.a1 - r.a0) + (r.b1 - r.b0));
+    }
+
+    const int *m_a;
+    const int *m_b;
+    std::uint8_t *m_changedA;
+    std::uint8_t *m_changedB;
+    std::vector<Slot> m_slots;
+    std::vector<int> m_previous; // per first-text line: its previous occurrence in the range
+    std::uint32_t m_stamp = 0;
+    std::vector<Run> m_runs;
+    Ticker &m_ticker;
+};
+
+void HistogramMatcher::nextStamp()
+{
+    if (++m_stamp == 0) {
+        for (Slot &s : m_slots)
+            s = Slot{};
+        m_stamp = 1;
+    }
+}
+
+void HistogramMatcher::solve(Range r, std::vector<Range> &stack)
+{
+    int trimmed = 0;
+    while (r.a0 < r.a1 && r.b0 < r.b1 && m_a[r.a0] == m_b[r.b0]) {
+        ++r.a0;
+        ++r.b0;
+        ++trimmed;
+    }
+    while (r.a0 < r.a1 && r.b0 < r.b1 && m_a[r.a1 - 1] == m_b[r.b1 - 1]) {
+        --r.a1;
+        --r.b1;
+        ++trimmed;
+    }
+    m_ticker.advance(2 * std::int64_t(trimmed));
+    if (r.a0 == r.a1 || r.b0 == r.b1) {
+        markAll(r);
+        return;
+    }
+    bool frequent = false;
+    if (!findRuns(r, frequent)) {
+        if (frequent)
+            fallback(r);
+        else
+            markAll(r); // nothing in common at all
+        return;
+    }
+    chainRuns(r);
+    // Gaps between anchors, pushed last first so that the text is solved from its start.
+    int aEnd = r.a1;
+    int bEnd = r.b1;
+    for (auto it = m_runs.rbegin(); it != m_runs.rend(); ++it) {
+        stack.push_back({it->a + it->length, aEnd, it->b + it->length, bEnd});
+        aEnd = it->a;
+        bEnd = it->b;
+        m_ticker.advance(2 * std::int64_t(it->length));
+    }
+    stack.push_back({r.a0, aEnd, r.b0, bEnd});
+}
+
+bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
+{
+    nextStamp();
+    for (int i = r.a0; i < r.a1; ++i) {
+        Slot &s = m_slots[std::size_t(m_a[i])];
+        if (s.stamp != m_stamp) {
+            s.stamp = m_stamp;
+            s.count = 0;
+            s.last = -1;
+        }
+        m_previous[std::size_t(i)] = s.last;
+        s.last = i;
+        ++s.count;
+    }
+    m_ticker.work(r.a1 - r.a0);
+
+    m_runs.clear();
+    for (int j = r.b0; j < r.b1; ++j) {
+        const Slot &s = m_slots[std::size_t(m_b[j])];
+        if (s.stamp != m_stamp)
+            continue;
+        if (s.count > MaxOccurrences) {
+            frequent = true;
+            continue;
+        }
+        // Every maximal run is recorded once, from its first line that is not too frequent: a
+        // pair whose predecessors match, and whose predecessor line was looked up itself, belongs
+        // to a run recorded already.
+        const bool previousLookedUp =
+            j > r.b0 && m_slots[std::size_t(m_b[j - 1])].stamp == m_stamp &&
+            m_slots[std::size_t(m_b[j - 1])].count <= MaxOccurrences;
+        for (int i = s.last; i >= 0; i = m_previous[std::size_t(i)]) {
+            if (i > r.a0 && j > r.b0 && m_a[i - 1] == m_b[j - 1] && previousLookedUp)
+                continue;
+            int as = i;
+            int bs = j;
+            while (as > r.a0 && bs > r.b0 && m_a[as - 1] == m_b[bs - 1]) {
+                --as;
+                --bs;
+            }
+            int ae = i + 1;
+            int be = j + 1;
+            while (ae < r.a1 && be < r.b1 && m_a[ae] == m_b[be]) {
+                ++ae;
+                ++be;
+            }
+            m_ticker.work(ae - as);
+            m_runs.push_back(Run{as, bs, ae - as});
+        }
+    }
+    return !m_runs.empty();
+}
+
+void HistogramMatcher::chainRuns(const Range &r)
+{
+    // Heaviest chain of runs that end, in both texts, before the next one starts: runs in order
+    // of their start in the first text; a run becomes available to later runs once the sweep has
+    // passed its end there; a prefix-maximum tree over second-text end positions answers "best
+    // chain ending at or before this start".
+    //
+    // Runs on neighbouring diagonals often overlap by a few lines where one ends and the next
+    // begins (a line repeated at a block boundary). So that such a pair can still chain, every run
+    // also enters shortened at its head by 1, 2, 4, 8... lines; lines given up that way come back
+    // when the gap between the anchors is solved.
+    if (m_runs.size() == 1)
+        return;
+    const std::size_t found = m_runs.size();
+    for (std::size_t i = 0; i < found; ++i) {
+        const Run run = m_runs[i];
+        for (int cut = 1; cut < run.length; cut *= 2)
+            m_runs.push_back(Run{run.a + cut, run.b + cut, run.length - cut});
+    }
+    const std::size_t k = m_runs.size();
+    std::vector<int> byStart(k);
+    std::vector<int> byEnd(k);
+    for (std::size_t i = 0; i < k; ++i)
+        byStart[i] = byEnd[i] = int(i);
+    std::sort(byStart.begin(), byStart.end(),
+              [this](int x, int y) { return m_runs[std::size_t(x)].a < m_runs[std::size_t(y)].a; });
+    std::sort(byEnd.begin(), byEnd.end(), [this](int x, int y) {
+        return m_runs[std::size_t(x)].a + m_runs[std::size_t(x)].length <
+               m_runs[std::size_t(y)].a + m_runs[std::size_t(y)].length;
+    });
+
+    struct Best
+    {
+        long long weight = 0;
+        int run = -1;
+    };
+    const std::size_t width = std::size_t(r.b1 - r.b0) + 1;
+    std::vector<Best> tree(width + 1);
+    auto update = [&](int position, Best value) {
+        for (std::size_t p = std::size_t(position) + 1; p <= width; p += p & (~p + 1))
+            if (value.weight > tree[p].weight)
+                tree[p] = value;
+    };
+    auto query = [&](int position) {
+        Best best;
+        for (std::size_t p = std::size_t(position) + 1; p > 0; p -= p & (~p + 1))
+            if (tree[p].weight > best.weight)
+                best = tree[p];
+        return best;
+    };
+
+    std::vector<long long> weight(k);
+    std::vector<int> previous(k, -1);
+    std::size_t released = 0;
+    Best overall;
+    for (int index : byStart) {
+        const Run &run = m_runs[std::size_t(index)];
+        while (released < k) {
+            const Run &done = m_runs[std::size_t(byEnd[released])];
+            if (done.a + done.length > run.a)
+                break;
+            update(done.b + done.length - r.b0,
+                   Best{weight[std::size_t(byEnd[released])], byEnd[released]});
+            ++released;
+        }
+        const Best before = query(run.b - r.b0);
+        weight[std::size_t(index)] = before.weight + run.length;
+        previous[std::size_t(index)] = before.run;
+        if (weight[std::size_t(index)] > overall.weight)
+            overall = Best{weight[std::size_t(index)], index};
+    }
+    std::vector<Run> chain;
+    for (int at = overall.run; at >= 0; at = previous[std::size_t(at)])
+        chain.push_back(m_runs[std::size_t(at)]);
+    std::reverse(chain.begin(), chain.end());
+    m_runs = std::move(chain);
+}
+
+// Every common line of the range is frequent. Lines that occur on one side only cannot be matched
+// and are set aside before Myers' algorithm runs on the rest.
+void HistogramMatcher::fallback(const Range &r)
+{
+    for (int j = r.b0; j < r.b1; ++j)
+        m_slots[std::size_t(m_b[j])].inB = m_stamp; // A's slots still carry the stamp
+    std::vector<int> seqA;
+    std::vector<int> posA;
+    for (int i = r.a0; i < r.a1; ++i) {
+        if (m_slots[std::size_t(m_a[i])].inB == m_stamp) {
+            seqA.push_back(m_a[i]);
+            posA.push_back(i);
+        } else {
+            m_changedA[i] = 1;
+        }
+    }
+    std::vector<int> seqB;
+    std::vector<int> posB;
+    for (int j = r.b0; j < r.b1; ++j) {
+        if (m_slots[std::size_t(m_b[j])].stamp == m_stamp) {
+            seqB.push_back(m_b[j]);
+            posB.push_back(j);
+        } else {
+            m_changedB[j] = 1;
+        }
+    }
+    std::vector<std::uint8_t> flagsA(seqA.size());
+    std::vector<std::uint8_t> flagsB(seqB.size());
+    const int n = int(seqA.size());
+    const int m = int(seqB.size());
+    myersDiff(seqA.data(), n, seqB.data(), m, flagsA.data(), flagsB.data(),
+              defaultCostLimit(n, m), &m_ticker);
+    for (int i = 0; i < n; ++i)
+        if (flagsA[std::size_t(i)])
+            m_changedA[posA[std::size_t(i)]] = 1;
+    for (int j = 0; j < m; ++j)
+        if (flagsB[std::size_t(j)])
+            m_changedB[posB[std::size_t(j)]] = 1;
+    m_ticker.advance(std::int64_t(r.a1 - r.a0) + (r.b1 - r.b0));
+}
+
+} // namespace
+
+void histogramDiff(const std::vector<int> &a, const std::vector<int> &b, int distinct,
+                   std::vector<std::uint8_t> &changedA, std::vector<std::uint8_t> &changedB,
+                   Ticker &ticker)
+{
+    HistogramMatcher(a, b, distinct, changedA, changedB, ticker).run(int(a.size()), int(b.size()));
+}
+
+} // namespace pw::diff::detail
