@@ -59,6 +59,18 @@ private:
     // Fills m_runs with the common runs of the range; false when there are none. frequent tells
     // whether lines were passed over for occurring too often.
     bool findRuns(const Range &r, bool &frequent);
+    bool lookedUp(int value) const
+    {
+        const Slot &s = m_slots[std::size_t(value)];
+        return s.stamp == m_stamp && s.count <= MaxOccurrences;
+    }
+    bool recordedBefore(const Range &r, int i, int j) const
+    {
+        for (--i, --j; i >= r.a0 && j >= r.b0 && m_a[i] == m_b[j]; --i, --j)
+            if (lookedUp(m_b[j]))
+                return true;
+        return false;
+    }
     // Replaces m_runs with its heaviest chain, in order.
     void chainRuns(const Range &r);
     void fallback(const Range &r);
@@ -155,14 +167,11 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
             frequent = true;
             continue;
         }
-        // Every maximal run is recorded once, from its first line that is not too frequent: a
-        // pair whose predecessors match, and whose predecessor line was looked up itself, belongs
-        // to a run recorded already.
-        const bool previousLookedUp =
-            j > r.b0 && m_slots[std::size_t(m_b[j - 1])].stamp == m_stamp &&
-            m_slots[std::size_t(m_b[j - 1])].count <= MaxOccurrences;
+        // Every maximal run is recorded once, from its first line that is looked up (not too
+        // frequent): a pair preceded, along its diagonal, by matching frequent lines and then a
+        // matching looked-up line belongs to a run recorded already.
         for (int i = s.last; i >= 0; i = m_previous[std::size_t(i)]) {
-            if (i > r.a0 && j > r.b0 && m_a[i - 1] == m_b[j - 1] && previousLookedUp)
+            if (recordedBefore(r, i, j))
                 continue;
             int as = i;
             int bs = j;
@@ -203,16 +212,13 @@ void HistogramMatcher::chainRuns(const Range &r)
             m_runs.push_back(Run{run.a + cut, run.b + cut, run.length - cut});
     }
     const std::size_t k = m_runs.size();
-    std::vector<int> byStart(k);
-    std::vector<int> byEnd(k);
+    std::sort(m_runs.begin(), m_runs.end(),
+              [](const Run &x, const Run &y) { return x.a < y.a || (x.a == y.a && x.b < y.b); });
+    // (end in the first text, run) in order of that end.
+    std::vector<std::pair<int, int>> byEnd(k);
     for (std::size_t i = 0; i < k; ++i)
-        byStart[i] = byEnd[i] = int(i);
-    std::sort(byStart.begin(), byStart.end(),
-              [this](int x, int y) { return m_runs[std::size_t(x)].a < m_runs[std::size_t(y)].a; });
-    std::sort(byEnd.begin(), byEnd.end(), [this](int x, int y) {
-        return m_runs[std::size_t(x)].a + m_runs[std::size_t(x)].length <
-               m_runs[std::size_t(y)].a + m_runs[std::size_t(y)].length;
-    });
+        byEnd[i] = {m_runs[i].a + m_runs[i].length, int(i)};
+    std::sort(byEnd.begin(), byEnd.end());
 
     struct Best
     {
@@ -222,9 +228,11 @@ void HistogramMatcher::chainRuns(const Range &r)
     const std::size_t width = std::size_t(r.b1 - r.b0) + 1;
     std::vector<Best> tree(width + 1);
     auto update = [&](int position, Best value) {
-        for (std::size_t p = std::size_t(position) + 1; p <= width; p += p & (~p + 1))
-            if (value.weight > tree[p].weight)
-                tree[p] = value;
+        for (std::size_t p = std::size_t(position) + 1; p <= width; p += p & (~p + 1)) {
+            if (value.weight <= tree[p].weight)
+                break; // every node above covers this one and is at least as heavy
+            tree[p] = value;
+        }
     };
     auto query = [&](int position) {
         Best best;
@@ -238,21 +246,18 @@ void HistogramMatcher::chainRuns(const Range &r)
     std::vector<int> previous(k, -1);
     std::size_t released = 0;
     Best overall;
-    for (int index : byStart) {
-        const Run &run = m_runs[std::size_t(index)];
-        while (released < k) {
-            const Run &done = m_runs[std::size_t(byEnd[released])];
-            if (done.a + done.length > run.a)
-                break;
-            update(done.b + done.length - r.b0,
-                   Best{weight[std::size_t(byEnd[released])], byEnd[released]});
-            ++released;
+    for (std::size_t index = 0; index < k; ++index) {
+        const Run &run = m_runs[index];
+        for (; released < k && byEnd[released].first <= run.a; ++released) {
+            const int done = byEnd[released].second;
+            const Run &d = m_runs[std::size_t(done)];
+            update(d.b + d.length - r.b0, Best{weight[std::size_t(done)], done});
         }
         const Best before = query(run.b - r.b0);
-        weight[std::size_t(index)] = before.weight + run.length;
-        previous[std::size_t(index)] = before.run;
-        if (weight[std::size_t(index)] > overall.weight)
-            overall = Best{weight[std::size_t(index)], index};
+        weight[index] = before.weight + run.length;
+        previous[index] = before.run;
+        if (weight[index] > overall.weight)
+            overall = Best{weight[index], int(index)};
     }
     std::vector<Run> chain;
     for (int at = overall.run; at >= 0; at = previous[std::size_t(at)])

@@ -1,19 +1,21 @@
 // Word-then-character comparison of two lines.
 #include "compare/engine/intraline.h"
 
+#include "compare/engine/lineinterner.h"
 #include "compare/engine/myers.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
+#include <optional>
 
 namespace pw::diff {
 namespace {
 
 // Token rounds beyond which two lines count as rewritten rather than edited.
 constexpr int TokenCostLimit = 64;
-// Replaced runs longer than this (in bytes, both sides) are not compared character by character.
-constexpr std::size_t MaxCharRefineBytes = 256;
+// Replaced runs longer than this on either side (in bytes) are not compared character by
+// character: the characters of a rewritten phrase share little that helps a reader.
+constexpr std::size_t MaxCharRefineBytes = 40;
 
 bool isContinuation(unsigned char c)
 {
@@ -84,24 +86,66 @@ struct PieceDiff
     std::vector<std::uint8_t> changedB;
 };
 
-PieceDiff diffPieces(std::string_view a, const std::vector<int> &sa, std::string_view b,
-                     const std::vector<int> &sb)
+// With checkRewritten, returns nothing when fewer than a quarter of the pieces that are not blanks
+// are common to both texts: a rewritten line, whose comparison would only find scattered
+// coincidences (and is the slowest case for the search).
+std::optional<PieceDiff> diffPieces(std::string_view a, const std::vector<int> &sa,
+                                    std::string_view b, const std::vector<int> &sb,
+                                    bool checkRewritten)
 {
-    std::unordered_map<std::string_view, int> ids;
-    ids.reserve(sa.size() + sb.size());
-    auto number = [&](std::string_view text, const std::vector<int> &starts) {
-        std::vector<int> out(starts.size() - 1);
+    // Pieces sorted by hash, then numbered; equal hashes are confirmed byte by byte.
+    struct Piece
+    {
+        std::uint64_t hash;
+        std::string_view text;
+        int index; // pieces of a first, then b
+    };
+    const std::size_t na = sa.size() - 1;
+    const std::size_t nb = sb.size() - 1;
+    std::vector<Piece> pieces;
+    pieces.reserve(na + nb);
+    auto collect = [&](std::string_view text, const std::vector<int> &starts, int offset) {
         for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
             const std::string_view piece =
                 text.substr(std::size_t(starts[i]), std::size_t(starts[i + 1] - starts[i]));
-            out[i] = ids.try_emplace(piece, int(ids.size())).first->second;
+            pieces.push_back(Piece{detail::hashBytes(piece), piece, offset + int(i)});
         }
-        return out;
     };
-    const std::vector<int> na = number(a, sa);
-    const std::vector<int> nb = number(b, sb);
-    PieceDiff d{std::vector<std::uint8_t>(na.size()), std::vector<std::uint8_t>(nb.size())};
-    detail::myersDiff(na.data(), int(na.size()), nb.data(), int(nb.size()), d.changedA.data(),
+    collect(a, sa, 0);
+    collect(b, sb, int(na));
+    std::sort(pieces.begin(), pieces.end(), [](const Piece &x, const Piece &y) {
+        return x.hash < y.hash || (x.hash == y.hash && x.text < y.text);
+    });
+    std::vector<int> numbers(na + nb);
+    int next = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0 && (pieces[i].hash != pieces[i - 1].hash || pieces[i].text != pieces[i - 1].text))
+            ++next;
+        numbers[std::size_t(pieces[i].index)] = next;
+    }
+    if (checkRewritten) {
+        // Pieces are sorted by number: count, per number, the non-blank pieces on each side.
+        std::size_t common = 0;
+        std::size_t solidA = 0;
+        std::size_t solidB = 0;
+        for (std::size_t i = 0; i < pieces.size();) {
+            std::size_t inA = 0;
+            std::size_t inB = 0;
+            const int number = numbers[std::size_t(pieces[i].index)];
+            const bool blank = isBlankByte(static_cast<unsigned char>(pieces[i].text[0]));
+            for (; i < pieces.size() && numbers[std::size_t(pieces[i].index)] == number; ++i)
+                (std::size_t(pieces[i].index) < na ? inA : inB) += 1;
+            if (!blank) {
+                common += std::min(inA, inB);
+                solidA += inA;
+                solidB += inB;
+            }
+        }
+        if (common * 4 < std::max(solidA, solidB))
+            return std::nullopt;
+    }
+    PieceDiff d{std::vector<std::uint8_t>(na), std::vector<std::uint8_t>(nb)};
+    detail::myersDiff(numbers.data(), int(na), numbers.data() + na, int(nb), d.changedA.data(),
                       d.changedB.data(), TokenCostLimit, nullptr);
     return d;
 }
@@ -111,12 +155,13 @@ PieceDiff diffPieces(std::string_view a, const std::vector<int> &sa, std::string
 void refineRun(std::string_view a, int a0, int a1, std::string_view b, int b0, int b1,
                std::vector<CharRange> &aRanges, std::vector<CharRange> &bRanges)
 {
-    if (a1 > a0 && b1 > b0 && std::size_t(a1 - a0 + b1 - b0) <= MaxCharRefineBytes) {
+    if (a1 > a0 && b1 > b0 && std::size_t(a1 - a0) <= MaxCharRefineBytes &&
+        std::size_t(b1 - b0) <= MaxCharRefineBytes) {
         const std::string_view ra = a.substr(std::size_t(a0), std::size_t(a1 - a0));
         const std::string_view rb = b.substr(std::size_t(b0), std::size_t(b1 - b0));
         const std::vector<int> ca = charStarts(ra);
         const std::vector<int> cb = charStarts(rb);
-        const PieceDiff d = diffPieces(ra, ca, rb, cb);
+        const PieceDiff d = *diffPieces(ra, ca, rb, cb, false);
         const auto commonA = std::count(d.changedA.begin(), d.changedA.end(), 0);
         const std::size_t longer = std::max(d.changedA.size(), d.changedB.size());
         if (std::size_t(commonA) * 2 >= longer) {
@@ -166,7 +211,13 @@ void intraLineDiff(std::string_view a, std::string_view b, std::vector<CharRange
     // changed word first.
     const std::vector<int> ta = tokenStarts(a);
     const std::vector<int> tb = tokenStarts(b);
-    const PieceDiff d = diffPieces(a, ta, b, tb);
+    const std::optional<PieceDiff> compared = diffPieces(a, ta, b, tb, true);
+    if (!compared) {
+        addRange(aRanges, int(prefix), int(a.size() - suffix));
+        addRange(bRanges, int(prefix), int(b.size() - suffix));
+        return;
+    }
+    const PieceDiff &d = *compared;
     const std::size_t na = d.changedA.size();
     const std::size_t nb = d.changedB.size();
     std::size_t i = 0;

@@ -13,7 +13,9 @@ namespace pw::diff {
 // non-ASCII characters), runs of blanks and single other characters are compared first; within a
 // replaced run of words the characters are compared too when at least half of them are common, so
 // "count1" against "count2" marks only the digits. A range never splits a UTF-8 character.
-// Very long lines (over LongLineBytes after their common start and end) get one range per side.
+// Lines that share less than a quarter of their words and signs (blanks not counted), and very
+// long lines (over LongLineBytes after their common start and end), get one range per side: what
+// lies between their common start and end.
 void intraLineDiff(std::string_view a, std::string_view b, std::vector<CharRange> &aRanges,
                    std::vector<CharRange> &bRanges);
 

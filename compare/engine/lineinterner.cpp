@@ -1,6 +1,7 @@
 // Hashing and interning of lines: one pass over each text, an open-addressing table.
 #include "compare/engine/lineinterner.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -36,9 +37,8 @@ public:
         m_keys.reserve(lines / 2 + 16);
     }
 
-    int intern(std::string_view key)
+    int intern(std::string_view key, std::uint64_t h)
     {
-        const std::uint64_t h = hashBytes(key);
         const auto tag = std::uint32_t(h >> 32);
         std::size_t i = std::size_t(h) & m_mask;
         for (;;) {
@@ -59,13 +59,24 @@ public:
         }
     }
 
+    // Lines are hashed a batch ahead and their slots fetched into the cache before they are
+    // looked at: the table is far larger than the cache, and waiting for each slot in turn
+    // would cost more than all the hashing.
     void internAll(const DiffText &text, std::vector<int> &ids, Ticker &ticker)
     {
+        constexpr int Batch = 64;
+        std::uint64_t hashes[Batch];
         const int n = text.lineCount();
         ids.resize(std::size_t(n));
-        for (int i = 0; i < n; ++i) {
-            ids[std::size_t(i)] = intern(lineKey(text, i, m_ignore));
-            ticker.advance(1);
+        for (int base = 0; base < n; base += Batch) {
+            const int count = std::min(Batch, n - base);
+            for (int k = 0; k < count; ++k) {
+                hashes[k] = hashBytes(lineKey(text, base + k, m_ignore));
+                __builtin_prefetch(&m_slots[std::size_t(hashes[k]) & m_mask]);
+            }
+            for (int k = 0; k < count; ++k)
+                ids[std::size_t(base + k)] = intern(lineKey(text, base + k, m_ignore), hashes[k]);
+            ticker.advance(count);
         }
     }
 

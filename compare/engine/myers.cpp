@@ -23,16 +23,22 @@ struct Range
 class Myers
 {
 public:
+    // The work arrays are kept between calls on the same thread: intra-line comparison calls
+    // this for every changed pair, and allocating them each time cost more than the search.
     Myers(const int *a, const int *b, std::uint8_t *changedA, std::uint8_t *changedB, int costLimit,
-          Ticker *ticker)
+          Ticker *ticker, std::vector<int> &forward, std::vector<int> &backward,
+          std::vector<Range> &stack)
         : m_a(a), m_b(b), m_changedA(changedA), m_changedB(changedB),
-          m_costLimit(std::max(costLimit, 1)), m_ticker(ticker)
+          m_costLimit(std::max(costLimit, 1)), m_ticker(ticker), m_forward(forward),
+          m_backward(backward), m_stack(stack)
     {
     }
 
     void run(int n, int m)
     {
-        std::vector<Range> stack{{0, n, 0, m}};
+        std::vector<Range> &stack = m_stack;
+        stack.clear();
+        stack.push_back({0, n, 0, m});
         while (!stack.empty()) {
             Range r = stack.back();
             stack.pop_back();
@@ -77,8 +83,9 @@ private:
     std::uint8_t *m_changedB;
     int m_costLimit;
     Ticker *m_ticker;
-    std::vector<int> m_forward;
-    std::vector<int> m_backward;
+    std::vector<int> &m_forward;
+    std::vector<int> &m_backward;
+    std::vector<Range> &m_stack;
 };
 
 bool Myers::findSplit(const Range &r, int &outX, int &outY)
@@ -90,11 +97,24 @@ bool Myers::findSplit(const Range &r, int &outX, int &outY)
     const int delta = n - m;
     const bool odd = (delta & 1) != 0;
     // Diagonal k = x - y runs from -m to n; one spare entry at each end is read but never set.
+    // Only diagonals within costLimit + 1 of either starting diagonal (0 and delta) are ever
+    // reached, so only those entries need resetting.
     const std::size_t size = std::size_t(n) + std::size_t(m) + 3;
-    m_forward.assign(size, ForwardUnreached);
-    m_backward.assign(size, BackwardUnreached);
+    if (m_forward.size() < size) {
+        m_forward.resize(size);
+        m_backward.resize(size);
+    }
     int *fd = m_forward.data() + m + 1;  // furthest x reached on each diagonal from (0, 0)
     int *bd = m_backward.data() + m + 1; // least x reached on each diagonal from (n, m)
+    const int reach = m_costLimit + 2;
+    for (const int centre : {0, delta}) {
+        const int lo = std::max(-m - 1, centre - reach);
+        const int hi = std::min(n + 1, centre + reach);
+        if (lo <= hi) {
+            std::fill(fd + lo, fd + hi + 1, ForwardUnreached);
+            std::fill(bd + lo, bd + hi + 1, BackwardUnreached);
+        }
+    }
 
     auto accept = [&](int x, int y) {
         if ((x == 0 && y == 0) || (x == n && y == m) || x < 0 || x > n || y < 0 || y > m)
@@ -209,7 +229,11 @@ void myersDiff(const int *a, int n, const int *b, int m, std::uint8_t *changedA,
 {
     if (n <= 0 && m <= 0)
         return;
-    Myers(a, b, changedA, changedB, costLimit, ticker).run(std::max(n, 0), std::max(m, 0));
+    thread_local std::vector<int> forward;
+    thread_local std::vector<int> backward;
+    thread_local std::vector<Range> stack;
+    Myers(a, b, changedA, changedB, costLimit, ticker, forward, backward, stack)
+        .run(std::max(n, 0), std::max(m, 0));
 }
 
 int defaultCostLimit(int n, int m)
