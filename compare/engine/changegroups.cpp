@@ -2,13 +2,15 @@
 #include "compare/engine/changegroups.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <string_view>
 
 namespace pw::diff::detail {
 namespace {
 
 // Beyond this many line pairs a group is paired in order instead of by similarity.
-constexpr long long MaxPairingCells = 10000;
+constexpr long long MaxPairingCells = 16384;
 // Lines less alike than this do not face each other (unless nothing in the group is alike).
 constexpr double PairingThreshold = 0.4;
 // Only the start of a long line is looked at for similarity.
@@ -20,39 +22,37 @@ bool isBlank(std::string_view content)
                        [](char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; });
 }
 
-// Byte pairs of a line's content, the line's ends counting as bytes of their own, sorted.
-std::vector<std::uint32_t> bytePairs(std::string_view content)
+// The byte pairs of a line's content (its ends counting as bytes of their own), as a 512-bit set:
+// comparing two lines is then a few AND and population counts, which matters because pairing
+// compares every line of a group with every line on the other side.
+using PairSet = std::array<std::uint64_t, 8>;
+
+PairSet bytePairs(std::string_view content)
 {
     content = content.substr(0, SimilarityPrefix);
-    std::vector<std::uint32_t> pairs;
-    pairs.reserve(content.size() + 1);
+    PairSet set{};
     std::uint32_t previous = 256; // start of line
+    auto add = [&set](std::uint32_t pair) {
+        const std::uint32_t bit = (pair * 0x9E3779B1u) >> 23;
+        set[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+    };
     for (unsigned char c : content) {
-        pairs.push_back(previous << 9 | c);
+        add(previous << 9 | c);
         previous = c;
     }
-    pairs.push_back(previous << 9 | 257); // end of line
-    std::sort(pairs.begin(), pairs.end());
-    return pairs;
+    add(previous << 9 | 257); // end of line
+    return set;
 }
 
-double dice(const std::vector<std::uint32_t> &x, const std::vector<std::uint32_t> &y)
+double dice(const PairSet &x, const PairSet &y)
 {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    std::size_t common = 0;
-    while (i < x.size() && j < y.size()) {
-        if (x[i] < y[j]) {
-            ++i;
-        } else if (y[j] < x[i]) {
-            ++j;
-        } else {
-            ++common;
-            ++i;
-            ++j;
-        }
+    int common = 0;
+    int total = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        common += std::popcount(x[i] & y[i]);
+        total += std::popcount(x[i]) + std::popcount(y[i]);
     }
-    return 2.0 * double(common) / double(x.size() + y.size());
+    return total ? 2.0 * common / total : 1.0;
 }
 
 void pushBlock(std::vector<Block> &out, BlockKind kind, int a, int aCount, int b, int bCount)
@@ -193,8 +193,8 @@ void appendGroupBlocks(const ChangeGroup &g, const DiffText &a, const DiffText &
         pushBlock(out, BlockKind::Changed, g.aStart, 1, g.bStart, 1);
         return;
     }
-    std::vector<std::vector<std::uint32_t>> pairsA{std::size_t(n)};
-    std::vector<std::vector<std::uint32_t>> pairsB{std::size_t(m)};
+    std::vector<PairSet> pairsA(static_cast<std::size_t>(n));
+    std::vector<PairSet> pairsB(static_cast<std::size_t>(m));
     for (int i = 0; i < n; ++i)
         pairsA[std::size_t(i)] = bytePairs(a.content(g.aStart + i));
     for (int j = 0; j < m; ++j)

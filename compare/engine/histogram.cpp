@@ -24,6 +24,10 @@ struct Slot
     std::uint32_t inB = 0; // equals the current stamp when the value occurs in the second range
 };
 
+// Runs shorter than this count only when one of their lines occurs at most RareOccurrences times.
+constexpr int ShortRun = 3;
+constexpr int RareOccurrences = 4;
+
 // Lines [a, a + length) of the first text equal [b, b + length) of the second.
 struct Run
 {
@@ -64,6 +68,13 @@ private:
         const Slot &s = m_slots[std::size_t(value)];
         return s.stamp == m_stamp && s.count <= MaxOccurrences;
     }
+    bool hasRareLine(const Run &run) const
+    {
+        for (int k = 0; k < run.length; ++k)
+            if (m_slots[std::size_t(m_a[run.a + k])].count <= RareOccurrences)
+                return true;
+        return false;
+    }
     bool recordedBefore(const Range &r, int i, int j) const
     {
         for (--i, --j; i >= r.a0 && j >= r.b0 && m_a[i] == m_b[j]; --i, --j)
@@ -73,6 +84,20 @@ private:
     }
     // Replaces m_runs with its heaviest chain, in order.
     void chainRuns(const Range &r);
+    // Indices of m_runs ordered by key (a first-text position within r), stable.
+    template<typename Key>
+    std::vector<int> orderBy(const Range &r, Key key) const
+    {
+        std::vector<int> start(std::size_t(r.a1 - r.a0) + 2, 0);
+        for (std::size_t i = 0; i < m_runs.size(); ++i)
+            ++start[std::size_t(key(i) - r.a0) + 1];
+        for (std::size_t p = 1; p < start.size(); ++p)
+            start[p] += start[p - 1];
+        std::vector<int> order(m_runs.size());
+        for (std::size_t i = 0; i < m_runs.size(); ++i)
+            order[std::size_t(start[std::size_t(key(i) - r.a0)]++)] = int(i);
+        return order;
+    }
     void fallback(const Range &r);
     void nextStamp();
 
@@ -91,6 +116,7 @@ private:
     std::vector<int> m_previous; // per first-text line: its previous occurrence in the range
     std::uint32_t m_stamp = 0;
     std::vector<Run> m_runs;
+    std::vector<Run> m_shortRuns;
     Ticker &m_ticker;
 };
 
@@ -159,6 +185,7 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
     m_ticker.work(r.a1 - r.a0);
 
     m_runs.clear();
+    m_shortRuns.clear();
     for (int j = r.b0; j < r.b1; ++j) {
         const Slot &s = m_slots[std::size_t(m_b[j])];
         if (s.stamp != m_stamp)
@@ -186,9 +213,18 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
                 ++be;
             }
             m_ticker.work(ae - as);
-            m_runs.push_back(Run{as, bs, ae - as});
+            const Run run{as, bs, ae - as};
+            if (run.length >= ShortRun || hasRareLine(run))
+                m_runs.push_back(run);
+            else
+                m_shortRuns.push_back(run);
         }
     }
+    // Short runs of common lines ("}", a blank line) mostly match by chance; they are left to
+    // the gaps, where they are rarer, unless there is nothing else to go by.
+    if (m_runs.empty())
+        m_runs.swap(m_shortRuns);
+    m_shortRuns.clear();
     return !m_runs.empty();
 }
 
@@ -212,13 +248,15 @@ void HistogramMatcher::chainRuns(const Range &r)
             m_runs.push_back(Run{run.a + cut, run.b + cut, run.length - cut});
     }
     const std::size_t k = m_runs.size();
-    std::sort(m_runs.begin(), m_runs.end(),
-              [](const Run &x, const Run &y) { return x.a < y.a || (x.a == y.a && x.b < y.b); });
-    // (end in the first text, run) in order of that end.
-    std::vector<std::pair<int, int>> byEnd(k);
+    // Runs in order of their start in the first text (ties keep the second text's order), and
+    // the order of their ends there; counting sorts, as positions lie within the range.
+    const std::vector<int> byStart = orderBy(r, [this](std::size_t i) { return m_runs[i].a; });
+    std::vector<Run> sorted(k);
     for (std::size_t i = 0; i < k; ++i)
-        byEnd[i] = {m_runs[i].a + m_runs[i].length, int(i)};
-    std::sort(byEnd.begin(), byEnd.end());
+        sorted[i] = m_runs[std::size_t(byStart[i])];
+    m_runs.swap(sorted);
+    const std::vector<int> byEnd =
+        orderBy(r, [this](std::size_t i) { return m_runs[i].a + m_runs[i].length; });
 
     struct Best
     {
@@ -248,8 +286,11 @@ void HistogramMatcher::chainRuns(const Range &r)
     Best overall;
     for (std::size_t index = 0; index < k; ++index) {
         const Run &run = m_runs[index];
-        for (; released < k && byEnd[released].first <= run.a; ++released) {
-            const int done = byEnd[released].second;
+        for (; released < k && m_runs[std::size_t(byEnd[released])].a +
+                                           m_runs[std::size_t(byEnd[released])].length <=
+                                       run.a;
+             ++released) {
+            const int done = byEnd[released];
             const Run &d = m_runs[std::size_t(done)];
             update(d.b + d.length - r.b0, Best{weight[std::size_t(done)], done});
         }
