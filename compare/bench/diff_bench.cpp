@@ -112,6 +112,7 @@ struct EngineRun
     int hunks = 0;
     int progressReports = 0;
     qint64 unifiedBytes = 0;
+    qint64 peakRssBytes = 0; // 0 when the system cannot reset the peak
     QString error;
 };
 
@@ -122,6 +123,7 @@ EngineRun runEngine(const QString &first, const QString &second)
     EngineRun run;
     pd::DiffControl control;
     control.progress = [&run](int) { ++run.progressReports; };
+    const bool peakReset = pw::bench::resetPeakRss();
     const double cpu0 = processCpuSeconds();
     QElapsedTimer timer;
     timer.start();
@@ -135,6 +137,7 @@ EngineRun runEngine(const QString &first, const QString &second)
     run.editSize = c.diff.counts.editSize();
     run.hunks = c.diff.counts.hunks;
     run.unifiedBytes = bytes;
+    run.peakRssBytes = peakReset ? pw::bench::peakRssBytes() : 0;
     return run;
 }
 
@@ -260,6 +263,7 @@ QJsonObject measurePair(const QString &name, const QString &first, const QString
     engineJson.insert(QStringLiteral("hunks"), last.hunks);
     engineJson.insert(QStringLiteral("progressReports"), last.progressReports);
     engineJson.insert(QStringLiteral("unifiedBytes"), last.unifiedBytes);
+    engineJson.insert(QStringLiteral("peakRssBytes"), last.peakRssBytes);
     QJsonObject gnuJson = timingJson(gnu);
     gnuJson.insert(QStringLiteral("editSize"), gnuEdits);
     out.insert(QStringLiteral("engine"), engineJson);

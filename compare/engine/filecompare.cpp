@@ -18,6 +18,8 @@ namespace {
 constexpr std::int64_t BinaryChunk = 1 << 20;
 // Share of the progress scale spent reading.
 constexpr int ReadPermille = 250;
+// Lines are counted in int: a text file larger than this could hold more lines than that.
+constexpr std::int64_t MaxTextBytes = 0x7FFFFFFF;
 
 QString display(const QString &path)
 {
@@ -51,6 +53,12 @@ bool inspect(const QString &path, Side side, ComparedFile &file, FileComparison 
             file.markLength = detector.markLength();
             file.binary = detector.isBinary();
             file.size = info.size();
+            // UTF-16 grows by half when decoded to UTF-8.
+            const std::int64_t decoded = enc::unitSize(file.encoding) == 2 ? file.size / 2 * 3 : file.size;
+            if (!file.binary && decoded > MaxTextBytes)
+                error = QStringLiteral("The file \"%1\" is too large to compare as text (%2 bytes)")
+                            .arg(display(path))
+                            .arg(file.size);
         }
     }
     if (error.isEmpty())

@@ -57,7 +57,8 @@ struct FileComparison
 // Reads and compares two files. Each file's encoding is detected from its first 1024 bytes and
 // the file decoded exactly as the open routine would, so a UTF-16 file compares equal to its UTF-8
 // copy. When either file is binary both are compared byte by byte instead. A missing, unreadable
-// or non-regular file gives Failed with a message. Progress runs from 0 to 1000 (reading takes
+// or non-regular file, and a text file that would decode to more than 2 GB, give Failed with a
+// message. Progress runs from 0 to 1000 (reading takes
 // the first quarter).
 FileComparison compareFiles(const QString &first, const QString &second,
                             const DiffOptions &options = {}, const DiffControl &control = {});

@@ -27,6 +27,8 @@ struct Slot
 // Runs shorter than this count only when one of their lines occurs at most RareOccurrences times.
 constexpr int ShortRun = 3;
 constexpr int RareOccurrences = 4;
+// At most this many runs per line of a range are kept.
+constexpr std::size_t RunsPerLine = 8;
 
 // Lines [a, a + length) of the first text equal [b, b + length) of the second.
 struct Run
@@ -186,6 +188,7 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
 
     m_runs.clear();
     m_shortRuns.clear();
+    const std::size_t budget = RunsPerLine * (std::size_t(r.a1 - r.a0) + std::size_t(r.b1 - r.b0)) + 4096;
     for (int j = r.b0; j < r.b1; ++j) {
         const Slot &s = m_slots[std::size_t(m_b[j])];
         if (s.stamp != m_stamp)
@@ -213,6 +216,10 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
                 ++be;
             }
             m_ticker.work(ae - as);
+            // Text made of a few lines repeated in any order could otherwise yield runs by the
+            // hundred per line; any subset of runs still gives valid anchors.
+            if (m_runs.size() + m_shortRuns.size() >= budget)
+                continue;
             const Run run{as, bs, ae - as};
             if (run.length >= ShortRun || hasRareLine(run))
                 m_runs.push_back(run);
@@ -221,9 +228,10 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
         }
     }
     // Short runs of common lines ("}", a blank line) mostly match by chance; they are left to
-    // the gaps, where they are rarer, unless there is nothing else to go by.
-    if (m_runs.empty())
-        m_runs.swap(m_shortRuns);
+    // the gaps, where they are rarer. A range with nothing else in common is as good as one made
+    // of frequent lines only: Myers' algorithm weighs such chance matches best.
+    if (m_runs.empty() && !m_shortRuns.empty())
+        frequent = true;
     m_shortRuns.clear();
     return !m_runs.empty();
 }
