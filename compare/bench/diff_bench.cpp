@@ -62,10 +62,12 @@ std::optional<Timing> runTool(const QStringList &arguments, const QString &outpu
     for (QByteArray &a : storage)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const QByteArray out = outputPath.isEmpty() ? QByteArray("/dev/null") : QFile::encodeName(outputPath);
+    const QByteArray out =
+        outputPath.isEmpty() ? QByteArray("/dev/null") : QFile::encodeName(outputPath);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
@@ -174,7 +176,8 @@ struct Libgit2Run
     qint64 editSize = 0;
 };
 
-int countLine(const git_diff_delta *, const git_diff_hunk *, const git_diff_line *line, void *payload)
+int countLine(const git_diff_delta *, const git_diff_hunk *, const git_diff_line *line,
+              void *payload)
 {
     if (line->origin == GIT_DIFF_LINE_ADDITION || line->origin == GIT_DIFF_LINE_DELETION)
         ++*static_cast<qint64 *>(payload);
@@ -200,8 +203,8 @@ std::optional<Libgit2Run> runLibgit2(const QString &first, const QString &second
     if (patience)
         options.flags |= GIT_DIFF_PATIENCE;
     if (git_diff_buffers(a.constData(), std::size_t(a.size()), "a", b.constData(),
-                         std::size_t(b.size()), "b", &options, nullptr, nullptr, nullptr,
-                         countLine, &run.editSize) != 0)
+                         std::size_t(b.size()), "b", &options, nullptr, nullptr, nullptr, countLine,
+                         &run.editSize) != 0)
         return std::nullopt;
     run.time = Timing{double(timer.nsecsElapsed()) / 1e9, processCpuSeconds() - cpu0};
     return run;
@@ -275,8 +278,9 @@ QJsonObject measurePair(const QString &name, const QString &first, const QString
     const double theirsCpu = timingJson(git).value(QStringLiteral("cpuSeconds")).toDouble();
     out.insert(QStringLiteral("timeRatioVsGit"), theirs > 0 ? ours / theirs : 0);
     out.insert(QStringLiteral("cpuRatioVsGit"), theirsCpu > 0 ? oursCpu / theirsCpu : 0);
-    out.insert(QStringLiteral("editRatioVsGnu"),
-               gnuEdits > 0 ? double(last.editSize) / double(gnuEdits) : (last.editSize ? 99.0 : 1.0));
+    out.insert(QStringLiteral("editRatioVsGnu"), gnuEdits > 0
+                                                     ? double(last.editSize) / double(gnuEdits)
+                                                     : (last.editSize ? 99.0 : 1.0));
 #if defined(PENWRIGHT_HAVE_LIBGIT2)
     if (options.libgit2) {
         QJsonObject lib;
@@ -347,13 +351,15 @@ QJsonObject diffBench(const QStringList &args)
         return listDiff(args);
 
     PairOptions options;
-    options.repeat = std::max(1, pw::bench::option(args, QStringLiteral("--repeat"), QStringLiteral("3")).toInt());
+    options.repeat = std::max(
+        1, pw::bench::option(args, QStringLiteral("--repeat"), QStringLiteral("3")).toInt());
     options.libgit2 = !args.contains(QStringLiteral("--no-libgit2"));
     const std::vector<double> sizes =
         numbers(pw::bench::option(args, QStringLiteral("--mb"), QStringLiteral("1,20,50")));
     const std::vector<double> percents =
         numbers(pw::bench::option(args, QStringLiteral("--percent"), QStringLiteral("0.1,1,10")));
-    const int moved = pw::bench::option(args, QStringLiteral("--moved"), QStringLiteral("20")).toInt();
+    const int moved =
+        pw::bench::option(args, QStringLiteral("--moved"), QStringLiteral("20")).toInt();
     QTemporaryDir dir;
     const QString scratch = dir.filePath(QStringLiteral("gnu-diff.out"));
     const QString first = dir.filePath(QStringLiteral("first.txt"));
@@ -392,10 +398,15 @@ QJsonObject diffBench(const QStringList &args)
                 const QString name =
                     plan.movedBlocks
                         ? QStringLiteral("generated %1 MB, %2 % changed, %3 moved blocks")
-                              .arg(mb).arg(plan.changedPercent).arg(plan.movedBlocks)
-                        : QStringLiteral("generated %1 MB, %2 % changed").arg(mb).arg(plan.changedPercent);
+                              .arg(mb)
+                              .arg(plan.changedPercent)
+                              .arg(plan.movedBlocks)
+                        : QStringLiteral("generated %1 MB, %2 % changed")
+                              .arg(mb)
+                              .arg(plan.changedPercent);
                 PairOptions pairOptions = options;
-                pairOptions.cancel = mb == sizes.back() && plan.changedPercent == 1 && !plan.movedBlocks;
+                pairOptions.cancel =
+                    mb == sizes.back() && plan.changedPercent == 1 && !plan.movedBlocks;
                 record(measurePair(name, first, second, scratch, pairOptions));
             }
         }
@@ -407,11 +418,13 @@ QJsonObject diffBench(const QStringList &args)
 #else
         const QString defaultRepository;
 #endif
-        const QString repository = pw::bench::option(args, QStringLiteral("--repo"), defaultRepository);
+        const QString repository =
+            pw::bench::option(args, QStringLiteral("--repo"), defaultRepository);
         std::vector<pb::RevisionPair> revisions;
         if (args.contains(QStringLiteral("--old")))
-            revisions.push_back({pw::bench::option(args, QStringLiteral("--old")),
-                                 pw::bench::option(args, QStringLiteral("--new"), QStringLiteral("HEAD"))});
+            revisions.push_back(
+                {pw::bench::option(args, QStringLiteral("--old")),
+                 pw::bench::option(args, QStringLiteral("--new"), QStringLiteral("HEAD"))});
         else
             revisions = {{pb::rootRevision(repository), QStringLiteral("HEAD")},
                          {QStringLiteral("HEAD~3"), QStringLiteral("HEAD")}};
@@ -421,15 +434,15 @@ QJsonObject diffBench(const QStringList &args)
 #if defined(PENWRIGHT_HAVE_LIBGIT2)
     git_libgit2_shutdown();
 #endif
-    QJsonObject result{
-        {QStringLiteral("pairs"), pairs},
-        {QStringLiteral("worstTimeRatioVsGit"), worstTime},
-        {QStringLiteral("worstEditRatioVsGnu"), worstEdit},
-        {QStringLiteral("targets"),
-         QJsonObject{{QStringLiteral("timeRatioVsGit"), TimeTargetVsGit},
-                     {QStringLiteral("editRatioVsGnu"), EditTargetVsGnu}}},
-        {QStringLiteral("targetsMet"), worstTime <= TimeTargetVsGit && worstEdit <= EditTargetVsGnu},
-        {QStringLiteral("repeat"), options.repeat}};
+    QJsonObject result{{QStringLiteral("pairs"), pairs},
+                       {QStringLiteral("worstTimeRatioVsGit"), worstTime},
+                       {QStringLiteral("worstEditRatioVsGnu"), worstEdit},
+                       {QStringLiteral("targets"),
+                        QJsonObject{{QStringLiteral("timeRatioVsGit"), TimeTargetVsGit},
+                                    {QStringLiteral("editRatioVsGnu"), EditTargetVsGnu}}},
+                       {QStringLiteral("targetsMet"),
+                        worstTime <= TimeTargetVsGit && worstEdit <= EditTargetVsGnu},
+                       {QStringLiteral("repeat"), options.repeat}};
     if (!notes.isEmpty())
         result.insert(QStringLiteral("notes"), QJsonArray::fromStringList(notes));
     return result;

@@ -12,13 +12,17 @@ namespace pw::diff::bench {
 namespace {
 
 const char *const Words[] = {
-    "value", "count", "index", "buffer", "result", "state", "offset", "length", "config", "item",
-    "node", "parent", "child", "handle", "stream", "token", "cursor", "range", "limit", "table",
-    "entry", "key", "name", "path", "line", "column", "width", "height", "flags", "mode"};
-const char *const Calls[] = {"update", "compute", "insert", "remove", "check", "apply", "read",
-                             "write", "find", "merge", "split", "reset", "render", "parse"};
-const char *const Stock[] = {"", "", "", "}", "    }", "        }", "{", "    return true;",
-                             "    break;", "        break;", "} else {", "    return false;"};
+    "value", "count",  "index", "buffer", "result", "state",  "offset", "length", "config", "item",
+    "node",  "parent", "child", "handle", "stream", "token",  "cursor", "range",  "limit",  "table",
+    "entry", "key",    "name",  "path",   "line",   "column", "width",  "height", "flags",  "mode"};
+const char *const Calls[] = {"update", "compute", "insert", "remove", "check", "apply",  "read",
+                             "write",  "find",    "merge",  "split",  "reset", "render", "parse"};
+const char *const Stock[] = {"",           "",
+                             "",           "}",
+                             "    }",      "        }",
+                             "{",          "    return true;",
+                             "    break;", "        break;",
+                             "} else {",   "    return false;"};
 
 class LineMaker
 {
@@ -120,10 +124,10 @@ bool dumpRevision(const QString &repository, const QString &revision, const QStr
         request += revision.toUtf8() + ':' + QByteArray::fromStdString(paths.back()) + '\n';
         pos = end + 1;
     }
-    const std::string blobs =
-        run(QStringLiteral("git"),
-            {QStringLiteral("-C"), repository, QStringLiteral("cat-file"), QStringLiteral("--batch")},
-            request, &ok);
+    const std::string blobs = run(
+        QStringLiteral("git"),
+        {QStringLiteral("-C"), repository, QStringLiteral("cat-file"), QStringLiteral("--batch")},
+        request, &ok);
     if (!ok) {
         error = QStringLiteral("git cat-file failed in %1").arg(repository);
         return false;
@@ -137,8 +141,10 @@ bool dumpRevision(const QString &repository, const QString &revision, const QStr
             break;
         const std::string header = blobs.substr(pos, nl - pos);
         const std::size_t space = header.rfind(' ');
-        const std::size_t size = space == std::string::npos ? 0 : std::stoull(header.substr(space + 1));
-        const std::string_view content(blobs.data() + nl + 1, std::min(size, blobs.size() - nl - 1));
+        const std::size_t size =
+            space == std::string::npos ? 0 : std::stoull(header.substr(space + 1));
+        const std::string_view content(blobs.data() + nl + 1,
+                                       std::min(size, blobs.size() - nl - 1));
         pos = nl + 1 + content.size() + 1;
         if (header.find(" blob ") == std::string::npos ||
             content.find('\0') != std::string_view::npos)
@@ -185,7 +191,8 @@ GeneratedPair generatePair(const EditPlan &plan)
     std::vector<Edit> edits;
     for (auto budget = std::int64_t(double(lines.size()) * plan.changedPercent / 100.0);
          budget > 0;) {
-        const Edit e{maker.pick(lines.size()), maker.pick(3) ? 1 : 2 + maker.pick(5), maker.pick(3)};
+        const Edit e{maker.pick(lines.size()), maker.pick(3) ? 1 : 2 + maker.pick(5),
+                     maker.pick(3)};
         edits.push_back(e);
         budget -= std::int64_t(e.run);
     }
@@ -224,8 +231,7 @@ GeneratedPair generatePair(const EditPlan &plan)
 }
 
 std::vector<RealPair> findRealPairs(const QString &folder, const QString &repository,
-                                    const std::vector<RevisionPair> &revisions,
-                                    QStringList &notes)
+                                    const std::vector<RevisionPair> &revisions, QStringList &notes)
 {
     std::vector<RealPair> pairs;
     const QString licences = QStringLiteral("/usr/share/common-licenses/");
@@ -253,8 +259,9 @@ std::vector<RealPair> findRealPairs(const QString &folder, const QString &reposi
         QString error;
         if (dumpRevision(repository, r.oldRevision, first, error) &&
             dumpRevision(repository, r.newRevision, second, error))
-            pairs.push_back({QStringLiteral("source tree %1 -> %2").arg(r.oldRevision, r.newRevision),
-                             first, second});
+            pairs.push_back(
+                {QStringLiteral("source tree %1 -> %2").arg(r.oldRevision, r.newRevision), first,
+                 second});
         else
             notes << error;
     }

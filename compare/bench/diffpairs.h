@@ -11,9 +11,9 @@ namespace pw::diff::bench {
 // How the second file of a generated pair departs from the first.
 struct EditPlan
 {
-    double megabytes = 1;       // size of the first file
-    double changedPercent = 1;  // share of lines inserted, deleted or edited
-    int movedBlocks = 0;        // blocks of 200-2000 lines cut and pasted elsewhere
+    double megabytes = 1;      // size of the first file
+    double changedPercent = 1; // share of lines inserted, deleted or edited
+    int movedBlocks = 0;       // blocks of 200-2000 lines cut and pasted elsewhere
     std::uint64_t seed = 1;
 };
 
@@ -32,7 +32,7 @@ GeneratedPair generatePair(const EditPlan &plan);
 struct RealPair
 {
     QString name;
-    QString first;  // paths
+    QString first; // paths
     QString second;
 };
 
@@ -47,8 +47,7 @@ struct RevisionPair
 // revisions, each revision concatenated into one file (a header line per file, then the file).
 // What could not be found is added to notes.
 std::vector<RealPair> findRealPairs(const QString &folder, const QString &repository,
-                                    const std::vector<RevisionPair> &revisions,
-                                    QStringList &notes);
+                                    const std::vector<RevisionPair> &revisions, QStringList &notes);
 
 // The repository's first commit (empty when there is no repository).
 QString rootRevision(const QString &repository);

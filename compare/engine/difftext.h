@@ -35,8 +35,8 @@ public:
     // Line i with its break (0 <= i < lineCount()).
     std::string_view line(int i) const
     {
-        return std::string_view(m_bytes).substr(m_starts[std::size_t(i)],
-                                                m_starts[std::size_t(i) + 1] - m_starts[std::size_t(i)]);
+        return std::string_view(m_bytes).substr(
+            m_starts[std::size_t(i)], m_starts[std::size_t(i) + 1] - m_starts[std::size_t(i)]);
     }
     // Line i without its break.
     std::string_view content(int i) const

@@ -54,7 +54,8 @@ bool inspect(const QString &path, Side side, ComparedFile &file, FileComparison 
             file.binary = detector.isBinary();
             file.size = info.size();
             // UTF-16 grows by half when decoded to UTF-8.
-            const std::int64_t decoded = enc::unitSize(file.encoding) == 2 ? file.size / 2 * 3 : file.size;
+            const std::int64_t decoded =
+                enc::unitSize(file.encoding) == 2 ? file.size / 2 * 3 : file.size;
             if (!file.binary && decoded > MaxTextBytes)
                 error = QStringLiteral("The file \"%1\" is too large to compare as text (%2 bytes)")
                             .arg(display(path))
@@ -160,8 +161,8 @@ void compareBytes(FileComparison &comparison, detail::Ticker &ticker)
 
 } // namespace
 
-FileComparison compareFiles(const QString &first, const QString &second,
-                            const DiffOptions &options, const DiffControl &control)
+FileComparison compareFiles(const QString &first, const QString &second, const DiffOptions &options,
+                            const DiffControl &control)
 {
     FileComparison comparison;
     detail::Ticker ticker(control);

@@ -27,7 +27,9 @@ struct Slot
 // Runs shorter than this count only when one of their lines occurs at most RareOccurrences times.
 constexpr int ShortRun = 3;
 constexpr int RareOccurrences = 4;
-// At most this many runs per line of a range are kept.
+// At most this many runs per line of a range are kept: text made of a few lines repeated in any
+// order could otherwise yield runs by the hundred per line, and any subset of runs still gives
+// valid anchors.
 constexpr std::size_t RunsPerLine = 8;
 
 // Lines [a, a + length) of the first text equal [b, b + length) of the second.
@@ -44,11 +46,9 @@ public:
     HistogramMatcher(const std::vector<int> &a, const std::vector<int> &b, int distinct,
                      std::vector<std::uint8_t> &changedA, std::vector<std::uint8_t> &changedB,
                      Ticker &ticker)
-        : m_a(a.data()), m_b(b.data()), m_changedA(changedA.data()),
-          m_changedB(changedB.data()), m_slots(std::size_t(std::max(distinct, 1))),
-          m_previous(a.size()), m_ticker(ticker)
-    {
-    }
+        : m_a(a.data()), m_b(b.data()), m_changedA(changedA.data()), m_changedB(changedB.data()),
+          m_slots(std::size_t(std::max(distinct, 1))), m_previous(a.size()), m_ticker(ticker)
+    {}
 
     void run(int n, int m)
     {
@@ -87,8 +87,7 @@ private:
     // Replaces m_runs with its heaviest chain, in order.
     void chainRuns(const Range &r);
     // Indices of m_runs ordered by key (a first-text position within r), stable.
-    template<typename Key>
-    std::vector<int> orderBy(const Range &r, Key key) const
+    template <typename Key> std::vector<int> orderBy(const Range &r, Key key) const
     {
         std::vector<int> start(std::size_t(r.a1 - r.a0) + 2, 0);
         for (std::size_t i = 0; i < m_runs.size(); ++i)
@@ -118,7 +117,6 @@ private:
     std::vector<int> m_previous; // per first-text line: its previous occurrence in the range
     std::uint32_t m_stamp = 0;
     std::vector<Run> m_runs;
-    std::vector<Run> m_shortRuns;
     Ticker &m_ticker;
 };
 
@@ -187,8 +185,9 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
     m_ticker.work(r.a1 - r.a0);
 
     m_runs.clear();
-    m_shortRuns.clear();
-    const std::size_t budget = RunsPerLine * (std::size_t(r.a1 - r.a0) + std::size_t(r.b1 - r.b0)) + 4096;
+    bool chanceOnly = false;
+    const std::size_t budget =
+        RunsPerLine * (std::size_t(r.a1 - r.a0) + std::size_t(r.b1 - r.b0)) + 4096;
     for (int j = r.b0; j < r.b1; ++j) {
         const Slot &s = m_slots[std::size_t(m_b[j])];
         if (s.stamp != m_stamp)
@@ -216,23 +215,18 @@ bool HistogramMatcher::findRuns(const Range &r, bool &frequent)
                 ++be;
             }
             m_ticker.work(ae - as);
-            // Text made of a few lines repeated in any order could otherwise yield runs by the
-            // hundred per line; any subset of runs still gives valid anchors.
-            if (m_runs.size() + m_shortRuns.size() >= budget)
-                continue;
             const Run run{as, bs, ae - as};
-            if (run.length >= ShortRun || hasRareLine(run))
+            if (run.length < ShortRun && !hasRareLine(run))
+                chanceOnly = true;
+            else if (m_runs.size() < budget)
                 m_runs.push_back(run);
-            else
-                m_shortRuns.push_back(run);
         }
     }
     // Short runs of common lines ("}", a blank line) mostly match by chance; they are left to
     // the gaps, where they are rarer. A range with nothing else in common is as good as one made
     // of frequent lines only: Myers' algorithm weighs such chance matches best.
-    if (m_runs.empty() && !m_shortRuns.empty())
+    if (m_runs.empty() && chanceOnly)
         frequent = true;
-    m_shortRuns.clear();
     return !m_runs.empty();
 }
 
@@ -295,8 +289,8 @@ void HistogramMatcher::chainRuns(const Range &r)
     for (std::size_t index = 0; index < k; ++index) {
         const Run &run = m_runs[index];
         for (; released < k && m_runs[std::size_t(byEnd[released])].a +
-                                           m_runs[std::size_t(byEnd[released])].length <=
-                                       run.a;
+                                       m_runs[std::size_t(byEnd[released])].length <=
+                                   run.a;
              ++released) {
             const int done = byEnd[released];
             const Run &d = m_runs[std::size_t(done)];
@@ -345,8 +339,8 @@ void HistogramMatcher::fallback(const Range &r)
     std::vector<std::uint8_t> flagsB(seqB.size());
     const int n = int(seqA.size());
     const int m = int(seqB.size());
-    myersDiff(seqA.data(), n, seqB.data(), m, flagsA.data(), flagsB.data(),
-              defaultCostLimit(n, m), &m_ticker);
+    myersDiff(seqA.data(), n, seqB.data(), m, flagsA.data(), flagsB.data(), defaultCostLimit(n, m),
+              &m_ticker);
     for (int i = 0; i < n; ++i)
         if (flagsA[std::size_t(i)])
             m_changedA[posA[std::size_t(i)]] = 1;

@@ -13,8 +13,9 @@ namespace pw::diff {
 
 const LinePairDiff *DiffResult::pairForFirstLine(int aLine) const
 {
-    const auto it = std::lower_bound(pairs.begin(), pairs.end(), aLine,
-                                     [](const LinePairDiff &p, int line) { return p.aLine < line; });
+    const auto it =
+        std::lower_bound(pairs.begin(), pairs.end(), aLine,
+                         [](const LinePairDiff &p, int line) { return p.aLine < line; });
     return it != pairs.end() && it->aLine == aLine ? &*it : nullptr;
 }
 
@@ -32,8 +33,8 @@ void buildBlocks(const std::vector<ChangeGroup> &groups, const DiffText &a, cons
     };
     for (const ChangeGroup &g : groups) {
         equalUpTo(g.aStart);
-        Hunk hunk{g.aStart, g.aEnd - g.aStart, g.bStart, g.bEnd - g.bStart,
-                  int(result.blocks.size()), 0};
+        Hunk hunk{g.aStart,          g.aEnd - g.aStart,         g.bStart,
+                  g.bEnd - g.bStart, int(result.blocks.size()), 0};
         appendGroupBlocks(g, a, b, result.blocks);
         hunk.blockCount = int(result.blocks.size()) - hunk.firstBlock;
         result.hunks.push_back(hunk);
@@ -102,7 +103,8 @@ DiffResult diffTexts(const DiffText &a, const DiffText &b, const DiffOptions &op
             if (block.kind == BlockKind::Changed)
                 for (int k = 0; k < block.aCount; ++k)
                     charWork += 1 + std::int64_t((a.content(block.aStart + k).size() +
-                                                  b.content(block.bStart + k).size()) / 64);
+                                                  b.content(block.bStart + k).size()) /
+                                                 64);
     }
     ticker.setPhase(from + span * 85 / 100, to, charWork);
     if (options.intraLine)

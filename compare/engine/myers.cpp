@@ -31,8 +31,7 @@ public:
         : m_a(a), m_b(b), m_changedA(changedA), m_changedB(changedB),
           m_costLimit(std::max(costLimit, 1)), m_ticker(ticker), m_forward(forward),
           m_backward(backward), m_stack(stack)
-    {
-    }
+    {}
 
     void run(int n, int m)
     {
@@ -211,8 +210,8 @@ bool Myers::findSplit(const Range &r, int &outX, int &outY)
                     bk = k;
                 }
             }
-            const bool forwardFurther =
-                bestBackward == INT_MAX || (bestForward >= 0 && bestForward >= n + m - bestBackward);
+            const bool forwardFurther = bestBackward == INT_MAX ||
+                                        (bestForward >= 0 && bestForward >= n + m - bestBackward);
             if (forwardFurther && bestForward >= 0)
                 return accept(fx, fx - fk);
             if (bestBackward != INT_MAX)

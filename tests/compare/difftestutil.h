@@ -1,14 +1,13 @@
-// Helpers shared by the diff engine tests: texts from lines, invariants of a result, a patch applier.
+// Helpers for the diff engine tests: texts from lines, result invariants, a patch applier.
 #pragma once
 
 #include "compare/engine/diffresult.h"
 #include "compare/engine/difftext.h"
-#include "compare/engine/lineinterner.h"
 #include "compare/engine/linediff.h"
+#include "compare/engine/lineinterner.h"
 #include "compare/engine/unifieddiff.h"
 
 #include <gtest/gtest.h>
-
 #include <initializer_list>
 #include <optional>
 #include <sstream>
@@ -116,7 +115,8 @@ inline std::string brokenInvariant(const DiffText &a, const DiffText &b, const D
 }
 
 // Applies a unified diff to a text, checking every context and removed line; empty on mismatch.
-inline std::optional<std::string> applyUnified(const std::string &original, const std::string &patch)
+inline std::optional<std::string> applyUnified(const std::string &original,
+                                               const std::string &patch)
 {
     if (patch.empty())
         return original;

@@ -9,7 +9,8 @@
 namespace pw::diff {
 namespace {
 
-const std::string Text = "Gr\xC3\xBC\xC3\x9F" "e\n\xD0\xBC\xD0\xB8\xD1\x80\nplain ascii\n\xE2\x82\xAC 5\n";
+const std::string Text = "Gr\xC3\xBC\xC3\x9F"
+                         "e\n\xD0\xBC\xD0\xB8\xD1\x80\nplain ascii\n\xE2\x82\xAC 5\n";
 
 std::string utf16(const std::string &utf8, bool bigEndian, bool mark)
 {
@@ -146,10 +147,10 @@ TEST_F(Files, UnreadableFilesFailWithAMessageNamingThem)
         Side side;
         QString named;
     };
-    for (const Case &k : {Case{missing, good, Side::First, missing},
-                          Case{good, missing, Side::Second, missing},
-                          Case{good, m_dir.path(), Side::Second, m_dir.path()},
-                          Case{QString(), good, Side::First, QString()}}) {
+    for (const Case &k :
+         {Case{missing, good, Side::First, missing}, Case{good, missing, Side::Second, missing},
+          Case{good, m_dir.path(), Side::Second, m_dir.path()},
+          Case{QString(), good, Side::First, QString()}}) {
         const FileComparison c = compareFiles(k.first, k.second);
         EXPECT_EQ(c.status, CompareStatus::Failed);
         EXPECT_EQ(c.failedSide, k.side);

@@ -29,8 +29,8 @@ inline std::optional<std::string> runGnuDiff(const std::string &a, const std::st
     }
     QProcess diff;
     diff.setWorkingDirectory(dir.path());
-    diff.start(QStringLiteral("diff"), QStringList(arguments) << QStringLiteral("A")
-                                                             << QStringLiteral("B"));
+    diff.start(QStringLiteral("diff"), QStringList(arguments)
+                                           << QStringLiteral("A") << QStringLiteral("B"));
     if (!diff.waitForFinished(60000) || diff.exitStatus() != QProcess::NormalExit ||
         diff.exitCode() > 1)
         return std::nullopt;

@@ -13,8 +13,7 @@ protected:
     Layout()
         : m_diff(test::diffOf("a\nb\nc\nd\ne\nf\ng\nh\n", "a\nB\nc\nx\ny\ne\nf\ng\nH\ni\n")),
           m_layout(m_diff)
-    {
-    }
+    {}
     DiffResult m_diff;
     SideBySideLayout m_layout;
 };
@@ -29,11 +28,10 @@ TEST_F(Layout, RowsShowEachLineOnce)
         std::optional<int> first;
         std::optional<int> second;
     };
-    for (const Expect &e : {Expect{0, BlockKind::Equal, 0, 0}, Expect{1, BlockKind::Changed, 1, 1},
-                            Expect{3, BlockKind::Changed, 3, 3},
-                            Expect{4, BlockKind::Added, std::nullopt, 4},
-                            Expect{5, BlockKind::Equal, 4, 5},
-                            Expect{9, BlockKind::Added, std::nullopt, 9}}) {
+    for (const Expect &e :
+         {Expect{0, BlockKind::Equal, 0, 0}, Expect{1, BlockKind::Changed, 1, 1},
+          Expect{3, BlockKind::Changed, 3, 3}, Expect{4, BlockKind::Added, std::nullopt, 4},
+          Expect{5, BlockKind::Equal, 4, 5}, Expect{9, BlockKind::Added, std::nullopt, 9}}) {
         const SideBySideLayout::Row r = m_layout.row(e.row);
         EXPECT_EQ(r.kind, e.kind) << "row " << e.row;
         EXPECT_EQ(r.firstLine, e.first) << "row " << e.row;

@@ -127,8 +127,8 @@ TEST(Property, ShuffledCommonLinesStayCorrect)
     const std::string b = test::joinLines(lines, "");
     const DiffResult r = diffTexts(DiffText(a), DiffText(b)).value();
     ASSERT_EQ(brokenInvariant(DiffText(a), DiffText(b), r, false), "");
-    EXPECT_EQ(applyUnified(a, unifiedDiff(DiffText(a), DiffText(b), r, UnifiedOptions{"A", "B", 3})),
-              b);
+    EXPECT_EQ(
+        applyUnified(a, unifiedDiff(DiffText(a), DiffText(b), r, UnifiedOptions{"A", "B", 3})), b);
     // Shuffled lines have no structure to anchor on; GNU diff's exhaustive search does better
     // here (by about 16 %; git's histogram diff gives about 1.3 times its size).
     if (test::gnuDiffAvailable()) {

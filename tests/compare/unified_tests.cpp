@@ -39,40 +39,41 @@ TEST_P(UnifiedLikeGnu, SameText)
         GTEST_SKIP() << "GNU diff not installed";
     const UnifiedCase &c = GetParam();
     const std::optional<std::string> gnu =
-        test::runGnuDiff(c.a, c.b, {QStringLiteral("-u"), QStringLiteral("--label"),
-                                    QStringLiteral("A"), QStringLiteral("--label"),
-                                    QStringLiteral("B")});
+        test::runGnuDiff(c.a, c.b,
+                         {QStringLiteral("-u"), QStringLiteral("--label"), QStringLiteral("A"),
+                          QStringLiteral("--label"), QStringLiteral("B")});
     ASSERT_TRUE(gnu.has_value());
     EXPECT_EQ(unifiedOf(c.a, c.b), *gnu);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UnifiedLikeGnu,
-    ::testing::Values(
-        UnifiedCase{"Identical", numbered(1, 5), numbered(1, 5)},
-        UnifiedCase{"FirstEmpty", "", numbered(1, 3)},
-        UnifiedCase{"SecondEmpty", numbered(1, 3), ""},
-        UnifiedCase{"OneLineEach", "a\n", "b\n"},
-        UnifiedCase{"NewlineAddedAtEnd", "a\nb", "a\nb\n"},
-        UnifiedCase{"NewlineRemovedAtEnd", "a\nb\n", "a\nc"},
-        UnifiedCase{"BothWithoutNewlineChangeFarAway",
-                    replaced(numbered(1, 12), "\n", "") + "end",
-                    replaced(numbered(1, 12), "line 1\n", "first\n") + "end"},
-        UnifiedCase{"BothWithoutNewlineLastLineChanged", numbered(1, 5) + "x", numbered(1, 5) + "y"},
-        UnifiedCase{"ChangeNearStart", numbered(1, 20), replaced(numbered(1, 20), "line 2\n", "two\n")},
-        UnifiedCase{"ChangeInMiddle", numbered(1, 20),
-                    replaced(numbered(1, 20), "line 10\n", "ten\n")},
-        UnifiedCase{"SixEqualLinesJoinHunks", numbered(1, 30),
-                    replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"), "line 17\n",
-                             "seventeen\n")},
-        UnifiedCase{"SevenEqualLinesSplitHunks", numbered(1, 30),
-                    replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"), "line 18\n",
-                             "eighteen\n")},
-        UnifiedCase{"InsertionOnly", numbered(1, 10),
-                    replaced(numbered(1, 10), "line 5\n", "line 5\nnew\nnewer\n")},
-        UnifiedCase{"DeletionAtEnd", numbered(1, 10), numbered(1, 8)},
-        UnifiedCase{"CrlfAgainstLf", numbered(1, 4, "\r\n"), numbered(1, 4)},
-        UnifiedCase{"LoneCarriageReturnIsText", "a\rb\nc\n", "a\rB\nc\n"}),
+    ::testing::Values(UnifiedCase{"Identical", numbered(1, 5), numbered(1, 5)},
+                      UnifiedCase{"FirstEmpty", "", numbered(1, 3)},
+                      UnifiedCase{"SecondEmpty", numbered(1, 3), ""},
+                      UnifiedCase{"OneLineEach", "a\n", "b\n"},
+                      UnifiedCase{"NewlineAddedAtEnd", "a\nb", "a\nb\n"},
+                      UnifiedCase{"NewlineRemovedAtEnd", "a\nb\n", "a\nc"},
+                      UnifiedCase{"BothWithoutNewlineChangeFarAway",
+                                  replaced(numbered(1, 12), "\n", "") + "end",
+                                  replaced(numbered(1, 12), "line 1\n", "first\n") + "end"},
+                      UnifiedCase{"BothWithoutNewlineLastLineChanged", numbered(1, 5) + "x",
+                                  numbered(1, 5) + "y"},
+                      UnifiedCase{"ChangeNearStart", numbered(1, 20),
+                                  replaced(numbered(1, 20), "line 2\n", "two\n")},
+                      UnifiedCase{"ChangeInMiddle", numbered(1, 20),
+                                  replaced(numbered(1, 20), "line 10\n", "ten\n")},
+                      UnifiedCase{"SixEqualLinesJoinHunks", numbered(1, 30),
+                                  replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"),
+                                           "line 17\n", "seventeen\n")},
+                      UnifiedCase{"SevenEqualLinesSplitHunks", numbered(1, 30),
+                                  replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"),
+                                           "line 18\n", "eighteen\n")},
+                      UnifiedCase{"InsertionOnly", numbered(1, 10),
+                                  replaced(numbered(1, 10), "line 5\n", "line 5\nnew\nnewer\n")},
+                      UnifiedCase{"DeletionAtEnd", numbered(1, 10), numbered(1, 8)},
+                      UnifiedCase{"CrlfAgainstLf", numbered(1, 4, "\r\n"), numbered(1, 4)},
+                      UnifiedCase{"LoneCarriageReturnIsText", "a\rb\nc\n", "a\rB\nc\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Unified, IgnoringLineEndingsHidesThem)
@@ -90,7 +91,8 @@ TEST(Unified, AnyBreakSplitsAtLoneCarriageReturns)
     options.lineSplit = LineSplit::AnyBreak;
     options.ignoreLineEndings = true;
     EXPECT_EQ(unifiedOf("a\rb\rc\r", "a\nb\nc\n", options), "");
-    EXPECT_EQ(unifiedOf("a\rb\r", "a\rc\r", options), "--- A\n+++ B\n@@ -1,2 +1,2 @@\n a\r\n-b\r\n+c\r\n");
+    EXPECT_EQ(unifiedOf("a\rb\r", "a\rc\r", options),
+              "--- A\n+++ B\n@@ -1,2 +1,2 @@\n a\r\n-b\r\n+c\r\n");
 }
 
 TEST(Unified, ZeroContextShowsOnlyChanges)

@@ -1,7 +1,7 @@
 // Fuzz target for the diff engine: two texts from one input, every option, checked invariants.
 #include "compare/engine/intraline.h"
-#include "compare/engine/lineinterner.h"
 #include "compare/engine/linediff.h"
+#include "compare/engine/lineinterner.h"
 #include "compare/engine/sidebyside.h"
 #include "compare/engine/unifieddiff.h"
 
@@ -29,7 +29,8 @@ void run(const std::uint8_t *data, std::size_t size)
     const std::string_view rest(reinterpret_cast<const char *>(data + 1), size - 1);
     const std::size_t cut = rest.find('\xFF');
     const std::string first(rest.substr(0, cut));
-    const std::string second(cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1));
+    const std::string second(cut == std::string_view::npos ? std::string_view()
+                                                           : rest.substr(cut + 1));
 
     DiffOptions options;
     options.ignoreLineEndings = flags & 1;
