@@ -1,0 +1,187 @@
+// File-level comparison: encodings as open detects them, binary files, unreadable files, cancel.
+#include "compare/engine/filecompare.h"
+#include "difftestutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace pw::diff {
+namespace {
+
+const std::string Text = "Gr\xC3\xBC\xC3\x9F"
+                         "e\n\xD0\xBC\xD0\xB8\xD1\x80\nplain ascii\n\xE2\x82\xAC 5\n";
+
+std::string utf16(const std::string &utf8, bool bigEndian, bool mark)
+{
+    const QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    std::string out;
+    if (mark)
+        out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (QChar c : s) {
+        const char hi = char(c.unicode() >> 8);
+        const char lo = char(c.unicode() & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+class Files : public ::testing::Test
+{
+protected:
+    QString write(const QString &name, const std::string &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.data(), qint64(bytes.size()));
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
+
+struct EncodingCase
+{
+    const char *name;
+    std::string utf8;
+    std::string bytes;
+    enc::DocEncoding encoding;
+};
+
+// Without a mark, UTF-16 is recognised only by a zero in every other byte: plain ASCII text.
+const std::string AsciiText = "first line\nsecond line\n";
+
+class SameTextInAnotherEncoding : public Files, public ::testing::WithParamInterface<EncodingCase>
+{
+};
+
+TEST_P(SameTextInAnotherEncoding, ComparesEqualToItsUtf8Copy)
+{
+    const QString utf8 = write(QStringLiteral("utf8.txt"), GetParam().utf8);
+    const QString other = write(QStringLiteral("other.txt"), GetParam().bytes);
+    const FileComparison c = compareFiles(utf8, other);
+    ASSERT_EQ(c.status, CompareStatus::Compared) << c.error.toStdString();
+    EXPECT_EQ(c.second.encoding, GetParam().encoding);
+    EXPECT_TRUE(c.identical());
+    EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a", "b", 3}), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, SameTextInAnotherEncoding,
+    ::testing::Values(
+        EncodingCase{"Utf16LittleEndianMarked", Text, utf16(Text, false, true), enc::Unicode},
+        EncodingCase{"Utf16BigEndianMarked", Text, utf16(Text, true, true), enc::UnicodeBigEndian},
+        EncodingCase{"Utf16LittleEndianUnmarked", AsciiText, utf16(AsciiText, false, false),
+                     enc::Unicode},
+        EncodingCase{"Utf16BigEndianUnmarked", AsciiText, utf16(AsciiText, true, false),
+                     enc::UnicodeBigEndian},
+        EncodingCase{"Utf8Marked", Text, "\xEF\xBB\xBF" + Text, enc::Utf8}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Files, ChangeInUtf16FileShowsAsUtf8Text)
+{
+    const QString a = write(QStringLiteral("a.txt"), Text);
+    std::string changed = Text;
+    changed.replace(changed.find("plain"), 5, "fancy");
+    const QString b = write(QStringLiteral("b.txt"), utf16(changed, false, true));
+    const FileComparison c = compareFiles(a, b);
+    ASSERT_EQ(c.status, CompareStatus::Compared);
+    EXPECT_EQ(c.diff.counts.changedLines, 1);
+    EXPECT_NE(unifiedDiff(c, UnifiedOptions{"a", "b", 0}).find("+fancy ascii\n"),
+              std::string::npos);
+}
+
+struct BinaryCase
+{
+    const char *name;
+    std::string a;
+    std::string b;
+    std::optional<std::int64_t> firstDifference;
+};
+
+class BinaryFiles : public Files, public ::testing::WithParamInterface<BinaryCase>
+{
+};
+
+std::string binaryBytes(std::size_t size, std::size_t flipAt = std::string::npos)
+{
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = char((i * 31) % 7 == 0 ? 0 : 'a' + i % 26);
+    if (flipAt < size)
+        s[flipAt] = char(s[flipAt] ^ 0x40);
+    return s;
+}
+
+TEST_P(BinaryFiles, ReportTheFirstDifferentByte)
+{
+    const BinaryCase &bc = GetParam();
+    const FileComparison c =
+        compareFiles(write(QStringLiteral("a.bin"), bc.a), write(QStringLiteral("b.bin"), bc.b));
+    ASSERT_EQ(c.status, CompareStatus::Binary);
+    EXPECT_EQ(c.firstDifference, bc.firstDifference);
+    EXPECT_EQ(c.identical(), !bc.firstDifference.has_value());
+    EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a.bin", "b.bin", 3}),
+              bc.firstDifference ? "Binary files a.bin and b.bin differ\n" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BinaryFiles,
+    ::testing::Values(BinaryCase{"Identical", binaryBytes(5000), binaryBytes(5000), std::nullopt},
+                      BinaryCase{"DifferInSecondMegabyte", binaryBytes(3000000),
+                                 binaryBytes(3000000, 1500001), 1500001},
+                      BinaryCase{"FirstIsStartOfSecond", binaryBytes(1000), binaryBytes(1500),
+                                 1000},
+                      BinaryCase{"BinaryAgainstText", binaryBytes(100), "just text\n", 0},
+                      BinaryCase{"TextIsStartOfBinary", "ab", std::string("ab\0cd\0ef", 8), 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Files, UnreadableFilesFailWithAMessageNamingThem)
+{
+    const QString good = write(QStringLiteral("good.txt"), "x\n");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
+    struct Case
+    {
+        QString first;
+        QString second;
+        Side side;
+        QString named;
+    };
+    for (const Case &k :
+         {Case{missing, good, Side::First, missing}, Case{good, missing, Side::Second, missing},
+          Case{good, m_dir.path(), Side::Second, m_dir.path()},
+          Case{QString(), good, Side::First, QString()}}) {
+        const FileComparison c = compareFiles(k.first, k.second);
+        EXPECT_EQ(c.status, CompareStatus::Failed);
+        EXPECT_EQ(c.failedSide, k.side);
+        EXPECT_FALSE(c.error.isEmpty());
+        EXPECT_TRUE(c.error.contains(QDir::toNativeSeparators(k.named))) << c.error.toStdString();
+        EXPECT_FALSE(c.identical());
+        EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a", "b", 3}), "");
+    }
+}
+
+TEST_F(Files, CancelledComparisonSaysSo)
+{
+    const QString a = write(QStringLiteral("a.txt"), Text);
+    CancelToken token;
+    token.cancel();
+    DiffControl control;
+    control.cancel = &token;
+    EXPECT_EQ(compareFiles(a, a, {}, control).status, CompareStatus::Cancelled);
+    EXPECT_EQ(compareFiles(write(QStringLiteral("b.bin"), binaryBytes(10)), a, {}, control).status,
+              CompareStatus::Cancelled);
+}
+
+TEST_F(Files, LineEndingOptionReachesFiles)
+{
+    const QString a = write(QStringLiteral("a.txt"), "one\r\ntwo\r\n");
+    const QString b = write(QStringLiteral("b.txt"), "one\ntwo\n");
+    EXPECT_FALSE(compareFiles(a, b).identical());
+    DiffOptions options;
+    options.ignoreLineEndings = true;
+    EXPECT_TRUE(compareFiles(a, b, options).identical());
+}
+
+} // namespace
+} // namespace pw::diff
