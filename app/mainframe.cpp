@@ -1,6 +1,7 @@
 // CMainFrame: window creation, the status bar, the workspace, menus and the window title.
 #include "app/mainframe.h"
 
+#include "app/mainframehost.h"
 #include "app/penwrightapp.h"
 #include "app/subsystems.h"
 #include "chrome/appicon.h"
@@ -9,6 +10,7 @@
 #include "chrome/customizedialog.h"
 #include "chrome/statuspanes.h"
 #include "chrome/themes.h"
+#include "editor/documentwatcher.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
@@ -492,6 +494,13 @@ void CMainFrame::changeEvent(QEvent *event)
         refreshTitle();
         m_fixingTitle = false;
     }
+    // Back from another program: its changes to open files are looked at now, once the
+    // activation has run its course.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_app->host())
+        QTimer::singleShot(0, this, [this] {
+            if (MainFrameHost *host = m_app->host())
+                host->documentWatcher().checkAll();
+        });
 }
 
 void CMainFrame::addRecentFile(const QString &path)

@@ -4,10 +4,15 @@
 #include "app/mainframe.h"
 #include "app/penwrightapp.h"
 #include "chrome/statuspanes.h"
+#include "editor/documentwatcher.h"
 
 namespace pw {
 
-MainFrameHost::MainFrameHost(PenwrightApp &app, CMainFrame &frame) : m_app(app), m_frame(frame) {}
+MainFrameHost::MainFrameHost(PenwrightApp &app, CMainFrame &frame)
+    : m_app(app), m_frame(frame), m_watcher(std::make_unique<DocumentWatcher>())
+{}
+
+MainFrameHost::~MainFrameHost() = default;
 
 QWidget *MainFrameHost::window() const
 {

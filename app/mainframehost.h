@@ -3,6 +3,8 @@
 
 #include "editor/editorhost.h"
 
+#include <memory>
+
 namespace pw {
 
 class CMainFrame;
@@ -12,6 +14,7 @@ class MainFrameHost : public EditorHost
 {
 public:
     MainFrameHost(PenwrightApp &app, CMainFrame &frame);
+    ~MainFrameHost() override;
 
     QWidget *window() const override;
     FrameSettings &settings() const override;
@@ -29,12 +32,14 @@ public:
     const LanguageList &languages() const override;
     NavigationHistory &navigation() override;
     FunctionListService *functionList() const override { return m_functionList; }
+    DocumentWatcher &documentWatcher() override { return *m_watcher; }
     void setFunctionList(FunctionListService *service) { m_functionList = service; }
 
 private:
     PenwrightApp &m_app;
     CMainFrame &m_frame;
     FunctionListService *m_functionList = nullptr;
+    std::unique_ptr<DocumentWatcher> m_watcher;
 };
 
 } // namespace pw

@@ -211,7 +211,8 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest reque
 
     enc::EncodingDetector detector;
     const bool sampled = detector.detect(info.absoluteFilePath());
-    if (sampled && request.encoding == enc::Auto) {
+    // When the sample cannot tell UTF-8 from Windows-1252, the load decides from the whole file.
+    if (sampled && request.encoding == enc::Auto && !detector.isUndetermined()) {
         request.encoding = detector.encoding();
         request.markLength = detector.markLength();
     }

@@ -8,6 +8,7 @@
 namespace pw {
 
 class CMFCScintilla;
+class DocumentWatcher;
 class LanguageList;
 class NavigationHistory;
 
@@ -41,6 +42,8 @@ public:
     virtual NavigationHistory &navigation() = 0;
     // Null when the program has no function list.
     virtual FunctionListService *functionList() const = 0;
+    // Watches the files of open documents for changes by other programs.
+    virtual DocumentWatcher &documentWatcher() = 0;
 };
 
 } // namespace pw

@@ -6,6 +6,7 @@
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
 #include "editor/doccore/doccore.h"
+#include "editor/encoding/docencoding.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +25,8 @@ CFileDialogEx::SaveHook &saveHook()
     return hook;
 }
 
-const char *const kEncodingNames[] = {"UTF-8", "Unicode", "Unicode (Big Endian)", "Ansi", "Auto"};
+const char *const kEncodingNames[] = {"UTF-8", "Unicode", "Unicode (Big Endian)",
+                                      "Ansi (Windows-1252)", "Auto"};
 const char *const kLineEndingNames[] = {"Windows (CRLF)", "Macintosh (CR)", "Unix (LF)"};
 const char *const kOpenAsNames[] = {"Text", "Hex Editor (Binary)", "Auto"};
 
@@ -43,7 +45,7 @@ QComboBox *addChoice(QFileDialog &dialog, const QString &label, const char *cons
     auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
     auto *combo = new QComboBox(&dialog);
     for (int i = 0; i < count; ++i)
-        combo->addItem(QString::fromLatin1(names[i]));
+        combo->addItem(QString::fromUtf8(names[i]));
     combo->setCurrentIndex(selected);
     if (grid) {
         const int row = grid->rowCount();
@@ -120,8 +122,16 @@ bool runSaveDialog(QWidget *parent, XmlSettingsStore &store,
         store.writeString(settings::section::Settings, "DefExt",
                           doc::storedDefaultExtension(filter));
     });
+    // The document's own encoding and mark are always among the choices, and preselected.
+    const std::vector<enc::EncodingChoice> encodings =
+        enc::encodingChoices(enc::DocEncoding(choice.encoding), choice.markLength);
+    std::vector<const char *> encodingNames;
+    for (const enc::EncodingChoice &c : encodings)
+        encodingNames.push_back(c.name);
     QComboBox *encodingBox =
-        addChoice(dialog, QStringLiteral("Encoding:"), kEncodingNames, 4, choice.encoding);
+        addChoice(dialog, QStringLiteral("Encoding:"), encodingNames.data(),
+                  int(encodingNames.size()),
+                  int(enc::choiceIndex(enc::DocEncoding(choice.encoding), choice.markLength)));
     QComboBox *endingBox =
         addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, choice.lineEnding);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -131,23 +141,24 @@ bool runSaveDialog(QWidget *parent, XmlSettingsStore &store,
     choice.defaultExtension =
         index < int(filters.size()) ? doc::defaultExtension(filters[index].pattern) : QString();
     choice.path = dialog.selectedFiles().constFirst();
-    choice.encoding = encodingBox->currentIndex();
+    const enc::EncodingChoice chosen = encodings.at(std::size_t(encodingBox->currentIndex()));
+    choice.encoding = chosen.encoding;
+    choice.markLength = chosen.markLength;
     choice.lineEnding = endingBox->currentIndex();
     return true;
 }
 } // namespace
 
 bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
-                                  const QString &proposedPath, int encoding, int lineEnding,
-                                  SaveChoice &choice)
+                                  const QString &proposedPath, int encoding, int markLength,
+                                  int lineEnding, SaveChoice &choice)
 {
     XmlSettingsStore store(settingsFile);
     const auto filters = doc::parseFilterString(store.buildFilterString());
-    if (encoding < 0 || encoding > 3)
-        encoding = 3; // Auto and the raw encodings show as Ansi
     QString proposed = proposedPath;
     for (;;) {
         choice.encoding = encoding;
+        choice.markLength = markLength;
         choice.lineEnding = lineEnding;
         choice.defaultExtension.clear();
         const bool accepted = saveHook() ? saveHook()(choice, proposed)

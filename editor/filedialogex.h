@@ -26,8 +26,9 @@ public:
         // As the user gave it; getSaveChoice returns it with the chosen filter's default
         // extension added where the rule adds one.
         QString path;
-        int encoding = 3;
-        int lineEnding = 0;
+        int encoding = 0;
+        int markLength = 0;
+        int lineEnding = 2;
         // The chosen filter's default extension ("txt"; "*" or empty adds none).
         QString defaultExtension;
     };
@@ -40,12 +41,12 @@ public:
     // file filters and the last chosen one come from the settings file.
     static bool getOpenChoice(QWidget *parent, const QString &settingsFile, const QString &folder,
                               OpenChoice &choice);
-    // The Save As dialog, preselecting encoding (Auto shows as Ansi) and line ending. The
+    // The Save As dialog, preselecting the document's own encoding, mark and line ending. The
     // question about replacing an existing file comes once the default extension is added, so
     // it names the file that would really be replaced; No shows the dialog again.
     static bool getSaveChoice(QWidget *parent, const QString &settingsFile,
-                              const QString &proposedPath, int encoding, int lineEnding,
-                              SaveChoice &choice);
+                              const QString &proposedPath, int encoding, int markLength,
+                              int lineEnding, SaveChoice &choice);
 };
 
 } // namespace pw

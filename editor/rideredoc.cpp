@@ -1,4 +1,4 @@
-// CRidereDoc: loading, saving, reload, title decoration and the encoding and line-ending commands.
+// CRidereDoc: its commands, title decoration, language, and the encoding and line-ending choices.
 #include "editor/rideredoc.h"
 
 #include "editor/doccore/doccore.h"
@@ -13,49 +13,44 @@
 #include "resources/stringids.h"
 #include "settings/framesettings.h"
 
+#include "editor/encoding/codec.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace pw {
 
-namespace {
-constexpr std::size_t kChunkBytes = 262144;
-
-// The load runs with undo recording and modification reports off, restoring both however it
-// ends.
-class LoadGuard
-{
-public:
-    explicit LoadGuard(CMFCScintilla *editor)
-        : m_editor(editor), m_quiet(editor, CMFCScintilla::QuietChanges::SeparateSteps)
-    {
-        editor->send(Sci::SCI_SETUNDOCOLLECTION, 0);
-        editor->send(Sci::SCI_BEGINUNDOACTION);
-    }
-    ~LoadGuard()
-    {
-        m_editor->send(Sci::SCI_ENDUNDOACTION);
-        m_editor->send(Sci::SCI_SETUNDOCOLLECTION, 1);
-    }
-
-private:
-    CMFCScintilla *m_editor;
-    CMFCScintilla::QuietChanges m_quiet;
-};
-
-} // namespace
-
 CRidereDoc::CRidereDoc(EditorHost &host) : CDocument(host), m_editorHost(host)
 {
-    static constexpr int kEncodingOfCommand[] = {enc::Ansi, enc::Utf8, enc::Unicode,
-                                                 enc::UnicodeBigEndian};
-    onCommandRange(
-        Cmd::EncodingAnsi, Cmd::EncodingUnicodeBigEndian,
-        [this](int id) { setEncoding(kEncodingOfCommand[id - Cmd::EncodingAnsi]); },
-        [this](int id, CommandUi &ui) {
-            const int wanted = kEncodingOfCommand[id - Cmd::EncodingAnsi];
-            ui.checked = m_encoding == wanted || (wanted == enc::Ansi && m_encoding == enc::Auto);
-        });
+    registerCommands();
+}
+
+void CRidereDoc::registerCommands()
+{
+    // The Encoding menu, in the order of the choices Save As lists.
+    struct EncodingCommand
+    {
+        int id;
+        enc::DocEncoding encoding;
+        bool mark;
+    };
+    static constexpr EncodingCommand kEncodings[] = {
+        {Cmd::EncodingUtf8NoMark, enc::Utf8, false},
+        {Cmd::EncodingUtf8, enc::Utf8, true},
+        {Cmd::EncodingUnicode, enc::Unicode, true},
+        {Cmd::EncodingUnicodeBigEndian, enc::UnicodeBigEndian, true},
+        {Cmd::EncodingAnsi, enc::Ansi, false},
+    };
+    for (const EncodingCommand &command : kEncodings) {
+        const int markLength = command.mark ? enc::namedMarkLength(command.encoding) : 0;
+        onCommand(
+            command.id, [this, command, markLength] { setEncoding(command.encoding, markLength); },
+            [this, command, markLength](CommandUi &ui) {
+                ui.checkable = true;
+                ui.checked = enc::choiceIndex(enc::DocEncoding(m_encoding), m_markLength) ==
+                             enc::choiceIndex(command.encoding, markLength);
+            });
+    }
     onCommandRange(
         Cmd::LineEndingWindows, Cmd::LineEndingUnix,
         [this](int id) { setLineEnding(id - Cmd::LineEndingWindows); },
@@ -106,32 +101,13 @@ bool CRidereDoc::onNewDocument()
     ed->send(Sci::SCI_SETSAVEPOINT);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
     chooseLanguageByExtension(QString());
-    // New documents start with the platform's line ending, as the component does.
-    m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
+    // New documents are UTF-8 without a mark, with the line ending of this platform's files.
+    m_encoding = enc::Utf8;
+    m_markLength = 0;
+    m_lineEnding = Sci::SC_EOL_LF;
+    ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
     setModifiedFlag(false);
     return CDocument::onNewDocument();
-}
-
-bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
-{
-    m_encoding = request.encoding;
-    m_markLength = request.markLength;
-    m_readOnly = request.readOnly;
-    chooseLanguageByExtension(extensionOf(path));
-
-    QString error;
-    if (!load(path, &error)) {
-        showMessage(m_editorHost.window(), MessageIcon::Information, error);
-        return false;
-    }
-    setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    CMFCScintilla *ed = editor();
-    m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
-    ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
-    ed->setReadOnly(m_readOnly);
-    requestFunctionList(FunctionListService::Reason::Loaded);
-    setModifiedFlag(false);
-    return true;
 }
 
 void CRidereDoc::requestFunctionList(FunctionListService::Reason reason)
@@ -143,149 +119,6 @@ void CRidereDoc::requestFunctionList(FunctionListService::Reason reason)
     // Untitled documents are told apart by their titles.
     const QString key = pathName().isEmpty() ? title() : pathName();
     list->requestParse(ed, key, m_languageId, reason);
-}
-
-bool CRidereDoc::load(const QString &path, QString *error)
-{
-    CMFCScintilla *ed = editor();
-    if (!ed)
-        return false;
-    enc::TextFileReader reader;
-    if (!reader.open(path, enc::DocEncoding(m_encoding), m_markLength, error))
-        return false;
-    // The reader keeps a named mark only when the file really starts with it.
-    m_markLength = reader.markLength();
-    if (reader.wasReadOnly())
-        m_readOnly = true;
-
-    const std::unique_ptr<Progress> progress = m_editorHost.startProgress(reader.size());
-    {
-        LoadGuard guard(ed);
-        ed->setReadOnly(false);
-        ed->send(Sci::SCI_CLEARALL);
-        ed->send(Sci::SCI_ALLOCATE, reader.size() + 1000);
-        std::string chunk;
-        while (reader.nextChunk(chunk)) {
-            if (!chunk.empty())
-                ed->send(Sci::SCI_APPENDTEXT, chunk.size(), reinterpret_cast<long>(chunk.data()));
-            progress->step(reader.position());
-        }
-        if (reader.hasError()) {
-            if (error)
-                *error = reader.errorString();
-            ed->send(Sci::SCI_CLEARALL);
-            return false;
-        }
-        // Only the end of the first line matters; never copy a huge first line.
-        const long firstLineEnd = ed->send(Sci::SCI_POSITIONFROMLINE, 1);
-        const long lineEnd = firstLineEnd > 0 ? firstLineEnd : ed->send(Sci::SCI_GETLENGTH);
-        const QByteArray tail = ed->textRange(std::max(0L, lineEnd - 2), lineEnd);
-        const int mode = enc::detectLineEnding(std::string_view(tail.constData(), tail.size()),
-                                               int(ed->send(Sci::SCI_GETEOLMODE)));
-        ed->send(Sci::SCI_SETEOLMODE, mode);
-    }
-    ed->send(Sci::SCI_SETSAVEPOINT);
-    ed->send(Sci::SCI_EMPTYUNDOBUFFER);
-    ed->send(Sci::SCI_GOTOPOS, 0);
-    if (m_editorHost.settings().lineNumbers)
-        ed->showLineNumbers(true);
-    return true;
-}
-
-void CRidereDoc::reload()
-{
-    if (pathName().isEmpty() || !isModified())
-        return;
-    if (showMessage(m_editorHost.window(), MessageIcon::Question, Str::ReloadModifiedQuestion,
-                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    QString error;
-    chooseLanguageByExtension(extensionOf(pathName()));
-    if (!load(pathName(), &error)) {
-        showMessage(m_editorHost.window(), MessageIcon::Information, error);
-        return;
-    }
-    CMFCScintilla *ed = editor();
-    ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
-    ed->setReadOnly(m_readOnly);
-    m_lineEnding = int(ed->send(Sci::SCI_GETEOLMODE));
-    setModifiedFlag(false);
-}
-
-bool CRidereDoc::writeText(const QString &path, WriteKind kind, QString *error)
-{
-    Q_UNUSED(kind);
-    CMFCScintilla *ed = editor();
-    if (!ed)
-        return false;
-    enc::TextFileWriter writer;
-    if (!writer.open(path, enc::DocEncoding(m_encoding), error))
-        return false;
-    ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
-    const long length = ed->send(Sci::SCI_GETLENGTH);
-    long start = 0;
-    while (start < length) {
-        const long want = std::min<long>(length - start, long(kChunkBytes));
-        // End just before a character boundary so no character is split between chunks.
-        long end = ed->send(Sci::SCI_POSITIONBEFORE, start + want + 1);
-        if (end <= start || start + want == length)
-            end = start + want;
-        const char *data =
-            reinterpret_cast<const char *>(ed->send(Sci::SCI_GETRANGEPOINTER, start, end - start));
-        if (!data || !writer.write(std::string_view(data, std::size_t(end - start)), error))
-            return false;
-        start = end;
-    }
-    return writer.commit(error);
-}
-
-bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
-{
-    CMFCScintilla *ed = editor();
-    if (!ed)
-        return false;
-    QString path = requestedPath;
-    const bool saveAs = path.isEmpty();
-    const QString oldSuffix = extensionOf(pathName());
-    if (saveAs) {
-        QString proposed = doc::plainTitle(pathName().isEmpty() ? title() : pathName());
-        CFileDialogEx::SaveChoice choice;
-        if (!CFileDialogEx::getSaveChoice(m_editorHost.window(), m_editorHost.settingsFile(), proposed, m_encoding, m_lineEnding, choice))
-            return false;
-        path = choice.path;
-        m_encoding = choice.encoding;
-        m_markLength = enc::namedMarkLength(enc::DocEncoding(m_encoding));
-        m_lineEnding = choice.lineEnding;
-    }
-
-    QString error;
-    if (!writeText(path, WriteKind::Save, &error)) {
-        showMessage(m_editorHost.window(), MessageIcon::Exclamation, Str::FailedCreateFileOnSave);
-        return false;
-    }
-    if (saveAs && replace) {
-        setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-        if (extensionOf(path).compare(oldSuffix, Qt::CaseInsensitive) != 0)
-            chooseLanguageByExtension(extensionOf(path));
-        ed->setCodePage(enc::editorCodePage(enc::DocEncoding(m_encoding)));
-        m_readOnly = false;
-        ed->setReadOnly(false);
-    }
-    ed->send(Sci::SCI_SETSAVEPOINT);
-    if (m_editorHost.settings().resetUndoOnSave)
-        ed->send(Sci::SCI_EMPTYUNDOBUFFER);
-    setModifiedFlag(false);
-    return true;
-}
-
-bool CRidereDoc::writeCopy(const QString &path)
-{
-    QString error;
-    if (!writeText(path, WriteKind::Copy, &error)) {
-        showMessage(m_editorHost.window(), MessageIcon::Exclamation, Str::FailedCreateCompareTemp);
-        return false;
-    }
-    return true;
 }
 
 void CRidereDoc::goToLineColumn(int line, int column)
@@ -320,12 +153,31 @@ void CRidereDoc::setLanguage(int index, int lexerId)
     m_languageId = lexerId;
 }
 
-void CRidereDoc::setEncoding(int encoding)
+void CRidereDoc::setEncoding(int encoding, int markLength)
 {
+    const auto from = enc::DocEncoding(m_encoding);
+    const auto to = enc::DocEncoding(encoding);
     m_encoding = encoding;
-    m_markLength = enc::namedMarkLength(enc::DocEncoding(encoding));
-    if (CMFCScintilla *ed = editor())
-        ed->setCodePage(enc::editorCodePage(enc::DocEncoding(encoding)));
+    m_markLength = markLength;
+    CMFCScintilla *ed = editor();
+    if (!ed || !enc::reinterpretationChangesText(from, to))
+        return;
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    const auto *text = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
+    const enc::Reinterpretation result =
+        enc::reinterpret(std::string_view(text ? text : "", std::size_t(length)), from, to);
+    // One undo step takes the reading back; the caret stays on its line.
+    const long line = ed->send(Sci::SCI_LINEFROMPOSITION, ed->send(Sci::SCI_GETCURRENTPOS));
+    const bool readOnly = ed->isReadOnly();
+    ed->setReadOnly(false);
+    {
+        CMFCScintilla::QuietChanges quiet(ed);
+        ed->send(Sci::SCI_SETTARGETRANGE, 0, length);
+        ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(result.text.size()),
+                     result.text.data());
+    }
+    ed->setReadOnly(readOnly);
+    ed->gotoLineEnsureVisible(std::min(line, ed->send(Sci::SCI_GETLINECOUNT) - 1), true);
 }
 
 void CRidereDoc::setLineEnding(int mode)

@@ -2,7 +2,10 @@
 #pragma once
 
 #include "editor/editorhost.h"
+#include "editor/encoding/filestamp.h"
 #include "framework/document.h"
+
+#include <string>
 
 namespace pw {
 
@@ -23,18 +26,27 @@ public:
     QString decoratedTitle() const override;
     void setModifiedFlag(bool modified) override;
 
+    void onCloseDocument() override;
+
     // Writes the current text to another file, as a save would, without touching the document.
     bool writeCopy(const QString &path);
-    // Loads the file into the editor with the document's encoding and mark length.
+    // Loads the file into a fresh text of the editor, in the document's encoding (Auto decides
+    // from the file). On failure the editor keeps the text it had and error says why.
     bool load(const QString &path, QString *error = nullptr);
+    // "Reload": asks first when the document is modified.
     void reload();
+    // Compares the file with what was loaded or saved last: a change by another program reloads
+    // an unmodified document in place, and asks about a modified or deleted one.
+    void checkFileOnDisk();
     void goToLineColumn(int line, int column);
     // Asks the function list, when the program has one, to parse this document.
     void requestFunctionList(FunctionListService::Reason reason);
 
     int encoding() const { return m_encoding; }
-    void setEncoding(int encoding); // the encoding commands: reinterpret, no conversion
     int markLength() const { return m_markLength; }
+    // The encoding commands: the text is turned back into the bytes the old encoding would write
+    // and read again in the new one; the mark goes with the choice.
+    void setEncoding(int encoding, int markLength);
     int lineEnding() const { return m_lineEnding; }
     void setLineEnding(int mode);
     bool isReadOnly() const { return m_readOnly; }
@@ -53,8 +65,28 @@ public:
     CMFCScintilla *editor() const;
 
 private:
-    enum class WriteKind { Save, Copy };
-    bool writeText(const QString &path, WriteKind kind, QString *error);
+    struct Format
+    {
+        int encoding;
+        int markLength;
+        int lineEnding;
+    };
+    struct WriteResult
+    {
+        bool ok = false;
+        bool cannotEncode = false;
+        QString unencodable; // the first character the encoding cannot hold
+        long unencodableLine = 0;
+        QString error;
+        QString reason; // the system's reason, for a second line
+        enc::FileStamp stamp;
+    };
+    WriteResult writeText(const QString &path, const Format &format);
+    // Writes with the user's say where the text or the disk disagree with format; false when
+    // nothing was saved. format comes back as it was written (UTF-8 if the user chose that).
+    bool writeWithQuestions(const QString &path, Format &format);
+    void reloadInPlace();
+    void registerCommands();
 
     EditorHost &m_editorHost;
     int m_lineEnding = 0;
@@ -63,6 +95,11 @@ private:
     bool m_readOnly = false;
     int m_languageId = 0;
     int m_languageIndex = -1;
+    // The file as last loaded or saved, and the last change of it the user already answered.
+    enc::FileStamp m_stamp;
+    enc::FileStamp m_answeredStamp;
+    // Bytes after the last whole character of a UTF-16 or UTF-32 file, written back on save.
+    std::string m_trailing;
 };
 
 } // namespace pw

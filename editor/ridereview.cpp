@@ -92,7 +92,8 @@ void CRidereView::applySettings()
     applyRuler(s->rulers);
     applyLongLine();
     m_editor->setFont(s->fontStyle, s->fontSize, s->fontBold, s->fontItalic, s->charset);
-    m_editor->setCodePage(0);
+    // Every text is UTF-8 in the editor, whatever the file's encoding.
+    m_editor->setCodePage(Sci::SC_CP_UTF8);
     applyTabs();
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACELIGHT, long(s->braceHighlight));
     m_editor->send(Sci::SCI_STYLESETFORE, Sci::STYLE_BRACEBAD, long(s->braceBadColour));

@@ -30,6 +30,7 @@ constexpr int HelpIndex = 57666;  // no menu entry
 constexpr int HelpSearch = 32830; // no menu entry
 
 // Text document
+constexpr int EncodingUtf8NoMark = 6290; // ours: UTF-8 without the mark, beside 6212 with it
 constexpr int EncodingAnsi = 6211;
 constexpr int EncodingUtf8 = 6212;
 constexpr int EncodingUnicode = 6213;

@@ -38,9 +38,10 @@ constexpr CommandInfo kCommands[] = {
     {Cmd::AppAbout, "&About Penwright...", "", "Show the program's version and copyright"},
 
     // Text document
-    {Cmd::EncodingAnsi, "Windows (ANSI)", "",
-     "Save the document in the 8-bit Windows code page (no byte-order mark)"},
-    {Cmd::EncodingUtf8, "UTF-8", "", "Save the document as UTF-8 with a byte-order mark"},
+    {Cmd::EncodingUtf8NoMark, "UTF-8", "", "Save the document as UTF-8 without a byte-order mark"},
+    {Cmd::EncodingUtf8, "UTF-8 with BOM", "", "Save the document as UTF-8 with a byte-order mark"},
+    {Cmd::EncodingAnsi, "Ansi (Windows-1252)", "",
+     "Save the document in Windows-1252, one byte per character (no byte-order mark)"},
     {Cmd::EncodingUnicode, "Unicode", "",
      "Save the document as UTF-16, low byte first, with a byte-order mark"},
     {Cmd::EncodingUnicodeBigEndian, "Unicode (Big-Endian)", "",

@@ -251,10 +251,11 @@ constexpr auto kViewToolbars = std::to_array<MenuEntry>({
 constexpr auto kFormatText = std::to_array<MenuEntry>({
     popup(0, "F&ormat"),
     popup(1, "&Encoding"),
-    cmd(2, Cmd::EncodingAnsi),
+    cmd(2, Cmd::EncodingUtf8NoMark),
     cmd(2, Cmd::EncodingUtf8),
     cmd(2, Cmd::EncodingUnicode),
     cmd(2, Cmd::EncodingUnicodeBigEndian),
+    cmd(2, Cmd::EncodingAnsi),
     popup(1, "&Line Endings"),
     cmd(2, Cmd::LineEndingWindows),
     cmd(2, Cmd::LineEndingMac),

@@ -56,6 +56,15 @@ constexpr int OpenAsText = 40018; // OpenAsNameFirst + open mode (0-2)
 constexpr int OpenAsHex = 40019;
 constexpr int OpenAsAuto = 40020;
 constexpr int OpenAsNameFirst = OpenAsText;
+// Text integrity: what a save cannot write, files changed by other programs, odd file ends.
+constexpr int CannotEncodeQuestion = 40021;   // path, encoding, character, line
+constexpr int ChangedOnDiskReload = 40022;    // "%s\n\nThis file has been changed by another ..."
+constexpr int DeletedOnDiskKeep = 40023;      // "%s\n\nThis file has been deleted or moved ..."
+constexpr int ChangedOnDiskSave = 40024;      // asked before saving over another program's change
+constexpr int ReloadedFromDisk = 40025;       // status-bar note after a reload in place
+constexpr int TrailingBytesKept = 40026;      // path, byte count
+constexpr int FileTooLargeForText = 40027;    // path
+constexpr int SaveFailedReason = 40028;       // second line of a failed save: the system's reason
 
 // Main frame (40100)
 constexpr int CaptionProjectExplorer = 40100;

@@ -54,6 +54,21 @@ constexpr StringInfo kStrings[] = {
     {Str::OpenAsText, "Text"},
     {Str::OpenAsHex, "Hex Editor (Binary)"},
     {Str::OpenAsAuto, "Auto"},
+    {Str::CannotEncodeQuestion,
+     "%1\n\nThis document holds characters that %2 cannot hold, such as \"%3\" on line %4.\n"
+     "Save it as UTF-8 instead?"},
+    {Str::ChangedOnDiskReload,
+     "%s\n\nThis file has been changed by another program. Reload it and lose your changes?"},
+    {Str::DeletedOnDiskKeep,
+     "%s\n\nThis file has been deleted or moved by another program. Keep the document open?"},
+    {Str::ChangedOnDiskSave, "%s\n\nThis file has been changed by another program since it was "
+                             "opened or saved. Save over it?"},
+    {Str::ReloadedFromDisk, "%s was changed by another program and has been reloaded"},
+    {Str::TrailingBytesKept, "%1 ends with %2 byte(s) that do not make a whole character. They are "
+                             "kept, and written back when the file is saved in the same encoding."},
+    {Str::FileTooLargeForText,
+     "%1 is too large to be opened as text: the editor could not hold all of it."},
+    {Str::SaveFailedReason, "Reason: %1"},
 
     // Main frame
     {Str::CaptionProjectExplorer, "Project Explorer"},

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QDir>
 #include <QSaveFile>
 #include <algorithm>
 #include <chrono>
@@ -337,8 +338,8 @@ bool save(CacheState &s, Entry &entry)
         return true;
     }
     // QSaveFile writes a temporary file beside the target, syncs it and renames it over the
-    // target, so a crash or a full disk leaves the previous file whole. It never creates the
-    // folder: with the folder missing the open fails and the write is dropped.
+    // target, so a crash or a full disk leaves the previous file whole. The write lock has made
+    // the folder; where it could not, the open fails and the write is dropped.
     QSaveFile file(entry.path);
     const bool ok =
         file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
@@ -365,6 +366,9 @@ class WriteLock
 public:
     explicit WriteLock(const QString &path)
     {
+        // The first write makes the settings folder: an installed program has no installer here
+        // to make its per-user folder, and without it every setting would be lost at exit.
+        QDir().mkpath(QFileInfo(path).absolutePath());
 #ifdef Q_OS_UNIX
         const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
         m_fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -138,6 +138,10 @@ TEST(Strings, PlaceholdersMatchWhatCallersPass)
         {Str::FilePropertiesTime, "dsdddd"}, {Str::XmlParseError, "dds"},
         {Str::TidySevereError, "d"},         {Str::SearchStopped, "s"},
         {Str::SearchInvalidPattern, "s"},    {Str::ReplaceExistingQuestion, "1"},
+        {Str::CannotEncodeQuestion, "1234"}, {Str::ChangedOnDiskReload, "s"},
+        {Str::DeletedOnDiskKeep, "s"},       {Str::ChangedOnDiskSave, "s"},
+        {Str::ReloadedFromDisk, "s"},        {Str::TrailingBytesKept, "12"},
+        {Str::FileTooLargeForText, "1"},     {Str::SaveFailedReason, "1"},
     };
     for (const res::StringInfo &s : res::strings()) {
         SCOPED_TRACE(s.id);
