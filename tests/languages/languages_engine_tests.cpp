@@ -88,25 +88,6 @@ TEST(LanguageRecord, MatchesExtensionByWholeTokenIgnoringCase)
     }
 }
 
-TEST(LanguageRecord, FallbackIsPlainText)
-{
-    const LanguageRecord fallback = LanguageRecord::fallback();
-    EXPECT_EQ(fallback.menuLabel, QStringLiteral("Text"));
-    EXPECT_EQ(fallback.extensions, QStringLiteral(".*"));
-    EXPECT_TRUE(fallback.lexerName.isEmpty());
-    EXPECT_FALSE(fallback.autoNest);
-    EXPECT_FALSE(fallback.isDefault);
-    EXPECT_EQ(fallback.background, 0xFFFFFFu);
-    EXPECT_EQ(fallback.lexerId, -1);
-    EXPECT_EQ(fallback.keywordSetCount, 0);
-    ASSERT_EQ(fallback.styleCount, 1);
-    EXPECT_EQ(fallback.styles[0],
-              (StyleEntry{0x000000, 0xFFFFFF, 0, QStringLiteral("Default"), false}));
-    EXPECT_TRUE(fallback.blockCommentStart.isEmpty());
-    EXPECT_TRUE(fallback.blockCommentEnd.isEmpty());
-    EXPECT_EQ(fallback.lineComment, QStringLiteral("'"));
-}
-
 TEST(LanguageRecord, EditsMarkModifiedAndIgnoreUnusedStyles)
 {
     LanguageRecord record;
@@ -128,19 +109,6 @@ TEST(LanguageRecord, EditsMarkModifiedAndIgnoreUnusedStyles)
         edit(copy);
         EXPECT_TRUE(copy.modified);
     }
-}
-
-TEST(LanguageRecord, HoldsAtMost255StylesAndNineKeywordSets)
-{
-    LanguageRecord record;
-    for (int i = 0; i < 300; ++i)
-        record.addStyle(QString::number(i), i % 256, QStringLiteral("#010203"), {}, false);
-    for (int i = 0; i < 12; ++i)
-        record.addKeywordSet(QString::number(i));
-    EXPECT_EQ(record.styleCount, 255);
-    EXPECT_EQ(record.styles[254].name, QStringLiteral("254"));
-    EXPECT_EQ(record.keywordSetCount, 9);
-    EXPECT_EQ(record.keywordSets[8], QStringLiteral("8"));
 }
 
 TEST(LanguageFile, ReadsEveryElement)
@@ -183,19 +151,6 @@ TEST(LanguageFile, ReadsEveryElement)
     EXPECT_FALSE(record.modified);
 }
 
-TEST(LanguageFile, AbsentElementsTakeTheirDefaults)
-{
-    const LanguageRecord record = parse(languageXml("", ""));
-    EXPECT_TRUE(record.menuLabel.isEmpty());
-    EXPECT_TRUE(record.lexerName.isEmpty());
-    EXPECT_EQ(record.lexerId, -1);
-    EXPECT_FALSE(record.autoNest);
-    EXPECT_FALSE(record.isDefault);
-    EXPECT_EQ(record.background, 0xFFFFFFu);
-    EXPECT_EQ(record.keywordSetCount, 0);
-    EXPECT_TRUE(record.lineComment.isEmpty());
-}
-
 TEST(LanguageFile, FlagsAndNumbersReadAsTheRulesSay)
 {
     const struct
@@ -205,6 +160,7 @@ TEST(LanguageFile, FlagsAndNumbersReadAsTheRulesSay)
         bool isDefault;
         int lexerId;
     } rows[] = {
+        {"", false, false, -1}, // absent: no function-list rules
         {"<AUTONEST>y</AUTONEST><DEFAULT>Y</DEFAULT>", true, true, -1},
         {"<AUTONEST>yes</AUTONEST><DEFAULT> Y</DEFAULT>", false, false, -1},
         {"<AUTONEST>N</AUTONEST><DEFAULT>1</DEFAULT>", false, false, -1},
@@ -315,6 +271,9 @@ TEST(LanguageList, LoadsInFileNameOrderAndSkipsWhatItCannotUse)
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("c.config")), languageXml("C", ".c")));
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("broken.config")), "<PROPERTIES>"));
+    QByteArray huge = languageXml("Huge", ".huge");
+    huge.insert(huge.indexOf("<MENU>"), "<!--" + QByteArray(MaxLanguageFileSize, 'x') + "-->");
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("huge.config")), huge));
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("d.xml")), languageXml("D", ".d")));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.config")));
 
@@ -325,8 +284,9 @@ TEST(LanguageList, LoadsInFileNameOrderAndSkipsWhatItCannotUse)
     EXPECT_EQ(list.get(1).menuLabel, QStringLiteral("B"));
     EXPECT_EQ(list.get(2).menuLabel, QStringLiteral("C"));
     EXPECT_EQ(list.get(0).filePath, dir.filePath(QStringLiteral("a.config")));
-    ASSERT_EQ(list.loadErrors().size(), 1);
-    EXPECT_TRUE(list.loadErrors().first().contains(QStringLiteral("broken.config")));
+    ASSERT_EQ(list.loadErrors().size(), 2);
+    EXPECT_TRUE(list.loadErrors()[0].contains(QStringLiteral("broken.config")));
+    EXPECT_TRUE(list.loadErrors()[1].contains(QStringLiteral("too large")));
 
     // A reload without a folder reads the same folder again, from scratch.
     ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("B.config"))));
@@ -350,56 +310,13 @@ TEST(LanguageList, MissingOrEmptyFolderGivesAnEmptyList)
     EXPECT_FALSE(list.load(empty.path()));
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.indexOfDefault(), 0);
-    EXPECT_EQ(list.get(0), LanguageRecord::fallback());
+    EXPECT_EQ(list.get(0), LanguageRecord::fallback()) << "positions outside the list";
+    EXPECT_EQ(list.get(-1), LanguageRecord::fallback());
 
     // Files that are all unusable still count as found.
     ASSERT_TRUE(writeFile(empty.filePath(QStringLiteral("x.config")), "not xml"));
     EXPECT_TRUE(list.load(empty.path()));
     EXPECT_EQ(list.count(), 0);
-}
-
-TEST(LanguageList, HugeFilesAreNotReadAndTheRestLoad)
-{
-    QTemporaryDir dir;
-    QByteArray huge = languageXml("Huge", ".huge");
-    huge.insert(huge.indexOf("<MENU>"), "<!--" + QByteArray(MaxLanguageFileSize, 'x') + "-->");
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("huge.config")), huge));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("small.config")), languageXml("S", ".s")));
-
-    LanguageList list;
-    EXPECT_TRUE(list.load(dir.path()));
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("S"));
-    ASSERT_EQ(list.loadErrors().size(), 1);
-    EXPECT_TRUE(list.loadErrors().first().contains(QStringLiteral("too large")));
-}
-
-TEST(LanguageList, FiveHundredFilesLoad)
-{
-    QTemporaryDir dir;
-    for (int i = 0; i < 500; ++i) {
-        const QByteArray n = QByteArray::number(i).rightJustified(3, '0');
-        ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("lang%1.config").arg(QLatin1String(n))),
-                              languageXml("L" + n, ".e" + n)));
-    }
-    LanguageList list;
-    EXPECT_TRUE(list.load(dir.path()));
-    ASSERT_EQ(list.count(), 500);
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("L000"));
-    EXPECT_EQ(list.get(499).menuLabel, QStringLiteral("L499"));
-    EXPECT_EQ(list.indexOfExtension(QStringLiteral(".E321")), 321);
-}
-
-TEST(LanguageList, GetOutsideTheListGivesTheFallback)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
-    LanguageList list;
-    list.load(dir.path());
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.get(list.count()), LanguageRecord::fallback());
-    EXPECT_EQ(list.get(-1), LanguageRecord::fallback());
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("A"));
 }
 
 TEST(LanguageList, ReplaceStoresACopyAtThatPosition)

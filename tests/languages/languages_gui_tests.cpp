@@ -1,7 +1,7 @@
 // The shipped language files against the real editing component, and applying a language.
-#include "settings/framesettings.h"
 #include "editor/mfcscintilla.h"
 #include "languages/engine/languagelist.h"
+#include "settings/framesettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +31,6 @@ struct DocRow
     QString language;
     QString lexer;
     int lexerId = -1;
-    QString finds;
 };
 
 std::map<QString, DocRow> documentedLanguages()
@@ -49,7 +48,7 @@ std::map<QString, DocRow> documentedLanguages()
             cell = cell.trimmed();
         bool ok = false;
         const int id = cells[4].toInt(&ok);
-        rows[cells[2]] = DocRow{cells[1], cells[3], ok ? id : -999, cells[5]};
+        rows[cells[2]] = DocRow{cells[1], cells[3], ok ? id : -999};
     }
     return rows;
 }
@@ -163,9 +162,6 @@ TEST_F(ShippedLanguages, LanguageNumbersMatchTheDocumentedTable)
 {
     const std::map<QString, DocRow> documented = documentedLanguages();
     ASSERT_EQ(int(documented.size()), s_list->count()) << "one table row per shipped file";
-    const QSet<int> withRules = {1,  2,  3,  4,  5,  6,  7,  8,  11, 12, 13, 16, 17,
-                                 18, 19, 21, 22, 23, 25, 26, 27, 28, 29, 30, 32, 38};
-    QSet<int> used;
     for (int i = 0; i < s_list->count(); ++i) {
         const LanguageRecord record = s_list->get(i);
         const auto row = documented.find(fileName(record));
@@ -174,14 +170,8 @@ TEST_F(ShippedLanguages, LanguageNumbersMatchTheDocumentedTable)
         EXPECT_EQ(row->second.language, record.menuLabel) << name;
         EXPECT_EQ(row->second.lexer, record.lexerName) << name;
         EXPECT_EQ(row->second.lexerId, record.lexerId) << name;
-        EXPECT_EQ(row->second.finds == QLatin1String("not supported"),
-                  !withRules.contains(record.lexerId))
-            << name;
         EXPECT_GT(record.lexerId, 0) << name;
-        used.insert(record.lexerId);
     }
-    for (int id : withRules)
-        EXPECT_TRUE(used.contains(id)) << "no language uses the function-list rules " << id;
 }
 
 TEST_F(ShippedLanguages, EveryExtensionBelongsToItsLanguageAndTextIsTheDefault)

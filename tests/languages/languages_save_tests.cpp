@@ -153,34 +153,24 @@ TEST(LanguageSave, RoundTripThroughTheList)
     EXPECT_EQ(reread.keywordSets[0], QStringLiteral("int  char\n  void"));
 }
 
+// A file that is gone, damaged or not a language file any more is never written over.
 TEST(LanguageSave, WritesNothingForAMissingOrBrokenFile)
 {
     QTemporaryDir dir;
     const QString path = writeTemp(dir, Original);
     LanguageRecord record = load(path);
     record.setDefault(true);
-
+    const QByteArray contents[] = {Original.left(Original.size() / 2),
+                                   Original + QByteArray("\0", 1),
+                                   "<OTHER><DEFAULT>N</DEFAULT></OTHER>"};
+    for (const QByteArray &content : contents) {
+        ASSERT_TRUE(writeFile(path, content));
+        EXPECT_FALSE(record.save());
+        EXPECT_EQ(readFile(path), content);
+    }
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_FALSE(record.save());
     EXPECT_FALSE(QFile::exists(path)) << "a deleted file is not created again";
-
-    const QByteArray broken = Original.left(Original.size() / 2);
-    ASSERT_TRUE(writeFile(path, broken));
-    EXPECT_FALSE(record.save());
-    EXPECT_EQ(readFile(path), broken);
-
-    const QByteArray binary = Original + QByteArray("\0", 1);
-    ASSERT_TRUE(writeFile(path, binary));
-    EXPECT_FALSE(record.save());
-    EXPECT_EQ(readFile(path), binary);
-
-    const QByteArray otherRoot = "<OTHER><DEFAULT>N</DEFAULT></OTHER>";
-    ASSERT_TRUE(writeFile(path, otherRoot));
-    EXPECT_FALSE(record.save());
-    EXPECT_EQ(readFile(path), otherRoot);
-
-    record.filePath.clear();
-    EXPECT_FALSE(record.save());
     record.filePath = dir.path();
     EXPECT_FALSE(record.save()) << "a folder is no language file";
 }
