@@ -1,4 +1,5 @@
-// The resource tables: a reviewed dump of every command, menu and string, and the rules each entry keeps.
+// The resource tables: a reviewed dump of every command, menu and string, and the rules each entry
+// keeps.
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 #include "resources/resources.h"
@@ -56,7 +57,8 @@ bool placeholdersAreValid(std::string_view text)
             continue;
         i = text.find_first_not_of("-+ 0#", i);
         i = text.find_first_not_of("0123456789.", i);
-        if (i == std::string_view::npos || std::string_view("diouxXsc").find(text[i]) == std::string_view::npos)
+        if (i == std::string_view::npos ||
+            std::string_view("diouxXsc").find(text[i]) == std::string_view::npos)
             return false;
     }
     return true;
@@ -72,11 +74,20 @@ std::string escaped(const char *text)
     std::string out;
     for (const char *p = text ? text : ""; *p; ++p) {
         switch (*p) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += *p;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += *p;
         }
     }
     return out;
@@ -87,10 +98,12 @@ std::string dumpTables()
 {
     std::ostringstream out;
     out << "# Commands: id, accelerator, menu text, tip\n"
-           "# Menus: pop-ups \">\", separators \"-\", commands by id and shown text (\"[menu]\" where\n"
+           "# Menus: pop-ups \">\", separators \"-\", commands by id and shown text (\"[menu]\" "
+           "where\n"
            "# the menu overrides the table's text), indented by depth\n";
     for (const CommandInfo &c : res::commands())
-        out << c.id << '\t' << c.shortcut << '\t' << escaped(c.text) << '\t' << escaped(c.tip) << '\n';
+        out << c.id << '\t' << c.shortcut << '\t' << escaped(c.text) << '\t' << escaped(c.tip)
+            << '\n';
     for (const res::MenuResource &menu : res::menus()) {
         out << "\n# Menu " << menu.id << '\n';
         for (const MenuEntry &e : menu.entries) {
@@ -101,7 +114,10 @@ std::string dumpTables()
                 out << "-\n";
             } else {
                 const CommandInfo *c = res::findCommand(e.id);
-                out << e.id << ' ' << escaped(e.text ? e.text : c ? c->text : "?")
+                out << e.id << ' '
+                    << escaped(e.text ? e.text
+                               : c    ? c->text
+                                      : "?")
                     << (e.text ? " [menu]" : "") << '\n';
             }
         }
@@ -276,7 +292,8 @@ TEST(Menus, TreesAreWellFormed)
                 EXPECT_TRUE(idsByDepth[std::size_t(e.depth)].insert(e.id).second)
                     << where << ": " << e.id << " twice in one pop-up";
                 if (e.text && res::findCommand(e.id)) {
-                    EXPECT_NE(parseMarkup(e.text).plain, parseMarkup(res::findCommand(e.id)->text).plain)
+                    EXPECT_NE(parseMarkup(e.text).plain,
+                              parseMarkup(res::findCommand(e.id)->text).plain)
                         << where << " repeats the table's text";
                 }
                 break;
