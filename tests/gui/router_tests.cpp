@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using pw::test::AppFixture;
 
 namespace {
@@ -29,8 +30,7 @@ TEST(CommandRouterChain, FirstLinkThatHandlesWins)
 {
     QWidget host;
     QStringList log;
-    Probe view(QStringLiteral("view"), &log), doc(QStringLiteral("doc"), &log),
-        app(QStringLiteral("app"), &log);
+    Probe view(u"view"_s, &log), doc(u"doc"_s, &log), app(u"app"_s, &log);
     view.handle(1);
     doc.handle(1);
     doc.handle(2);
@@ -43,20 +43,19 @@ TEST(CommandRouterChain, FirstLinkThatHandlesWins)
         [](CommandUi &ui) {
             ui.checkable = true;
             ui.checked = true;
-            ui.text = QStringLiteral("Show Tabs");
+            ui.text = u"Show Tabs"_s;
         });
     CommandRouter router(&host, [&] { return std::vector<CommandTarget *>{&view, &doc, &app}; });
     EXPECT_TRUE(router.execute(1));
     EXPECT_TRUE(router.execute(2));
     EXPECT_TRUE(router.execute(3));
-    EXPECT_EQ(log,
-              (QStringList{QStringLiteral("view"), QStringLiteral("doc"), QStringLiteral("app")}));
+    EXPECT_EQ(log, (QStringList{u"view"_s, u"doc"_s, u"app"_s}));
     EXPECT_FALSE(router.execute(99)) << "nobody handles it";
     EXPECT_FALSE(router.action(99)->isEnabled());
     EXPECT_FALSE(router.execute(4)) << "a disabled command does not run";
     QAction *five = router.action(5);
     EXPECT_TRUE(five->isChecked());
-    EXPECT_EQ(five->text(), QStringLiteral("Show Tabs"));
+    EXPECT_EQ(five->text(), u"Show Tabs"_s);
 }
 
 using RouterAppTest = AppFixture;
@@ -80,7 +79,7 @@ TEST_F(RouterAppTest, OpeningAMenuShowsTheCommandsCurrentState)
     CRidereDoc *doc = activeDoc();
     ASSERT_NE(doc, nullptr);
     QMenu *edit = frame()->menuBar()->actions().at(1)->menu();
-    ASSERT_TRUE(edit && edit->title() == QStringLiteral("&Edit"));
+    ASSERT_TRUE(edit && edit->title() == u"&Edit"_s);
     QAction *undo = entryFor(edit, Cmd::EditUndo);
     ASSERT_NE(undo, nullptr);
     emit edit->aboutToShow();
@@ -110,9 +109,8 @@ TEST_F(RouterAppTest, ContextMenuFollowsItsResourceAndKeepsItsOwnTexts)
             listed.push_back(e.id);
     }
     EXPECT_EQ(built, listed);
-    EXPECT_EQ(entryFor(menu.get(), Cmd::ReloadDocument)->text(), QStringLiteral("Reload Document"));
-    EXPECT_EQ(frame()->router()->action(Cmd::ReloadDocument)->text(),
-              QStringLiteral("Reload Active Document"));
+    EXPECT_EQ(entryFor(menu.get(), Cmd::ReloadDocument)->text(), u"Reload Document"_s);
+    EXPECT_EQ(frame()->router()->action(Cmd::ReloadDocument)->text(), u"Reload Active Document"_s);
 }
 
 TEST_F(RouterAppTest, KeyboardShortcutsReachTheEditor)
@@ -124,7 +122,7 @@ TEST_F(RouterAppTest, KeyboardShortcutsReachTheEditor)
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
     CMFCScintilla *ed = doc->editor();
     ed->setFocus();
-    QTest::keyClicks(ed, QStringLiteral("abc"));
+    QTest::keyClicks(ed, u"abc"_s);
     EXPECT_EQ(editorText(doc), QByteArray("abc"));
     QTest::keyClick(ed, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(ed, Qt::Key_C, Qt::ControlModifier);

@@ -11,6 +11,7 @@
 #include <map>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -72,8 +73,8 @@ double contrast(quint32 a, quint32 b)
 QString sampleFor(const LanguageRecord &record)
 {
     const QString base = QFileInfo(record.filePath).completeBaseName();
-    const QStringList found = QDir(QStringLiteral(PW_LANGUAGE_SAMPLES_DIR))
-                                  .entryList({base + QStringLiteral(".*")}, QDir::Files);
+    const QStringList found =
+        QDir(QStringLiteral(PW_LANGUAGE_SAMPLES_DIR)).entryList({base + u".*"_s}, QDir::Files);
     return found.size() == 1 ? QDir(QStringLiteral(PW_LANGUAGE_SAMPLES_DIR)).filePath(found[0])
                              : QString();
 }
@@ -101,8 +102,7 @@ LanguageList *ShippedLanguages::s_list = nullptr;
 
 TEST_F(ShippedLanguages, EveryFileLoads)
 {
-    const QStringList files =
-        QDir(configDir()).entryList({QStringLiteral("*.config")}, QDir::Files);
+    const QStringList files = QDir(configDir()).entryList({u"*.config"_s}, QDir::Files);
     ASSERT_GE(files.size(), 39);
     EXPECT_EQ(s_list->count(), files.size());
     EXPECT_TRUE(s_list->loadErrors().isEmpty()) << s_list->loadErrors().join(u'\n').toStdString();
@@ -178,7 +178,7 @@ TEST_F(ShippedLanguages, EveryExtensionBelongsToItsLanguageAndTextIsTheDefault)
     int text = -1;
     for (int i = 0; i < s_list->count(); ++i) {
         const LanguageRecord record = s_list->get(i);
-        if (record.matchesExtension(QStringLiteral(".*"))) {
+        if (record.matchesExtension(u".*"_s)) {
             EXPECT_EQ(text, -1) << "one catch-all language";
             text = i;
         }
@@ -194,10 +194,10 @@ TEST_F(ShippedLanguages, EveryExtensionBelongsToItsLanguageAndTextIsTheDefault)
         }
     }
     ASSERT_GE(text, 0);
-    EXPECT_EQ(s_list->get(text).menuLabel, QStringLiteral("Text"));
+    EXPECT_EQ(s_list->get(text).menuLabel, u"Text"_s);
     EXPECT_EQ(s_list->indexOfDefault(), text);
     EXPECT_EQ(chooseLanguageByExtension(*s_list, QString()).index, text);
-    EXPECT_EQ(chooseLanguageByExtension(*s_list, QStringLiteral(".unknownext")).index, text);
+    EXPECT_EQ(chooseLanguageByExtension(*s_list, u".unknownext"_s).index, text);
 }
 
 TEST_F(ShippedLanguages, EveryStyleTheLexerProducesOnTheSampleIsColoured)
@@ -340,7 +340,7 @@ TEST_F(ApplyLanguage, AnUnknownOrEmptyLexerLeavesTheTextPlain)
     ASSERT_FALSE(allPlain());
 
     LanguageRecord bogus = language("C");
-    bogus.lexerName = QStringLiteral("no-such-lexer");
+    bogus.lexerName = u"no-such-lexer"_s;
     m_editor.applyLanguage(bogus, m_options);
     EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_NULL);
     EXPECT_TRUE(allPlain());
@@ -357,7 +357,7 @@ TEST_F(ApplyLanguage, StyleNumbersOutsideTheComponentAreIgnored)
     record.styleCount = 3;
     record.styles[0].style = 300;
     record.styles[1].style = -5;
-    record.styles[2] = StyleEntry{0x0000AA, 0xFFFFFF, 5, QStringLiteral("Keyword"), false};
+    record.styles[2] = StyleEntry{0x0000AA, 0xFFFFFF, 5, u"Keyword"_s, false};
     setText("return 0;\n");
     m_editor.applyLanguage(record, m_options);
     EXPECT_EQ(m_editor.send(Sci::SCI_STYLEGETFORE, 5), 0x0000AA);

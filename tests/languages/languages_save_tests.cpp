@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using namespace pw::test;
 
 namespace {
@@ -37,7 +38,7 @@ const QByteArray Original =
 
 QString writeTemp(QTemporaryDir &dir, const QByteArray &bytes)
 {
-    const QString path = dir.filePath(QStringLiteral("lang.config"));
+    const QString path = dir.filePath(u"lang.config"_s);
     EXPECT_TRUE(writeFile(path, bytes));
     return path;
 }
@@ -57,12 +58,12 @@ TEST(LanguageSave, ChangesOnlyTheColourValuesAndKeepsEveryOtherByte)
     const QString path = writeTemp(dir, Original);
     LanguageRecord record = load(path);
     ASSERT_EQ(record.styleCount, 3);
-    record.setForeground(0, textToColour(QStringLiteral("#112233")));
-    record.setBackground(1, textToColour(QStringLiteral("#445566")));
+    record.setForeground(0, textToColour(u"#112233"_s));
+    record.setBackground(1, textToColour(u"#445566"_s));
     record.styles[1].eolFilled = true;
-    record.styles[2].name = QStringLiteral("Renamed"); // its element no longer matches a style
+    record.styles[2].name = u"Renamed"_s; // its element no longer matches a style
     record.setDefault(true);
-    record.setDefaultBackground(textToColour(QStringLiteral("#F0F0F0")));
+    record.setDefaultBackground(textToColour(u"#F0F0F0"_s));
     ASSERT_TRUE(record.save());
 
     QByteArray expected = Original;
@@ -135,7 +136,7 @@ TEST(LanguageSave, DuplicateNamesAllTakeTheFirstStylesColours)
 TEST(LanguageSave, RoundTripThroughTheList)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), Original));
+    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), Original));
     LanguageList list;
     list.load(dir.path());
     ASSERT_EQ(list.count(), 1);
@@ -149,8 +150,8 @@ TEST(LanguageSave, RoundTripThroughTheList)
     const LanguageRecord reread = list.get(0);
     EXPECT_EQ(reread.styles[1].foreground, 0x123456u);
     EXPECT_TRUE(reread.isDefault);
-    EXPECT_EQ(reread.menuLabel, QStringLiteral("C & co"));
-    EXPECT_EQ(reread.keywordSets[0], QStringLiteral("int  char\n  void"));
+    EXPECT_EQ(reread.menuLabel, u"C & co"_s);
+    EXPECT_EQ(reread.keywordSets[0], u"int  char\n  void"_s);
 }
 
 // A file that is gone, damaged or not a language file any more is never written over.
@@ -191,13 +192,13 @@ TEST(LanguageSave, PatchedTextMeansWhatTheXmlLibraryWouldWrite)
         "<COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\">D</COLOUR></COLOURS></PROPERTIES>",
     };
     for (const QByteArray &layout : layouts) {
-        std::optional<LanguageRecord> record = parseLanguageFile(layout, QStringLiteral("/x"));
+        std::optional<LanguageRecord> record = parseLanguageFile(layout, u"/x"_s);
         ASSERT_TRUE(record) << layout.constData();
         record->setForeground(0, 0x563412);
         record->setDefault(true);
         const std::optional<QByteArray> patched = patchLanguageColours(layout, *record);
         ASSERT_TRUE(patched) << layout.constData();
-        std::optional<LanguageRecord> reread = parseLanguageFile(*patched, QStringLiteral("/x"));
+        std::optional<LanguageRecord> reread = parseLanguageFile(*patched, u"/x"_s);
         ASSERT_TRUE(reread) << patched->constData();
         EXPECT_EQ(reread->styles[0].foreground, 0x563412u) << patched->constData();
         EXPECT_TRUE(reread->isDefault) << patched->constData();

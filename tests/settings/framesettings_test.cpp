@@ -6,8 +6,10 @@
 namespace pw {
 namespace {
 
-const QString BackupDefault = QStringLiteral("/data/Brightmoor/Penwright/Backup");
-const QString DictionaryDefault = QStringLiteral("/data/Brightmoor/Penwright/Aspell");
+using namespace Qt::StringLiterals;
+
+const QString BackupDefault = u"/data/Brightmoor/Penwright/Backup"_s;
+const QString DictionaryDefault = u"/data/Brightmoor/Penwright/Aspell"_s;
 
 using FrameSettingsTest = test::SettingsFileTest;
 
@@ -22,7 +24,7 @@ FrameSettings changedSettings()
     f.lineEndings = true;
     f.caretLine = true;
     f.lineNumbers = true;
-    f.fontStyle = QStringLiteral("DejaVu Sans Mono");
+    f.fontStyle = u"DejaVu Sans Mono"_s;
     f.fontSize = 13;
     f.charset = 0;
     f.fontBold = true;
@@ -49,12 +51,12 @@ FrameSettings changedSettings()
     f.deleteOnExit = true;
     f.backupSetting = 2;
     f.versions = 9;
-    f.backupFolder = QStringLiteral("/home/u/backups");
+    f.backupFolder = u"/home/u/backups"_s;
     f.reuseWindows = false;
     f.resetUndoOnSave = false;
     f.rememberOpenFiles = false;
-    f.dictionaryPath = QStringLiteral("/usr/share/dict aspell");
-    f.dictionary = QStringLiteral("de_DE");
+    f.dictionaryPath = u"/usr/share/dict aspell"_s;
+    f.dictionary = u"de_DE"_s;
     f.mdiTabsActive = true;
     return f;
 }
@@ -78,10 +80,8 @@ TEST_F(FrameSettingsTest, SaveThenLoadGivesEveryFieldBack)
     ASSERT_TRUE(saved.save(store));
 
     // Colours are stored as unsigned decimal numbers, switches as 0 and 1.
-    EXPECT_EQ(store.readString(QStringLiteral("ViewSettings"), QStringLiteral("BraceHighlight")),
-              QStringLiteral("16646144"));
-    EXPECT_EQ(store.readString(QStringLiteral("ViewSettings"), QStringLiteral("LargeTBIcons")),
-              QStringLiteral("0"));
+    EXPECT_EQ(store.readString(u"ViewSettings"_s, u"BraceHighlight"_s), u"16646144"_s);
+    EXPECT_EQ(store.readString(u"ViewSettings"_s, u"LargeTBIcons"_s), u"0"_s);
 
     XmlSettingsStore reader(test::freshCopy(settingsPath()));
     FrameSettings loaded;
@@ -97,7 +97,7 @@ TEST_F(FrameSettingsTest, LoadViewReadsOnlyTheViewSectionAndTheTabMode)
     FrameSettings f;
     f.loadView(store);
     EXPECT_EQ(f.tabWidth, 8);
-    EXPECT_EQ(f.fontStyle, QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(f.fontStyle, u"DejaVu Sans Mono"_s);
     EXPECT_TRUE(f.mdiTabsActive);
     const FrameSettings defaults;
     EXPECT_EQ(f.printHeader, defaults.printHeader) << "the other sections come with the later load";
@@ -109,16 +109,14 @@ TEST_F(FrameSettingsTest, LoadViewReadsOnlyTheViewSectionAndTheTabMode)
 TEST_F(FrameSettingsTest, EmptyFoldersBecomeTheDefaultFoldersAndAreSavedAsSuch)
 {
     XmlSettingsStore store(settingsPath());
-    store.writeString(QStringLiteral("BackupSettings"), QStringLiteral("BackupFolder"), QString());
+    store.writeString(u"BackupSettings"_s, u"BackupFolder"_s, QString());
     FrameSettings f;
     f.loadRest(store, BackupDefault, DictionaryDefault, true);
     EXPECT_EQ(f.backupFolder, BackupDefault);
     EXPECT_EQ(f.dictionaryPath, DictionaryDefault);
     ASSERT_TRUE(f.save(store));
-    EXPECT_EQ(store.readString(QStringLiteral("BackupSettings"), QStringLiteral("BackupFolder")),
-              BackupDefault);
-    EXPECT_EQ(store.readString(QStringLiteral("GenSettings"), QStringLiteral("DictionaryPath")),
-              DictionaryDefault);
+    EXPECT_EQ(store.readString(u"BackupSettings"_s, u"BackupFolder"_s), BackupDefault);
+    EXPECT_EQ(store.readString(u"GenSettings"_s, u"DictionaryPath"_s), DictionaryDefault);
 }
 
 TEST_F(FrameSettingsTest, PrintMarginsFollowTheMeasurementSystem)
@@ -133,17 +131,15 @@ TEST_F(FrameSettingsTest, PrintMarginsFollowTheMeasurementSystem)
     EXPECT_FALSE(f.printMarginMetric);
     ASSERT_TRUE(f.save(store));
     QStringList names;
-    store.enumerateKeys(QStringLiteral("PrintSettings"), names);
-    EXPECT_FALSE(names.join(u',').contains(QStringLiteral("Margin"))) << "margins are not stored";
+    store.enumerateKeys(u"PrintSettings"_s, names);
+    EXPECT_FALSE(names.join(u',').contains(u"Margin"_s)) << "margins are not stored";
 }
 
 TEST_F(FrameSettingsTest, SwitchesReadAnyNonZeroNumberAsOn)
 {
     XmlSettingsStore store(settingsPath());
-    store.writeString(QStringLiteral("ViewSettings"), QStringLiteral("WordWrap"),
-                      QStringLiteral("2"));
-    store.writeString(QStringLiteral("ViewSettings"), QStringLiteral("TabAsSpaces"),
-                      QStringLiteral("no"));
+    store.writeString(u"ViewSettings"_s, u"WordWrap"_s, u"2"_s);
+    store.writeString(u"ViewSettings"_s, u"TabAsSpaces"_s, u"no"_s);
     FrameSettings f;
     f.loadView(store);
     EXPECT_TRUE(f.wordWrap);

@@ -5,6 +5,8 @@
 namespace pw {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QStringList names(std::initializer_list<const char *> paths)
 {
     QStringList list;
@@ -25,9 +27,9 @@ TEST(RecentFileListTest, ReopeningAFileMovesItToTheFront)
 {
     RecentFileList list;
     list.setEntries(names({"/a", "/b", "/c"}));
-    list.add(QStringLiteral("/c"));
+    list.add(u"/c"_s);
     EXPECT_EQ(list.entries(), names({"/c", "/a", "/b"}));
-    list.add(QStringLiteral("/x/../b")); // the same file spelled differently
+    list.add(u"/x/../b"_s); // the same file spelled differently
     EXPECT_EQ(list.entries(), names({"/b", "/c", "/a"}));
 }
 
@@ -35,8 +37,8 @@ TEST(RecentFileListTest, RemoveTakesOutOnlyThatFile)
 {
     RecentFileList list;
     list.setEntries(names({"/a", "/b", "/c"}));
-    EXPECT_TRUE(list.remove(QStringLiteral("/b")));
-    EXPECT_FALSE(list.remove(QStringLiteral("/b")));
+    EXPECT_TRUE(list.remove(u"/b"_s));
+    EXPECT_FALSE(list.remove(u"/b"_s));
     EXPECT_EQ(list.entries(), names({"/a", "/c"}));
 }
 
@@ -50,13 +52,13 @@ TEST(RecentFileListTest, SetEntriesDropsEmptiesDuplicatesAndExtras)
 TEST(RecentFileListTest, LetterCaseFollowsThePlatform)
 {
     RecentFileList list;
-    list.add(QStringLiteral("/home/u/Notes.txt"));
-    list.add(QStringLiteral("/home/u/NOTES.TXT"));
+    list.add(u"/home/u/Notes.txt"_s);
+    list.add(u"/home/u/NOTES.TXT"_s);
 #ifdef Q_OS_WIN
     EXPECT_EQ(list.entries().size(), 1);
 #else
     EXPECT_EQ(list.entries().size(), 2);
-    EXPECT_FALSE(RecentFileList::samePath(QStringLiteral("/a/B"), QStringLiteral("/a/b")));
+    EXPECT_FALSE(RecentFileList::samePath(u"/a/B"_s, u"/a/b"_s));
 #endif
 }
 
@@ -64,8 +66,8 @@ TEST(RecentFileListTest, SymbolicLinkAndTargetAreTheSameFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString target = dir.filePath(QStringLiteral("real.txt"));
-    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    const QString target = dir.filePath(u"real.txt"_s);
+    const QString link = dir.filePath(u"link.txt"_s);
     test::writeAll(target, "x");
     if (!QFile::link(target, link))
         GTEST_SKIP() << "symbolic links are not available here";
@@ -79,10 +81,10 @@ TEST(RecentFileListTest, SymbolicLinkAndTargetAreTheSameFile)
 TEST(RecentFileListTest, RelativePathsAreStoredAbsolute)
 {
     RecentFileList list;
-    list.add(QStringLiteral("some/dir/../file.txt"));
+    list.add(u"some/dir/../file.txt"_s);
     ASSERT_EQ(list.entries().size(), 1);
     EXPECT_TRUE(QDir::isAbsolutePath(list.entries().first()));
-    EXPECT_TRUE(list.entries().first().endsWith(QStringLiteral("/some/file.txt")));
+    EXPECT_TRUE(list.entries().first().endsWith(u"/some/file.txt"_s));
 }
 
 } // namespace
