@@ -21,10 +21,10 @@ QByteArray bytes(std::initializer_list<int> values)
 }
 } // namespace
 
-class DocumentTest : public AppFixture
-{
-};
+using DocumentTest = AppFixture;
 
+// The open routine's sampling and the Save command around the encoding engine, which has its own
+// byte-exact cases.
 TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
 {
     struct Row
@@ -45,12 +45,8 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
          QByteArray("\xEF\xBB\xBF"
                     "caf\xC3\xA9 au lait\n")},
         {"ascii", ascii, 3, 2, ascii, ascii},
-        {"utf16le-mark", bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0}), 1, 0, "A\r\n",
-         bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0})},
         {"utf16le-no-mark", bytes({0x41, 0, 0x42, 0}), 1, 2, "AB",
          bytes({0xFF, 0xFE, 0x41, 0, 0x42, 0})},
-        {"utf16be-no-mark", bytes({0, 0x41, 0, 0x42}), 2, 2, "AB",
-         bytes({0xFE, 0xFF, 0, 0x41, 0, 0x42})},
         {"utf16be-surrogates", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D}), 2, 1,
          "\xF0\x9F\x98\x80\r", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D})},
         {"six-bytes-utf8-is-ansi", bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9}), 3, 2,
@@ -60,7 +56,6 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
         {"cr-only", QByteArray("one\rtwo\r"), 3, 1, "one\rtwo\r", "one\rtwo\r"},
         // Files without a line break take the platform's line ending.
         {"empty", QByteArray(), 3, 2, "", ""},
-        {"one-byte", QByteArray("x"), 3, 2, "x", "x"},
         {"binary-as-text", binary, 3, 1, binary, binary},
     };
     for (const Row &row : rows) {

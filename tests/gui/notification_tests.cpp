@@ -1,8 +1,8 @@
 // Which modifications the editor reports by the text's size, quiet runs of changes, the
 // accessible's choice and the line-number margin on texts too large to report insertions.
-#include "settings/framesettings.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
+#include "settings/framesettings.h"
 #include "tests/support/appfixture.h"
 
 #include <QAccessible>

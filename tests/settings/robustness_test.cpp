@@ -223,25 +223,5 @@ TEST_F(RobustnessTest, BatchKeepsWhatAnotherWriterSavedMeanwhile)
     EXPECT_EQ(reader.getInt(S, u"a"_s, -1), -1);
 }
 
-TEST_F(RobustnessTest, HugeSectionsLoadCompletelyAndSurviveAWrite)
-{
-    constexpr int Count = 20000;
-    QByteArray body = "<SearchHistory>";
-    for (int i = 0; i < Count; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        body += "<value_" + n + "><![CDATA[entry " + n + "]]></value_" + n + ">";
-    }
-    XmlSettingsStore &store = storeWith(body + "<Selected>19999</Selected></SearchHistory>");
-    const HistoryList history = store.loadHistory(u"SearchHistory"_s);
-    ASSERT_EQ(history.entries.size(), Count);
-    EXPECT_EQ(history.entries.last(), u"entry 19999"_s);
-    EXPECT_EQ(history.selected, Count - 1);
-
-    ASSERT_TRUE(store.writeInt(S, u"k"_s, 1));
-    QStringList names;
-    EXPECT_EQ(XmlSettingsStore(freshCopy(store.path())).enumerateKeys(u"SearchHistory"_s, names),
-              Count + 1);
-}
-
 } // namespace
 } // namespace pw
