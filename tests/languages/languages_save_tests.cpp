@@ -1,6 +1,5 @@
 // Writing a language's colours back: only DEFAULT, BACKGROUND and COLOUR colours change.
 #include "languages/engine/languagefile.h"
-#include "languages/engine/languagelist.h"
 #include "tests/languages/languagetestutil.h"
 
 #include <QTemporaryDir>
@@ -131,27 +130,6 @@ TEST(LanguageSave, DuplicateNamesAllTakeTheFirstStylesColours)
     EXPECT_EQ(reread.styles[1].foreground, 0x0000AAu) << "the first style of that name counts";
     EXPECT_EQ(reread.styles[2].foreground, 0x030000u) << "names match case-sensitively";
     EXPECT_EQ(reread.styles[1].style, 2) << "style numbers are never written";
-}
-
-TEST(LanguageSave, RoundTripThroughTheList)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), Original));
-    LanguageList list;
-    list.load(dir.path());
-    ASSERT_EQ(list.count(), 1);
-    LanguageRecord record = list.get(0);
-    record.setForeground(1, 0x123456);
-    record.setDefault(true);
-    list.replace(0, record);
-    ASSERT_TRUE(list.get(0).save());
-
-    list.load();
-    const LanguageRecord reread = list.get(0);
-    EXPECT_EQ(reread.styles[1].foreground, 0x123456u);
-    EXPECT_TRUE(reread.isDefault);
-    EXPECT_EQ(reread.menuLabel, u"C & co"_s);
-    EXPECT_EQ(reread.keywordSets[0], u"int  char\n  void"_s);
 }
 
 // A file that is gone, damaged or not a language file any more is never written over.
