@@ -3,8 +3,19 @@
 #include "editor/doccore/navigationhistory.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 using namespace pw::doc;
+
+// Lets GoogleTest show QStrings as text, as compared values and in failure messages.
+inline std::ostream &operator<<(std::ostream &out, const QString &text)
+{
+    return out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << text;
+}
 
 TEST(TitleDecoration, FollowsModifiedAndReadOnly)
 {

@@ -12,10 +12,14 @@
 #include <optional>
 #include <ostream>
 
-// Lets GoogleTest print QStrings, as values and in failure messages.
+// Lets GoogleTest show QStrings as text, as compared values and in failure messages.
 inline std::ostream &operator<<(std::ostream &out, const QString &text)
 {
     return out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << text;
 }
 
 namespace pw::test {
