@@ -1,5 +1,4 @@
-// The resource tables: a reviewed dump of every command, menu and string, and the rules each entry
-// keeps.
+// The resource tables: a reviewed dump of commands, menus and strings, and the rules entries keep.
 #include "resources/commandids.h"
 #include "resources/menuids.h"
 #include "resources/resources.h"
@@ -69,26 +68,13 @@ QKeySequence keysOf(const CommandInfo &c)
     return QKeySequence(QString::fromLatin1(c.shortcut), QKeySequence::PortableText);
 }
 
+// Control characters and backslashes written as C escapes, so each entry stays on one line.
 std::string escaped(const char *text)
 {
     std::string out;
     for (const char *p = text ? text : ""; *p; ++p) {
-        switch (*p) {
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += *p;
-        }
+        const auto at = std::string_view("\n\r\t\\").find(*p);
+        out += at == std::string_view::npos ? std::string(1, *p) : std::string("\\") + "nrt\\"[at];
     }
     return out;
 }
@@ -98,9 +84,8 @@ std::string dumpTables()
 {
     std::ostringstream out;
     out << "# Commands: id, accelerator, menu text, tip\n"
-           "# Menus: pop-ups \">\", separators \"-\", commands by id and shown text (\"[menu]\" "
-           "where\n"
-           "# the menu overrides the table's text), indented by depth\n";
+           "# Menus: pop-ups \">\", separators \"-\", commands by id and shown text, indented by\n"
+           "# depth; \"[menu]\" where the menu overrides the table's text\n";
     for (const CommandInfo &c : res::commands())
         out << c.id << '\t' << c.shortcut << '\t' << escaped(c.text) << '\t' << escaped(c.tip)
             << '\n';
@@ -114,11 +99,8 @@ std::string dumpTables()
                 out << "-\n";
             } else {
                 const CommandInfo *c = res::findCommand(e.id);
-                out << e.id << ' '
-                    << escaped(e.text ? e.text
-                               : c    ? c->text
-                                      : "?")
-                    << (e.text ? " [menu]" : "") << '\n';
+                const char *shown = e.text ? e.text : c ? c->text : "?";
+                out << e.id << ' ' << escaped(shown) << (e.text ? " [menu]" : "") << '\n';
             }
         }
     }
