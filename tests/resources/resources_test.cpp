@@ -85,23 +85,39 @@ std::string dumpTables()
     std::ostringstream out;
     out << "# Commands: id, accelerator, menu text, tip\n"
            "# Menus: pop-ups \">\", separators \"-\", commands by id and shown text, indented by\n"
-           "# depth; \"[menu]\" where the menu overrides the table's text\n";
+           "# depth; \"[menu]\" where the menu overrides the table's text, \"as in menu\" where a\n"
+           "# pop-up repeats one listed before\n";
     for (const CommandInfo &c : res::commands())
         out << c.id << '\t' << c.shortcut << '\t' << escaped(c.text) << '\t' << escaped(c.tip)
             << '\n';
+    std::map<std::string, int> firstMenuWith; // a top-level pop-up's lines -> first menu id
     for (const res::MenuResource &menu : res::menus()) {
         out << "\n# Menu " << menu.id << '\n';
+        std::vector<std::string> popups;
         for (const MenuEntry &e : menu.entries) {
-            out << std::string(std::size_t(2 * e.depth), ' ');
+            std::ostringstream line;
+            line << std::string(std::size_t(2 * e.depth), ' ');
             if (e.kind == MenuEntry::Popup) {
-                out << "> " << escaped(e.text) << '\n';
+                line << "> " << escaped(e.text);
             } else if (e.kind == MenuEntry::Separator) {
-                out << "-\n";
+                line << '-';
             } else {
                 const CommandInfo *c = res::findCommand(e.id);
-                const char *shown = e.text ? e.text : c ? c->text : "?";
-                out << e.id << ' ' << escaped(shown) << (e.text ? " [menu]" : "") << '\n';
+                line << e.id << ' '
+                     << escaped(e.text ? e.text
+                                : c    ? c->text
+                                       : "?")
+                     << (e.text ? " [menu]" : "");
             }
+            if (e.depth == 0 || popups.empty())
+                popups.emplace_back();
+            popups.back() += line.str() + '\n';
+        }
+        for (const std::string &popup : popups) {
+            const auto [first, fresh] = firstMenuWith.emplace(popup, menu.id);
+            out << (fresh ? popup
+                          : popup.substr(0, popup.find('\n')) + ": as in menu " +
+                                std::to_string(first->second) + '\n');
         }
     }
     out << "\n# Strings: id, text\n";
