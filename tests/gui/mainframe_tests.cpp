@@ -141,7 +141,6 @@ TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
     EXPECT_TRUE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::TabsAlignLeft).enabled);
     ASSERT_TRUE(run(Cmd::ToggleTabs));
-    frame()->router()->updateAll();
     EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Hide Tabs"_s);
     EXPECT_FALSE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::WindowTile).enabled);
