@@ -1,9 +1,21 @@
-// Title decoration, filter parsing and the Save As default-extension rule.
+// Title decoration, file filters, the Save As name and the navigation history.
 #include "editor/doccore/doccore.h"
+#include "editor/doccore/navigationhistory.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 using namespace pw::doc;
+
+// Lets GoogleTest show QStrings as text, as compared values and in failure messages.
+inline std::ostream &operator<<(std::ostream &out, const QString &text)
+{
+    return out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << text;
+}
 
 TEST(TitleDecoration, FollowsModifiedAndReadOnly)
 {
@@ -31,66 +43,48 @@ TEST(TitleDecoration, FollowsModifiedAndReadOnly)
         EXPECT_EQ(decorateTitle(QString::fromUtf8(row.title), row.modified, row.readOnly),
                   QString::fromUtf8(row.expected));
     }
-}
-
-TEST(TitleDecoration, PlainTitleDropsEveryStar)
-{
     EXPECT_EQ(plainTitle(QStringLiteral("*a*b.txt*")), QStringLiteral("ab.txt"));
 }
 
-TEST(SaveAsExtension, DefaultExtensionOfPattern)
-{
-    const std::pair<const char *, const char *> rows[] = {
-        {"*.cpp;*.h", "cpp"}, {"*.txt", "txt"}, {"*.*", "*"}, {"*", ""}, {"*.tar.gz", "tar.gz"},
-    };
-    for (const auto &[pattern, expected] : rows) {
-        SCOPED_TRACE(pattern);
-        EXPECT_EQ(defaultExtension(QString::fromUtf8(pattern)), QString::fromUtf8(expected));
-    }
-}
-
-TEST(SaveAsExtension, AddedOnlyToPathsWithoutAnyDot)
+// The name Save As writes: a name typed without any "." takes the chosen filter's first extension;
+// a filter for all files leaves the name as typed.
+TEST(SaveAsName, TakesTheFiltersExtensionOnlyWhenTheNameHasNoDot)
 {
     struct Row
     {
-        const char *path;
-        const char *extension;
-        const char *expected;
+        const char *pattern;
+        const char *typed;
+        const char *saved;
     };
     const Row rows[] = {
-        {"/home/u/notes", "txt", "/home/u/notes.txt"},
-        {"/home/u/notes", "*", "/home/u/notes"},
-        {"/home/u/notes", "", "/home/u/notes"},
-        {"/home/my.dir/notes", "txt", "/home/my.dir/notes.txt"}, // a folder's dot is no extension
-        {"/home/u/notes.md", "txt", "/home/u/notes.md"},
+        {"*.cpp;*.h", "/home/u/notes", "/home/u/notes.cpp"},
+        {"*.tar.gz", "/home/u/notes", "/home/u/notes.tar.gz"},
+        {"*.txt", "/home/u/notes.md", "/home/u/notes.md"},
+        {"*.txt", "/home/my.dir/notes", "/home/my.dir/notes.txt"}, // a folder's dot is no extension
+        {"*.*", "/home/u/notes", "/home/u/notes"},
+        {"*", "/home/u/notes", "/home/u/notes"},
+        {"", "/home/u/notes", "/home/u/notes"},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.path);
-        EXPECT_EQ(
-            applyDefaultExtension(QString::fromUtf8(row.path), QString::fromUtf8(row.extension)),
-            QString::fromUtf8(row.expected));
+        SCOPED_TRACE(row.pattern);
+        EXPECT_EQ(applyDefaultExtension(QString::fromUtf8(row.typed),
+                                        defaultExtension(QString::fromUtf8(row.pattern))),
+                  QString::fromUtf8(row.saved));
     }
 }
 
 TEST(FileFilters, ParsedAndConvertedForTheDialog)
 {
     const auto filters = parseFilterString(
-        QStringLiteral("Text files (*.txt;*.log)|*.txt;*.log|All Files (*.*)|*.*||"));
-    ASSERT_EQ(filters.size(), 2u);
+        QStringLiteral("Text files (*.txt;*.log)|*.txt;*.log|C|*.c|All Files (*.*)|*.*||"));
+    ASSERT_EQ(filters.size(), 3u);
     EXPECT_EQ(filters[0].label, QStringLiteral("Text files (*.txt;*.log)"));
     EXPECT_EQ(filters[0].pattern, QStringLiteral("*.txt;*.log"));
     EXPECT_EQ(toQtFilter(filters[0]), QStringLiteral("Text files (*.txt *.log)"));
-    EXPECT_EQ(toQtFilter(filters[1]), QStringLiteral("All Files (*)")) << "dotless names too";
-    EXPECT_EQ(toQtFilter({QStringLiteral("C"), QStringLiteral("*.c")}), QStringLiteral("C (*.c)"));
-}
-
-TEST(FileFilters, StoredDefaultExtension)
-{
+    EXPECT_EQ(toQtFilter(filters[1]), QStringLiteral("C (*.c)"));
+    EXPECT_EQ(toQtFilter(filters[2]), QStringLiteral("All Files (*)")) << "dotless names too";
     EXPECT_EQ(storedDefaultExtension(QStringLiteral("Text files (*.txt)")), QStringLiteral("txt"));
-    EXPECT_EQ(storedDefaultExtension(QStringLiteral("All Files (*.*)")), QStringLiteral("*"));
 }
-
-#include "editor/doccore/navigationhistory.h"
 
 TEST(NavigationHistory, KeepsTheLastTwentyDistinctPlaces)
 {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using pw::test::AppFixture;
 
 namespace {
@@ -20,10 +21,10 @@ QByteArray bytes(std::initializer_list<int> values)
 }
 } // namespace
 
-class DocumentTest : public AppFixture
-{
-};
+using DocumentTest = AppFixture;
 
+// The open routine's sampling and the Save command around the encoding engine, which has its own
+// byte-exact cases.
 TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
 {
     struct Row
@@ -44,12 +45,8 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
          QByteArray("\xEF\xBB\xBF"
                     "caf\xC3\xA9 au lait\n")},
         {"ascii", ascii, 3, 2, ascii, ascii},
-        {"utf16le-mark", bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0}), 1, 0, "A\r\n",
-         bytes({0xFF, 0xFE, 0x41, 0, 0x0D, 0, 0x0A, 0})},
         {"utf16le-no-mark", bytes({0x41, 0, 0x42, 0}), 1, 2, "AB",
          bytes({0xFF, 0xFE, 0x41, 0, 0x42, 0})},
-        {"utf16be-no-mark", bytes({0, 0x41, 0, 0x42}), 2, 2, "AB",
-         bytes({0xFE, 0xFF, 0, 0x41, 0, 0x42})},
         {"utf16be-surrogates", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D}), 2, 1,
          "\xF0\x9F\x98\x80\r", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D})},
         {"six-bytes-utf8-is-ansi", bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9}), 3, 2,
@@ -59,13 +56,11 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
         {"cr-only", QByteArray("one\rtwo\r"), 3, 1, "one\rtwo\r", "one\rtwo\r"},
         // Files without a line break take the platform's line ending.
         {"empty", QByteArray(), 3, 2, "", ""},
-        {"one-byte", QByteArray("x"), 3, 2, "x", "x"},
         {"binary-as-text", binary, 3, 1, binary, binary},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        const QString path =
-            writeFile(QString::fromLatin1(row.name) + QStringLiteral(".txt"), row.file);
+        const QString path = writeFile(QString::fromLatin1(row.name) + u".txt"_s, row.file);
         CRidereDoc *doc = open(path);
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(doc->encoding(), row.encoding);
@@ -83,51 +78,51 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
 
 TEST_F(DocumentTest, EditsMarkTheTitleAndSaveClearsIt)
 {
-    const QString path = writeFile(QStringLiteral("a.txt"), "hello\n");
+    const QString path = writeFile(u"a.txt"_s, "hello\n");
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("a.txt"));
-    EXPECT_EQ(frame()->windowTitle(), QStringLiteral("Penwright - [a.txt]"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"a.txt"_s);
+    EXPECT_EQ(frame()->windowTitle(), u"Penwright - [a.txt]"_s);
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x");
     EXPECT_TRUE(doc->isModified());
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("a.txt*"));
-    EXPECT_EQ(frame()->windowTitle(), QStringLiteral("Penwright - [a.txt*]"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"a.txt*"_s);
+    EXPECT_EQ(frame()->windowTitle(), u"Penwright - [a.txt*]"_s);
     EXPECT_TRUE(state(Cmd::FileSaveAll).enabled);
     ASSERT_TRUE(run(Cmd::EditUndo));
     EXPECT_FALSE(doc->isModified()) << "undoing back to the save point clears the flag";
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "y");
     ASSERT_TRUE(run(Cmd::FileSave));
     EXPECT_EQ(readFile(path), QByteArray("yhello\n"));
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("a.txt"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"a.txt"_s);
     EXPECT_FALSE(state(Cmd::FileSaveAll).enabled);
 }
 
 TEST_F(DocumentTest, ReadOnlyFilesShowItAndRefuseEdits)
 {
-    const QString path = writeFile(QStringLiteral("ro.txt"), "keep\n");
+    const QString path = writeFile(u"ro.txt"_s, "keep\n");
     auto *doc = qobject_cast<CRidereDoc *>(
         m_app->openDocumentFile(path, OpenRequest{OpenAuto, 4, 0, true}));
     ASSERT_NE(doc, nullptr);
     EXPECT_TRUE(doc->isReadOnly());
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("ro.txt [Read Only]"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"ro.txt [Read Only]"_s);
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x");
     EXPECT_EQ(editorText(doc), QByteArray("keep\n"));
     EXPECT_TRUE(state(Cmd::SetReadOnly).checked);
     ASSERT_TRUE(run(Cmd::SetReadOnly));
     EXPECT_FALSE(doc->isReadOnly());
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("ro.txt"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"ro.txt"_s);
 }
 
 TEST_F(DocumentTest, OpeningAnOpenFileActivatesItsWindow)
 {
-    const QString a = writeFile(QStringLiteral("a.txt"), "a\n");
-    const QString b = writeFile(QStringLiteral("b.txt"), "b\n");
+    const QString a = writeFile(u"a.txt"_s, "a\n");
+    const QString b = writeFile(u"b.txt"_s, "b\n");
     CRidereDoc *docA = open(a);
     ASSERT_NE(docA, nullptr);
     ASSERT_NE(open(b), nullptr);
     const int windows = int(frame()->documentFrames().size());
     // The same file through another spelling of its path.
-    const QString other = QFileInfo(a).absolutePath() + QStringLiteral("/./a.txt");
+    const QString other = QFileInfo(a).absolutePath() + u"/./a.txt"_s;
     EXPECT_EQ(open(other), nullptr);
     EXPECT_EQ(frame()->documentFrames().size(), windows);
     EXPECT_EQ(activeDoc(), docA);
@@ -136,8 +131,7 @@ TEST_F(DocumentTest, OpeningAnOpenFileActivatesItsWindow)
 
 TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
 {
-    const QString path =
-        writeFile(QStringLiteral("u.txt"), "\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n");
+    const QString path = writeFile(u"u.txt"_s, "\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n");
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->encoding(), 0);
@@ -164,10 +158,10 @@ TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
 
 TEST_F(DocumentTest, ReloadAsksOnlyForModifiedDocuments)
 {
-    const QString path = writeFile(QStringLiteral("r.txt"), "disk\n");
+    const QString path = writeFile(u"r.txt"_s, "disk\n");
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
-    writeFile(QStringLiteral("r.txt"), "changed on disk\n");
+    writeFile(u"r.txt"_s, "changed on disk\n");
     ASSERT_TRUE(run(Cmd::ReloadDocument));
     EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(editorText(doc), QByteArray("disk\n")) << "an unmodified document is left alone";
@@ -176,8 +170,7 @@ TEST_F(DocumentTest, ReloadAsksOnlyForModifiedDocuments)
     m_answer = QMessageBox::No;
     ASSERT_TRUE(run(Cmd::ReloadDocument));
     ASSERT_EQ(m_messages.size(), 1);
-    EXPECT_EQ(m_messages.last(),
-              QStringLiteral("This file has been modified.  Continue to reload the file?"));
+    EXPECT_EQ(m_messages.last(), u"This file has been modified.  Continue to reload the file?"_s);
     EXPECT_EQ(editorText(doc), QByteArray("edit disk\n"));
 
     m_answer = QMessageBox::Yes;
@@ -189,25 +182,21 @@ TEST_F(DocumentTest, ReloadAsksOnlyForModifiedDocuments)
 
 TEST_F(DocumentTest, FailedSaveKeepsFileAndModifiedState)
 {
-    const QString path = writeFile(QStringLiteral("keep.txt"), "original\n");
+    const QString path = writeFile(u"keep.txt"_s, "original\n");
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "changed ");
     // Replace the file by a folder of the same name: no save can succeed, as with a full disk.
-    const QString aside = path + QStringLiteral(".aside");
+    const QString aside = path + u".aside"_s;
     ASSERT_TRUE(QFile::rename(path, aside));
     ASSERT_TRUE(QDir().mkdir(path));
     EXPECT_FALSE(doc->doSave(path));
     ASSERT_EQ(m_messages.size(), 1);
-    EXPECT_EQ(m_messages.last(),
-              QStringLiteral("Failed to create a new file when saving the current document"));
+    EXPECT_EQ(m_messages.last(), u"Failed to create a new file when saving the current document"_s);
     EXPECT_TRUE(doc->isModified());
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(readFile(aside), QByteArray("original\n"));
-    EXPECT_EQ(QDir(m_dir.path())
-                  .entryList(QDir::Files | QDir::Hidden)
-                  .filter(QStringLiteral("keep.txt"))
-                  .size(),
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"keep.txt"_s).size(),
               1)
         << "no temporary file is left behind";
 }
@@ -216,9 +205,9 @@ TEST_F(DocumentTest, SaveAsTakesTheDialogsChoicesAndPath)
 {
     CRidereDoc *doc = qobject_cast<CRidereDoc *>(m_app->newDocument());
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(doc->title(), QStringLiteral("Untitled2")) << "start-up made Untitled1";
+    EXPECT_EQ(doc->title(), u"Untitled2"_s) << "start-up made Untitled1";
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x\n");
-    const QString target = m_dir.filePath(QStringLiteral("saved.txt"));
+    const QString target = m_dir.filePath(u"saved.txt"_s);
     QString proposed;
     CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &choice, const QString &p) {
         proposed = p;
@@ -229,9 +218,9 @@ TEST_F(DocumentTest, SaveAsTakesTheDialogsChoicesAndPath)
     });
     ASSERT_TRUE(run(Cmd::FileSaveAs));
     CFileDialogEx::setSaveHook({});
-    EXPECT_EQ(proposed, QStringLiteral("Untitled2"));
+    EXPECT_EQ(proposed, u"Untitled2"_s);
     EXPECT_EQ(doc->pathName(), target);
-    EXPECT_EQ(doc->frame()->windowTitle(), QStringLiteral("saved.txt"));
+    EXPECT_EQ(doc->frame()->windowTitle(), u"saved.txt"_s);
     EXPECT_EQ(readFile(target), bytes({0xFF, 0xFE, 'x', 0, '\n', 0}));
     EXPECT_EQ(doc->editor()->send(Sci::SCI_GETEOLMODE), Sci::SC_EOL_LF);
 }
@@ -243,16 +232,16 @@ TEST_F(DocumentTest, StatusBarShowsLineAndColumn)
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "ab\n\tc");
     doc->editor()->send(Sci::SCI_GOTOPOS, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), QStringLiteral("Ln  1 Col  0"));
+    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), u"Ln  1 Col  0"_s);
     doc->editor()->send(Sci::SCI_GOTOPOS, 5);
     QCoreApplication::processEvents();
-    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), QStringLiteral("Ln  2 Col  5"));
+    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Position), u"Ln  2 Col  5"_s);
 }
 
 TEST_F(DocumentTest, MissingFileReportsAndOpensNothing)
 {
     const int windows = int(frame()->documentFrames().size());
-    EXPECT_EQ(open(m_dir.filePath(QStringLiteral("nope.txt"))), nullptr);
+    EXPECT_EQ(open(m_dir.filePath(u"nope.txt"_s)), nullptr);
     EXPECT_EQ(frame()->documentFrames().size(), windows);
     ASSERT_EQ(m_messages.size(), 1);
     EXPECT_FALSE(m_messages.last().isEmpty());

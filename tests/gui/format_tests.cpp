@@ -6,9 +6,7 @@
 using namespace pw;
 using pw::test::AppFixture;
 
-class FormatTest : public AppFixture
-{
-};
+using FormatTest = AppFixture;
 
 TEST_F(FormatTest, WholeDocumentReplacementsAreOneUndoStepAndKeepTheLine)
 {

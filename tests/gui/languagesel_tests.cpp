@@ -6,6 +6,7 @@
 #include "tests/support/appfixture.h"
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using pw::test::AppFixture;
 
 class LanguageSelectionTest : public AppFixture
@@ -54,19 +55,19 @@ TEST_F(LanguageSelectionTest, TheShippedLanguagesColourByExtension)
 
 TEST_F(LanguageSelectionTest, MenuChangesBothTheColouringAndTheFunctionListLanguage)
 {
-    CRidereDoc *doc = open(writeFile(QStringLiteral("x.py"), "def f():\n    pass\n"));
+    CRidereDoc *doc = open(writeFile(u"x.py"_s, "def f():\n    pass\n"));
     ASSERT_NE(doc, nullptr);
-    const int lua = indexOf(QStringLiteral("Lua"));
+    const int lua = indexOf(u"Lua"_s);
     ASSERT_GE(lua, 0);
     ASSERT_LE(lua, 20) << "Lua sits among the first 21 entries";
     ASSERT_TRUE(run(Cmd::ColorDocumentAs + lua));
-    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua"));
+    EXPECT_EQ(lexerOf(doc), u"lua"_s);
     EXPECT_EQ(doc->languageId(), 23);
     EXPECT_TRUE(state(Cmd::ColorDocumentAs + lua).checked);
 
     // Languages past the 21st are reached through "More ...", which colours the text only: the
     // function list keeps the document's language.
-    const int perl = indexOf(QStringLiteral("Perl"));
+    const int perl = indexOf(u"Perl"_s);
     ASSERT_GT(perl, 20);
     CRidereView::setViewAsHook([&](const QStringList &labels, int &index) {
         EXPECT_EQ(labels.size(), frame()->languages().count());
@@ -76,38 +77,38 @@ TEST_F(LanguageSelectionTest, MenuChangesBothTheColouringAndTheFunctionListLangu
     });
     ASSERT_TRUE(run(Cmd::ColorDocumentAsMore));
     CRidereView::setViewAsHook({});
-    EXPECT_EQ(lexerOf(doc), QStringLiteral("perl"));
+    EXPECT_EQ(lexerOf(doc), u"perl"_s);
     EXPECT_EQ(doc->languageId(), 23);
 
     // A font change brings back the language the document recorded.
     frame()->setFontDialogHook([](QFont &) { return true; });
     ASSERT_TRUE(run(Cmd::ViewFont));
-    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua"));
+    EXPECT_EQ(lexerOf(doc), u"lua"_s);
 }
 
 TEST_F(LanguageSelectionTest, SaveAsWithAnotherExtensionChoosesAgain)
 {
-    CRidereDoc *doc = open(writeFile(QStringLiteral("s.txt"), "select 1;\n"));
+    CRidereDoc *doc = open(writeFile(u"s.txt"_s, "select 1;\n"));
     ASSERT_NE(doc, nullptr);
-    const int lua = indexOf(QStringLiteral("Lua"));
+    const int lua = indexOf(u"Lua"_s);
     ASSERT_TRUE(run(Cmd::ColorDocumentAs + lua));
-    QString target = m_dir.filePath(QStringLiteral("s2.txt"));
+    QString target = m_dir.filePath(u"s2.txt"_s);
     CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &choice, const QString &) {
         choice.path = target;
         return true;
     });
     ASSERT_TRUE(run(Cmd::FileSaveAs));
-    EXPECT_EQ(lexerOf(doc), QStringLiteral("lua")) << "same extension keeps the hand-made choice";
-    target = m_dir.filePath(QStringLiteral("s3.sql"));
+    EXPECT_EQ(lexerOf(doc), u"lua"_s) << "same extension keeps the hand-made choice";
+    target = m_dir.filePath(u"s3.sql"_s);
     ASSERT_TRUE(run(Cmd::FileSaveAs));
     CFileDialogEx::setSaveHook({});
-    EXPECT_EQ(lexerOf(doc), QStringLiteral("sql"));
+    EXPECT_EQ(lexerOf(doc), u"sql"_s);
     EXPECT_EQ(doc->languageId(), 17);
 }
 
 TEST_F(LanguageSelectionTest, CommentUsesTheLanguagesMarker)
 {
-    CRidereDoc *doc = open(writeFile(QStringLiteral("k.py"), "a = 1\nb = 2\n"));
+    CRidereDoc *doc = open(writeFile(u"k.py"_s, "a = 1\nb = 2\n"));
     ASSERT_NE(doc, nullptr);
     doc->editor()->send(Sci::SCI_SETSEL, 0, 8);
     ASSERT_TRUE(run(Cmd::CommentLines));

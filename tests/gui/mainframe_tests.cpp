@@ -1,10 +1,10 @@
 // The main frame: view options for every window, panes, tabs, closing and reopening, one instance.
-#include "settings/framesettings.h"
-#include "settings/registrysettings.h"
-#include "settings/xmlsettingsstore.h"
 #include "app/singleinstance.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
+#include "settings/framesettings.h"
+#include "settings/registrysettings.h"
+#include "settings/xmlsettingsstore.h"
 #include "tests/support/appfixture.h"
 
 #include <QDockWidget>
@@ -12,6 +12,7 @@
 #include <future>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using pw::test::AppFixture;
 
 class MainFrameTest : public AppFixture
@@ -63,7 +64,7 @@ TEST_F(MainFrameTest, ViewOptionsApplyToEveryWindowAndPersist)
     const FrameSettings &s = frame()->settings();
     EXPECT_TRUE(s.wordWrap && s.whitespace && s.lineEndings && s.caretLine && s.longLine &&
                 s.lineNumbers);
-    CRidereDoc *fresh = open(writeFile(QStringLiteral("four.txt"), "4\n"));
+    CRidereDoc *fresh = open(writeFile(u"four.txt"_s, "4\n"));
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(send(fresh, Sci::SCI_GETWRAPMODE), 1) << "new windows follow the stored options";
     EXPECT_TRUE(state(Cmd::ViewWordWrap).checked);
@@ -80,7 +81,7 @@ TEST_F(MainFrameTest, FontWeightRuleAndFontReachesEveryWindow)
     for (const Row row : {Row{600, false}, Row{700, true}, Row{400, false}}) {
         SCOPED_TRACE(row.weight);
         frame()->setFontDialogHook([&](QFont &font) {
-            font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+            font.setFamily(u"DejaVu Sans Mono"_s);
             font.setPointSize(13);
             font.setWeight(QFont::Weight(row.weight));
             return true;
@@ -109,7 +110,7 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
         ASSERT_NE(frame()->pane(id), nullptr);
         EXPECT_TRUE(state(id).checked);
     }
-    EXPECT_EQ(frame()->pane(Cmd::PaneFileExplorer)->windowTitle(), QStringLiteral("File Explorer"));
+    EXPECT_EQ(frame()->pane(Cmd::PaneFileExplorer)->windowTitle(), u"File Explorer"_s);
     ASSERT_TRUE(run(Cmd::PaneFunctionList));
     EXPECT_FALSE(state(Cmd::PaneFunctionList).checked);
     // Closing a pane with its own button unchecks its entry too.
@@ -125,7 +126,7 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
     startApp();
     EXPECT_FALSE(state(Cmd::PaneListExplorer).checked);
     ASSERT_TRUE(closeApp());
-    QFile layout(m_dir.filePath(QStringLiteral("WinSettings.cfg")));
+    QFile layout(m_dir.filePath(u"WinSettings.cfg"_s));
     ASSERT_TRUE(layout.open(QIODevice::WriteOnly));
     layout.write("[General]\nNormalLayout=@ByteArray(garbage\\0\\x1\\x2)\n");
     layout.close();
@@ -136,12 +137,11 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
 TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
 {
     ASSERT_FALSE(frame()->tabsShown());
-    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), QStringLiteral("Show Tabs"));
+    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Show Tabs"_s);
     EXPECT_TRUE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::TabsAlignLeft).enabled);
     ASSERT_TRUE(run(Cmd::ToggleTabs));
-    frame()->router()->updateAll();
-    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), QStringLiteral("Hide Tabs"));
+    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Hide Tabs"_s);
     EXPECT_FALSE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::WindowTile).enabled);
     EXPECT_TRUE(state(Cmd::TabsAlignTop).checked);
@@ -178,8 +178,8 @@ TEST_F(MainFrameTest, CloseAllButActiveAsksEachWindow)
 
 TEST_F(MainFrameTest, OpenFilesAreReopenedAtTheNextStart)
 {
-    const QString a = writeFile(QStringLiteral("a.txt"), "a\n");
-    const QString b = writeFile(QStringLiteral("b.txt"), "b\n");
+    const QString a = writeFile(u"a.txt"_s, "a\n");
+    const QString b = writeFile(u"b.txt"_s, "b\n");
     ASSERT_NE(open(a), nullptr);
     ASSERT_NE(open(b), nullptr);
     ASSERT_TRUE(closeApp());
@@ -188,8 +188,8 @@ TEST_F(MainFrameTest, OpenFilesAreReopenedAtTheNextStart)
     EXPECT_EQ(stored, (QStringList{a, b})) << "untitled documents are not recorded";
 
     // A file named on the command line is ignored when files were reopened.
-    const QString c = writeFile(QStringLiteral("c.txt"), "c\n");
-    startApp({QStringLiteral("penwright"), c});
+    const QString c = writeFile(u"c.txt"_s, "c\n");
+    startApp({u"penwright"_s, c});
     QStringList opened;
     for (CMDIChildFrame *f : frame()->documentFrames())
         opened << f->document()->pathName();
@@ -202,7 +202,7 @@ TEST_F(MainFrameTest, ReopenListOfMissingFilesOpensNothingAndIsCleared)
 {
     ASSERT_TRUE(closeApp());
     RegistrySettings().clearFilesToOpen();
-    RegistrySettings().addFileToOpen(m_dir.filePath(QStringLiteral("gone.txt")));
+    RegistrySettings().addFileToOpen(m_dir.filePath(u"gone.txt"_s));
     startApp();
     ASSERT_EQ(frame()->documentFrames().size(), 1);
     EXPECT_TRUE(frame()->documentFrames().first()->document()->pathName().isEmpty());
@@ -212,7 +212,7 @@ TEST_F(MainFrameTest, ReopenListOfMissingFilesOpensNothingAndIsCleared)
 
 TEST_F(MainFrameTest, CancellingASaveQuestionKeepsTheProgramRunning)
 {
-    CRidereDoc *doc = open(writeFile(QStringLiteral("m.txt"), "m\n"));
+    CRidereDoc *doc = open(writeFile(u"m.txt"_s, "m\n"));
     ASSERT_NE(doc, nullptr);
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x");
     ASSERT_TRUE(run(Cmd::ViewWordWrap));
@@ -221,13 +221,13 @@ TEST_F(MainFrameTest, CancellingASaveQuestionKeepsTheProgramRunning)
     EXPECT_TRUE(frame()->documentFrames().contains(doc->frame()));
     // The settings were written before the question.
     XmlSettingsStore store(frame()->settingsFile());
-    EXPECT_EQ(store.getInt(QStringLiteral("ViewSettings"), QStringLiteral("WordWrap"), 0), 1);
+    EXPECT_EQ(store.getInt(u"ViewSettings"_s, u"WordWrap"_s, 0), 1);
 }
 
 TEST_F(MainFrameTest, SecondStartHandsItsFileToTheRunningProgram)
 {
     ASSERT_TRUE(m_app->singleInstance()->isListening());
-    const QString path = writeFile(QStringLiteral("handed.txt"), "handed\n");
+    const QString path = writeFile(u"handed.txt"_s, "handed\n");
     RegistrySettings().addFileToOpen(path);
     auto answered = std::async(std::launch::async, [] {
         return SingleInstance::notifyRunning(SingleInstance::defaultServerName());
@@ -239,7 +239,7 @@ TEST_F(MainFrameTest, SecondStartHandsItsFileToTheRunningProgram)
     EXPECT_EQ(activeDoc()->pathName(), path);
     EXPECT_FALSE(RegistrySettings().hasFilesToOpen());
 
-    EXPECT_FALSE(SingleInstance::notifyRunning(QStringLiteral("Penwright-nobody-listens"), 200));
+    EXPECT_FALSE(SingleInstance::notifyRunning(u"Penwright-nobody-listens"_s, 200));
 }
 
 TEST_F(MainFrameTest, NavigateBackwardAndForwardAcrossWindows)

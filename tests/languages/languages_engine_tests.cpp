@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace pw;
+using namespace Qt::StringLiterals;
 using namespace pw::test;
 
 namespace {
@@ -21,7 +22,7 @@ struct WindowColourScope
 
 LanguageRecord parse(const QByteArray &xml)
 {
-    std::optional<LanguageRecord> record = parseLanguageFile(xml, QStringLiteral("/x.config"));
+    std::optional<LanguageRecord> record = parseLanguageFile(xml, u"/x.config"_s);
     EXPECT_TRUE(record.has_value()) << xml.constData();
     return record.value_or(LanguageRecord());
 }
@@ -55,10 +56,10 @@ TEST(ColourText, ReadsAsTheRulesSay)
 
 TEST(ColourText, WritesUpperCaseAndRoundTrips)
 {
-    EXPECT_EQ(colourToText(0xC56A31), QStringLiteral("#316AC5"));
-    EXPECT_EQ(colourToText(0), QStringLiteral("#000000"));
-    EXPECT_EQ(colourToText(0x0A0B0C), QStringLiteral("#0C0B0A"));
-    EXPECT_EQ(colourToText(0xFF123456), QStringLiteral("#563412")) << "the high byte is not colour";
+    EXPECT_EQ(colourToText(0xC56A31), u"#316AC5"_s);
+    EXPECT_EQ(colourToText(0), u"#000000"_s);
+    EXPECT_EQ(colourToText(0x0A0B0C), u"#0C0B0A"_s);
+    EXPECT_EQ(colourToText(0xFF123456), u"#563412"_s) << "the high byte is not colour";
     for (quint32 c : {0x000001u, 0x010000u, 0xFFFFFFu, 0x808080u, 0x00FF7Fu})
         EXPECT_EQ(textToColour(colourToText(c)), c);
 }
@@ -88,30 +89,10 @@ TEST(LanguageRecord, MatchesExtensionByWholeTokenIgnoringCase)
     }
 }
 
-TEST(LanguageRecord, FallbackIsPlainText)
-{
-    const LanguageRecord fallback = LanguageRecord::fallback();
-    EXPECT_EQ(fallback.menuLabel, QStringLiteral("Text"));
-    EXPECT_EQ(fallback.extensions, QStringLiteral(".*"));
-    EXPECT_TRUE(fallback.lexerName.isEmpty());
-    EXPECT_FALSE(fallback.autoNest);
-    EXPECT_FALSE(fallback.isDefault);
-    EXPECT_EQ(fallback.background, 0xFFFFFFu);
-    EXPECT_EQ(fallback.lexerId, -1);
-    EXPECT_EQ(fallback.keywordSetCount, 0);
-    ASSERT_EQ(fallback.styleCount, 1);
-    EXPECT_EQ(fallback.styles[0],
-              (StyleEntry{0x000000, 0xFFFFFF, 0, QStringLiteral("Default"), false}));
-    EXPECT_TRUE(fallback.blockCommentStart.isEmpty());
-    EXPECT_TRUE(fallback.blockCommentEnd.isEmpty());
-    EXPECT_EQ(fallback.lineComment, QStringLiteral("'"));
-}
-
 TEST(LanguageRecord, EditsMarkModifiedAndIgnoreUnusedStyles)
 {
     LanguageRecord record;
-    record.addStyle(QStringLiteral("A"), 1, QStringLiteral("#000000"), QStringLiteral("#FFFFFF"),
-                    false);
+    record.addStyle(u"A"_s, 1, u"#000000"_s, u"#FFFFFF"_s, false);
     record.setForeground(1, 0x112233);
     record.setBackground(-1, 0x112233);
     EXPECT_FALSE(record.modified) << "index 1 is not a style in use";
@@ -128,19 +109,6 @@ TEST(LanguageRecord, EditsMarkModifiedAndIgnoreUnusedStyles)
         edit(copy);
         EXPECT_TRUE(copy.modified);
     }
-}
-
-TEST(LanguageRecord, HoldsAtMost255StylesAndNineKeywordSets)
-{
-    LanguageRecord record;
-    for (int i = 0; i < 300; ++i)
-        record.addStyle(QString::number(i), i % 256, QStringLiteral("#010203"), {}, false);
-    for (int i = 0; i < 12; ++i)
-        record.addKeywordSet(QString::number(i));
-    EXPECT_EQ(record.styleCount, 255);
-    EXPECT_EQ(record.styles[254].name, QStringLiteral("254"));
-    EXPECT_EQ(record.keywordSetCount, 9);
-    EXPECT_EQ(record.keywordSets[8], QStringLiteral("8"));
 }
 
 TEST(LanguageFile, ReadsEveryElement)
@@ -161,39 +129,24 @@ TEST(LanguageFile, ReadsEveryElement)
   </COLOURS>
   <COMMENT><GROUPSTART>/*</GROUPSTART><GROUPEND>*/</GROUPEND><LINE>--</LINE></COMMENT>
 </PROPERTIES>)");
-    EXPECT_EQ(record.menuLabel, QStringLiteral("SQL"));
-    EXPECT_EQ(record.extensions, QStringLiteral(".sql;.ddl"));
-    EXPECT_EQ(record.lexerName, QStringLiteral("sql"));
+    EXPECT_EQ(record.menuLabel, u"SQL"_s);
+    EXPECT_EQ(record.extensions, u".sql;.ddl"_s);
+    EXPECT_EQ(record.lexerName, u"sql"_s);
     EXPECT_EQ(record.lexerId, 17);
     EXPECT_TRUE(record.autoNest);
     EXPECT_FALSE(record.isDefault);
     EXPECT_EQ(record.background, 0xF0F0F0u);
     ASSERT_EQ(record.keywordSetCount, 2);
-    EXPECT_EQ(record.keywordSets[0], QStringLiteral("select from"));
-    EXPECT_EQ(record.keywordSets[1], QStringLiteral("int"));
+    EXPECT_EQ(record.keywordSets[0], u"select from"_s);
+    EXPECT_EQ(record.keywordSets[1], u"int"_s);
     ASSERT_EQ(record.styleCount, 2);
-    EXPECT_EQ(record.styles[0],
-              (StyleEntry{0xFF0000, 0xFFFFFF, 5, QStringLiteral("Keyword"), false}));
-    EXPECT_EQ(record.styles[1],
-              (StyleEntry{0x000000, 0xE1E4FF, 12, QStringLiteral("Unclosed"), true}));
-    EXPECT_EQ(record.blockCommentStart, QStringLiteral("/*"));
-    EXPECT_EQ(record.blockCommentEnd, QStringLiteral("*/"));
-    EXPECT_EQ(record.lineComment, QStringLiteral("--"));
-    EXPECT_EQ(record.filePath, QStringLiteral("/x.config"));
+    EXPECT_EQ(record.styles[0], (StyleEntry{0xFF0000, 0xFFFFFF, 5, u"Keyword"_s, false}));
+    EXPECT_EQ(record.styles[1], (StyleEntry{0x000000, 0xE1E4FF, 12, u"Unclosed"_s, true}));
+    EXPECT_EQ(record.blockCommentStart, u"/*"_s);
+    EXPECT_EQ(record.blockCommentEnd, u"*/"_s);
+    EXPECT_EQ(record.lineComment, u"--"_s);
+    EXPECT_EQ(record.filePath, u"/x.config"_s);
     EXPECT_FALSE(record.modified);
-}
-
-TEST(LanguageFile, AbsentElementsTakeTheirDefaults)
-{
-    const LanguageRecord record = parse(languageXml("", ""));
-    EXPECT_TRUE(record.menuLabel.isEmpty());
-    EXPECT_TRUE(record.lexerName.isEmpty());
-    EXPECT_EQ(record.lexerId, -1);
-    EXPECT_FALSE(record.autoNest);
-    EXPECT_FALSE(record.isDefault);
-    EXPECT_EQ(record.background, 0xFFFFFFu);
-    EXPECT_EQ(record.keywordSetCount, 0);
-    EXPECT_TRUE(record.lineComment.isEmpty());
 }
 
 TEST(LanguageFile, FlagsAndNumbersReadAsTheRulesSay)
@@ -205,6 +158,7 @@ TEST(LanguageFile, FlagsAndNumbersReadAsTheRulesSay)
         bool isDefault;
         int lexerId;
     } rows[] = {
+        {"", false, false, -1}, // absent: no function-list rules
         {"<AUTONEST>y</AUTONEST><DEFAULT>Y</DEFAULT>", true, true, -1},
         {"<AUTONEST>yes</AUTONEST><DEFAULT> Y</DEFAULT>", false, false, -1},
         {"<AUTONEST>N</AUTONEST><DEFAULT>1</DEFAULT>", false, false, -1},
@@ -256,10 +210,10 @@ TEST(LanguageFile, KeywordWithoutContentTakesNoSetNumber)
   <KEYWORD>fourth</KEYWORD>
 </KEYWORDS><COLOURS><COLOUR STYLE="0" HEXFORE="#000000">D</COLOUR></COLOURS></PROPERTIES>)");
     ASSERT_EQ(record.keywordSetCount, 4);
-    EXPECT_EQ(record.keywordSets[0], QStringLiteral("first"));
-    EXPECT_EQ(record.keywordSets[1], QStringLiteral("second"));
+    EXPECT_EQ(record.keywordSets[0], u"first"_s);
+    EXPECT_EQ(record.keywordSets[1], u"second"_s);
     EXPECT_TRUE(record.keywordSets[2].isEmpty());
-    EXPECT_EQ(record.keywordSets[3], QStringLiteral("fourth"));
+    EXPECT_EQ(record.keywordSets[3], u"fourth"_s);
 }
 
 TEST(LanguageFile, ExtraStylesAndKeywordSetsAreIgnored)
@@ -274,9 +228,9 @@ TEST(LanguageFile, ExtraStylesAndKeywordSetsAreIgnored)
     xml += "</COLOURS></PROPERTIES>";
     const LanguageRecord record = parse(xml);
     EXPECT_EQ(record.keywordSetCount, 9);
-    EXPECT_EQ(record.keywordSets[8], QStringLiteral("set8"));
+    EXPECT_EQ(record.keywordSets[8], u"set8"_s);
     EXPECT_EQ(record.styleCount, 255);
-    EXPECT_EQ(record.styles[254].name, QStringLiteral("s254"));
+    EXPECT_EQ(record.styles[254].name, u"s254"_s);
 }
 
 TEST(LanguageFile, UnusableFilesAreSkippedWithADiagnostic)
@@ -298,8 +252,7 @@ TEST(LanguageFile, UnusableFilesAreSkippedWithADiagnostic)
     };
     for (const auto &row : rows) {
         QString error;
-        EXPECT_FALSE(parseLanguageFile(row.bytes, QStringLiteral("/p/x.config"), &error))
-            << row.name;
+        EXPECT_FALSE(parseLanguageFile(row.bytes, u"/p/x.config"_s, &error)) << row.name;
         EXPECT_TRUE(error.startsWith(QStringLiteral("Could not load config file '/p/x.config'. "
                                                     "Error='")))
             << row.name << ": " << error.toStdString();
@@ -311,25 +264,29 @@ TEST(LanguageList, LoadsInFileNameOrderAndSkipsWhatItCannotUse)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // Case is ignored in the order: a plain sort would put "B" before "a".
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("B.config")), languageXml("B", ".b")));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("c.config")), languageXml("C", ".c")));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("broken.config")), "<PROPERTIES>"));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("d.xml")), languageXml("D", ".d")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.config")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"B.config"_s), languageXml("B", ".b")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), languageXml("A", ".a")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"c.config"_s), languageXml("C", ".c")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"broken.config"_s), "<PROPERTIES>"));
+    QByteArray huge = languageXml("Huge", ".huge");
+    huge.insert(huge.indexOf("<MENU>"), "<!--" + QByteArray(MaxLanguageFileSize, 'x') + "-->");
+    ASSERT_TRUE(writeFile(dir.filePath(u"huge.config"_s), huge));
+    ASSERT_TRUE(writeFile(dir.filePath(u"d.xml"_s), languageXml("D", ".d")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder.config"_s));
 
     LanguageList list;
     EXPECT_TRUE(list.load(dir.path()));
     ASSERT_EQ(list.count(), 3);
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("A"));
-    EXPECT_EQ(list.get(1).menuLabel, QStringLiteral("B"));
-    EXPECT_EQ(list.get(2).menuLabel, QStringLiteral("C"));
-    EXPECT_EQ(list.get(0).filePath, dir.filePath(QStringLiteral("a.config")));
-    ASSERT_EQ(list.loadErrors().size(), 1);
-    EXPECT_TRUE(list.loadErrors().first().contains(QStringLiteral("broken.config")));
+    EXPECT_EQ(list.get(0).menuLabel, u"A"_s);
+    EXPECT_EQ(list.get(1).menuLabel, u"B"_s);
+    EXPECT_EQ(list.get(2).menuLabel, u"C"_s);
+    EXPECT_EQ(list.get(0).filePath, dir.filePath(u"a.config"_s));
+    ASSERT_EQ(list.loadErrors().size(), 2);
+    EXPECT_TRUE(list.loadErrors()[0].contains(u"broken.config"_s));
+    EXPECT_TRUE(list.loadErrors()[1].contains(u"too large"_s));
 
     // A reload without a folder reads the same folder again, from scratch.
-    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("B.config"))));
+    ASSERT_TRUE(QFile::remove(dir.filePath(u"B.config"_s)));
     EXPECT_TRUE(list.load());
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(list.folder(), dir.path());
@@ -340,73 +297,30 @@ TEST(LanguageList, MissingOrEmptyFolderGivesAnEmptyList)
     QTemporaryDir dir;
     LanguageList list;
     EXPECT_FALSE(list.load(dir.path())) << "no language file in the folder";
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), languageXml("A", ".a")));
     ASSERT_TRUE(list.load(dir.path()));
     ASSERT_EQ(list.count(), 1);
 
-    EXPECT_FALSE(list.load(dir.filePath(QStringLiteral("missing"))));
+    EXPECT_FALSE(list.load(dir.filePath(u"missing"_s)));
     EXPECT_EQ(list.count(), 0) << "a load always clears the list first";
     QTemporaryDir empty;
     EXPECT_FALSE(list.load(empty.path()));
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.indexOfDefault(), 0);
-    EXPECT_EQ(list.get(0), LanguageRecord::fallback());
+    EXPECT_EQ(list.get(0), LanguageRecord::fallback()) << "positions outside the list";
+    EXPECT_EQ(list.get(-1), LanguageRecord::fallback());
 
     // Files that are all unusable still count as found.
-    ASSERT_TRUE(writeFile(empty.filePath(QStringLiteral("x.config")), "not xml"));
+    ASSERT_TRUE(writeFile(empty.filePath(u"x.config"_s), "not xml"));
     EXPECT_TRUE(list.load(empty.path()));
     EXPECT_EQ(list.count(), 0);
-}
-
-TEST(LanguageList, HugeFilesAreNotReadAndTheRestLoad)
-{
-    QTemporaryDir dir;
-    QByteArray huge = languageXml("Huge", ".huge");
-    huge.insert(huge.indexOf("<MENU>"), "<!--" + QByteArray(MaxLanguageFileSize, 'x') + "-->");
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("huge.config")), huge));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("small.config")), languageXml("S", ".s")));
-
-    LanguageList list;
-    EXPECT_TRUE(list.load(dir.path()));
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("S"));
-    ASSERT_EQ(list.loadErrors().size(), 1);
-    EXPECT_TRUE(list.loadErrors().first().contains(QStringLiteral("too large")));
-}
-
-TEST(LanguageList, FiveHundredFilesLoad)
-{
-    QTemporaryDir dir;
-    for (int i = 0; i < 500; ++i) {
-        const QByteArray n = QByteArray::number(i).rightJustified(3, '0');
-        ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("lang%1.config").arg(QLatin1String(n))),
-                              languageXml("L" + n, ".e" + n)));
-    }
-    LanguageList list;
-    EXPECT_TRUE(list.load(dir.path()));
-    ASSERT_EQ(list.count(), 500);
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("L000"));
-    EXPECT_EQ(list.get(499).menuLabel, QStringLiteral("L499"));
-    EXPECT_EQ(list.indexOfExtension(QStringLiteral(".E321")), 321);
-}
-
-TEST(LanguageList, GetOutsideTheListGivesTheFallback)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
-    LanguageList list;
-    list.load(dir.path());
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.get(list.count()), LanguageRecord::fallback());
-    EXPECT_EQ(list.get(-1), LanguageRecord::fallback());
-    EXPECT_EQ(list.get(0).menuLabel, QStringLiteral("A"));
 }
 
 TEST(LanguageList, ReplaceStoresACopyAtThatPosition)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("a.config")), languageXml("A", ".a")));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("b.config")), languageXml("B", ".b")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), languageXml("A", ".a")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"b.config"_s), languageXml("B", ".b")));
     LanguageList list;
     list.load(dir.path());
     LanguageRecord record = list.get(1);
@@ -442,7 +356,7 @@ TEST(LanguageList, IndexOfDefault)
                              row.extras[i] +
                              "<COLOURS><COLOUR STYLE=\"0\" HEXFORE=\"#000000\">D</COLOUR>"
                              "</COLOURS></PROPERTIES>";
-            ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("%1.config").arg(i)), xml));
+            ASSERT_TRUE(writeFile(dir.filePath(u"%1.config"_s.arg(i)), xml));
         }
         LanguageList list;
         list.load(dir.path());
@@ -489,7 +403,7 @@ TEST(LanguageSelection, FirstLanguageClaimingTheExtensionWins)
     }
 
     const LanguageList empty;
-    const LanguageChoice none = chooseLanguageByExtension(empty, QStringLiteral(".c"));
+    const LanguageChoice none = chooseLanguageByExtension(empty, u".c"_s);
     EXPECT_EQ(none.index, 0);
     EXPECT_FALSE(none.lexerId);
 }

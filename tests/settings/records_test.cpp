@@ -5,87 +5,68 @@
 namespace pw {
 namespace {
 
+using namespace Qt::StringLiterals;
 using test::freshCopy;
 using test::readAll;
 using test::settingsXml;
 using test::writeAll;
 
-const QString History = QStringLiteral("SearchHistory");
+const QString History = u"SearchHistory"_s;
+const QString Filters = u"FileFilter"_s;
+const QString Tools = u"ExternalTools"_s;
 
-class RecordsTest : public test::SettingsFileTest
-{
-};
+using RecordsTest = test::SettingsFileTest;
 
-struct LoadHistoryCase
+TEST_F(RecordsTest, LoadHistorySelectsAsStored)
 {
-    const char *name;
-    QByteArray section; // children of SearchHistory; null for no section
-    QStringList entries;
-    int selected;
-    friend void PrintTo(const LoadHistoryCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class LoadHistoryRule : public test::SettingsFileTest,
-                        public ::testing::WithParamInterface<LoadHistoryCase>
-{
-};
-
-TEST_P(LoadHistoryRule, SelectsAsStored)
-{
-    if (!GetParam().section.isNull())
-        writeAll(settingsPath(),
-                 settingsXml("<SearchHistory>" + GetParam().section + "</SearchHistory>\n"));
-    const HistoryList h = XmlSettingsStore(settingsPath()).loadHistory(History);
-    EXPECT_EQ(h.entries, GetParam().entries);
-    EXPECT_EQ(h.selected, GetParam().selected);
+    const QStringList ab{u"a"_s, u"b"_s};
+    const QByteArray values = "<value_0>a</value_0><value_1>b</value_1>";
+    const struct
+    {
+        const char *name;
+        QByteArray section; // children of SearchHistory
+        QStringList entries;
+        int selected;
+    } rows[] = {
+        {"selected one", values + "<Selected>1</Selected>", ab, 1},
+        {"minus one picks the first", values + "<Selected>-1</Selected>", ab, 0},
+        {"missing means zero", values, ab, 0},
+        {"empty means zero", values + "<Selected/>", ab, 0},
+        {"past the end selects nothing", values + "<Selected>2</Selected>", ab, -1},
+        {"other negatives select nothing", values + "<Selected>-3</Selected>", ab, -1},
+        {"minus one with no entries", "<Selected>-1</Selected>", {}, -1},
+        {"empty values are skipped",
+         "<value_0>a</value_0><value_1></value_1><value_2>b</value_2><Selected>1</Selected>", ab,
+         1},
+        // Only value_0 .. value_(key count - 1) are read: three keys, so not value_5.
+        {"numbers beyond the key count",
+         "<value_0>a</value_0><value_5>z</value_5><Selected>0</Selected>",
+         {u"a"_s},
+         0},
+        {"gap within the key count",
+         "<value_0>a</value_0><value_2>b</value_2><Selected>0</Selected>", ab, 0},
+        {"empty section", "", {}, -1},
+    };
+    for (const auto &row : rows) {
+        const HistoryList h =
+            storeWith("<SearchHistory>" + row.section + "</SearchHistory>").loadHistory(History);
+        EXPECT_EQ(h.entries, row.entries) << row.name;
+        EXPECT_EQ(h.selected, row.selected) << row.name;
+    }
+    EXPECT_EQ(storeWith("").loadHistory(History), HistoryList{}) << "no section";
 }
-
-const QStringList AB{QStringLiteral("a"), QStringLiteral("b")};
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LoadHistoryRule,
-    ::testing::Values(
-        LoadHistoryCase{"selected_one_picks_second",
-                        "<value_0>a</value_0><value_1>b</value_1><Selected>1</Selected>", AB, 1},
-        LoadHistoryCase{"selected_minus_one_picks_first",
-                        "<value_0>a</value_0><value_1>b</value_1><Selected>-1</Selected>", AB, 0},
-        LoadHistoryCase{"selected_missing_means_zero", "<value_0>a</value_0><value_1>b</value_1>",
-                        AB, 0},
-        LoadHistoryCase{"selected_empty_means_zero",
-                        "<value_0>a</value_0><value_1>b</value_1><Selected/>", AB, 0},
-        LoadHistoryCase{"selected_past_the_end_selects_nothing",
-                        "<value_0>a</value_0><value_1>b</value_1><Selected>2</Selected>", AB, -1},
-        LoadHistoryCase{"other_negative_selects_nothing",
-                        "<value_0>a</value_0><value_1>b</value_1><Selected>-3</Selected>", AB, -1},
-        LoadHistoryCase{"minus_one_with_no_entries", "<Selected>-1</Selected>", {}, -1},
-        LoadHistoryCase{"empty_values_are_skipped",
-                        "<value_0>a</value_0><value_1></value_1><value_2>b</value_2>"
-                        "<Selected>1</Selected>",
-                        AB, 1},
-        // Only value_0 .. value_(key count - 1) are looked at: three keys, so value_5 is not.
-        LoadHistoryCase{"numbers_beyond_the_key_count_are_ignored",
-                        "<value_0>a</value_0><value_5>z</value_5><Selected>0</Selected>",
-                        {QStringLiteral("a")},
-                        0},
-        LoadHistoryCase{"gap_within_the_key_count",
-                        "<value_0>a</value_0><value_2>b</value_2><Selected>0</Selected>", AB, 0},
-        LoadHistoryCase{"empty_section", "", {}, -1},
-        LoadHistoryCase{"no_section", QByteArray(), {}, -1}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RecordsTest, SaveHistoryWritesAtMostFiftyEntriesThenSelected)
 {
-    QStringList entries;
-    for (int i = 0; i < 60; ++i)
-        entries << QStringLiteral("text %1").arg(i);
+    QStringList entries{u"a]]>b"_s, u"  spaced  "_s, u"<tag attr=\"1\">"_s, u"x\ry"_s};
+    for (int i = 4; i < 60; ++i)
+        entries << u"text %1"_s.arg(i);
     XmlSettingsStore store(settingsPath());
     ASSERT_TRUE(store.saveHistory(History, entries, 7));
-
     QStringList names;
     EXPECT_EQ(store.enumerateKeys(History, names), 51);
-    for (int i = 0; i < 50; ++i)
-        EXPECT_EQ(names[i], QStringLiteral("value_%1").arg(i));
-    EXPECT_EQ(names.last(), QStringLiteral("Selected"));
+    EXPECT_EQ(names[49], u"value_49"_s);
+    EXPECT_EQ(names.last(), u"Selected"_s);
     const HistoryList loaded = XmlSettingsStore(freshCopy(settingsPath())).loadHistory(History);
     EXPECT_EQ(loaded.entries, entries.mid(0, 50));
     EXPECT_EQ(loaded.selected, 7);
@@ -94,43 +75,18 @@ TEST_F(RecordsTest, SaveHistoryWritesAtMostFiftyEntriesThenSelected)
 TEST_F(RecordsTest, SaveHistorySkipsEmptyEntriesAndKeepsStaleValues)
 {
     XmlSettingsStore store(settingsPath());
-    ASSERT_TRUE(store.saveHistory(
-        History, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}, 0));
-    ASSERT_TRUE(store.saveHistory(History, {QStringLiteral("new"), QString()}, -1));
-    EXPECT_EQ(store.readString(History, QStringLiteral("value_0")), QStringLiteral("new"));
-    EXPECT_EQ(store.readString(History, QStringLiteral("value_1")), QStringLiteral("b"))
-        << "an empty entry is not written, so the earlier value stays";
-    EXPECT_EQ(store.readString(History, QStringLiteral("value_2")), QStringLiteral("c"));
-    EXPECT_EQ(store.getInt(History, QStringLiteral("Selected"), 99), -1);
-}
-
-TEST_F(RecordsTest, HistoryEntriesRoundTripWithAwkwardText)
-{
-    const QStringList entries{QStringLiteral("a]]>b"), QStringLiteral("  spaced  "),
-                              QStringLiteral("<tag attr=\"1\">"), QStringLiteral("Ünïcödé"),
-                              QStringLiteral("x\ry")};
-    XmlSettingsStore store(settingsPath());
-    ASSERT_TRUE(store.saveHistory(History, entries, 4));
-    const HistoryList loaded = XmlSettingsStore(freshCopy(settingsPath())).loadHistory(History);
-    EXPECT_EQ(loaded.entries, entries);
-    EXPECT_EQ(loaded.selected, 4);
-}
-
-TEST_F(RecordsTest, FilterStringForOneEntry)
-{
-    XmlSettingsStore store(settingsPath());
-    ASSERT_TRUE(store.writeLabelExtension(QStringLiteral("FileFilter"), QStringLiteral("entry_1"),
-                                          QStringLiteral("Text files"),
-                                          QStringLiteral("*.txt;*.log")));
-    EXPECT_EQ(XmlSettingsStore(freshCopy(settingsPath())).buildFilterString(),
-              QStringLiteral("Text files (*.txt;*.log)|*.txt;*.log|All Files (*.*)|*.*||"));
+    ASSERT_TRUE(store.saveHistory(History, {u"a"_s, u"b"_s, u"c"_s}, 0));
+    ASSERT_TRUE(store.saveHistory(History, {u"new"_s, QString()}, -1));
+    EXPECT_EQ(store.readString(History, u"value_0"_s), u"new"_s);
+    EXPECT_EQ(store.readString(History, u"value_1"_s), u"b"_s) << "the empty entry is not written";
+    EXPECT_EQ(store.readString(History, u"value_2"_s), u"c"_s);
+    EXPECT_EQ(store.getInt(History, u"Selected"_s, 99), -1);
 }
 
 TEST_F(RecordsTest, FilterEntryLayoutOnDisk)
 {
     XmlSettingsStore store(settingsPath());
-    ASSERT_TRUE(store.writeLabelExtension(QStringLiteral("FileFilter"), QStringLiteral("entry_1"),
-                                          QStringLiteral("C++"), QStringLiteral("*.cpp;*.h")));
+    ASSERT_TRUE(store.writeLabelExtension(Filters, u"entry_1"_s, u"C++"_s, u"*.cpp;*.h"_s));
     EXPECT_TRUE(readAll(settingsPath())
                     .contains("    <FileFilter>\n"
                               "        <entry_1>\n"
@@ -141,90 +97,62 @@ TEST_F(RecordsTest, FilterEntryLayoutOnDisk)
         << readAll(settingsPath()).constData();
     QString label, extension;
     ASSERT_TRUE(XmlSettingsStore(freshCopy(settingsPath()))
-                    .readLabelExtension(QStringLiteral("FileFilter"), QStringLiteral("entry_1"),
-                                        label, extension));
-    EXPECT_EQ(label, QStringLiteral("C++"));
-    EXPECT_EQ(extension, QStringLiteral("*.cpp;*.h"));
+                    .readLabelExtension(Filters, u"entry_1"_s, label, extension));
+    EXPECT_EQ(label, u"C++"_s);
+    EXPECT_EQ(extension, u"*.cpp;*.h"_s);
 }
 
-TEST_F(RecordsTest, FilterStringSkipsIncompleteEntriesAndKeepsFileOrder)
+// The user's filters come first, in file order, then the one that lists every file.
+TEST_F(RecordsTest, FilterStringListsCompleteEntriesInFileOrderThenAllFiles)
 {
-    writeAll(settingsPath(),
-             settingsXml("<FileFilter>"
-                         "<entry_2><label>B</label><extension>*.b</extension></entry_2>"
-                         "<entry_5><label>NoExt</label></entry_5>"
-                         "<entry_3><label></label><extension>*.e</extension></entry_3>"
-                         "<entry_1><label>A</label><extension>*.a</extension></entry_1>"
-                         "</FileFilter>\n"));
-    XmlSettingsStore store(settingsPath());
-    EXPECT_EQ(store.buildFilterString(),
-              QStringLiteral("B (*.b)|*.b|A (*.a)|*.a|All Files (*.*)|*.*||"));
-    QString label = QStringLiteral("untouched"), extension;
-    EXPECT_FALSE(store.readLabelExtension(QStringLiteral("FileFilter"), QStringLiteral("entry_5"),
-                                          label, extension));
-    EXPECT_TRUE(store.readLabelExtension(QStringLiteral("FileFilter"), QStringLiteral("entry_3"),
-                                         label, extension))
+    XmlSettingsStore &store =
+        storeWith("<FileFilter>"
+                  "<entry_2><label>B</label><extension>*.b</extension></entry_2>"
+                  "<entry_5><label>NoExt</label></entry_5>"
+                  "<entry_3><label></label><extension>*.e</extension></entry_3>"
+                  "<entry_1><label>A</label><extension>*.a;*.aa</extension></entry_1>"
+                  "</FileFilter>");
+    const QString filters = store.buildFilterString();
+    const QString userPart = u"B (*.b)|*.b|A (*.a;*.aa)|*.a;*.aa|"_s;
+    EXPECT_TRUE(filters.startsWith(userPart)) << filters;
+    const QStringList rest = filters.mid(userPart.size()).split(u'|');
+    ASSERT_EQ(rest.size(), 4) << filters << ": one more label and pattern, then the final \"||\"";
+    EXPECT_TRUE(rest[0].startsWith(u"All Files"_s)) << filters;
+    EXPECT_EQ(rest[2] + rest[3], QString());
+    EXPECT_TRUE(XmlSettingsStore(settingsPath() + u".none"_s)
+                    .buildFilterString()
+                    .startsWith(u"All Files"_s))
+        << "with no filters of the user's";
+
+    QString label = u"untouched"_s, extension;
+    EXPECT_FALSE(store.readLabelExtension(Filters, u"entry_5"_s, label, extension));
+    EXPECT_TRUE(store.readLabelExtension(Filters, u"entry_3"_s, label, extension))
         << "both children exist, even though one is empty";
 }
 
-TEST_F(RecordsTest, FilterStringWithoutFiltersIsAllFiles)
+TEST_F(RecordsTest, NextFilterEntryNameIsOneAboveTheHighestNumber)
 {
-    EXPECT_EQ(XmlSettingsStore(settingsPath()).buildFilterString(),
-              QStringLiteral("All Files (*.*)|*.*||"));
-}
-
-struct EntryNameCase
-{
-    const char *name;
-    QByteArray filters;
-    const char *expected;
-    friend void PrintTo(const EntryNameCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class NextFilterEntryName : public test::SettingsFileTest,
-                            public ::testing::WithParamInterface<EntryNameCase>
-{
-};
-
-TEST_P(NextFilterEntryName, IsOneAboveTheHighestNumber)
-{
-    writeAll(settingsPath(), settingsXml("<FileFilter>" + GetParam().filters + "</FileFilter>\n"));
-    EXPECT_EQ(XmlSettingsStore(settingsPath()).nextFilterEntryName(),
-              QString::fromLatin1(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NextFilterEntryName,
-    ::testing::Values(EntryNameCase{"none", "", "entry_1"},
-                      EntryNameCase{"one", "<entry_1/>", "entry_2"},
-                      EntryNameCase{"gap_uses_highest", "<entry_1/><entry_7/><entry_3/>",
-                                    "entry_8"},
-                      EntryNameCase{"deleted_first", "<entry_2/>", "entry_3"},
-                      EntryNameCase{"names_without_number", "<entry_x/><other/>", "entry_1"},
-                      EntryNameCase{"digits_then_letters", "<entry_12b/>", "entry_13"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(RecordsTest, NewFilterEntryNameIsFreeAfterWriting)
-{
-    XmlSettingsStore store(settingsPath());
-    for (int i = 0; i < 3; ++i) {
-        const QString name = store.nextFilterEntryName();
-        ASSERT_TRUE(store.writeLabelExtension(QStringLiteral("FileFilter"), name,
-                                              QStringLiteral("L%1").arg(i), QStringLiteral("*.x")));
+    const std::pair<QByteArray, const char *> rows[] = {
+        {"", "entry_1"},
+        {"<entry_1/>", "entry_2"},
+        {"<entry_1/><entry_7/><entry_3/>", "entry_8"},
+        {"<entry_2/>", "entry_3"},
+        {"<entry_x/><other/>", "entry_1"},
+        {"<entry_12b/>", "entry_13"},
+    };
+    for (const auto &[filters, expected] : rows) {
+        EXPECT_EQ(storeWith("<FileFilter>" + filters + "</FileFilter>").nextFilterEntryName(),
+                  QString::fromLatin1(expected))
+            << filters.constData();
     }
-    QStringList names;
-    store.enumerateKeys(QStringLiteral("FileFilter"), names);
-    EXPECT_EQ(names, (QStringList{QStringLiteral("entry_1"), QStringLiteral("entry_2"),
-                                  QStringLiteral("entry_3")}));
 }
 
 TEST_F(RecordsTest, ToolsLayoutOnDisk)
 {
     XmlSettingsStore store(settingsPath());
-    const ExternalToolRecord tool{
-        QStringLiteral("Make"), 8000, QStringLiteral("-C \"$FileDir\""), QStringLiteral("$AppDir"),
-        QStringLiteral("make"), 1};
-    ASSERT_TRUE(store.writeTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), {tool}));
+    const ExternalToolRecord tool{u"Make"_s,    8000,      u"-C \"$FileDir\""_s,
+                                  u"$AppDir"_s, u"make"_s, 1};
+    ASSERT_TRUE(store.writeTools(Tools, u"Tool"_s, {tool}));
     EXPECT_TRUE(readAll(settingsPath())
                     .contains("    <ExternalTools>\n"
                               "        <Tool icon=\"8000\" args=\"-C &quot;$FileDir&quot;\" "
@@ -236,49 +164,34 @@ TEST_F(RecordsTest, ToolsLayoutOnDisk)
 TEST_F(RecordsTest, ToolsRoundTripInOrderAndReplaceThePreviousList)
 {
     XmlSettingsStore store(settingsPath());
-    const QList<ExternalToolRecord> first{
-        {QStringLiteral("Old"), 1, QString(), QString(), QStringLiteral("old"), 0}};
     const QList<ExternalToolRecord> tools{
-        {QStringLiteral("Build & run"), 8000, QStringLiteral("\"$FilePath\" <in >out"),
-         QStringLiteral("/home/u/My Projects"), QStringLiteral("/usr/bin/make"), 2},
-        {QString(), 0, QStringLiteral("multi\nline\targs\r\n"), QString(), QStringLiteral("x"), 1},
-        {QStringLiteral("Ünïcödé ]]> name"), 8001, QString(), QString(), QString(), 0}};
-    ASSERT_TRUE(store.writeTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), first));
-    ASSERT_TRUE(store.writeTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), tools));
+        {u"Build & run"_s, 8000, u"\"$FilePath\" <in >out"_s, u"/home/u/My Projects"_s,
+         u"/usr/bin/make"_s, 2},
+        {QString(), 0, u"multi\nline\targs\r\n"_s, QString(), u"x"_s, 1},
+        {u"Ünïcödé ]]> name"_s, 8001, QString(), QString(), QString(), 0}};
+    ASSERT_TRUE(store.writeTools(Tools, u"Tool"_s, {{u"Old"_s, 1, {}, {}, u"old"_s, 0}}));
+    ASSERT_TRUE(store.writeTools(Tools, u"Tool"_s, tools));
     QList<ExternalToolRecord> read;
-    EXPECT_EQ(XmlSettingsStore(freshCopy(settingsPath()))
-                  .readTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), read),
-              1);
+    EXPECT_EQ(XmlSettingsStore(freshCopy(settingsPath())).readTools(Tools, u"Tool"_s, read), 1);
     EXPECT_EQ(read, tools);
 }
 
-TEST_F(RecordsTest, ReadToolsReportsWhetherTheSectionExists)
+TEST_F(RecordsTest, ReadToolsTellsAnEmptyListFromNoListAndFillsMissingAttributes)
 {
-    XmlSettingsStore store(settingsPath());
     QList<ExternalToolRecord> read;
-    EXPECT_EQ(store.readTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), read), 0)
+    EXPECT_EQ(XmlSettingsStore(settingsPath()).readTools(Tools, u"Tool"_s, read), 0)
         << "no file: the caller adds its default tools";
-    ASSERT_TRUE(store.writeTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), {}));
-    EXPECT_EQ(store.readTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), read), 1)
+    EXPECT_EQ(storeWith("<ExternalTools/>").readTools(Tools, u"Tool"_s, read), 1)
         << "an empty list is a list, not a reason for defaults";
     EXPECT_TRUE(read.isEmpty());
-}
 
-TEST_F(RecordsTest, ReadToolsFillsMissingAttributesAndAppends)
-{
-    writeAll(settingsPath(), settingsXml("<ExternalTools><Tool cmd=\"ls\">List</Tool><Other/>"
-                                         "<Tool icon=\"12x\" type=\"abc\"/></ExternalTools>\n"));
-    ExternalToolRecord kept;
-    kept.name = QStringLiteral("kept");
-    QList<ExternalToolRecord> read{kept};
-    EXPECT_EQ(XmlSettingsStore(settingsPath())
-                  .readTools(QStringLiteral("ExternalTools"), QStringLiteral("Tool"), read),
-              1);
-    ASSERT_EQ(read.size(), 3);
-    EXPECT_EQ(read[0].name, QStringLiteral("kept"));
-    EXPECT_EQ(read[1], (ExternalToolRecord{QStringLiteral("List"), 0, QString(), QString(),
-                                           QStringLiteral("ls"), 0}));
-    EXPECT_EQ(read[2], (ExternalToolRecord{QString(), 12, QString(), QString(), QString(), 0}));
+    read = {ExternalToolRecord{u"kept"_s, 0, {}, {}, {}, 0}};
+    XmlSettingsStore &store = storeWith("<ExternalTools><Tool cmd=\"ls\">List</Tool><Other/>"
+                                        "<Tool icon=\"12x\" type=\"abc\"/></ExternalTools>");
+    EXPECT_EQ(store.readTools(Tools, u"Tool"_s, read), 1);
+    ASSERT_EQ(read.size(), 3) << "read appends";
+    EXPECT_EQ(read[1], (ExternalToolRecord{u"List"_s, 0, {}, {}, u"ls"_s, 0}));
+    EXPECT_EQ(read[2], (ExternalToolRecord{QString(), 12, {}, {}, {}, 0}));
 }
 
 } // namespace

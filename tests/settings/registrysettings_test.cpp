@@ -8,13 +8,15 @@
 namespace pw {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 class RegistryTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_ini = m_dir.filePath(QStringLiteral("Penwright.conf"));
+        m_ini = m_dir.filePath(u"Penwright.conf"_s);
     }
 
     // A fresh instance each time, so every check reads what reached the file.
@@ -26,21 +28,15 @@ private:
     QString m_ini;
 };
 
-TEST_F(RegistryTest, ProgramPathRoundTrips)
-{
-    open().setPenwrightPath(QStringLiteral("/opt/pen wright/bin/penwright"));
-    EXPECT_EQ(open().penwrightPath(), QStringLiteral("/opt/pen wright/bin/penwright"));
-}
-
 const QStringList AwkwardPaths{
-    QStringLiteral("/home/user/notes.txt"),
-    QStringLiteral("/home/user/My Documents/a b.txt"),
-    QStringLiteral("C:\\Users\\Ann\\Desktop\\x.txt"),
-    QStringLiteral("/home/ünïcödé/日本語/файл.txt"),
-    QStringLiteral("/tmp/100%/%2F literally/%5c.txt"),
-    QStringLiteral("/odd/name=with;ini#chars[1].txt"),
-    QStringLiteral(" /leading and trailing blanks "),
-    QStringLiteral("/home/user/NOTES.txt"),
+    u"/home/user/notes.txt"_s,
+    u"/home/user/My Documents/a b.txt"_s,
+    u"C:\\Users\\Ann\\Desktop\\x.txt"_s,
+    u"/home/ünïcödé/日本語/файл.txt"_s,
+    u"/tmp/100%/%2F literally/%5c.txt"_s,
+    u"/odd/name=with;ini#chars[1].txt"_s,
+    u" /leading and trailing blanks "_s,
+    u"/home/user/NOTES.txt"_s,
 };
 
 TEST_F(RegistryTest, FilesToOpenKeepsEveryPathExactly)
@@ -60,67 +56,45 @@ TEST_F(RegistryTest, FilesToOpenKeepsEveryPathExactly)
     std::sort(stored.begin(), stored.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(stored, expected);
+
+    open().clearFilesToOpen();
+    EXPECT_FALSE(open().hasFilesToOpen());
+    EXPECT_FALSE(QSettings(ini(), QSettings::IniFormat).childGroups().contains(u"FilesToOpen"_s));
 }
 
 TEST_F(RegistryTest, FilesToOpenValueNamesDecodeToTheirData)
 {
-    open().addFileToOpen(QStringLiteral("/a/b%c\\d"));
+    open().addFileToOpen(u"/a/b%c\\d"_s);
     QSettings raw(ini(), QSettings::IniFormat);
-    raw.beginGroup(QStringLiteral("FilesToOpen"));
+    raw.beginGroup(u"FilesToOpen"_s);
     const QStringList keys = raw.childKeys();
     ASSERT_EQ(keys.size(), 1);
-    EXPECT_EQ(RegistrySettings::decodeValueName(keys.first()), QStringLiteral("/a/b%c\\d"));
-    EXPECT_EQ(raw.value(keys.first()).toString(), QStringLiteral("/a/b%c\\d"));
+    EXPECT_EQ(RegistrySettings::decodeValueName(keys.first()), u"/a/b%c\\d"_s);
+    EXPECT_EQ(raw.value(keys.first()).toString(), u"/a/b%c\\d"_s);
 }
 
-TEST_F(RegistryTest, ClearFilesToOpenRemovesTheWholeKey)
+TEST(RegistryValueNames, EncodeSeparatorsAndPercentAndDecodeBack)
 {
-    open().addFileToOpen(QStringLiteral("/x/y.txt"));
-    open().clearFilesToOpen();
-    EXPECT_FALSE(open().hasFilesToOpen());
-    EXPECT_TRUE(open().filesToOpen().isEmpty());
-    QSettings raw(ini(), QSettings::IniFormat);
-    EXPECT_FALSE(raw.childGroups().contains(QStringLiteral("FilesToOpen")));
+    const std::pair<QString, QString> rows[] = {
+        {u"12"_s, u"12"_s},
+        {u"/a/b.txt"_s, u"%2Fa%2Fb.txt"_s},
+        {u"C:\\a b\\c"_s, u"C:%5Ca b%5Cc"_s},
+        {u"%2F%%5C"_s, u"%252F%25%255C"_s},
+        {u"/ü/日"_s, u"%2Fü%2F日"_s},
+        {QString(), QString()},
+    };
+    for (const auto &[plain, encoded] : rows) {
+        EXPECT_EQ(RegistrySettings::encodeValueName(plain), encoded);
+        EXPECT_EQ(RegistrySettings::decodeValueName(encoded), plain);
+    }
 }
-
-struct EncodingCase
-{
-    const char *name;
-    QString plain;
-    QString encoded;
-    friend void PrintTo(const EncodingCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class ValueNameEncoding : public ::testing::TestWithParam<EncodingCase>
-{
-};
-
-TEST_P(ValueNameEncoding, EncodesSeparatorsAndPercentAndDecodesBack)
-{
-    EXPECT_EQ(RegistrySettings::encodeValueName(GetParam().plain), GetParam().encoded);
-    EXPECT_EQ(RegistrySettings::decodeValueName(GetParam().encoded), GetParam().plain);
-    EXPECT_FALSE(GetParam().encoded.contains(u'/'));
-    EXPECT_FALSE(GetParam().encoded.contains(u'\\'));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, ValueNameEncoding,
-    ::testing::Values(
-        EncodingCase{"folder_number", QStringLiteral("12"), QStringLiteral("12")},
-        EncodingCase{"unix_path", QStringLiteral("/a/b.txt"), QStringLiteral("%2Fa%2Fb.txt")},
-        EncodingCase{"windows_path", QStringLiteral("C:\\a b\\c"), QStringLiteral("C:%5Ca b%5Cc")},
-        EncodingCase{"percent_sequences", QStringLiteral("%2F%%5C"),
-                     QStringLiteral("%252F%25%255C")},
-        EncodingCase{"non_ascii", QStringLiteral("/ü/日"), QStringLiteral("%2Fü%2F日")},
-        EncodingCase{"empty", QString(), QString()}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RegistryTest, MainWindowPlacementIsStoredByteExact)
 {
     WindowPlacement p = WindowPlacement::fromGeometry(QRect(5, 6, 700, 500), true);
     open().setWindowPosition(p);
     QSettings raw(ini(), QSettings::IniFormat);
-    EXPECT_EQ(raw.value(QStringLiteral("Settings/Window Position")).toByteArray(), p.encode());
+    EXPECT_EQ(raw.value(u"Settings/Window Position"_s).toByteArray(), p.encode());
     const auto back = open().windowPosition();
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, p);
@@ -130,20 +104,17 @@ TEST_F(RegistryTest, PlacementOfAnyOtherSizeIsIgnored)
 {
     {
         QSettings raw(ini(), QSettings::IniFormat);
-        raw.setValue(QStringLiteral("Settings/Window Position"), QByteArray(43, '\0'));
-        raw.setValue(QStringLiteral("FindDialog/WindowPlacement"), QByteArray(45, '\0'));
+        raw.setValue(u"Settings/Window Position"_s, QByteArray(43, '\0'));
+        raw.setValue(u"FindDialog/WindowPlacement"_s, QByteArray(45, '\0'));
     }
     EXPECT_FALSE(open().windowPosition().has_value());
-    EXPECT_FALSE(open().dialogPlacement(QStringLiteral("FindDialog")).has_value());
-    EXPECT_FALSE(open().dialogPlacement(QStringLiteral("ReplaceDialog")).has_value());
+    EXPECT_FALSE(open().dialogPlacement(u"FindDialog"_s).has_value());
+    EXPECT_FALSE(open().dialogPlacement(u"ReplaceDialog"_s).has_value());
 }
 
 TEST_F(RegistryTest, EachDialogKeepsItsOwnPlacement)
 {
-    const QStringList names{QStringLiteral("FindDialog"),        QStringLiteral("ReplaceDialog"),
-                            QStringLiteral("FindInFilesDialog"), QStringLiteral("HexFindDialog"),
-                            QStringLiteral("CompareDialog"),     QStringLiteral("MacroDialog"),
-                            QStringLiteral("NewMacroDialog")};
+    const QStringList names{u"FindDialog"_s, u"ReplaceDialog"_s, u"MacroDialog"_s};
     for (int i = 0; i < names.size(); ++i)
         open().setDialogPlacement(names[i],
                                   WindowPlacement::fromGeometry(QRect(i, i, 100 + i, 50), false));
@@ -152,8 +123,7 @@ TEST_F(RegistryTest, EachDialogKeepsItsOwnPlacement)
         const auto p = open().dialogPlacement(names[i]);
         ASSERT_TRUE(p.has_value()) << names[i].toStdString();
         EXPECT_EQ(p->normalGeometry(), QRect(i, i, 100 + i, 50));
-        EXPECT_EQ(raw.value(names[i] + QStringLiteral("/WindowPlacement")).toByteArray().size(),
-                  44);
+        EXPECT_EQ(raw.value(names[i] + u"/WindowPlacement"_s).toByteArray().size(), 44);
     }
 }
 
@@ -162,9 +132,9 @@ TEST_F(RegistryTest, AppPathIsReadFromTheSettingsKey)
     EXPECT_EQ(open().appPath(), QString());
     {
         QSettings raw(ini(), QSettings::IniFormat);
-        raw.setValue(QStringLiteral("Settings/AppPath"), QStringLiteral("/usr/lib/penwright"));
+        raw.setValue(u"Settings/AppPath"_s, u"/usr/lib/penwright"_s);
     }
-    EXPECT_EQ(open().appPath(), QStringLiteral("/usr/lib/penwright"));
+    EXPECT_EQ(open().appPath(), u"/usr/lib/penwright"_s);
 }
 
 TEST_F(RegistryTest, BackupBookkeepingRoundTripsAndClears)
@@ -173,28 +143,22 @@ TEST_F(RegistryTest, BackupBookkeepingRoundTripsAndClears)
     open().setNextBackupFolderId(7);
     EXPECT_EQ(open().nextBackupFolderId(), 7);
 
-    const QString doc = QStringLiteral("/home/u/My Files/report.txt");
+    const QString doc = u"/home/u/My Files/report.txt"_s;
     EXPECT_EQ(open().backupFolderValue(doc, -1), -1);
     open().setBackupFolderValue(doc, 3);
-    open().setBackupFolderValue(QStringLiteral("3"), 12);
+    open().setBackupFolderValue(u"3"_s, 12);
     EXPECT_EQ(open().backupFolderValue(doc, -1), 3);
-    EXPECT_EQ(open().backupFolderValue(QStringLiteral("3"), 0), 12);
+    EXPECT_EQ(open().backupFolderValue(u"3"_s, 0), 12);
 
     open().removeBackupFolderValue(doc);
     EXPECT_EQ(open().backupFolderValue(doc, -1), -1);
-    EXPECT_EQ(open().backupFolderValue(QStringLiteral("3"), 0), 12);
+    EXPECT_EQ(open().backupFolderValue(u"3"_s, 0), 12);
     open().removeAllBackupFolders();
-    EXPECT_EQ(open().backupFolderValue(QStringLiteral("3"), 0), 0);
+    EXPECT_EQ(open().backupFolderValue(u"3"_s, 0), 0);
     EXPECT_EQ(open().nextBackupFolderId(), 7) << "the counter lives elsewhere";
-}
 
-TEST_F(RegistryTest, NonNumericBackupValueReadsAsDefault)
-{
-    {
-        QSettings raw(ini(), QSettings::IniFormat);
-        raw.setValue(QStringLiteral("BackupSettings/NextFolderId"), QStringLiteral("abc"));
-    }
-    EXPECT_EQ(open().nextBackupFolderId(), 0);
+    QSettings(ini(), QSettings::IniFormat).setValue(u"BackupSettings/NextFolderId"_s, u"abc"_s);
+    EXPECT_EQ(open().nextBackupFolderId(), 0) << "text that is no number";
 }
 
 TEST_F(RegistryTest, CommandBarsBlobRoundTripsByteExact)
@@ -207,15 +171,13 @@ TEST_F(RegistryTest, CommandBarsBlobRoundTripsByteExact)
 
 TEST_F(RegistryTest, RecentFilesKeepFourInOrder)
 {
-    open().setRecentFiles({QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c"),
-                           QStringLiteral("/d"), QStringLiteral("/e")});
-    EXPECT_EQ(open().recentFiles(), (QStringList{QStringLiteral("/a"), QStringLiteral("/b"),
-                                                 QStringLiteral("/c"), QStringLiteral("/d")}));
-    open().setRecentFiles({QStringLiteral("/z")});
-    EXPECT_EQ(open().recentFiles(), QStringList{QStringLiteral("/z")});
+    open().setRecentFiles({u"/a"_s, u"/b"_s, u"/c"_s, u"/d"_s, u"/e"_s});
+    EXPECT_EQ(open().recentFiles(), (QStringList{u"/a"_s, u"/b"_s, u"/c"_s, u"/d"_s}));
+    open().setRecentFiles({u"/z"_s});
+    EXPECT_EQ(open().recentFiles(), QStringList{u"/z"_s});
     QSettings raw(ini(), QSettings::IniFormat);
-    EXPECT_EQ(raw.value(QStringLiteral("Recent File List/File1")).toString(), QStringLiteral("/z"));
-    EXPECT_FALSE(raw.contains(QStringLiteral("Recent File List/File2")));
+    EXPECT_EQ(raw.value(u"Recent File List/File1"_s).toString(), u"/z"_s);
+    EXPECT_FALSE(raw.contains(u"Recent File List/File2"_s));
 }
 
 } // namespace

@@ -1,18 +1,25 @@
 // Shared helpers of the settings tests: a private temporary folder and raw file access.
 #pragma once
 
+#include "settings/xmlsettingsstore.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 
-// Lets GoogleTest print QStrings in failure messages.
+// Lets GoogleTest show QStrings as text, as compared values and in failure messages.
+inline std::ostream &operator<<(std::ostream &out, const QString &text)
+{
+    return out << '"' << text.toStdString() << '"';
+}
 inline void PrintTo(const QString &text, std::ostream *out)
 {
-    *out << '"' << text.toStdString() << '"';
+    *out << text;
 }
 
 namespace pw::test {
@@ -60,9 +67,19 @@ protected:
     QString folder() const { return m_dir.path(); }
     const QString &settingsPath() const { return m_path; }
 
+    // A store on a fresh copy of a settings file holding the given body inside appSettings; it
+    // lives until the next call.
+    XmlSettingsStore &storeWith(const QByteArray &body)
+    {
+        writeAll(m_path, settingsXml(body));
+        m_store.emplace(freshCopy(m_path));
+        return *m_store;
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_path;
+    std::optional<XmlSettingsStore> m_store;
 };
 
 } // namespace pw::test
