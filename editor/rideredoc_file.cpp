@@ -140,8 +140,9 @@ bool CRidereDoc::load(const QString &path, QString *error)
         const long firstLineEnd = ed->send(Sci::SCI_POSITIONFROMLINE, 1);
         const long lineEnd = firstLineEnd > 0 ? firstLineEnd : ed->send(Sci::SCI_GETLENGTH);
         const QByteArray tail = ed->textRange(std::max(0L, lineEnd - 2), lineEnd);
+        // A file without a line break takes the line ending of this platform's files.
         m_lineEnding = enc::detectLineEnding(std::string_view(tail.constData(), tail.size()),
-                                             m_lineEnding);
+                                             Sci::SC_EOL_LF);
         ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
         text.keep();
     }

@@ -41,22 +41,23 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
     const Row rows[] = {
         {"utf8-mark", bytes({0xEF, 0xBB, 0xBF, 0x41, 0x0D, 0x0A}), 0, 0, "A\r\n",
          bytes({0xEF, 0xBB, 0xBF, 0x41, 0x0D, 0x0A})},
+        // A file is saved with the mark it came with, or without one.
         {"utf8-no-mark", QByteArray("caf\xC3\xA9 au lait\n"), 0, 2, "caf\xC3\xA9 au lait\n",
-         QByteArray("\xEF\xBB\xBF"
-                    "caf\xC3\xA9 au lait\n")},
+         QByteArray("caf\xC3\xA9 au lait\n")},
         {"ascii", ascii, 3, 2, ascii, ascii},
-        {"utf16le-no-mark", bytes({0x41, 0, 0x42, 0}), 1, 2, "AB",
-         bytes({0xFF, 0xFE, 0x41, 0, 0x42, 0})},
+        {"utf16le-no-mark", bytes({0x41, 0, 0x42, 0}), 1, 2, "AB", bytes({0x41, 0, 0x42, 0})},
         {"utf16be-surrogates", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D}), 2, 1,
          "\xF0\x9F\x98\x80\r", bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00, 0, 0x0D})},
-        {"six-bytes-utf8-is-ansi", bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9}), 3, 2,
+        {"six-bytes-of-utf8", bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9}), 0, 2,
          bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9}), bytes({0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9})},
         {"utf32le-mark", bytes({0xFF, 0xFE, 0, 0, 0x41, 0, 0, 0, 0x0A, 0, 0, 0}), 5, 2, "A\n",
          bytes({0xFF, 0xFE, 0, 0, 0x41, 0, 0, 0, 0x0A, 0, 0, 0})},
         {"cr-only", QByteArray("one\rtwo\r"), 3, 1, "one\rtwo\r", "one\rtwo\r"},
         // Files without a line break take the platform's line ending.
         {"empty", QByteArray(), 3, 2, "", ""},
-        {"binary-as-text", binary, 3, 1, binary, binary},
+        // Windows-1252 shows 80 as the euro sign; every byte comes back on save.
+        {"binary-as-text", binary, 3, 1,
+         bytes({'M', 'Z', 0, 0, 0xC3, 0xBF, 0xE2, 0x82, 0xAC, '\r', 0, '\n', 1, 2}), binary},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -135,7 +136,8 @@ TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->encoding(), 0);
-    EXPECT_TRUE(state(Cmd::EncodingUtf8).checked);
+    EXPECT_TRUE(state(Cmd::EncodingUtf8NoMark).checked);
+    EXPECT_FALSE(state(Cmd::EncodingUtf8).checked) << "the file has no mark";
     EXPECT_FALSE(state(Cmd::EncodingAnsi).checked);
     EXPECT_TRUE(state(Cmd::LineEndingUnix).checked);
 
@@ -149,11 +151,16 @@ TEST_F(DocumentTest, EncodingAndLineEndingCommandsCheckAndApply)
     EXPECT_EQ(readFile(path), bytes({0xFE, 0xFF, 0, 0xE9, 0, 't', 0, 0xE9, 0, ' ', 0, 0xE9, 0, 't',
                                      0, 0xE9, 0, '\n'}));
 
-    // Switching to Ansi keeps the editor's bytes and writes them with no mark.
+    // Switching to Ansi reads the bytes the Unicode document would write (its UTF-8) as
+    // Windows-1252, and writes exactly those bytes back.
     ASSERT_TRUE(run(Cmd::EncodingAnsi));
-    EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCODEPAGE), 0);
+    EXPECT_EQ(editorText(doc), QByteArray("\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\x83\xC2\xA9t"
+                                          "\xC3\x83\xC2\xA9\n"));
     ASSERT_TRUE(run(Cmd::FileSave));
     EXPECT_EQ(readFile(path), QByteArray("\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n"));
+    // ... and UTF-8 puts the text right again: a UTF-8 file taken for Ansi is mended this way.
+    ASSERT_TRUE(run(Cmd::EncodingUtf8NoMark));
+    EXPECT_EQ(editorText(doc), QByteArray("\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9\n"));
 }
 
 TEST_F(DocumentTest, ReloadAsksOnlyForModifiedDocuments)
@@ -191,8 +198,12 @@ TEST_F(DocumentTest, FailedSaveKeepsFileAndModifiedState)
     ASSERT_TRUE(QFile::rename(path, aside));
     ASSERT_TRUE(QDir().mkdir(path));
     EXPECT_FALSE(doc->doSave(path));
-    ASSERT_EQ(m_messages.size(), 1);
-    EXPECT_EQ(m_messages.last(), u"Failed to create a new file when saving the current document"_s);
+    ASSERT_FALSE(m_messages.isEmpty());
+    // The program's text, and the system's reason on a second line.
+    const QStringList lines = m_messages.last().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], u"Failed to create a new file when saving the current document"_s);
+    EXPECT_TRUE(lines[1].startsWith(u"Reason: "_s)) << lines[1].toStdString();
     EXPECT_TRUE(doc->isModified());
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(readFile(aside), QByteArray("original\n"));
@@ -213,6 +224,7 @@ TEST_F(DocumentTest, SaveAsTakesTheDialogsChoicesAndPath)
         proposed = p;
         choice.path = target;
         choice.encoding = 1;
+        choice.markLength = 2;
         choice.lineEnding = 2;
         return true;
     });

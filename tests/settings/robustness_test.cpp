@@ -141,10 +141,15 @@ TEST_F(RobustnessTest, ConcurrentWritersOnSeveralThreadsLoseNothingAndLeaveNoTem
 // place is left as it was.
 TEST_F(RobustnessTest, UnusablePlacesGiveDefaultsAndRefuseWrites)
 {
-    const QString inMissingFolder = folder() + u"/Brightmoor/Penwright/AppSettings.xml"_s;
     const std::pair<const char *, std::function<QString()>> rows[] = {
         {"empty path", [] { return QString(); }},
-        {"missing folder", [&] { return inMissingFolder; }},
+        {"folder that cannot be made",
+         [&] {
+             QFile blocker(folder() + u"/Brightmoor"_s);
+             return blocker.open(QIODevice::WriteOnly)
+                        ? folder() + u"/Brightmoor/Penwright/AppSettings.xml"_s
+                        : QString();
+         }},
         {"folder in place of the file",
          [&] { return QDir(folder()).mkdir(u"AppSettings.xml"_s) ? settingsPath() : QString(); }},
         {"oversized file",
@@ -177,7 +182,7 @@ TEST_F(RobustnessTest, UnusablePlacesGiveDefaultsAndRefuseWrites)
         EXPECT_EQ(store.getString(S, u"s"_s, u"d"_s), u"d"_s);
         EXPECT_EQ(store.loadHistory(u"SearchHistory"_s), HistoryList{});
         EXPECT_EQ(folderEntries(), before);
-        EXPECT_FALSE(QFileInfo::exists(folder() + u"/Brightmoor"_s));
+        EXPECT_FALSE(QFileInfo(folder() + u"/Brightmoor"_s).isDir());
         if (QFileInfo(path).isFile()) {
             EXPECT_EQ(QFileInfo(path).size(), qint64(300) << 20);
         }
@@ -221,6 +226,20 @@ TEST_F(RobustnessTest, BatchKeepsWhatAnotherWriterSavedMeanwhile)
     EXPECT_EQ(reader.getInt(u"Theirs"_s, u"k"_s, 0), 9);
     EXPECT_EQ(reader.getInt(S, u"b"_s, 0), 2);
     EXPECT_EQ(reader.getInt(S, u"a"_s, -1), -1);
+}
+
+
+// An installed program has no installer here to make its per-user folder: the first write does.
+TEST_F(RobustnessTest, TheFirstWriteMakesTheMissingFolder)
+{
+    QDir(folder()).removeRecursively();
+    const QString path = folder() + u"/Brightmoor/Penwright/AppSettings.xml"_s;
+    XmlSettingsStore store(path);
+    EXPECT_EQ(store.getInt(S, u"k"_s, 5), 5) << "reading makes nothing";
+    EXPECT_FALSE(QFileInfo::exists(folder() + u"/Brightmoor"_s));
+    ASSERT_TRUE(store.writeInt(S, u"k"_s, 1));
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(XmlSettingsStore(path).getInt(S, u"k"_s, 5), 1);
 }
 
 } // namespace
