@@ -1,12 +1,18 @@
 // Files as a user meets them through the program: the Open and Save As rules, and what a save
 // does to the file on disk.
 #include "editor/doccore/doccore.h"
+#include "editor/documentwatcher.h"
+#include "editor/encoding/textfile.h"
+#include "app/mainframehost.h"
 #include "editor/filedialogex.h"
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTest>
+#include <unistd.h>
 
 using namespace pw;
 using pw::test::AppFixture;
@@ -19,8 +25,28 @@ protected:
     void TearDown() override
     {
         CFileDialogEx::setSaveHook({});
+        enc::TextFileReader::setReadFault({});
         AppFixture::TearDown();
     }
+    static void type(CRidereDoc *doc, const QString &text)
+    {
+        doc->editor()->send(Sci::SCI_DOCUMENTEND);
+        // Key by key with their text, as a keyboard layout or an input method delivers them.
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(doc->editor(), &press);
+        }
+    }
+    // Another program rewrites the file; the stamp differs even within one clock tick because
+    // the size or the inode does.
+    void otherProgramWrites(const QString &path, const QByteArray &bytes)
+    {
+        const QString temp = path + QStringLiteral(".other");
+        writeFile(QFileInfo(temp).fileName(), bytes);
+        ASSERT_TRUE(::rename(QFile::encodeName(temp).constData(),
+                             QFile::encodeName(path).constData()) == 0);
+    }
+    void checkDisk() { m_app->host()->documentWatcher().checkAll(); }
 };
 
 TEST(FileFilters, AllFilesMatchesNamesWithoutADot)
@@ -62,6 +88,138 @@ TEST_F(FilesTest, SaveAsAddsTheExtensionBeforeAskingAboutReplacing)
     EXPECT_EQ(readFile(existing), QByteArray("new\n"));
     EXPECT_EQ(doc->pathName(), existing);
     EXPECT_EQ(asked, 2);
+}
+
+TEST_F(FilesTest, WindowsAnsiShowsItsCharactersAndKeepsEveryByte)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString path = writeFile(QStringLiteral("all.bin"), all);
+    CRidereDoc *doc = qobject_cast<CRidereDoc *>(
+        m_app->openDocumentFile(path, OpenRequest{OpenText, 3, 0, false}));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(editorText(doc).contains("\xE2\x82\xAC")) << "80 is the euro sign";
+    doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x");
+    doc->editor()->send(Sci::SCI_DELETERANGE, 0, 1);
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(path), all);
+
+    // Typed characters of Windows-1252 are written as its bytes.
+    const QString quotes = writeFile(QStringLiteral("q.txt"), "caf\xE9\n");
+    CRidereDoc *typed = open(quotes);
+    ASSERT_NE(typed, nullptr);
+    ASSERT_EQ(typed->encoding(), 3);
+    type(typed, QStringLiteral("\u20AC\u201C\u201D"));
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(quotes), QByteArray("caf\xE9\n\x80\x93\x94"));
+}
+
+TEST_F(FilesTest, ACharacterAnsiCannotHoldIsNeverWrittenAsAQuestionMark)
+{
+    const QString path = writeFile(QStringLiteral("arrow.txt"), "a\xE9\n");
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->encoding(), 3);
+    type(doc, QStringLiteral("\u2192"));
+    // No: nothing is written and the document stays as it was.
+    m_answer = QMessageBox::No;
+    EXPECT_FALSE(doc->doSave(path));
+    EXPECT_EQ(readFile(path), QByteArray("a\xE9\n"));
+    EXPECT_TRUE(doc->isModified());
+    EXPECT_EQ(doc->encoding(), 3);
+    ASSERT_FALSE(m_messages.isEmpty());
+    EXPECT_TRUE(m_messages.last().contains(QStringLiteral("\u2192"))) << "names the character";
+    // Yes: UTF-8 without a mark, and the document says so from now on.
+    m_answer = QMessageBox::Yes;
+    EXPECT_TRUE(doc->doSave(path));
+    EXPECT_EQ(readFile(path), QByteArray("a\xC3\xA9\n\xE2\x86\x92"));
+    EXPECT_EQ(doc->encoding(), 0);
+    EXPECT_EQ(doc->markLength(), 0);
+    EXPECT_FALSE(readFile(path).contains('?'));
+}
+
+TEST_F(FilesTest, UTF8IsRecognisedPastTheSample)
+{
+    const QByteArray text = QByteArray(3000, 'a') + "\n\xC3\xA9 \xE2\x80\x94\n";
+    CRidereDoc *doc = open(writeFile(QStringLiteral("late.txt"), text));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->encoding(), 0);
+    EXPECT_EQ(doc->markLength(), 0);
+    EXPECT_EQ(editorText(doc), text);
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(doc->pathName()), text) << "no mark added";
+}
+
+TEST_F(FilesTest, ChangesByOtherProgramsAreNoticed)
+{
+    // Unmodified: reloaded in place, the caret kept, a note in the status bar.
+    const QString path = writeFile(QStringLiteral("w.txt"), "one\ntwo\nthree\n");
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    doc->editor()->send(Sci::SCI_GOTOPOS, 5);
+    otherProgramWrites(path, "one\ntwo\nthree\nfour\n");
+    checkDisk();
+    EXPECT_EQ(editorText(doc), QByteArray("one\ntwo\nthree\nfour\n"));
+    EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 5);
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_TRUE(m_messages.isEmpty());
+
+    // Modified: asked; No keeps the user's text and is not asked again for the same change...
+    type(doc, QStringLiteral("mine"));
+    otherProgramWrites(path, "theirs\n");
+    m_answer = QMessageBox::No;
+    checkDisk();
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages.last().contains(QStringLiteral("changed by another program")));
+    EXPECT_TRUE(editorText(doc).endsWith("mine"));
+    checkDisk();
+    EXPECT_EQ(m_messages.size(), 1);
+    // ... but saving over their change asks first.
+    EXPECT_FALSE(doc->doSave(path));
+    EXPECT_EQ(readFile(path), QByteArray("theirs\n"));
+    m_answer = QMessageBox::Yes;
+    ASSERT_TRUE(doc->doSave(path));
+    EXPECT_TRUE(readFile(path).endsWith("mine"));
+
+    // Deleted: kept open as modified when the user says so.
+    ASSERT_TRUE(QFile::remove(path));
+    checkDisk();
+    EXPECT_TRUE(m_messages.last().contains(QStringLiteral("deleted")));
+    EXPECT_TRUE(doc->isModified());
+}
+
+TEST_F(FilesTest, SavingAHardLinkedFileKeepsBothNames)
+{
+    const QString path = writeFile(QStringLiteral("linked.txt"), "old\n");
+    const QString other = m_dir.filePath(QStringLiteral("other-name.txt"));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    type(doc, QStringLiteral("new"));
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(other), QByteArray("old\nnew"));
+}
+
+TEST_F(FilesTest, AReadFailingPartWayOpensNothingAndAFailedReloadKeepsTheText)
+{
+    const QByteArray big = QByteArray(600000, 'x') + "\n";
+    const QString path = writeFile(QStringLiteral("big.txt"), big);
+    enc::TextFileReader::setReadFault([](std::int64_t offset) { return offset > 0 ? EIO : 0; });
+    const int windows = int(frame()->documentFrames().size());
+    EXPECT_EQ(open(path), nullptr);
+    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    ASSERT_FALSE(m_messages.isEmpty());
+    EXPECT_TRUE(m_messages.last().contains(QStringLiteral("Input/output error"))) << m_messages.last().toStdString();
+
+    enc::TextFileReader::setReadFault({});
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    type(doc, QStringLiteral("edit"));
+    enc::TextFileReader::setReadFault([](std::int64_t offset) { return offset > 0 ? EIO : 0; });
+    ASSERT_TRUE(run(Cmd::ReloadDocument));
+    EXPECT_EQ(editorText(doc), big + "edit");
+    EXPECT_TRUE(doc->isModified());
 }
 
 } // namespace
