@@ -48,6 +48,13 @@ std::unique_ptr<Progress> MainFrameHost::startProgress(qint64 total, bool stoppa
     return std::make_unique<Silent>();
 }
 
+std::unique_ptr<Progress> MainFrameHost::startBackgroundProgress(qint64 total)
+{
+    if (StatusPanes *panes = m_frame.statusPanes())
+        return panes->startBackgroundProgress(total);
+    return startProgress(total, false);
+}
+
 void MainFrameHost::addRecentFile(const QString &path)
 {
     m_frame.addRecentFile(path);

@@ -21,6 +21,7 @@ public:
     QString settingsFile() const override;
     void setStatusText(StatusPane pane, const QString &text) override;
     std::unique_ptr<Progress> startProgress(qint64 total, bool stoppable) override;
+    std::unique_ptr<Progress> startBackgroundProgress(qint64 total) override;
     void addRecentFile(const QString &path) override;
     CommandRouter *router() const override;
     CMDIChildFrame *activeFrame() const override;

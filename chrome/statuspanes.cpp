@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
+#include <algorithm>
 #include <climits>
 
 namespace pw {
@@ -36,6 +37,35 @@ public:
 
 private:
     QPointer<StatusPanes> m_panes;
+};
+
+class StatusPanes::BackgroundRun : public Progress
+{
+public:
+    BackgroundRun(StatusPanes *panes, qint64 total) : m_panes(panes), m_total(std::max<qint64>(total, 1))
+    {
+        m_panes->m_background.push_back(this);
+        m_panes->showBackground();
+    }
+    ~BackgroundRun() override
+    {
+        if (!m_panes)
+            return;
+        std::erase(m_panes->m_background, this);
+        m_panes->showBackground();
+    }
+    void step(qint64 done) override
+    {
+        m_done = std::min(done, m_total);
+        if (m_panes)
+            m_panes->showBackground();
+    }
+    bool stopRequested() const override { return m_stop; }
+
+    QPointer<StatusPanes> m_panes;
+    qint64 m_total;
+    qint64 m_done = 0;
+    bool m_stop = false;
 };
 
 StatusPanes::StatusPanes(QStatusBar *bar) : QObject(bar), m_bar(bar)
@@ -70,6 +100,8 @@ StatusPanes::StatusPanes(QStatusBar *bar) : QObject(bar), m_bar(bar)
 
 StatusPanes::~StatusPanes()
 {
+    for (BackgroundRun *run : m_background)
+        run->m_panes = nullptr;
     if (m_depth > 0 && m_stoppable)
         qApp->removeEventFilter(this);
 }
@@ -117,6 +149,37 @@ void StatusPanes::requestStop()
 {
     if (m_depth > 0 && m_stoppable)
         m_stopRequested = true;
+    else
+        for (BackgroundRun *run : m_background)
+            run->m_stop = true;
+}
+
+std::unique_ptr<Progress> StatusPanes::startBackgroundProgress(qint64 total)
+{
+    return std::make_unique<BackgroundRun>(this, total);
+}
+
+// While no run holds the UI thread, the bar shows the sum of the background runs.
+void StatusPanes::showBackground()
+{
+    if (m_depth > 0)
+        return;
+    if (m_background.empty()) {
+        m_stop->hide();
+        m_progress->setRange(0, 1);
+        m_progress->setValue(0);
+        return;
+    }
+    qint64 total = 0;
+    qint64 done = 0;
+    for (const BackgroundRun *run : m_background) {
+        total += run->m_total;
+        done += run->m_done;
+    }
+    const qint64 scale = total / INT_MAX + 1;
+    m_progress->setRange(0, int(total / scale));
+    m_progress->setValue(int(done / scale));
+    m_stop->show();
 }
 
 void StatusPanes::stepRun(qint64 done)
@@ -148,6 +211,7 @@ void StatusPanes::endRun()
     m_stoppable = false;
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    showBackground();
 }
 
 // While a stoppable run holds the UI thread, events are let through so the window paints, but

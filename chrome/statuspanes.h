@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -35,6 +36,9 @@ public:
     // with it. While a stoppable run reports, its step() keeps the window painting and lets
     // Escape or the Stop button through, and nothing else the user does.
     std::unique_ptr<Progress> startProgress(qint64 total, bool stoppable);
+    // Work on other threads (file loads): the bar shows their sum and Stop asks all of them to
+    // stop; nothing the user does is held back meanwhile.
+    std::unique_ptr<Progress> startBackgroundProgress(qint64 total);
     bool isRunning() const { return m_depth > 0; }
     // Asks the running run to stop, as Escape and the Stop button do.
     void requestStop();
@@ -44,7 +48,10 @@ public:
 
 private:
     class Run;
+    class BackgroundRun;
     friend class Run;
+    friend class BackgroundRun;
+    void showBackground();
     void stepRun(qint64 done);
     void endRun();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -59,6 +66,7 @@ private:
     bool m_stoppable = false;
     bool m_stopRequested = false;
     qint64 m_lastEventsMs = 0;
+    std::vector<BackgroundRun *> m_background;
 };
 
 } // namespace pw

@@ -68,7 +68,11 @@ void CRidereDoc::registerCommands()
         });
     onCommand(
         Cmd::ReloadDocument, [this] { reload(); },
-        [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty(); });
+        [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty() && !isLoading(); });
+    // While the text is still coming there is nothing whole to save.
+    const auto whenLoaded = [this](CommandUi &ui) { ui.enabled = !isLoading(); };
+    onCommand(Cmd::FileSave, [this] { if (!isLoading()) doSave(pathName()); }, whenLoaded);
+    onCommand(Cmd::FileSaveAs, [this] { if (!isLoading()) doSave(QString()); }, whenLoaded);
 }
 
 CRidereView *CRidereDoc::view() const

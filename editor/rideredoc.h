@@ -5,12 +5,15 @@
 #include "editor/encoding/filestamp.h"
 #include "framework/document.h"
 
+#include <QPointer>
+#include <memory>
 #include <string>
 
 namespace pw {
 
 class CMFCScintilla;
 class CRidereView;
+class TextLoad;
 
 class CRidereDoc : public CDocument
 {
@@ -30,9 +33,16 @@ public:
 
     // Writes the current text to another file, as a save would, without touching the document.
     bool writeCopy(const QString &path);
-    // Loads the file into a fresh text of the editor, in the document's encoding (Auto decides
-    // from the file). On failure the editor keeps the text it had and error says why.
-    bool load(const QString &path, QString *error = nullptr);
+    // A file is read into a fresh text of the component on a worker thread; the editor keeps
+    // what it showed until the new text is attached, so a failed or stopped load changes
+    // nothing. An open waits this long for small files before the window shows (tests use 0 to
+    // see the load go on behind the window).
+    static void setLoadWaitMs(int ms);
+    bool isLoading() const { return !m_load.isNull(); }
+    // Stop (Escape in the view, or the status bar's Stop).
+    void cancelLoad();
+    // Opened in large-file mode: colouring, folding and word wrap started off.
+    bool isLargeFile() const { return m_largeFile; }
     // "Reload": asks first when the document is modified.
     void reload();
     // Compares the file with what was loaded or saved last: a change by another program reloads
@@ -64,7 +74,15 @@ public:
     CRidereView *view() const;
     CMFCScintilla *editor() const;
 
+signals:
+    // A load attached its text (a failed or stopped one does not report).
+    void loadFinished();
+
 private:
+    enum class LoadPurpose { Open, Reload };
+    bool startLoad(const QString &path, LoadPurpose purpose, QString *error);
+    void finishLoad();
+
     struct Format
     {
         int encoding;
@@ -100,6 +118,12 @@ private:
     enc::FileStamp m_answeredStamp;
     // Bytes after the last whole character of a UTF-16 or UTF-32 file, written back on save.
     std::string m_trailing;
+    QPointer<TextLoad> m_load;
+    std::unique_ptr<Progress> m_loadProgress;
+    LoadPurpose m_loadPurpose = LoadPurpose::Open;
+    QString m_loadingPath;
+    bool m_openSucceeded = false;
+    bool m_largeFile = false;
 };
 
 } // namespace pw

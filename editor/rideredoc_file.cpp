@@ -9,6 +9,7 @@
 #include "editor/filedialogex.h"
 #include "editor/mfcscintilla.h"
 #include "editor/ridereview.h"
+#include "editor/textload.h"
 #include "framework/messages.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
@@ -16,47 +17,16 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <optional>
+#include <QTimer>
+#include <atomic>
 
 namespace pw {
 
 namespace {
 constexpr long kChunkBytes = 262144;
-
-// The load fills a fresh text of the component with undo recording and change reports off. The
-// text the editor showed stays alive beside it until the load succeeds, so a failed load (or
-// Reload) leaves it exactly as it was.
-class FreshText
-{
-public:
-    explicit FreshText(CMFCScintilla *editor) : m_editor(editor)
-    {
-        m_old = editor->send(Sci::SCI_GETDOCPOINTER);
-        editor->send(Sci::SCI_ADDREFDOCUMENT, 0, m_old);
-        const long fresh = editor->send(Sci::SCI_CREATEDOCUMENT);
-        editor->send(Sci::SCI_SETDOCPOINTER, 0, fresh);
-        editor->send(Sci::SCI_RELEASEDOCUMENT, 0, fresh); // the editor holds it now
-        // Every document is UTF-8 in the editor; the setting belongs to each text.
-        editor->setCodePage(Sci::SC_CP_UTF8);
-        m_quiet.emplace(editor, CMFCScintilla::QuietChanges::SeparateSteps);
-        editor->send(Sci::SCI_SETUNDOCOLLECTION, 0);
-    }
-    ~FreshText()
-    {
-        m_editor->send(Sci::SCI_SETUNDOCOLLECTION, 1);
-        if (!m_kept)
-            m_editor->send(Sci::SCI_SETDOCPOINTER, 0, m_old);
-        m_quiet.reset();
-        m_editor->send(Sci::SCI_RELEASEDOCUMENT, 0, m_old);
-    }
-    void keep() { m_kept = true; }
-
-private:
-    CMFCScintilla *m_editor;
-    long m_old = 0;
-    bool m_kept = false;
-    std::optional<CMFCScintilla::QuietChanges> m_quiet;
-};
+// How long an open waits for its worker before the window is shown and the load goes on behind
+// it: a small file is simply there, a big one never holds the window longer than this.
+std::atomic<int> g_loadWaitMs{60};
 
 QString displayPath(const QString &path)
 {
@@ -64,102 +34,146 @@ QString displayPath(const QString &path)
 }
 } // namespace
 
+void CRidereDoc::setLoadWaitMs(int ms)
+{
+    g_loadWaitMs = std::max(0, ms);
+}
+
 bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
 {
     m_encoding = request.encoding;
     m_markLength = request.markLength;
     m_readOnly = request.readOnly;
     chooseLanguageByExtension(extensionOf(path));
-
+    // The title shows while the text comes; the path is taken once the file is read.
+    setTitle(QFileInfo(path).fileName());
+    m_loadingPath = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     QString error;
-    if (!load(path, &error)) {
+    if (!startLoad(m_loadingPath, LoadPurpose::Open, &error)) {
         showMessage(m_editorHost.window(), MessageIcon::Exclamation, error);
         return false;
     }
-    setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    CMFCScintilla *ed = editor();
-    ed->setReadOnly(m_readOnly);
-    m_editorHost.documentWatcher().watch(this);
-    requestFunctionList(FunctionListService::Reason::Loaded);
-    setModifiedFlag(false);
-    if (!m_trailing.empty())
-        showMessage(m_editorHost.window(), MessageIcon::Exclamation,
-                    resourceText(Str::TrailingBytesKept)
-                        .arg(displayPath(pathName()))
-                        .arg(m_trailing.size()));
+    if (!m_load)
+        return m_openSucceeded; // finished within the wait
     return true;
 }
 
 void CRidereDoc::onCloseDocument()
 {
     m_editorHost.documentWatcher().unwatch(this);
+    // Stops a load at once; its thread ends within one chunk.
+    delete m_load.data();
 }
 
-bool CRidereDoc::load(const QString &path, QString *error)
+bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *error)
 {
     CMFCScintilla *ed = editor();
-    if (!ed)
+    if (!ed || m_load)
         return false;
-    enc::TextFileReader reader;
-    if (!reader.open(path, enc::DocEncoding(m_encoding), error))
+    auto *load = new TextLoad(ed, this);
+    if (!load->start(path, enc::DocEncoding(m_encoding), error)) {
+        delete load;
         return false;
-    if (reader.wasReadOnly())
-        m_readOnly = true;
-
-    const std::unique_ptr<Progress> progress = m_editorHost.startProgress(reader.size());
-    {
-        FreshText text(ed);
-        ed->send(Sci::SCI_ALLOCATE, long(reader.textSizeEstimate() + 1000));
-        std::string chunk;
-        for (;;) {
-            while (reader.nextChunk(chunk)) {
-                if (!chunk.empty())
-                    ed->send(Sci::SCI_APPENDTEXT, chunk.size(),
-                             reinterpret_cast<long>(chunk.data()));
-                progress->step(reader.position());
-            }
-            // A file that looked like UTF-8 turned out not to be: read it again as Ansi.
-            if (!reader.restartRequired())
-                break;
-            ed->send(Sci::SCI_CLEARALL);
-            if (!reader.restartAsAnsi(error))
-                return false;
-        }
-        if (reader.hasError()) {
-            if (error)
-                *error = reader.errorString();
-            return false;
-        }
-        if (ed->send(Sci::SCI_GETSTATUS) != Sci::SC_STATUS_OK) {
-            ed->send(Sci::SCI_SETSTATUS, Sci::SC_STATUS_OK);
-            if (error)
-                *error = resourceText(Str::FileTooLargeForText).arg(displayPath(path));
-            return false;
-        }
-        // Only the end of the first line matters; never copy a huge first line.
-        const long firstLineEnd = ed->send(Sci::SCI_POSITIONFROMLINE, 1);
-        const long lineEnd = firstLineEnd > 0 ? firstLineEnd : ed->send(Sci::SCI_GETLENGTH);
-        const QByteArray tail = ed->textRange(std::max(0L, lineEnd - 2), lineEnd);
-        // A file without a line break takes the line ending of this platform's files.
-        m_lineEnding = enc::detectLineEnding(std::string_view(tail.constData(), tail.size()),
-                                             Sci::SC_EOL_LF);
-        ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
-        text.keep();
     }
-    m_encoding = reader.encoding();
-    m_markLength = reader.markLength();
-    m_trailing = reader.trailingBytes();
-    m_stamp = reader.stamp();
+    m_load = load;
+    m_loadPurpose = purpose;
+    m_loadProgress = m_editorHost.startBackgroundProgress(load->totalBytes());
+    // Progress and Stop are looked at now and then; the worker never waits for the window.
+    auto *poll = new QTimer(load);
+    poll->setInterval(50);
+    connect(poll, &QTimer::timeout, this, [this] {
+        if (!m_load || !m_loadProgress)
+            return;
+        m_loadProgress->step(m_load->bytesDone());
+        if (m_loadProgress->stopRequested())
+            m_load->cancel();
+    });
+    poll->start();
+    connect(load, &TextLoad::finished, this, &CRidereDoc::finishLoad, Qt::QueuedConnection);
+    if (load->waitFor(g_loadWaitMs)) {
+        finishLoad();
+        return true;
+    }
+    // The window goes on while the text comes: typing into the old text would be lost.
+    ed->setReadOnly(true);
+    return true;
+}
+
+void CRidereDoc::cancelLoad()
+{
+    if (m_load)
+        m_load->cancel();
+}
+
+void CRidereDoc::finishLoad()
+{
+    if (!m_load)
+        return; // already finished by the wait, the queued report comes after
+    const LoadedText result = m_load->takeResult();
+    m_load->deleteLater();
+    m_load = nullptr;
+    m_loadProgress.reset();
+    CMFCScintilla *ed = editor();
+    const bool opening = m_loadPurpose == LoadPurpose::Open;
+    if (!result.ok) {
+        ed->setReadOnly(m_readOnly);
+        if (!result.cancelled)
+            showMessage(m_editorHost.window(), MessageIcon::Exclamation,
+                        result.error.isEmpty()
+                            ? resourceText(Str::FileTooLargeForText).arg(displayPath(m_loadingPath))
+                            : result.error);
+        m_openSucceeded = false;
+        // A window opened for the file goes; a reload leaves the text as it was.
+        if (opening && frame() && frame()->isVisible())
+            frame()->closeWithoutAsking();
+        return;
+    }
+    const long caret = ed->send(Sci::SCI_GETCURRENTPOS);
+    const long firstLine = ed->send(Sci::SCI_GETFIRSTVISIBLELINE);
+    // The editor takes the new text; the one it showed is freed with its last reference.
+    ed->send(Sci::SCI_SETDOCPOINTER, 0, result.document);
+    ed->send(Sci::SCI_RELEASEDOCUMENT, 0, result.document);
+    ed->setCodePage(Sci::SC_CP_UTF8);
+    ed->updateModificationEvents();
+    m_encoding = result.encoding;
+    m_markLength = result.markLength;
+    m_lineEnding = result.lineEnding;
+    m_trailing = result.trailingBytes;
+    m_stamp = result.stamp;
     m_answeredStamp = m_stamp;
+    if (result.readOnly)
+        m_readOnly = true;
+    m_largeFile = ed->send(Sci::SCI_GETLENGTH) >= TextLoad::largeFileBytes();
+    ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
+    // A loader's text records no undo while it is filled; from here on edits are undoable.
+    ed->send(Sci::SCI_SETUNDOCOLLECTION, 1);
     ed->send(Sci::SCI_SETSAVEPOINT);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
-    ed->send(Sci::SCI_GOTOPOS, 0);
-    // The language's lexer and tab settings belong to the text just replaced.
+    // The language's lexer and tab settings belong to the text just attached.
     if (CRidereView *v = view())
-        v->applyLanguage();
+        v->textReplaced(m_largeFile);
     if (m_editorHost.settings().lineNumbers)
         ed->showLineNumbers(true);
-    return true;
+    if (opening) {
+        ed->send(Sci::SCI_GOTOPOS, 0);
+        setPathName(m_loadingPath);
+    } else {
+        ed->send(Sci::SCI_GOTOPOS, std::min(caret, ed->send(Sci::SCI_GETLENGTH)));
+        ed->send(Sci::SCI_SETFIRSTVISIBLELINE, firstLine);
+    }
+    ed->setReadOnly(m_readOnly);
+    m_editorHost.documentWatcher().watch(this);
+    requestFunctionList(FunctionListService::Reason::Loaded);
+    setModifiedFlag(false);
+    m_openSucceeded = true;
+    if (m_largeFile)
+        m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
+    if (!m_trailing.empty())
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation,
+                    resourceText(Str::TrailingBytesKept)
+                        .arg(displayPath(m_loadingPath))
+                        .arg(m_trailing.size()));
+    emit loadFinished();
 }
 
 void CRidereDoc::reload()
@@ -173,27 +187,13 @@ void CRidereDoc::reload()
 }
 
 // The same file read again in its encoding, the caret and the first line shown kept where they
-// were as far as the new text allows.
+// were as far as the new text allows; a failed read leaves the text as it was.
 void CRidereDoc::reloadInPlace()
 {
-    CMFCScintilla *ed = editor();
-    if (!ed)
-        return;
-    const long caret = ed->send(Sci::SCI_GETCURRENTPOS);
-    const long firstLine = ed->send(Sci::SCI_GETFIRSTVISIBLELINE);
-    const int encoding = m_encoding;
+    m_loadingPath = pathName();
     QString error;
-    if (!load(pathName(), &error)) {
-        m_encoding = encoding;
+    if (!startLoad(m_loadingPath, LoadPurpose::Reload, &error))
         showMessage(m_editorHost.window(), MessageIcon::Exclamation, error);
-        return;
-    }
-    ed->setReadOnly(m_readOnly);
-    ed->send(Sci::SCI_GOTOPOS, std::min(caret, ed->send(Sci::SCI_GETLENGTH)));
-    ed->send(Sci::SCI_SETFIRSTVISIBLELINE, firstLine);
-    setModifiedFlag(false);
-    m_editorHost.documentWatcher().watch(this);
-    requestFunctionList(FunctionListService::Reason::Loaded);
 }
 
 void CRidereDoc::checkFileOnDisk()

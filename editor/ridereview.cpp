@@ -9,6 +9,7 @@
 #include "framework/commandrouter.h"
 #include "framework/messages.h"
 #include "languages/engine/languagelist.h"
+#include "languages/engine/languagerecord.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 #include "settings/framesettings.h"
@@ -18,6 +19,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -35,6 +37,7 @@ CRidereView::CRidereView(EditorHost &host, CRidereDoc *document, QWidget *parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_editor);
     setFocusProxy(m_editor);
+    m_editor->installEventFilter(this);
 
     m_editor->setupDefaults();
     applySettings();
@@ -176,7 +179,29 @@ LanguageRecord CRidereView::currentLanguage() const
 
 void CRidereView::applyLanguage()
 {
-    m_editor->applyLanguage(currentLanguage(), m_host.settings());
+    m_editor->applyLanguage(m_plainLargeText ? LanguageRecord::fallback() : currentLanguage(),
+                            m_host.settings());
+}
+
+void CRidereView::textReplaced(bool largeFile)
+{
+    m_plainLargeText = largeFile && !m_viewAsIndex;
+    if (m_plainLargeText) {
+        m_editor->setWordWrap(false);
+        m_editor->setFolding(false);
+    }
+    applyLanguage();
+}
+
+bool CRidereView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Escape stops a load still running into this window.
+    if (watched == m_editor && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && m_document->isLoading()) {
+        m_document->cancelLoad();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CRidereView::setLanguage(int index)
@@ -185,6 +210,7 @@ void CRidereView::setLanguage(int index)
     if (index > languages.count())
         return;
     m_viewAsIndex.reset();
+    m_plainLargeText = false; // the user asked for colouring
     m_document->setLanguage(index, languages.get(index).lexerId);
     applyLanguage();
 }
@@ -221,6 +247,7 @@ void CRidereView::showViewAsDialog()
         return;
     // Only the colouring changes; the document keeps its language for the function list.
     m_viewAsIndex = index;
+    m_plainLargeText = false;
     applyLanguage();
 }
 

@@ -54,11 +54,18 @@ public:
     using ViewAsHook = std::function<bool(const QStringList &labels, int &index)>;
     static void setViewAsHook(ViewAsHook hook);
 
+    // The document attached a new text: its language comes back, and a large one starts without
+    // colouring, folding and word wrap.
+    void textReplaced(bool largeFile);
+
     // "Ln %2d Col %2d" for the caret.
     QString positionText() const;
 
 signals:
     void positionChanged(const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void registerCommands();
@@ -83,6 +90,8 @@ private:
     CRidereDoc *m_document;
     CMFCScintilla *m_editor;
     std::optional<int> m_viewAsIndex;
+    // Large-file mode: plain until the user chooses a language.
+    bool m_plainLargeText = false;
     bool m_hasSelection = false;
     long m_lineCount = -1;
 };

@@ -42,8 +42,12 @@ public:
     // The settings file, for the sections the in-memory copy does not hold.
     virtual QString settingsFile() const = 0;
     virtual void setStatusText(StatusPane pane, const QString &text) = 0;
-    // Starts a report of a run of total units; stoppable runs show a Stop control.
+    // Starts a report of a run of total units that holds the UI thread; stoppable runs show a
+    // Stop control and keep the window painting between steps.
     virtual std::unique_ptr<Progress> startProgress(qint64 total, bool stoppable = false) = 0;
+    // A report of work done elsewhere (a worker thread) while the window goes on as usual; it
+    // always shows a Stop control.
+    virtual std::unique_ptr<Progress> startBackgroundProgress(qint64 total) = 0;
     virtual void addRecentFile(const QString &path) = 0;
     // The routing of commands, for context menus and the keys of commands.
     virtual CommandRouter *router() const = 0;

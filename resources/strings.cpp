@@ -69,6 +69,8 @@ constexpr StringInfo kStrings[] = {
     {Str::FileTooLargeForText,
      "%1 is too large to be opened as text: the editor could not hold all of it."},
     {Str::SaveFailedReason, "Reason: %1"},
+    {Str::LargeFileMode, "Large file: colouring, folding and word wrap are off; choose a language "
+                         "or turn them on to have them"},
 
     // Main frame
     {Str::CaptionProjectExplorer, "Project Explorer"},

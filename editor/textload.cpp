@@ -1,0 +1,181 @@
+// TextLoad: the worker that reads, decodes and fills the component's loader, and the handover.
+#include "editor/textload.h"
+
+#include "editor/encoding/textfile.h"
+#include "editor/mfcscintilla.h"
+
+
+namespace pw {
+
+// The component's loader interface (its ILoader), which this build of the component does not
+// install a header for. The layout is the component's documented one: three virtual functions,
+// called on any thread while the document belongs to no editor. It has external linkage on
+// purpose: in an unnamed namespace the compiler would see that no class here implements it and
+// turn every call into a pure-virtual trap.
+class ComponentLoader
+{
+public:
+    virtual int Release() = 0;
+    // A status of the component's SC_STATUS_* values; 0 is fine.
+    virtual int AddData(const char *data, std::ptrdiff_t length) = 0;
+    virtual void *ConvertToDocument() = 0;
+
+protected:
+    ~ComponentLoader() = default;
+};
+
+namespace {
+
+ComponentLoader *loaderOf(long handle)
+{
+    return reinterpret_cast<ComponentLoader *>(handle);
+}
+
+std::atomic<qint64> g_largeFileBytes{TextLoad::DefaultLargeFileBytes};
+
+} // namespace
+
+void TextLoad::setLargeFileBytes(qint64 bytes)
+{
+    g_largeFileBytes = bytes > 0 ? bytes : DefaultLargeFileBytes;
+}
+
+qint64 TextLoad::largeFileBytes()
+{
+    return g_largeFileBytes;
+}
+
+TextLoad::TextLoad(CMFCScintilla *editor, QObject *parent) : QObject(parent), m_editor(editor) {}
+
+TextLoad::~TextLoad()
+{
+    cancel();
+    if (m_thread.joinable())
+        m_thread.join();
+    std::lock_guard lock(m_lock);
+    if (m_loader)
+        loaderOf(m_loader)->Release();
+    // A finished text nobody took is freed with the load.
+    if (m_result.document && !m_resultTaken)
+        m_editor->send(Sci::SCI_RELEASEDOCUMENT, 0, m_result.document);
+}
+
+bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *error)
+{
+    m_reader = std::make_unique<enc::TextFileReader>();
+    if (!m_reader->open(path, encoding, error))
+        return false;
+    m_total = m_reader->size();
+    m_large = m_reader->textSizeEstimate() >= largeFileBytes();
+    m_loader = m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
+    if (!m_loader) {
+        if (error)
+            *error = QStringLiteral("The editor could not make room for the text.");
+        return false;
+    }
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void TextLoad::cancel()
+{
+    m_cancel = true;
+    m_finishedSignal.notify_all();
+}
+
+bool TextLoad::waitFor(int ms)
+{
+    std::unique_lock lock(m_lock);
+    return m_finishedSignal.wait_for(lock, std::chrono::milliseconds(ms),
+                                     [this] { return m_finished; });
+}
+
+LoadedText TextLoad::takeResult()
+{
+    std::lock_guard lock(m_lock);
+    m_resultTaken = true;
+    return m_result;
+}
+
+void TextLoad::provideLoader()
+{
+    std::lock_guard lock(m_lock);
+    if (!m_loaderWanted)
+        return;
+    m_loaderWanted = false;
+    m_loader = m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
+    m_finishedSignal.notify_all();
+}
+
+void TextLoad::run()
+{
+    LoadedText result;
+    enc::TextFileReader &reader = *m_reader;
+    std::string chunk;
+    bool firstChunk = true;
+    int status = 0;
+    for (;;) {
+        ComponentLoader *loader = nullptr;
+        {
+            std::lock_guard lock(m_lock);
+            loader = loaderOf(m_loader);
+        }
+        while (!m_cancel && status == 0 && loader && reader.nextChunk(chunk)) {
+            if (firstChunk && !chunk.empty()) {
+                // Only the end of the first line decides the line ending.
+                result.lineEnding =
+                    enc::detectLineEnding(enc::firstLineWithBreak(chunk), Sci::SC_EOL_LF);
+                firstChunk = false;
+            }
+            if (!chunk.empty())
+                status = loader->AddData(chunk.data(), std::ptrdiff_t(chunk.size()));
+            m_done = reader.position();
+        }
+        if (m_cancel || status != 0 || !reader.restartRequired())
+            break;
+        // The file is Ansi after all: everything so far goes, and it is read again.
+        {
+            std::unique_lock lock(m_lock);
+            loaderOf(m_loader)->Release();
+            m_loader = 0;
+            m_loaderWanted = true;
+        }
+        QMetaObject::invokeMethod(this, "provideLoader", Qt::QueuedConnection);
+        {
+            std::unique_lock lock(m_lock);
+            m_finishedSignal.wait(lock, [this] { return m_loader != 0 || m_cancel; });
+        }
+        firstChunk = true;
+        if (m_cancel || !reader.restartAsAnsi(&result.error))
+            break;
+    }
+
+    std::lock_guard lock(m_lock);
+    if (m_cancel) {
+        result.cancelled = true;
+    } else if (status != 0) {
+        result.error = QStringLiteral("The editor could not hold the whole text.");
+    } else if (reader.hasError()) {
+        result.error = reader.errorString();
+    } else if (m_loader && result.error.isEmpty()) {
+        // The loader becomes the document; its reference passes to the result.
+        result.document = reinterpret_cast<long>(loaderOf(m_loader)->ConvertToDocument());
+        m_loader = 0;
+        result.ok = result.document != 0;
+        result.encoding = reader.encoding();
+        result.markLength = reader.markLength();
+        result.trailingBytes = reader.trailingBytes();
+        result.stamp = reader.stamp();
+        result.readOnly = reader.wasReadOnly();
+    }
+    if (!result.ok && m_loader) {
+        loaderOf(m_loader)->Release(); // frees what was read
+        m_loader = 0;
+    }
+    m_result = std::move(result);
+    m_finished = true;
+    m_finishedSignal.notify_all();
+    QMetaObject::invokeMethod(this, &TextLoad::finished, Qt::QueuedConnection);
+}
+
+} // namespace pw

@@ -1,0 +1,101 @@
+// TextLoad: a file read and decoded into a new text of the component on a worker thread.
+#pragma once
+
+#include "editor/encoding/docencoding.h"
+#include "editor/encoding/filestamp.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace pw {
+
+class CMFCScintilla;
+
+namespace enc {
+class TextFileReader;
+}
+
+// What a finished load hands over: a text of the component, ready to be shown by an editor.
+struct LoadedText
+{
+    bool ok = false;
+    bool cancelled = false;
+    QString error;
+    // The component's document: attach it with SCI_SETDOCPOINTER, then release this reference
+    // with SCI_RELEASEDOCUMENT. Null unless ok.
+    long document = 0;
+    enc::DocEncoding encoding = enc::Utf8;
+    int markLength = 0;
+    int lineEnding = 2;
+    std::string trailingBytes;
+    enc::FileStamp stamp;
+    bool readOnly = false;
+};
+
+// The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,
+// decoded and handed to the component's loader (SCI_CREATELOADER) on a thread of its own, which
+// builds the text and its line index without touching any editor. Nothing of the editor that
+// asked changes: the caller attaches the text when finished() says so. Destroying the load
+// stops the thread within one chunk and frees everything it read.
+class TextLoad : public QObject
+{
+    Q_OBJECT
+public:
+    // Texts from this many bytes on open in large-file mode: colouring, folding and word wrap
+    // start off (the user can turn them on).
+    static constexpr qint64 DefaultLargeFileBytes = qint64(256) << 20;
+
+    TextLoad(CMFCScintilla *editor, QObject *parent = nullptr);
+    ~TextLoad() override;
+
+    // Opens path in encoding (Auto decides from the file) and starts the thread. False, with the
+    // reason in error, when the file cannot be opened.
+    bool start(const QString &path, enc::DocEncoding encoding, QString *error);
+    // Waits up to ms for the thread to finish; true when it has (finished() is still emitted).
+    bool waitFor(int ms);
+    void cancel();
+
+    qint64 totalBytes() const { return m_total; }
+    qint64 bytesDone() const { return m_done.load(); }
+    bool isLargeFile() const { return m_large; }
+    // The result, once finished() has been emitted (or waitFor() returned true).
+    LoadedText takeResult();
+
+    // Tests use small thresholds; the defaults suit real files.
+    static void setLargeFileBytes(qint64 bytes);
+    static qint64 largeFileBytes();
+
+signals:
+    void finished();
+
+private:
+    void run();
+    // Runs on the UI thread: the component makes every loader there.
+    Q_INVOKABLE void provideLoader();
+
+    CMFCScintilla *m_editor;
+    std::unique_ptr<enc::TextFileReader> m_reader;
+    std::thread m_thread;
+    std::atomic<bool> m_cancel{false};
+    std::atomic<qint64> m_done{0};
+    qint64 m_total = 0;
+    bool m_large = false;
+    long m_loader = 0;
+    // The thread hands its result over under the lock; the UI thread is told with a queued call.
+    std::mutex m_lock;
+    std::condition_variable m_finishedSignal;
+    bool m_finished = false;
+    bool m_resultTaken = false;
+    LoadedText m_result;
+    // A file that looked like UTF-8 and was not is read again into a new loader, which the
+    // thread asks the UI thread for.
+    bool m_loaderWanted = false;
+};
+
+} // namespace pw
