@@ -5,6 +5,7 @@
 #include "editor/encoding/filestamp.h"
 #include "framework/document.h"
 
+#include <memory>
 #include <string>
 
 namespace pw {
@@ -17,6 +18,7 @@ class CRidereDoc : public CDocument
     Q_OBJECT
 public:
     explicit CRidereDoc(EditorHost &host);
+    ~CRidereDoc() override;
 
     EditorHost &editorHost() const { return m_editorHost; }
     bool onNewDocument() override;
@@ -63,6 +65,8 @@ public:
 
     CRidereView *view() const;
     CMFCScintilla *editor() const;
+    // The document's backup copies; null when the program has no backups.
+    DocumentBackups *backups() const { return m_backups.get(); }
 
 private:
     struct Format
@@ -100,6 +104,7 @@ private:
     enc::FileStamp m_answeredStamp;
     // Bytes after the last whole character of a UTF-16 or UTF-32 file, written back on save.
     std::string m_trailing;
+    std::unique_ptr<DocumentBackups> m_backups;
 };
 
 } // namespace pw

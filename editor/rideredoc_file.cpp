@@ -77,6 +77,8 @@ bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
         return false;
     }
     setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (m_backups)
+        m_backups->init(pathName());
     CMFCScintilla *ed = editor();
     ed->setReadOnly(m_readOnly);
     m_editorHost.documentWatcher().watch(this);
@@ -93,6 +95,8 @@ bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
 void CRidereDoc::onCloseDocument()
 {
     m_editorHost.documentWatcher().unwatch(this);
+    if (m_backups)
+        m_backups->close();
 }
 
 bool CRidereDoc::load(const QString &path, QString *error)
@@ -333,6 +337,10 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
             return false;
     }
 
+    // The file as it was goes to the backups before anything is written over it.
+    if (m_backups && !saveAs && !pathName().isEmpty() &&
+        QDir::cleanPath(QFileInfo(path).absoluteFilePath()) == pathName())
+        m_backups->beforePlainSave(pathName());
     const long eolBefore = ed->send(Sci::SCI_GETEOLMODE);
     ed->send(Sci::SCI_SETEOLMODE, format.lineEnding);
     if (!writeWithQuestions(path, format)) {
@@ -350,6 +358,8 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
             chooseLanguageByExtension(extensionOf(path));
         m_readOnly = false;
         ed->setReadOnly(false);
+        if (m_backups)
+            m_backups->init(pathName());
     }
     // A save that replaced the file by renaming leaves the watch on the old one.
     m_editorHost.documentWatcher().watch(this);
