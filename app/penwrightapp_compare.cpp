@@ -9,8 +9,8 @@
 
 #ifdef PENWRIGHT_WITH_COMPARE
 #include "compare/compareview.h"
-#include "resources/stringids.h"
 #include "framework/messages.h"
+#include "resources/stringids.h"
 #endif
 
 namespace pw {
@@ -38,7 +38,8 @@ CDocument *PenwrightApp::openCompare([[maybe_unused]] const QString &first,
     frame->document()->setTitle(tmpl->nextUntitledName());
     m_mainFrame->addFrame(frame);
     showNewFrame(frame);
-    frame->view()->compare(QFileInfo(first).absoluteFilePath(), QFileInfo(second).absoluteFilePath());
+    frame->view()->compare(QFileInfo(first).absoluteFilePath(),
+                           QFileInfo(second).absoluteFilePath());
     return frame->document();
 #else
     return nullptr;

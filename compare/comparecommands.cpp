@@ -30,14 +30,19 @@ CompareCommands::ChooseFileHook &chooseFileHook()
 
 CompareCommands::CompareCommands(EditorHost &host, QObject *parent) : QObject(parent), m_host(host)
 {
-    const auto textDocument = [this](CommandUi &ui) { ui.enabled = activeTextDocument() != nullptr; };
+    const auto textDocument = [this](CommandUi &ui) {
+        ui.enabled = activeTextDocument() != nullptr;
+    };
     const auto savedDocument = [this](CommandUi &ui) {
         const CRidereDoc *doc = activeTextDocument();
         ui.enabled = doc && !doc->pathName().isEmpty();
     };
-    onCommand(Cmd::CompareWithActive, [this] { compareWithActive(); }, textDocument);
-    onCommand(Cmd::CompareWithSaved, [this] { compareWithSaved(); }, savedDocument);
-    onCommand(Cmd::CompareActiveWithSaved, [this] { compareActiveWithSaved(); }, savedDocument);
+    onCommand(
+        Cmd::CompareWithActive, [this] { compareWithActive(); }, textDocument);
+    onCommand(
+        Cmd::CompareWithSaved, [this] { compareWithSaved(); }, savedDocument);
+    onCommand(
+        Cmd::CompareActiveWithSaved, [this] { compareActiveWithSaved(); }, savedDocument);
     onCommand(Cmd::CompareFiles, [this] { compareAnyTwoFiles(); });
 }
 

@@ -53,7 +53,7 @@ QByteArray binaryPaneText(const diff::ComparedFile &file, const CompareOutcome &
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const QString hex = QStringLiteral("%1").arg(quint8(bytes[i]), 2, 16, QLatin1Char('0'));
             line += outcome.windowOffset + i == *at ? QStringLiteral(" [%1]").arg(hex)
-                                                     : QLatin1Char(' ') + hex;
+                                                    : QLatin1Char(' ') + hex;
         }
         if (outcome.windowOffset + bytes.size() <= *at)
             line += QStringLiteral(" (the file ends here)");
@@ -308,8 +308,8 @@ void CompareWin::updateSummary()
                        .arg(differenceCount())
                        .arg(countsText(comparison.diff.counts));
         } else {
-            text = plural(differenceCount(), "difference", "differences") +
-                   QStringLiteral(": ") + countsText(comparison.diff.counts);
+            text = plural(differenceCount(), "difference", "differences") + QStringLiteral(": ") +
+                   countsText(comparison.diff.counts);
         }
         break;
     }
@@ -357,7 +357,8 @@ void CompareWin::goToDifference(int hunk)
     const long firstShown = m_active->send(Sci::SCI_GETFIRSTVISIBLELINE);
     const long screen = std::max(1L, m_active->send(Sci::SCI_LINESONSCREEN));
     const bool shown =
-        row >= firstShown && row + std::min<long>(layout.hunkRows(hunk), screen / 2) <= firstShown + screen;
+        row >= firstShown &&
+        row + std::min<long>(layout.hunkRows(hunk), screen / 2) <= firstShown + screen;
     for (ComparePane *pane : {m_first, m_second}) {
         pane->placeCaret(row, 0);
         pane->markCurrentRow(row);
@@ -431,7 +432,8 @@ bool CompareWin::ignoresLineEndings() const
 
 void CompareWin::setIgnoreLineEndings(bool ignore)
 {
-    const bool changed = m_ignoreAction->isChecked() != ignore || m_ignoreBox->isChecked() != ignore;
+    const bool changed =
+        m_ignoreAction->isChecked() != ignore || m_ignoreBox->isChecked() != ignore;
     {
         const QSignalBlocker quietAction(m_ignoreAction);
         const QSignalBlocker quietBox(m_ignoreBox);

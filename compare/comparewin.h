@@ -36,7 +36,7 @@ class CompareWin : public QWidget
     Q_OBJECT
 public:
     // The message numbers of the control's contract.
-    static constexpr unsigned CompareMessage = 3000;      // wParam: the request {first, second, scratch}
+    static constexpr unsigned CompareMessage = 3000; // wParam: the request {first, second, scratch}
     static constexpr unsigned HasSelectionMessage = 56001; // nonzero when something is selected
     static constexpr unsigned CopyMessage = 56002;
     static constexpr unsigned SelectAllMessage = 56003;

@@ -50,8 +50,7 @@ CompareJob::CompareJob(QString first, QString second, QString scratch, diff::Dif
                        Finished finished)
 {
     m_thread = std::thread([this, first = std::move(first), second = std::move(second),
-                            scratch = std::move(scratch), options,
-                            finished = std::move(finished)] {
+                            scratch = std::move(scratch), options, finished = std::move(finished)] {
         run(first, second, scratch, options, finished);
     });
 }
@@ -79,8 +78,8 @@ void CompareJob::run(const QString &first, const QString &second, const QString 
     if (comparison.status == diff::CompareStatus::Compared)
         outcome->layout.emplace(comparison.diff);
     if (comparison.status == diff::CompareStatus::Binary && comparison.firstDifference) {
-        outcome->windowOffset = *comparison.firstDifference / CompareOutcome::WindowBytes *
-                                CompareOutcome::WindowBytes;
+        outcome->windowOffset =
+            *comparison.firstDifference / CompareOutcome::WindowBytes * CompareOutcome::WindowBytes;
         outcome->firstWindow = readWindow(first, outcome->windowOffset);
         outcome->secondWindow = readWindow(second, outcome->windowOffset);
     }

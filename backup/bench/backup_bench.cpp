@@ -19,8 +19,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
-#include <utility>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX

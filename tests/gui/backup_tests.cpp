@@ -36,7 +36,10 @@ protected:
         s.versions = versions;
         s.backupFolder = rootFolder.isEmpty() ? root() : rootFolder;
     }
-    BackupManager *manager() const { return dynamic_cast<BackupManager *>(m_app->host()->backups()); }
+    BackupManager *manager() const
+    {
+        return dynamic_cast<BackupManager *>(m_app->host()->backups());
+    }
     // The open document of path (the program may have reopened it), or path opened now.
     CRidereDoc *document(const QString &path)
     {

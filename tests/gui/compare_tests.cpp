@@ -91,8 +91,10 @@ TEST_F(CompareTest, RowsFaceEachOtherWithTheirKindsAndChangedCharacters)
     // Row 1: "two" against "too", its changed character marked on both sides.
     EXPECT_TRUE(hasMarker(first, 1, ComparePane::ChangedMarker));
     const long changed = first->send(Sci::SCI_POSITIONFROMLINE, 1) + 1;
-    EXPECT_NE(first->send(Sci::SCI_INDICATORVALUEAT, ComparePane::ChangedCharsIndicator, changed), 0);
-    EXPECT_EQ(first->send(Sci::SCI_INDICATORVALUEAT, ComparePane::ChangedCharsIndicator, changed - 1), 0);
+    EXPECT_NE(first->send(Sci::SCI_INDICATORVALUEAT, ComparePane::ChangedCharsIndicator, changed),
+              0);
+    EXPECT_EQ(
+        first->send(Sci::SCI_INDICATORVALUEAT, ComparePane::ChangedCharsIndicator, changed - 1), 0);
     // Row 3: "four" only on the right, a filler on the left.
     EXPECT_TRUE(hasMarker(first, 3, ComparePane::FillerMarker));
     EXPECT_TRUE(hasMarker(second, 3, ComparePane::AddedMarker));
@@ -123,9 +125,11 @@ TEST_F(CompareTest, StepsThroughDifferencesFromThePopupMenu)
         texts << action->text().remove(QLatin1Char('&'));
         byText.insert(texts.back(), action);
     }
-    for (const char *entry : {"Close", "Copy", "Select All", "Next Difference", "Previous Difference"})
+    for (const char *entry :
+         {"Close", "Copy", "Select All", "Next Difference", "Previous Difference"})
         EXPECT_TRUE(texts.contains(QLatin1String(entry))) << entry;
-    EXPECT_EQ(byText.value(QStringLiteral("Next Difference"))->shortcut(), QKeySequence(Qt::Key_F8));
+    EXPECT_EQ(byText.value(QStringLiteral("Next Difference"))->shortcut(),
+              QKeySequence(Qt::Key_F8));
 
     struct Step
     {
@@ -206,7 +210,8 @@ class OutcomeTest : public CompareTest, public ::testing::WithParamInterface<Out
 
 TEST_P(OutcomeTest, SummarySaysWhatDiffers)
 {
-    CompareWin *win = compareFiles(GetParam().first, GetParam().second, GetParam().ignoreLineEndings);
+    CompareWin *win =
+        compareFiles(GetParam().first, GetParam().second, GetParam().ignoreLineEndings);
     ASSERT_TRUE(win);
     EXPECT_TRUE(win->summary().contains(QLatin1String(GetParam().summary)))
         << win->summary().toStdString();
@@ -259,8 +264,8 @@ TEST_F(CompareTest, ClosingWhileComparingStopsTheWork)
 struct CommandCase
 {
     int command;
-    bool snapshotFirst;  // the first file is a snapshot of the text, else the saved file
-    bool savedSecond;    // the second file is the saved file, else the chosen one
+    bool snapshotFirst; // the first file is a snapshot of the text, else the saved file
+    bool savedSecond;   // the second file is the saved file, else the chosen one
 };
 
 TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
@@ -293,7 +298,8 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
         const CompareWin::Request request = f->view()->control()->request();
         if (c.snapshotFirst) {
             const QFileInfo snapshot(request.first);
-            EXPECT_EQ(snapshot.absolutePath(), QDir(m_dir.filePath(QStringLiteral("docs"))).absolutePath());
+            EXPECT_EQ(snapshot.absolutePath(),
+                      QDir(m_dir.filePath(QStringLiteral("docs"))).absolutePath());
             EXPECT_TRUE(snapshot.fileName().startsWith(QStringLiteral("notes.txt"))) << c.command;
             EXPECT_EQ(readFile(request.first), QByteArray("saved\nedited\n"));
         } else {
@@ -317,9 +323,9 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
 
 struct DialogCase
 {
-    const char *first;  // file names in the test folder; "" for an empty box
+    const char *first; // file names in the test folder; "" for an empty box
     const char *second;
-    int message;        // the refusal, or 0 when the compare opens
+    int message; // the refusal, or 0 when the compare opens
 };
 
 TEST_F(CompareTest, CompareFilesDialogChecksBothFilesInOrder)
