@@ -343,7 +343,9 @@ bool collectEdits(tinyxml2::XMLDocument &doc, const QByteArray &bytes, const Lan
             continue;
         const RawElement &e = elements[size_t(rawColours[n])];
         QByteArray added;
-        for (const auto &[attribute, value] : values) {
+        for (const auto &entry : values) {
+            const auto &attribute = entry.first;
+            const auto &value = entry.second;
             const auto found =
                 std::find_if(e.attributes.begin(), e.attributes.end(),
                              [&](const RawAttribute &a) { return a.name == attribute; });
@@ -376,6 +378,11 @@ std::optional<QByteArray> patchLanguageColours(const QByteArray &bytes,
     std::vector<Edit> edits;
     const bool inPlace = collectEdits(doc, bytes, record, edits);
     const QByteArray reference = printed(doc);
+    // The library prints some documents it accepted (text after the root element, for one) in a
+    // form it cannot read back; such a file is left alone rather than made unreadable.
+    tinyxml2::XMLDocument reread;
+    if (reread.Parse(reference.constData(), size_t(reference.size())) != tinyxml2::XML_SUCCESS)
+        return std::nullopt;
     if (!inPlace)
         return reference;
 
