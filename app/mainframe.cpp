@@ -188,7 +188,7 @@ std::vector<CommandTarget *> CMainFrame::commandChain() const
 
 void CMainFrame::rebuildMenus()
 {
-    const int wanted = activeFrame() ? MenuId::TextDocument : MenuId::MainFrame;
+    const int wanted = activeFrame() ? activeFrame()->menuId() : MenuId::MainFrame;
     if (wanted == m_menuShown)
         return;
     m_menuShown = wanted;

@@ -80,6 +80,11 @@ CDocument *MainFrameHost::openWithAutomaticChoice(const QString &path)
     return m_app.openWithAutomaticChoice(path);
 }
 
+CDocument *MainFrameHost::openCompare(const QString &first, const QString &second)
+{
+    return m_app.openCompare(first, second);
+}
+
 bool MainFrameHost::closingWithReopen() const
 {
     return m_frame.closingWithReopen();

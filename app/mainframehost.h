@@ -27,6 +27,7 @@ public:
     CMDIChildFrame *activeFrame() const override;
     CDocument *openDocument(const QString &path, const OpenRequest &request) override;
     CDocument *openWithAutomaticChoice(const QString &path) override;
+    CDocument *openCompare(const QString &first, const QString &second) override;
     bool closingWithReopen() const override;
     bool isPaneShown(int paneId) const override;
 
@@ -35,11 +36,14 @@ public:
     FunctionListService *functionList() const override { return m_functionList; }
     DocumentWatcher &documentWatcher() override { return *m_watcher; }
     void setFunctionList(FunctionListService *service) { m_functionList = service; }
+    BackupService *backups() const override { return m_backups; }
+    void setBackups(BackupService *service) { m_backups = service; }
 
 private:
     PenwrightApp &m_app;
     CMainFrame &m_frame;
     FunctionListService *m_functionList = nullptr;
+    BackupService *m_backups = nullptr;
     std::unique_ptr<DocumentWatcher> m_watcher;
 };
 

@@ -66,6 +66,7 @@ void PenwrightApp::registerCommands()
 void PenwrightApp::registerTemplates()
 {
     // Compare, hex and web preview register here, before text, as their windows arrive.
+    registerCompareTemplate();
     m_templates.push_back(std::make_unique<CDocTemplate>(
         CDocTemplate::Text, 129,
         QStringLiteral("\nUntitled\nPenwright\n\n\nText.Document\nText Document"),

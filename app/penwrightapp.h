@@ -68,6 +68,9 @@ public:
     CDocument *openFromProject(const QString &path);
     // A new, empty text document ("&New File").
     CDocument *newDocument();
+    // A new compare window of two files, first on the left. Null, without a message, when either
+    // path is empty or names no file, or the build has no compare window.
+    CDocument *openCompare(const QString &first, const QString &second);
 
     const std::vector<std::unique_ptr<CDocTemplate>> &templates() const { return m_templates; }
     CDocTemplate *findTemplate(CDocTemplate::Role role) const;
@@ -95,6 +98,7 @@ protected:
 private:
     void registerCommands();
     void registerTemplates();
+    void registerCompareTemplate();
     void fileOpen();
     void openRecentFile(int index);
     CDocument *openText(const QString &path, const OpenRequest &request);

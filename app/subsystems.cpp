@@ -15,6 +15,12 @@
 #include "functionlist/functionlistcontroller.h"
 #include "functionlist/functionlistpane.h"
 #endif
+#ifdef PENWRIGHT_WITH_COMPARE
+#include "compare/comparecommands.h"
+#endif
+#ifdef PENWRIGHT_WITH_BACKUP
+#include "backup/backupmanager.h"
+#endif
 
 namespace pw {
 
@@ -45,6 +51,23 @@ void wireFunctionList(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_COMPARE
+// The compare window's template is the application's; here are the commands that open it.
+void wireCompare(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new CompareCommands(host, &frame));
+}
+#endif
+
+#ifdef PENWRIGHT_WITH_BACKUP
+void wireBackup(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *backups = new BackupManager(host, &frame);
+    host.setBackups(backups);
+    QObject::connect(backups, &QObject::destroyed, [&host] { host.setBackups(nullptr); });
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -54,6 +77,12 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_FUNCTIONLIST
     wireFunctionList(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_COMPARE
+    wireCompare(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_BACKUP
+    wireBackup(frame, host);
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include "framework/host.h"
 
 #include <QStringList>
+#include <memory>
 
 namespace pw {
 
@@ -33,6 +34,33 @@ public:
     virtual bool isShown() const = 0;
 };
 
+// The backup copies of one text document; the document owns it. Failures are reported to the user
+// here and never stop the document's own work.
+class DocumentBackups
+{
+public:
+    virtual ~DocumentBackups() = default;
+    // The document has a path: it was loaded, or saved under a new name.
+    virtual void init(const QString &path) = 0;
+    // Called by a plain save (the document keeps its path) before the file is written: copies
+    // the file as it is on disk. A copy that fails shows its message; the save goes on.
+    virtual void beforePlainSave(const QString &path) = 0;
+    // The document closes.
+    virtual void close() = 0;
+    // "View Backup Versions": enabled when there is at least one version to list.
+    virtual bool canViewVersions() const = 0;
+    // The versions dialog, and a compare of the two entries the user picked.
+    virtual void viewVersions() = 0;
+};
+
+// Makes the backups of each text document; absent when the program is built without backups.
+class BackupService
+{
+public:
+    virtual ~BackupService() = default;
+    virtual std::unique_ptr<DocumentBackups> createDocumentBackups() = 0;
+};
+
 class EditorHost : public Host
 {
 public:
@@ -44,6 +72,8 @@ public:
     virtual FunctionListService *functionList() const = 0;
     // Watches the files of open documents for changes by other programs.
     virtual DocumentWatcher &documentWatcher() = 0;
+    // Null when the program has no backups.
+    virtual BackupService *backups() const = 0;
 };
 
 } // namespace pw

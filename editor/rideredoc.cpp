@@ -22,8 +22,12 @@ namespace pw {
 
 CRidereDoc::CRidereDoc(EditorHost &host) : CDocument(host), m_editorHost(host)
 {
+    if (BackupService *service = host.backups())
+        m_backups = service->createDocumentBackups();
     registerCommands();
 }
+
+CRidereDoc::~CRidereDoc() = default;
 
 void CRidereDoc::registerCommands()
 {
@@ -66,6 +70,12 @@ void CRidereDoc::registerCommands()
             ui.enabled = m_languageId > 0 && ed && ed->send(Sci::SCI_GETLENGTH) < 2097152 &&
                          list && list->isShown();
         });
+    // Without backups in the program nobody answers the command, so it shows disabled.
+    if (m_backups) {
+        onCommand(
+            Cmd::ViewBackupVersions, [this] { m_backups->viewVersions(); },
+            [this](CommandUi &ui) { ui.enabled = m_backups->canViewVersions(); });
+    }
     onCommand(
         Cmd::ReloadDocument, [this] { reload(); },
         [this](CommandUi &ui) { ui.enabled = !pathName().isEmpty() && !isLoading(); });

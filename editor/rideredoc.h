@@ -20,6 +20,7 @@ class CRidereDoc : public CDocument
     Q_OBJECT
 public:
     explicit CRidereDoc(EditorHost &host);
+    ~CRidereDoc() override;
 
     EditorHost &editorHost() const { return m_editorHost; }
     bool onNewDocument() override;
@@ -73,6 +74,8 @@ public:
 
     CRidereView *view() const;
     CMFCScintilla *editor() const;
+    // The document's backup copies; null when the program has no backups.
+    DocumentBackups *backups() const { return m_backups.get(); }
 
 signals:
     // A load attached its text (a failed or stopped one does not report).
@@ -124,6 +127,7 @@ private:
     QString m_loadingPath;
     bool m_openSucceeded = false;
     bool m_largeFile = false;
+    std::unique_ptr<DocumentBackups> m_backups;
 };
 
 } // namespace pw

@@ -63,6 +63,8 @@ void CRidereDoc::onCloseDocument()
     m_editorHost.documentWatcher().unwatch(this);
     // Stops a load at once; its thread ends within one chunk.
     delete m_load.data();
+    if (m_backups)
+        m_backups->close();
 }
 
 bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *error)
@@ -157,6 +159,8 @@ void CRidereDoc::finishLoad()
     if (opening) {
         ed->send(Sci::SCI_GOTOPOS, 0);
         setPathName(m_loadingPath);
+        if (m_backups)
+            m_backups->init(pathName());
     } else {
         ed->send(Sci::SCI_GOTOPOS, std::min(caret, ed->send(Sci::SCI_GETLENGTH)));
         ed->send(Sci::SCI_SETFIRSTVISIBLELINE, firstLine);
@@ -333,6 +337,10 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
             return false;
     }
 
+    // The file as it was goes to the backups before anything is written over it.
+    if (m_backups && !saveAs && !pathName().isEmpty() &&
+        QDir::cleanPath(QFileInfo(path).absoluteFilePath()) == pathName())
+        m_backups->beforePlainSave(pathName());
     const long eolBefore = ed->send(Sci::SCI_GETEOLMODE);
     ed->send(Sci::SCI_SETEOLMODE, format.lineEnding);
     if (!writeWithQuestions(path, format)) {
@@ -350,6 +358,8 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
             chooseLanguageByExtension(extensionOf(path));
         m_readOnly = false;
         ed->setReadOnly(false);
+        if (m_backups)
+            m_backups->init(pathName());
     }
     // A save that replaced the file by renaming leaves the watch on the old one.
     m_editorHost.documentWatcher().watch(this);

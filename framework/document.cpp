@@ -4,6 +4,7 @@
 #include "framework/host.h"
 #include "framework/messages.h"
 #include "resources/commandids.h"
+#include "resources/menuids.h"
 #include "resources/stringids.h"
 
 #include <QAction>
@@ -82,6 +83,11 @@ CMDIChildFrame::CMDIChildFrame(CDocument *document, QWidget *parent)
 }
 
 CMDIChildFrame::~CMDIChildFrame() = default;
+
+int CMDIChildFrame::menuId() const
+{
+    return MenuId::TextDocument;
+}
 
 void CMDIChildFrame::refreshTitle()
 {

@@ -76,6 +76,8 @@ public:
     virtual QWidget *viewWidget() const = 0;
     // Frames of text documents take part in reopening at the next start.
     virtual bool isScintillaFrame() const { return false; }
+    // The menu bar shown while this window is active: the menu resource of its document kind.
+    virtual int menuId() const;
     void refreshTitle();
     // Closes after the documents were already asked about (closing the program).
     void closeWithoutAsking();

@@ -56,6 +56,9 @@ public:
     virtual CDocument *openDocument(const QString &path, const OpenRequest &request) = 0;
     // The same with the automatic choice of encoding and window kind.
     virtual CDocument *openWithAutomaticChoice(const QString &path) = 0;
+    // A new compare window of two files, first on the left; null, without a message, when either
+    // path is empty or names no file, or the program has no compare window.
+    virtual CDocument *openCompare(const QString &first, const QString &second) = 0;
     // The program is closing and remembers its open files for the next start.
     virtual bool closingWithReopen() const = 0;
     virtual bool isPaneShown(int paneId) const = 0;

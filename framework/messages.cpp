@@ -27,14 +27,16 @@ MessageHook setMessageHook(MessageHook newHook)
 }
 
 QMessageBox::StandardButton showMessage(QWidget *parent, MessageIcon icon, const QString &text,
-                                        QMessageBox::StandardButtons buttons)
+                                        QMessageBox::StandardButtons buttons,
+                                        const QString &caption)
 {
     if (hook())
         return hook()(icon, text, buttons);
     const QMessageBox::Icon boxIcon = icon == MessageIcon::Information ? QMessageBox::Information
                                       : icon == MessageIcon::Question  ? QMessageBox::Question
                                                                        : QMessageBox::Warning;
-    QMessageBox box(boxIcon, QStringLiteral("Penwright"), text, buttons,
+    QMessageBox box(boxIcon, caption.isEmpty() ? QStringLiteral("Penwright") : caption, text,
+                    buttons,
                     parent ? parent : QApplication::activeWindow());
     return QMessageBox::StandardButton(box.exec());
 }

@@ -11,9 +11,11 @@ namespace pw {
 
 enum class MessageIcon { Information, Exclamation, Question };
 
-// Returns the button pressed. With a hook installed, the hook answers instead of a dialog.
+// Returns the button pressed. With a hook installed, the hook answers instead of a dialog. The box
+// is captioned with the program's name unless a caption is given.
 QMessageBox::StandardButton showMessage(QWidget *parent, MessageIcon icon, const QString &text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        const QString &caption = QString());
 QMessageBox::StandardButton showMessage(QWidget *parent, MessageIcon icon, int stringId,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 

@@ -1,9 +1,15 @@
-// penwright-bench "backup" and "backupbench": saves through the backup store, and their cost.
-#include "settings/registrysettings.h"
+// penwright-bench "backup" and "backupbench": saves through the text document with its backups,
+// and their cost.
+#include "app/mainframehost.h"
+#include "backup/backupmanager.h"
 #include "backup/engine/backupstore.h"
 #include "backup/engine/filecopy.h"
 #include "backup/engine/versionlist.h"
+#include "bench/benchapp.h"
 #include "bench/benchregistry.h"
+#include "editor/mfcscintilla.h"
+#include "editor/rideredoc.h"
+#include "settings/framesettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -21,7 +28,7 @@
 #endif
 
 using namespace pw::backup;
-using pw::RegistrySettings;
+using pw::FrameSettings;
 using pw::bench::median;
 using pw::bench::option;
 
@@ -29,61 +36,66 @@ namespace {
 
 constexpr double AddedCostTarget = 1.0; // Versions mode adds at most one plain copy to a save
 
-// A document as the text document handles its file around a save: opened once (the store finds
-// its history), then saved in place with the backup made first. The write is a stand-in until the
-// real document save is wired to the store; only write() changes then.
-class ScratchDocument
+// A file opened in the running program (offscreen), edited and saved in place as the user saves:
+// the document's backups copy the file before each save writes it.
+class BenchDocument
 {
 public:
-    using Writer = std::function<bool(QFile &file)>;
-
-    ScratchDocument(RegistrySettings &registry, const BackupSettings &settings, QString path)
-        : m_store(registry, settings), m_path(std::move(path))
+    // Settings go in before the file opens, so the document's backups start with them. An
+    // empty registryFile keeps the user's own registry map, as the program does.
+    BenchDocument(const BackupSettings &settings, const QString &registryFile)
     {
-        m_store.init(m_path);
+        m_bench.closeAll(); // the empty start-up document holds a store of its own
+        FrameSettings &frame = m_bench.app->mainFrame()->settings();
+        frame.backupSetting = settings.setting;
+        frame.versions = settings.versions;
+        frame.deleteOnExit = false;
+        frame.backupFolder = settings.rootFolder;
+        m_backups = dynamic_cast<pw::BackupManager *>(m_bench.app->host()->backups());
+        if (m_backups && !registryFile.isEmpty())
+            m_backups->useRegistryFile(registryFile);
     }
 
-    // One plain save. A failed backup is reported and the save goes on, as in the editor.
-    bool save(QIODevice::OpenMode mode, const Writer &write, QString *error)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        const BackupResult backup = m_store.backupBeforeSave(m_path, true);
-        m_lastBackupSeconds = double(timer.nsecsElapsed()) / 1e9;
-        if (!backup.ok) {
-            ++m_failedBackups;
-            std::fprintf(stderr, "%s (%s)\n", qPrintable(backup.message),
-                         qPrintable(backup.reason));
-        }
-        QFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly | mode) || !write(file) || !file.flush()) {
-            *error = file.errorString();
-            return false;
-        }
-        return true;
-    }
+    pw::BackupManager *backups() const { return m_backups; }
 
-    const BackupStore &store() const { return m_store; }
-    double lastBackupSeconds() const { return m_lastBackupSeconds; }
-    int failedBackups() const { return m_failedBackups; }
+    bool open(const QString &path)
+    {
+        m_doc = qobject_cast<pw::CRidereDoc *>(m_bench.app->openWithAutomaticChoice(path));
+        return m_doc != nullptr;
+    }
+    // Appends text at the end, then saves in place.
+    bool appendAndSave(const QByteArray &text)
+    {
+        pw::CMFCScintilla *editor = m_doc->editor();
+        editor->send(pw::Sci::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()),
+                     reinterpret_cast<long>(text.constData()));
+        return m_doc->doSave(m_doc->pathName());
+    }
+    // The versions of the open document, as its store lists them.
+    const BackupStore *store() const
+    {
+        if (!m_backups || !m_doc)
+            return nullptr;
+        for (const BackupStore *store : m_backups->stores()) {
+            if (store->source() == BackupStore::documentKey(m_doc->pathName()) ||
+                store->source() == m_doc->pathName())
+                return store;
+        }
+        return nullptr;
+    }
+    // Messages the program showed (a failed backup, a failed save), taken once.
+    QStringList takeMessages() { return std::exchange(m_bench.messages, {}); }
 
 private:
-    BackupStore m_store;
-    QString m_path;
-    double m_lastBackupSeconds = 0;
-    int m_failedBackups = 0;
+    pw::bench::BenchApp m_bench;
+    pw::BackupManager *m_backups = nullptr;
+    pw::CRidereDoc *m_doc = nullptr;
 };
 
 QJsonObject failed(const QString &message)
 {
     std::fprintf(stderr, "penwright-bench backup: %s\n", qPrintable(message));
     return {{"printed", true}, {"error", message}};
-}
-
-std::unique_ptr<RegistrySettings> openRegistry(const QString &iniFile)
-{
-    return iniFile.isEmpty() ? std::make_unique<RegistrySettings>()
-                             : std::make_unique<RegistrySettings>(iniFile);
 }
 
 bool readInt(const QStringList &args, const char *name, int low, int high, int *value)
@@ -113,25 +125,26 @@ QJsonObject saveAndList(const QStringList &args)
         return failed(QStringLiteral("--root is required in mode 2"));
     settings.rootFolder = root.isEmpty() ? QString() : QDir(root).absolutePath();
 
-    const auto registry = openRegistry(option(args, QStringLiteral("--registry")));
+    BenchDocument document(settings, option(args, QStringLiteral("--registry")));
+    if (!document.backups())
+        return failed(QStringLiteral("this build has no backups"));
     // What Apply on the properties page does in mode 2: a missing root is created. (Its mode 0
     // branch deletes every document's backups, which a save-and-list command must not do.)
-    if (settings.mode() == BackupMode::Versions) {
-        const BackupResult applied = applySettings(*registry, settings, {});
-        if (!applied.ok)
-            std::fprintf(stderr, "%s (%s)\n", qPrintable(applied.message),
-                         qPrintable(applied.reason));
-    }
-
-    ScratchDocument document(*registry, settings, path);
+    if (settings.mode() == BackupMode::Versions)
+        document.backups()->applySettings();
+    if (!document.open(path))
+        return failed(QStringLiteral("cannot open %1: %2")
+                          .arg(path, document.takeMessages().join(QLatin1Char(' '))));
     for (int i = 1; i <= saves; ++i) {
-        QString error;
-        const QByteArray line = "save " + QByteArray::number(i) + '\n';
-        if (!document.save(
-                QIODevice::Append, [&](QFile &f) { return f.write(line) == line.size(); }, &error))
-            return failed(QStringLiteral("cannot write %1: %2").arg(path, error));
+        const bool saved = document.appendAndSave("save " + QByteArray::number(i) + '\n');
+        for (const QString &message : document.takeMessages())
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        if (!saved)
+            return failed(QStringLiteral("cannot save %1").arg(path));
     }
-    const QList<VersionListItem> items = versionListItems(path, document.store().versions());
+    const BackupStore *store = document.store();
+    const QList<VersionListItem> items =
+        versionListItems(path, store ? store->versions() : QList<BackupVersion>());
     for (const VersionListItem &item : items)
         std::printf("%s\n", qPrintable(item.text));
     std::fflush(stdout);
@@ -173,50 +186,50 @@ struct ModeRun
 {
     double medianSeconds = 0;
     double maxSeconds = 0;
-    double medianBackupSeconds = 0; // the backup step alone
     int versionsLeft = 0;
     QString oldestVersion; // file name of the oldest copy left
     bool allSavesOk = true;
     bool allBackupsOk = true;
 };
 
+// Opens the file in the program (not timed), then saves it `saves` times in place, each save
+// after one line added at the end.
 ModeRun runMode(const QString &dir, int mode, int versions, int saves, const QByteArray &text)
 {
+    ModeRun run;
     const QString base = QDir(dir).filePath(QStringLiteral("mode%1").arg(mode));
     QDir().mkpath(base);
-    RegistrySettings registry(base + QStringLiteral("/Penwright.conf"));
     BackupSettings settings;
     settings.setting = mode;
     settings.versions = versions;
     settings.rootFolder = base + QStringLiteral("/Backup");
-    applySettings(registry, settings, {});
+    BenchDocument document(settings, base + QStringLiteral("/Penwright.conf"));
+    if (!document.backups())
+        return ModeRun{0, 0, 0, {}, false, false};
+    document.backups()->applySettings();
     const QString path = base + QStringLiteral("/document.txt");
     {
         QFile file(path);
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         file.write(text);
     }
-    ScratchDocument document(registry, settings, path);
-    ModeRun run;
+    if (!document.open(path))
+        return ModeRun{0, 0, 0, {}, false, false};
     std::vector<double> times;
-    std::vector<double> backupTimes;
     for (int i = 0; i < saves; ++i) {
-        QString error;
         times.push_back(secondsOf([&] {
-            run.allSavesOk = document.save(
-                                 QIODevice::Truncate,
-                                 [&](QFile &f) { return f.write(text) == text.size(); }, &error) &&
-                             run.allSavesOk;
+            run.allSavesOk =
+                document.appendAndSave("saved " + QByteArray::number(i) + '\n') && run.allSavesOk;
         }));
-        backupTimes.push_back(document.lastBackupSeconds());
+        run.allBackupsOk = document.takeMessages().isEmpty() && run.allBackupsOk;
         run.maxSeconds = std::max(run.maxSeconds, times.back());
     }
     run.medianSeconds = median(times);
-    run.medianBackupSeconds = median(backupTimes);
-    run.allBackupsOk = document.failedBackups() == 0;
-    run.versionsLeft = document.store().versionCount();
-    if (run.versionsLeft > 0)
-        run.oldestVersion = QFileInfo(document.store().getVersion(0).path).fileName();
+    if (const BackupStore *store = document.store()) {
+        run.versionsLeft = store->versionCount();
+        if (run.versionsLeft > 0)
+            run.oldestVersion = QFileInfo(store->getVersion(0).path).fileName();
+    }
     return run;
 }
 
@@ -274,7 +287,6 @@ QJsonObject measure(const QStringList &args)
             none = run.medianSeconds;
         modes.insert(QStringLiteral("mode%1").arg(mode),
                      QJsonObject{{"save_seconds", run.medianSeconds},
-                                 {"backup_step_seconds", run.medianBackupSeconds},
                                  {"added_seconds", run.medianSeconds - none},
                                  {"added_per_plain_copy", (run.medianSeconds - none) / plainCopy},
                                  {"saves_ok", run.allSavesOk},
@@ -297,7 +309,6 @@ QJsonObject measure(const QStringList &args)
                                   {"oldest_version_left", run.oldestVersion},
                                   {"median_save_seconds", run.medianSeconds},
                                   {"max_save_seconds", run.maxSeconds},
-                                  {"median_backup_step_seconds", run.medianBackupSeconds},
                                   {"saves_ok", run.allSavesOk},
                                   {"backups_ok", run.allBackupsOk}});
     }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -49,7 +50,9 @@ bool inspect(const QString &path, Side side, ComparedFile &file, FileComparison 
                         : QStringLiteral("The file \"%1\" cannot be opened: %2")
                               .arg(display(path), probe.errorString());
         } else {
-            file.encoding = detector.encoding();
+            // A sample that cannot tell UTF-8 from Windows-1252 leaves it to the whole file, as
+            // the open routine does (readText settles it).
+            file.encoding = detector.isUndetermined() ? enc::Auto : detector.encoding();
             file.markLength = detector.markLength();
             file.binary = detector.isBinary();
             file.size = info.size();
@@ -81,12 +84,21 @@ bool readText(ComparedFile &file, Side side, const DiffOptions &options, detail:
         bytes.reserve(std::size_t(reader.size()));
         std::string chunk;
         std::int64_t before = 0;
-        while (reader.nextChunk(chunk)) {
-            bytes += chunk;
-            ticker.advance(reader.position() - before);
-            before = reader.position();
+        for (;;) {
+            while (reader.nextChunk(chunk)) {
+                bytes += chunk;
+                ticker.advance(std::max<std::int64_t>(0, reader.position() - before));
+                before = std::max(before, reader.position());
+            }
+            // Mostly UTF-8 with a stray 8-bit byte far in: the file is read again as Ansi, as
+            // the open routine reads it.
+            if (!reader.restartRequired())
+                break;
+            bytes.clear();
+            if (!reader.restartAsAnsi(&error))
+                break;
         }
-        if (reader.hasError())
+        if (error.isEmpty() && reader.hasError())
             error = reader.errorString();
     }
     if (!error.isEmpty()) {
@@ -96,6 +108,7 @@ bool readText(ComparedFile &file, Side side, const DiffOptions &options, detail:
             QStringLiteral("The file \"%1\" cannot be read: %2").arg(display(file.path), error);
         return false;
     }
+    file.encoding = reader.encoding();
     file.text = DiffText(std::move(bytes), options.lineSplit);
     return true;
 }

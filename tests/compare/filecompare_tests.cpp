@@ -51,6 +51,16 @@ struct EncodingCase
 // Without a mark, UTF-16 is recognised only by a zero in every other byte: plain ASCII text.
 const std::string AsciiText = "first line\nsecond line\n";
 
+// A sample of plain ASCII leaves the choice to the whole file, as the open routine does: UTF-8
+// met later makes it UTF-8, and a Windows-1252 byte more than a reading chunk after that makes it
+// Ansi from its first byte (read again, not cut where the stray byte was met).
+const std::string LongAscii(300000, 'a');
+const std::string Utf8Mark = "\xEF\xBB\xBF";
+const std::string LateUtf8 = LongAscii + "\n\xC3\xA9\n";
+const std::string LateAnsiBytes = LateUtf8 + LongAscii + "\n\x93\n";
+const std::string LateAnsiAsUtf8 =
+    Utf8Mark + LongAscii + "\n\xC3\x83\xC2\xA9\n" + LongAscii + "\n\xE2\x80\x9C\n";
+
 class SameTextInAnotherEncoding : public Files, public ::testing::WithParamInterface<EncodingCase>
 {
 };
@@ -75,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
                      enc::Unicode},
         EncodingCase{"Utf16BigEndianUnmarked", AsciiText, utf16(AsciiText, true, false),
                      enc::UnicodeBigEndian},
-        EncodingCase{"Utf8Marked", Text, "\xEF\xBB\xBF" + Text, enc::Utf8}),
+        EncodingCase{"Utf8Marked", Text, "\xEF\xBB\xBF" + Text, enc::Utf8},
+        EncodingCase{"Utf8PastTheSample", Utf8Mark + LateUtf8, LateUtf8, enc::Utf8},
+        EncodingCase{"StrayAnsiByteAfterAChunkOfUtf8", LateAnsiAsUtf8, LateAnsiBytes, enc::Ansi}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Files, ChangeInUtf16FileShowsAsUtf8Text)
