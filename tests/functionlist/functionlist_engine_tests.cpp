@@ -1,8 +1,8 @@
 // The function-list engine's building blocks: the text model, the component-style search and the
 // rule table.
-#include "functionlist/engine/componentregex.h"
 #include "functionlist/engine/functionparser.h"
 #include "functionlist/engine/rules.h"
+#include "functionlist/engine/rulesearch.h"
 #include "functionlist/engine/textmodel.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +12,16 @@ using namespace pw::functionlist;
 namespace {
 
 // [start, end) of the first match of pattern in [from, to], or {-1, -1}.
-std::pair<qsizetype, qsizetype> search(const QByteArray &text, const char *pattern, bool matchCase,
-                                       qsizetype from = 0, qsizetype to = -1, bool utf8 = false)
+std::pair<qsizetype, qsizetype> firstMatch(const QByteArray &text, const char *pattern,
+                                           bool matchCase, qsizetype from = 0, qsizetype to = -1,
+                                           bool utf8 = false)
 {
     const TextModel model(text, utf8);
-    RegexSearcher searcher(model);
-    const ComponentRegex re(pattern, matchCase);
+    pw::search::SearchBudget budget;
+    RuleSearch searcher(model, budget);
+    PatternCache cache;
     Match m;
-    searcher.find(re, from, to < 0 ? text.size() : to, m);
+    searcher.find(cache.get(pattern, matchCase), from, to < 0 ? text.size() : to, m);
     return {m.start, m.end};
 }
 
@@ -125,36 +127,36 @@ TEST(ComponentSearch, KnowsTheComponentsSyntax)
         {"rejected pattern finds nothing", "(a", "(a", true, None},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(search(row.text, row.pattern, row.matchCase), row.expected) << row.name;
+        EXPECT_EQ(firstMatch(row.text, row.pattern, row.matchCase), row.expected) << row.name;
 }
 
 TEST(ComponentSearch, RangesBehaveAsTargetSearches)
 {
     const QByteArray text("redo it\nend\nxend");
-    EXPECT_EQ(search(text, "\\<do", true, 2), Span(2, 4))
+    EXPECT_EQ(firstMatch(text, "\\<do", true, 2), Span(2, 4))
         << "a word start is recognised at the range start even inside a word";
-    EXPECT_EQ(search(text, "re\\>", true, 0, 2), Span(0, 2)) << "the range end ends a word";
-    EXPECT_EQ(search(text, "re\\>", true), None);
-    EXPECT_EQ(search("ab cd", "\\>", true), Span(2, 2));
-    EXPECT_EQ(search("ab cd", "\\>", true, 2), None)
+    EXPECT_EQ(firstMatch(text, "re\\>", true, 0, 2), Span(0, 2)) << "the range end ends a word";
+    EXPECT_EQ(firstMatch(text, "re\\>", true), None);
+    EXPECT_EQ(firstMatch("ab cd", "\\>", true), Span(2, 2));
+    EXPECT_EQ(firstMatch("ab cd", "\\>", true, 2), None)
         << "a word end is never at the range start, and no match starts at a line end";
-    EXPECT_EQ(search(text, "^end", true, 9), None) << "a line start is only a line start";
-    EXPECT_EQ(search(text, "^end", true, 8), Span(8, 11));
-    EXPECT_EQ(search(text, "it$", true, 0, 6), None)
+    EXPECT_EQ(firstMatch(text, "^end", true, 9), None) << "a line start is only a line start";
+    EXPECT_EQ(firstMatch(text, "^end", true, 8), Span(8, 11));
+    EXPECT_EQ(firstMatch(text, "it$", true, 0, 6), None)
         << "a range that stops inside the last line skips it for a pattern ending in $";
-    EXPECT_EQ(search(text, "t$", true, 0, 10), Span(6, 7)) << "earlier lines still count";
-    EXPECT_EQ(search("a\\b", "a.$", true, 0, 2), None);
-    EXPECT_EQ(search("a\\b", "a\\\\$", true, 0, 2), Span(0, 2))
+    EXPECT_EQ(firstMatch(text, "t$", true, 0, 10), Span(6, 7)) << "earlier lines still count";
+    EXPECT_EQ(firstMatch("a\\b", "a.$", true, 0, 2), None);
+    EXPECT_EQ(firstMatch("a\\b", "a\\\\$", true, 0, 2), Span(0, 2))
         << "after an escaped backslash the component keeps the short last line";
-    EXPECT_EQ(search(text, "$", true, 1), Span(7, 7)) << "a lone $ finds the first line end";
-    EXPECT_EQ(search(text, "x", true, 0, 12), None) << "the range end bounds the search";
-    EXPECT_EQ(search(text, "end", true, 12), Span(13, 16));
-    EXPECT_EQ(search("\xc3\xa9x", ".", true, 1, 3, true), Span(2, 3))
+    EXPECT_EQ(firstMatch(text, "$", true, 1), Span(7, 7)) << "a lone $ finds the first line end";
+    EXPECT_EQ(firstMatch(text, "x", true, 0, 12), None) << "the range end bounds the search";
+    EXPECT_EQ(firstMatch(text, "end", true, 12), Span(13, 16));
+    EXPECT_EQ(firstMatch("\xc3\xa9x", ".", true, 1, 3, true), Span(2, 3))
         << "a UTF-8 range start inside a character moves past it";
-    EXPECT_EQ(search("\xc3\xa9x", ".", true, 1, 3, false), Span(1, 2));
-    EXPECT_EQ(search("a\xc3\xa9", "a.", true, 0, 3, true), Span(0, 3))
+    EXPECT_EQ(firstMatch("\xc3\xa9x", ".", true, 1, 3, false), Span(1, 2));
+    EXPECT_EQ(firstMatch("a\xc3\xa9", "a.", true, 0, 3, true), Span(0, 3))
         << "a UTF-8 match ending inside a character takes all of it";
-    EXPECT_EQ(search("a\xc3\xa9", "a.", true, 0, 3, false), Span(0, 2));
+    EXPECT_EQ(firstMatch("a\xc3\xa9", "a.", true, 0, 3, false), Span(0, 2));
 }
 
 // The searcher remembers results to skip rescanning; the answers must equal fresh searches.
@@ -162,13 +164,15 @@ TEST(ComponentSearch, RememberedResultsEqualFreshSearches)
 {
     const QByteArray text("do x\nredo do\n  do\ndone do\nxdo\n");
     const TextModel model(text);
-    RegexSearcher remembering(model);
+    pw::search::SearchBudget budget;
+    RuleSearch remembering(model, budget);
+    PatternCache cache;
     for (const char *pattern : {"\\<do\\>", "\\<do", "do\\>", "^ *do", "o$", "\\{"}) {
-        const ComponentRegex re(pattern, true);
+        const pw::search::SearchPattern &re = cache.get(pattern, true);
         for (qsizetype from = 0; from <= text.size(); ++from) {
             Match again, fresh;
             remembering.find(re, from, text.size(), again);
-            RegexSearcher once(model);
+            RuleSearch once(model, budget);
             once.find(re, from, text.size(), fresh);
             EXPECT_EQ(again.start, fresh.start) << pattern << " from " << from;
             EXPECT_EQ(again.end, fresh.end) << pattern << " from " << from;
@@ -176,16 +180,21 @@ TEST(ComponentSearch, RememberedResultsEqualFreshSearches)
     }
 }
 
-TEST(ComponentSearch, RunawayBacktrackingGivesUpInsteadOfHanging)
+TEST(ComponentSearch, RunawayBacktrackingStopsWhereItHappens)
 {
     const TextModel model(QByteArray(20000, 'a'));
-    SearchLimits limits;
+    pw::search::SearchLimits limits;
     limits.matchLimit = 100000;
-    RegexSearcher searcher(model, limits);
-    const ComponentRegex re("a*a*a*a*a*[0-9]", true);
+    pw::search::SearchBudget budget;
+    budget.setPassOverHardPositions(false);
+    RuleSearch searcher(model, budget, limits);
+    PatternCache cache;
+    const pw::search::SearchPattern &re = cache.get("a*a*a*a*a*[0-9]", true);
     ASSERT_TRUE(re.isValid());
     Match m;
-    EXPECT_EQ(searcher.find(re, 0, model.length(), m), SearchOutcome::LimitExceeded);
+    EXPECT_EQ(searcher.find(re, 0, model.length(), m), pw::search::SearchStatus::Stopped);
+    EXPECT_EQ(searcher.stopPoint().reason, pw::search::StopReason::HardPosition);
+    EXPECT_EQ(searcher.stopPoint().position, 0);
 }
 
 TEST(RuleTable, SupportsExactlyTheNumbersWithRules)
@@ -252,8 +261,9 @@ TEST(RuleTable, EveryPatternIsAcceptedByTheComponentSyntax)
 {
     for (int id : supportedLexerIds())
         for (const SearchPattern &p : searchPatternsOf(ruleSetFor(id))) {
-            const ComponentRegex re(p.text, p.matchCase);
-            EXPECT_TRUE(re.isValid()) << id << ": " << p.text << ": " << re.error();
+            PatternCache cache;
+            const pw::search::SearchPattern &re = cache.get(p.text, p.matchCase);
+            EXPECT_TRUE(re.isValid()) << id << ": " << p.text << ": " << re.error().toStdString();
         }
 }
 
