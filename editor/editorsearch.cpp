@@ -204,7 +204,8 @@ private:
 SearchResult stoppedAt(search::StopPoint stop)
 {
     return {SearchOutcome::Stopped, stop.position, 0,
-            stop.reason == search::StopReason::Cancelled ? QString() : limitReason()};
+            stop.reason == search::StopReason::Cancelled ? QString() : limitReason(),
+            stop.reason};
 }
 
 SearchResult resultOf(search::SearchStatus status, qint64 position = -1,

@@ -26,6 +26,8 @@ struct SearchResult
     qint64 count = 0;
     // Stopped and InvalidPattern: what to tell the user.
     QString reason;
+    // Stopped: why.
+    search::StopReason stopReason = search::StopReason::Budget;
 
     bool found() const { return outcome == SearchOutcome::Found; }
 };

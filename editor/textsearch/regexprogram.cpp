@@ -19,6 +19,18 @@ constexpr auto FastCall = std::chrono::microseconds(2000);
 constexpr auto SlowCall = std::chrono::microseconds(8000);
 constexpr auto TargetCall = std::chrono::microseconds(4000);
 
+// The offset just past the line end at or after pos, or past the subject's end.
+qsizetype nextLineStart(const char *subject, qsizetype length, qsizetype pos)
+{
+    for (qsizetype p = pos; p < length; ++p) {
+        if (subject[p] == '\n')
+            return p + 1;
+        if (subject[p] == '\r')
+            return p + 1 < length && subject[p + 1] == '\n' ? p + 2 : p + 1;
+    }
+    return length + 1;
+}
+
 } // namespace
 
 struct RegexProgram::Code
@@ -160,7 +172,10 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
                 m_stop = {StopReason::HardPosition, base + pos};
                 return Result::Stopped;
             }
-            pos += 1;
+            // The rest of its line goes with it: each later start would begin afresh, without
+            // what PCRE2 learnt from the earlier ones, and most likely cost as much. No match
+            // crosses a line end, so the search goes on at the next line.
+            pos = nextLineStart(subject, length, pos);
         }
         if (!budget.keepGoing(base + pos, after)) {
             m_stop = {budget.reason(), base + pos};

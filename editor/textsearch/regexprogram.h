@@ -17,8 +17,9 @@ namespace pw::search {
 // bounds the search as a whole.
 struct SearchLimits
 {
-    // PCRE2 match-limit units one start position may use: about 15 to 100 ms of backtracking
-    // with the JIT, so that a check of the budget and the cancel token comes at least that often.
+    // PCRE2 match-limit units one start position may use. With the JIT a unit's cost grows with
+    // the line (about 15 ns to 200 ns on lines of a few hundred bytes), so this bounds how long
+    // one call can keep the budget and the cancel token from being looked at.
     quint32 matchLimit = 1'000'000;
     // The interpreter's heap (KiB) for one position, used where the JIT is not available.
     quint32 heapLimitKiB = 64 * 1024;
@@ -84,7 +85,8 @@ public:
                 qsizetype base, SearchBudget &budget, Match &match);
 
     StopPoint stopPoint() const { return m_stop; }
-    // The first start position (base + offset) passed over since the last reset, or -1.
+    // The first start position (base + offset) passed over since the last reset, or -1. A start
+    // position that needs more than the match limit is passed over with the rest of its line.
     qsizetype firstPassedOver() const { return m_firstPassedOver; }
     void resetPassedOver() { m_firstPassedOver = -1; }
     // Bytes the searches have covered so far: start positions tried (those passed over

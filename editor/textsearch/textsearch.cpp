@@ -53,6 +53,42 @@ unsigned char foldAscii(unsigned char b)
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b - 'A' + 'a') : b;
 }
 
+// The text around a search start as the replaced text holds it: the leading bytes, then the
+// text's own. A character or a "\r\n" pair may begin in the leading bytes and end in the text.
+class AroundStart
+{
+public:
+    AroundStart(const Leading &leading, const ComponentText &text, qsizetype start)
+        : m_start(start), m_lead(leading.size)
+    {
+        std::memcpy(m_bytes, leading.bytes, std::size_t(m_lead));
+        const qsizetype after = std::clamp<qsizetype>(text.length() - start, 0, Following);
+        if (after > 0)
+            std::memcpy(m_bytes + m_lead, text.bytes(start), std::size_t(after));
+        m_view.data = m_bytes;
+        m_view.length = m_lead + after;
+        m_view.utf8 = text.utf8();
+    }
+
+    // Whether p (a text position) is close enough to the start to be answered here.
+    bool covers(qsizetype p) const { return p >= m_start && p - m_start < Following - 4; }
+    qsizetype moveOutsideCharacter(bool lineEnds) const
+    {
+        return m_start + ComponentText(m_view).moveOutsideCharacter(m_lead, 1, lineEnds) - m_lead;
+    }
+    bool isCharacterStart(qsizetype p, bool wholeNoncharacters) const
+    {
+        return ComponentText(m_view).isCharacterStart(m_lead + (p - m_start), wholeNoncharacters);
+    }
+
+private:
+    static constexpr qsizetype Following = 12;
+    char m_bytes[4 + Following];
+    TextView m_view;
+    qsizetype m_start;
+    int m_lead;
+};
+
 } // namespace
 
 // ---- The compiled pattern
@@ -166,6 +202,10 @@ SearchStatus Searcher::find(qsizetype start, qsizetype end, Match &match, const 
         m_ownBudget.emplace();
         m_budget = &*m_ownBudget;
     }
+    // Many searches answer without any scan (a lone "$", a remembered answer); a run of them
+    // still asks the budget now and then.
+    if ((++m_searches % 256 == 0 || m_budget->exhausted()) && !keepScanning(start))
+        return SearchStatus::Stopped;
     if (!m_pattern.isRegex())
         return findLiteral(start, end, match, leading);
     m_context->matcher->resetPassedOver();
@@ -272,13 +312,22 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     const auto *s = reinterpret_cast<const unsigned char *>(needle.constData());
     const bool forward = start <= end;
     const int direction = forward ? 1 : -1;
-    const qsizetype startPos = c.text.moveOutsideCharacter(start, direction);
+    std::optional<AroundStart> around;
+    if (leading && forward)
+        around.emplace(*leading, c.text, start);
+    const qsizetype startPos = around ? around->moveOutsideCharacter(false)
+                                      : c.text.moveOutsideCharacter(start, direction);
     const qsizetype endPos = c.text.moveOutsideCharacter(end, direction);
     const qsizetype limitPos = std::max(startPos, endPos);
     const bool matchCase = m_pattern.matchCase();
     const bool utf8 = m_text.utf8;
     // The leading bytes describe what precedes the requested start only.
     const Leading *lead = startPos == start ? leading : nullptr;
+    // Near the start, characters may begin in the leading bytes.
+    auto characterStart = [&](qsizetype p, bool wholeNoncharacters) {
+        return around && around->covers(p) ? around->isCharacterStart(p, wholeNoncharacters)
+                                            : c.text.isCharacterStart(p, wholeNoncharacters);
+    };
 
     auto equalAt = [&](qsizetype pos) {
         const unsigned char *t = c.text.bytes(pos);
@@ -294,7 +343,7 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     auto accept = [&](qsizetype pos) {
         if (pos + n > limitPos || !equalAt(pos))
             return false;
-        if (wholeCharacters && !c.text.isCharacterStart(pos + n, true))
+        if (wholeCharacters && !characterStart(pos + n, true))
             return false;
         return wordAt(pos, pos + n, pos == startPos ? lead : nullptr);
     };
@@ -332,7 +381,7 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
                 candidate = nextOther;
             if (candidate < 0)
                 break;
-            if (c.text.isCharacterStart(candidate, wholeNoncharacters) && accept(candidate)) {
+            if (characterStart(candidate, wholeNoncharacters) && accept(candidate)) {
                 match = {candidate, candidate + n};
                 return SearchStatus::Found;
             }
@@ -403,15 +452,11 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
                                      : -1)
                 : (start > 0 ? c.text.at(start - 1) : -1);
     qsizetype startPos = std::clamp<qsizetype>(start, 0, m_text.length);
-    const Leading *lead = leading;
-    if (previous == '\r' && c.text.at(startPos) == '\n' && startPos < m_text.length) {
-        ++startPos;
-        lead = nullptr;
-    } else {
+    if (leading)
+        startPos = AroundStart(*leading, c.text, startPos).moveOutsideCharacter(true);
+    else
         startPos = c.text.moveOutsideCharacter(startPos, 1, true);
-        if (startPos != start)
-            lead = nullptr;
-    }
+    const Leading *lead = startPos == start ? leading : nullptr;
     const qsizetype endPos = c.text.moveOutsideCharacter(end, 1, true);
     if (startPos > endPos)
         return SearchStatus::NotFound;

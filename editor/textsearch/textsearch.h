@@ -109,8 +109,9 @@ struct Leading
 //
 // Work: every search draws on the budget given here (one budget for a whole command), or on a
 // fresh default budget of its own when none is given. A start position that needs more
-// backtracking than limits.matchLimit is passed over (or stops the search, as the budget says);
-// a search that then finds nothing is Stopped at that position, never NotFound.
+// backtracking than limits.matchLimit is passed over with the rest of its line (or stops the
+// search, as the budget says); a search that then finds nothing is Stopped at that position,
+// never NotFound.
 class Searcher
 {
 public:
@@ -127,7 +128,7 @@ public:
     StopPoint stopPoint() const { return m_stop; }
     // The first start position the last search passed over because it needed too much
     // backtracking, or -1. A search that found a match after such a position reports Found; the
-    // component might have found an earlier match there.
+    // component might have found an earlier match on that position's line.
     qsizetype passedOver() const;
     // Bytes of text the searches have covered so far (start positions tried, literal bytes
     // scanned): a measure of work done.
@@ -162,6 +163,7 @@ private:
     SearchBudget *m_budget = nullptr;
     std::optional<SearchBudget> m_ownBudget;
     StopPoint m_stop;
+    unsigned m_searches = 0;
     std::unique_ptr<Context> m_context;
 };
 

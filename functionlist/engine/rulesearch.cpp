@@ -33,9 +33,13 @@ search::SearchStatus RuleSearch::find(const search::SearchPattern &pattern, qsiz
 {
     match = {};
     const qsizetype length = m_text.length();
-    from = std::clamp<qsizetype>(from, 0, length);
+    // A range that starts past the text's end holds nothing: a parser loop that moves its start
+    // on by one after each empty match must come to an end there.
+    if (from > length)
+        return search::SearchStatus::NotFound;
+    from = std::max<qsizetype>(from, 0);
     to = std::clamp<qsizetype>(to, 0, length);
-    // A start past the end would turn the target search around.
+    // A start past the range's end would turn the target search around.
     if (from > to)
         return search::SearchStatus::NotFound;
     auto &searcher = m_searchers[&pattern];

@@ -314,3 +314,15 @@ TEST(SkipRegions, OnATieThePairListedFirstWins)
     EXPECT_EQ(result.skipRegions[0].start, 0);
     EXPECT_EQ(result.skipRegions[0].end, 6);
 }
+
+TEST(SkipRegions, AnOpenerThatMatchesEmptyAtTheTextsEndEndsTheScan)
+{
+    // "$" opens an empty region at every line end, the last one at the text's end, where the
+    // scan's next start lies past the text.
+    RuleSet rules = ruleSetFor(22);
+    rules.skipPairs = {{"$", ""}};
+    for (const char *text : {"a\nb", "a\nb\n", ""}) {
+        const ParseResult result = parseFunctions(text, rules);
+        EXPECT_EQ(result.status, ParseStatus::Complete) << text;
+    }
+}

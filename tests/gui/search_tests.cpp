@@ -216,14 +216,21 @@ TEST_F(ComponentDifference, ReplaceAllPlansDoWhatTheComponentsLoopDoes)
             start = long(rng() % (length + 1));
             end = start + long(rng() % (length - start + 1));
         }
+        // The plan as Replace All drives it: a few hits at a time, each batch applied before
+        // the next is planned.
         const search::SearchPattern compiled(pattern, flags);
-        const search::ReplacePlan plan =
-            search::planReplaceAll(view(utf8), compiled, start, end, replacement);
         QByteArray planned = text;
-        qsizetype delta = 0;
-        for (const search::Match &hit : plan.hits) {
-            planned.replace(hit.start + delta, hit.length(), replacement);
-            delta += replacement.size() - hit.length();
+        search::TextView current{planned.constData(), planned.size(), utf8};
+        search::ReplacePlanner planner(current, compiled, start, end, replacement);
+        std::vector<search::Match> hits;
+        while (planner.next(hits, 1 + rng() % 4)) {
+            qsizetype delta = 0;
+            for (const search::Match &hit : hits) {
+                planned.replace(hit.start + delta, hit.length(), replacement);
+                delta += replacement.size() - hit.length();
+            }
+            current = {planned.constData(), planned.size(), utf8};
+            planner.applied(current, delta);
         }
         long caret = -1;
         const int count = componentReplaceAll(pattern, replacement, flags, start, end, caret);
@@ -231,7 +238,7 @@ TEST_F(ComponentDifference, ReplaceAllPlansDoWhatTheComponentsLoopDoes)
             reinterpret_cast<const char *>(m_editor.send(Sci::SCI_GETCHARACTERPOINTER)),
             m_editor.send(Sci::SCI_GETLENGTH));
         const int planCount =
-            plan.status == search::SearchStatus::Found ? int(plan.hits.size()) : -1;
+            planner.status() == search::SearchStatus::Found ? int(planner.hitCount()) : -1;
         const auto trace = [&] {
             return "text \"" + text.toPercentEncoding(" ").toStdString() + "\" pattern \"" +
                    pattern.toPercentEncoding(" ").toStdString() + "\" replacement \"" +
@@ -241,7 +248,7 @@ TEST_F(ComponentDifference, ReplaceAllPlansDoWhatTheComponentsLoopDoes)
         if (count < 0)
             continue;
         ASSERT_EQ(planned, result) << trace();
-        ASSERT_EQ(plan.caret, caret) << trace();
+        ASSERT_EQ(planner.caret(), caret) << trace();
     }
 }
 
@@ -410,6 +417,35 @@ TEST_F(SearchTest, ReplaceAllRespectsARectangularSelection)
     EXPECT_EQ(editorText(doc), QByteArray("yax\nyax\nxax\n"));
 }
 
+// Replace All applies its hits a batch at a time; when the plan stops after some batches, the
+// document goes back to what it was.
+TEST_F(SearchTest, AStoppedReplaceAllLeavesTheTextAsItWas)
+{
+    QByteArray text;
+    for (int i = 0; i < 70000; ++i)
+        text += "x\n";
+    // More hits than one batch, then a line on which the expression backtracks without end.
+    text += QByteArray(30000, 'a') + "c\nx\n";
+    CRidereDoc *doc = openText(text);
+    const SearchResult result =
+        search(doc).replaceAll("a*a*a*a*a*a*a*a*x", "y", {true, false, true}, false);
+    EXPECT_EQ(result.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(result.position, 140000);
+    const QByteArray now(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
+                         send(doc, Sci::SCI_GETLENGTH));
+    EXPECT_TRUE(now == text);
+    // And the same document without that line is replaced whole, as one undo step.
+    text.truncate(140000);
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(text.constData()));
+    send(doc, Sci::SCI_EMPTYUNDOBUFFER);
+    EXPECT_EQ(search(doc).replaceAll("a*a*a*a*a*a*a*a*x", "y", {true, false, true}, false).count,
+              70000);
+    send(doc, Sci::SCI_UNDO);
+    const QByteArray undone(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
+                            send(doc, Sci::SCI_GETLENGTH));
+    EXPECT_TRUE(undone == text);
+}
+
 TEST_F(SearchTest, ReplaceAllNeverLoopsOnEmptyMatchesAndInsertsLiterally)
 {
     CRidereDoc *doc = openText("ab\ncd\n");
@@ -437,16 +473,25 @@ TEST_F(SearchTest, BadRegularExpressionsAreToldAsSuch)
                   .outcome,
               SearchOutcome::InvalidPattern);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The regular expression is not valid")));
-    // Backtracking without end gives up instead of hanging, and says so: the text after the
-    // place it gave up was never searched.
+    // A line on which backtracking has no end is given up instead of hanging: a later line's
+    // match is still found, and without one the user is told the search stopped, not that
+    // nothing was there.
     CRidereDoc *doc = activeDoc();
-    send(doc, Sci::SCI_SETTEXT, 0,
-         reinterpret_cast<long>(QByteArray(QByteArray(30000, 'a') + "c\nb").constData()));
+    const QByteArray hardLine = QByteArray(30000, 'a') + "c\n";
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(QByteArray(hardLine + "bd").constData()));
     send(doc, Sci::SCI_SETSEL, 0, 0);
-    EXPECT_EQ(controller()
-                  ->find(QStringLiteral("a*a*a*a*a*a*a*a*b"), {true, false, true}, false, false)
-                  .outcome,
-              SearchOutcome::Stopped);
+    const SearchResult later =
+        controller()->find(QStringLiteral("a*a*a*a*a*a*a*a*bd"), {true, false, true}, false, false);
+    EXPECT_EQ(later.outcome, SearchOutcome::Found);
+    EXPECT_EQ(later.position, hardLine.size());
+    m_messages.clear();
+    // The "b" and the "d" keep PCRE2 from ruling the text out before it tries.
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(QByteArray(hardLine + "d b").constData()));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    const SearchResult none =
+        controller()->find(QStringLiteral("a*a*a*a*a*a*a*a*bd"), {true, false, true}, false, false);
+    EXPECT_EQ(none.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(none.position, 0);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The search was stopped")));
 }
 
