@@ -13,6 +13,7 @@
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
+#include "editor/textsearch/textsearch.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -22,7 +23,10 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <malloc.h>
 #include <random>
 
@@ -172,6 +176,31 @@ QJsonObject findInFile(const QStringList &args)
     return {{QStringLiteral("printed"), true}};
 }
 
+// How long a search of the editor's text goes on after its cancel token is set a second in: the
+// longest stretch without a look at the token. Negative when the search ended before.
+double cancelLatency(const CMFCScintilla *ed, const char *pattern)
+{
+    const search::TextView view{
+        reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER)),
+        ed->send(Sci::SCI_GETLENGTH), false};
+    const search::SearchPattern compiled(pattern, search::SearchFlag::RegExp);
+    std::atomic<bool> cancel{false};
+    search::SearchBudget budget(std::chrono::milliseconds(0), &cancel);
+    search::Searcher searcher(view, compiled, &budget);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point set;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        set = Clock::now();
+        cancel = true;
+    });
+    search::Match match;
+    searcher.find(0, view.length, match);
+    const Clock::time_point ended = Clock::now();
+    stopper.join();
+    return std::chrono::duration<double>(ended - set).count();
+}
+
 // Each catastrophic pattern over about 20 MB of 200-character lines must end, found or stopped,
 // within two seconds of the bound of its search.
 QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
@@ -195,6 +224,7 @@ QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
         o[QStringLiteral("pattern")] = QString::fromLatin1(pattern);
         o[QStringLiteral("within_bound")] =
             o.value(QStringLiteral("seconds")).toDouble() <= bound + 2.0;
+        o[QStringLiteral("cancel_latency_seconds")] = cancelLatency(doc->editor(), pattern);
         rows.append(o);
     }
     out[QStringLiteral("patterns")] = rows;

@@ -4,6 +4,7 @@
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <algorithm>
+#include <optional>
 #include <pcre2.h>
 
 namespace pw::search {
@@ -127,7 +128,10 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
     // one up to here, to find the one that needs too much and go on after it.
     qsizetype oneByOneUntil = -1;
     qsizetype pos = from;
-    Clock::time_point before = Clock::now();
+    // The clock is read after calls that found nothing: a search whose first call finds its
+    // match (most searches of a Replace All) costs no reading, and the first call of each search
+    // goes unmeasured for the window size.
+    std::optional<Clock::time_point> before;
     while (pos <= lastStart) {
         if (budget.exhausted()) {
             m_stop = {budget.reason(), base + pos};
@@ -139,9 +143,6 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
         pcre2_set_offset_limit(c.match, PCRE2_SIZE(last));
         const int rc = pcre2_match(m_program.m_code->code, reinterpret_cast<PCRE2_SPTR>(subject),
                                    PCRE2_SIZE(length), PCRE2_SIZE(pos), 0, c.data, c.match);
-        const Clock::time_point after = Clock::now();
-        const auto took = after - before;
-        before = after;
         if (rc >= 0) {
             const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(c.data);
             // The match's own bytes count too: a long match costs what a long scan does.
@@ -149,9 +150,11 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
             match = {base + qsizetype(ovector[0]), base + qsizetype(ovector[1])};
             return Result::Found;
         }
+        const Clock::time_point after = Clock::now();
         if (rc == PCRE2_ERROR_NOMATCH) {
             m_tried += last - pos + 1;
-            if (!oneByOne) {
+            if (!oneByOne && before) {
+                const auto took = after - *before;
                 if (took < FastCall)
                     m_window = std::min(m_window * 2, m_maxWindow);
                 else if (took > SlowCall)
@@ -181,6 +184,7 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
             m_stop = {budget.reason(), base + pos};
             return Result::Stopped;
         }
+        before = after;
     }
     return Result::NotFound;
 }

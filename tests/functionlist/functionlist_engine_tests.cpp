@@ -1,5 +1,5 @@
-// The function-list engine's building blocks: the text model, the component-style search and the
-// rule table.
+// The function-list engine's building blocks: the text model, its searches through the shared
+// engine (remembered answers, stops), the rule table and the skip regions.
 #include "functionlist/engine/functionparser.h"
 #include "functionlist/engine/rules.h"
 #include "functionlist/engine/rulesearch.h"
@@ -11,22 +11,7 @@ using namespace pw::functionlist;
 
 namespace {
 
-// [start, end) of the first match of pattern in [from, to], or {-1, -1}.
-std::pair<qsizetype, qsizetype> firstMatch(const QByteArray &text, const char *pattern,
-                                           bool matchCase, qsizetype from = 0, qsizetype to = -1,
-                                           bool utf8 = false)
-{
-    const TextModel model(text, utf8);
-    pw::search::SearchBudget budget;
-    RuleSearch searcher(model, budget);
-    PatternCache cache;
-    Match m;
-    searcher.find(cache.get(pattern, matchCase), from, to < 0 ? text.size() : to, m);
-    return {m.start, m.end};
-}
-
 using Span = std::pair<qsizetype, qsizetype>;
-const Span None{-1, -1};
 
 } // namespace
 
@@ -81,84 +66,6 @@ TEST(TextModel, PositionsMovePastCharactersAndLineEndPairs)
     EXPECT_EQ(TextModel(text, false).movePastCharacter(2, false), 2) << "single-byte text";
 }
 
-TEST(ComponentSearch, KnowsTheComponentsSyntax)
-{
-    const struct
-    {
-        const char *name;
-        QByteArray text;
-        const char *pattern;
-        bool matchCase;
-        Span expected;
-    } rows[] = {
-        {"escaped parentheses are literal", "f (x)", "\\([a-z]\\)", true, {2, 5}},
-        {"bare parentheses group", "abab", "(ab)\\1", true, {0, 4}},
-        {"caret is literal after the start", "a^b", "a^b", true, {0, 3}},
-        {"dollar is literal before the end", "a$b", "a$b", true, {0, 3}},
-        {"dollar ends at the line end", "ab\nab", "b$", true, {1, 2}},
-        {"caret anchors a line", "xa\na", "^a", true, {3, 4}},
-        {"a match stays on its line", "ab\ncd", "b.*d", true, None},
-        {"dot stops at the line end", "ab\ncd", "a.*", true, {0, 2}},
-        {"negated set stops at the line end", "ab\ncd", "b[^x]*", true, {1, 2}},
-        {"case folds ASCII letters", "BEGIN", "begin", false, {0, 5}},
-        {"escaped letters keep their case", "a A", "\\A", false, {2, 3}},
-        {"sets fold case too", "Q", "[a-z]", false, {0, 1}},
-        {"match case", "BEGIN begin", "begin", true, {6, 11}},
-        {"word start", "undo do", "\\<do", true, {5, 7}},
-        {"word end", "done do", "do\\>", true, {5, 7}},
-        {"bytes from 0x80 are word characters",
-         "\xe9"
-         "do do",
-         "\\<do",
-         true,
-         {4, 6}},
-        {"optional on a set takes a run", "xxxy", "[x]?y", true, {0, 4}},
-        {"optional on a character takes one", "xxxy", "x?y", true, {2, 4}},
-        {"lazy repeat takes the shortest", "aaab", "a*?b", true, {0, 4}},
-        {"lazy repeat at the end takes the longest", "aaab", "a*?", true, {0, 3}},
-        {"plus repeats at least once", "b ab aab", "a+b", true, {2, 4}},
-        {"hex escape", "xAy", "\\x41", true, {1, 2}},
-        {"digit class", "ab12", "\\d+", true, {2, 4}},
-        {"range after a range keeps its start", "d", "[a-c-e]", true, {0, 1}},
-        {"leading bracket and dash are literal", "]-", "[]-]+", true, {0, 2}},
-        {"a repeat after a repeated optional never matches", "aaa", "a?*", true, None},
-        {"an empty line gives nothing to a pattern that could be empty", "\n", "x*", true, None},
-        {"but an anchored one matches it", "\n", "^x*", true, {0, 0}},
-        {"rejected pattern finds nothing", "(a", "(a", true, None},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(firstMatch(row.text, row.pattern, row.matchCase), row.expected) << row.name;
-}
-
-TEST(ComponentSearch, RangesBehaveAsTargetSearches)
-{
-    const QByteArray text("redo it\nend\nxend");
-    EXPECT_EQ(firstMatch(text, "\\<do", true, 2), Span(2, 4))
-        << "a word start is recognised at the range start even inside a word";
-    EXPECT_EQ(firstMatch(text, "re\\>", true, 0, 2), Span(0, 2)) << "the range end ends a word";
-    EXPECT_EQ(firstMatch(text, "re\\>", true), None);
-    EXPECT_EQ(firstMatch("ab cd", "\\>", true), Span(2, 2));
-    EXPECT_EQ(firstMatch("ab cd", "\\>", true, 2), None)
-        << "a word end is never at the range start, and no match starts at a line end";
-    EXPECT_EQ(firstMatch(text, "^end", true, 9), None) << "a line start is only a line start";
-    EXPECT_EQ(firstMatch(text, "^end", true, 8), Span(8, 11));
-    EXPECT_EQ(firstMatch(text, "it$", true, 0, 6), None)
-        << "a range that stops inside the last line skips it for a pattern ending in $";
-    EXPECT_EQ(firstMatch(text, "t$", true, 0, 10), Span(6, 7)) << "earlier lines still count";
-    EXPECT_EQ(firstMatch("a\\b", "a.$", true, 0, 2), None);
-    EXPECT_EQ(firstMatch("a\\b", "a\\\\$", true, 0, 2), Span(0, 2))
-        << "after an escaped backslash the component keeps the short last line";
-    EXPECT_EQ(firstMatch(text, "$", true, 1), Span(7, 7)) << "a lone $ finds the first line end";
-    EXPECT_EQ(firstMatch(text, "x", true, 0, 12), None) << "the range end bounds the search";
-    EXPECT_EQ(firstMatch(text, "end", true, 12), Span(13, 16));
-    EXPECT_EQ(firstMatch("\xc3\xa9x", ".", true, 1, 3, true), Span(2, 3))
-        << "a UTF-8 range start inside a character moves past it";
-    EXPECT_EQ(firstMatch("\xc3\xa9x", ".", true, 1, 3, false), Span(1, 2));
-    EXPECT_EQ(firstMatch("a\xc3\xa9", "a.", true, 0, 3, true), Span(0, 3))
-        << "a UTF-8 match ending inside a character takes all of it";
-    EXPECT_EQ(firstMatch("a\xc3\xa9", "a.", true, 0, 3, false), Span(0, 2));
-}
-
 // The searcher remembers results to skip rescanning; the answers must equal fresh searches.
 TEST(ComponentSearch, RememberedResultsEqualFreshSearches)
 {
@@ -195,66 +102,6 @@ TEST(ComponentSearch, RunawayBacktrackingStopsWhereItHappens)
     EXPECT_EQ(searcher.find(re, 0, model.length(), m), pw::search::SearchStatus::Stopped);
     EXPECT_EQ(searcher.stopPoint().reason, pw::search::StopReason::HardPosition);
     EXPECT_EQ(searcher.stopPoint().position, 0);
-}
-
-TEST(RuleTable, SupportsExactlyTheNumbersWithRules)
-{
-    const std::vector<int> expected = {1,  2,  3,  4,  5,  6,  7,  8,  11, 12, 13, 16, 17,
-                                       18, 19, 21, 22, 23, 25, 26, 27, 28, 29, 30, 32, 38};
-    EXPECT_EQ(supportedLexerIds(), expected);
-    for (int id : {0, -1, 9, 10, 14, 15, 20, 24, 31, 33, 34, 35, 36, 37, 39, 1000}) {
-        const RuleSet set = ruleSetFor(id);
-        EXPECT_FALSE(set.supported) << id;
-        EXPECT_TRUE(set.rules.empty()) << id;
-    }
-}
-
-TEST(RuleTable, SetsHaveTheirRulesCaseAndSkipPairs)
-{
-    const struct
-    {
-        int id;
-        std::size_t rules;
-        bool matchCase;
-        std::size_t skipPairs;
-        const char *nest;
-    } rows[] = {{1, 1, true, 3, "\\{"},
-                {2, 1, true, 4, "\\{"},
-                {3, 1, true, 4, "\\{"},
-                {4, 1, true, 2, "\\{"},
-                {5, 4, true, 2, "\\{"},
-                {6, 1, true, 2, "\\{"},
-                {7, 3, true, 2, "\\<BEGIN\\>"},
-                {8, 3, true, 3, "\\{"},
-                {11, 4, false, 4, "\\<begin\\>"},
-                {12, 1, true, 1, ""},
-                {13, 1, true, 1, ""},
-                {16, 2, false, 2, ""},
-                {17, 4, false, 2, ""},
-                {18, 2, false, 1, ""},
-                {19, 3, true, 3, "\\{"},
-                {21, 1, true, 1, "\\{"},
-                {22, 1, true, 1, ""},
-                {23, 2, true, 4, "\\<do\\>|\\<if\\>|\\<function\\>"},
-                {25, 12, false, 1, ""},
-                {26, 2, true, 1, "\\{"},
-                {27, 1, true, 3, "\\{"},
-                {28, 6, true, 3, ""},
-                {29, 4, true, 2, "\\{>"},
-                {30, 1, false, 0, ""},
-                {32, 1, true, 1, ""},
-                {38, 5, false, 1, "\\<IF\\>|\\<COMPONENT\\>|\\<LOOP\\>|\\<CASE\\>|\\<BEGIN\\>"}};
-    for (const auto &row : rows) {
-        const RuleSet set = ruleSetFor(row.id);
-        EXPECT_TRUE(set.supported) << row.id;
-        EXPECT_EQ(set.rules.size(), row.rules) << row.id;
-        EXPECT_EQ(set.matchCase, row.matchCase) << row.id;
-        EXPECT_EQ(set.skipPairs.size(), row.skipPairs) << row.id;
-        EXPECT_EQ(set.nestOpeners, row.nest) << row.id;
-        EXPECT_EQ(set.searchFlags(), row.matchCase ? 0x600006 : 0x600002) << row.id;
-        EXPECT_EQ(set.nestedHeaders.empty(), row.id != 38) << row.id;
-    }
-    EXPECT_EQ(ruleSetFor(38).nestedHeaders, "\\<FUNCTION\\>|\\<PROCEDURE\\>");
 }
 
 TEST(RuleTable, EveryPatternIsAcceptedByTheComponentSyntax)
