@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace pw::search {
 
@@ -28,8 +29,10 @@ struct StopPoint
 };
 
 // The bound and the controls of one command's searching (a Find Next, a Replace All, a parse):
-// every target search of the command draws on the same budget, whose clock starts when the
-// budget is made. The engine asks keepGoing() between pieces of work of a few milliseconds each,
+// every target search of the command draws on the same budget. The bound is processor time of
+// the searching thread, counted from when the budget is made, so that a busy machine stretches
+// a search in time but never cuts legitimate work short; the user's way out of a long run is the
+// cancel token. The engine asks keepGoing() between pieces of work of a few milliseconds each,
 // so a cancel is seen within about 100 ms and the budget is overrun by no more than that.
 class SearchBudget
 {
@@ -41,7 +44,7 @@ public:
     // The progress callback is called at most this often.
     static constexpr std::chrono::milliseconds ProgressInterval{25};
 
-    // time: the wall-clock budget of the whole command, zero for none. cancel: read (relaxed) at
+    // time: the processor-time budget of the whole command, zero for none. cancel: read (relaxed) at
     // every check; the command stops once it holds true. progress: called on the searching
     // thread with the position reached (a byte offset of the text being searched); it may set
     // the cancel token.
@@ -66,13 +69,17 @@ public:
     bool exhausted() const { return m_exhausted; }
     StopReason reason() const { return m_reason; }
 
+    // Wall-clock time since the budget was made.
     std::chrono::milliseconds elapsed() const;
 
 private:
     Clock::time_point m_started;
-    Clock::time_point m_deadline;
+    Clock::time_point m_nextCpuCheck;
     Clock::time_point m_nextProgress;
+    std::chrono::milliseconds m_time;
     bool m_bounded = true;
+    std::thread::id m_thread;
+    std::chrono::nanoseconds m_cpuStart;
     bool m_passOver = true;
     bool m_exhausted = false;
     StopReason m_reason = StopReason::Budget;

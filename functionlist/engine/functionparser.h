@@ -72,8 +72,9 @@ struct ParseOptions
     qint64 workBase = 32 << 20;
     qint64 workPerByte = 400;
     // Last resort against searches whose cost the byte count does not see (long backtracking
-    // that ends in a short match): the parse is incomplete after this many milliseconds, the
-    // search under way stopping within about 100 ms; 0 for no limit.
+    // that ends in a short match): the parse is incomplete after this many milliseconds of the
+    // parsing thread's processor time, the search under way stopping within about 100 ms; 0 for
+    // no limit.
     qint64 deadlineMs = 10'000;
 };
 
