@@ -81,6 +81,15 @@ double seconds(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
+// Processor time of this thread, in seconds: search budgets count it, so a busy machine does not
+// move a search's bound.
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
 // About `bytes` of lowercase prose in lines of `width` characters, with no digit anywhere.
 QByteArray proseLines(qint64 bytes, int width)
 {
@@ -202,7 +211,8 @@ double cancelLatency(const CMFCScintilla *ed, const char *pattern)
 }
 
 // Each catastrophic pattern over about 20 MB of 200-character lines must end, found or stopped,
-// within two seconds of the bound of its search.
+// within two seconds of the bound of its search (processor time of the searching thread, which
+// is wall time on a quiet machine).
 QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
 {
     QJsonObject out;
@@ -220,10 +230,12 @@ QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
     out[QStringLiteral("bound_seconds")] = bound;
     QJsonArray rows;
     for (const char *pattern : CatastrophicPatterns) {
+        const double cpuBefore = threadCpuSeconds();
         QJsonObject o = findFromStart(doc->editor(), bench.app->host(), pattern, true);
+        const double cpu = threadCpuSeconds() - cpuBefore;
         o[QStringLiteral("pattern")] = QString::fromLatin1(pattern);
-        o[QStringLiteral("within_bound")] =
-            o.value(QStringLiteral("seconds")).toDouble() <= bound + 2.0;
+        o[QStringLiteral("cpu_seconds")] = cpu;
+        o[QStringLiteral("within_bound")] = cpu <= bound + 2.0;
         o[QStringLiteral("cancel_latency_seconds")] = cancelLatency(doc->editor(), pattern);
         rows.append(o);
     }
@@ -246,9 +258,11 @@ QJsonObject everyCharacterReplaceAll(CMFCScintilla *ed, Host *host)
     ed->send(Sci::SCI_SETSEL, 0, 0);
     QElapsedTimer t;
     t.start();
+    const double cpuBefore = threadCpuSeconds();
     const SearchResult result = EditorSearch(ed, host).replaceAll(".", "x", {false, false, true},
                                                                   false);
     o[QStringLiteral("seconds")] = seconds(t);
+    o[QStringLiteral("cpu_seconds")] = threadCpuSeconds() - cpuBefore;
     const qint64 peak = peakRssBytes();
     o[QStringLiteral("count")] = result.count;
     o[QStringLiteral("outcome")] = result.found() ? QStringLiteral("found")

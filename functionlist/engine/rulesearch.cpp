@@ -45,18 +45,12 @@ search::SearchStatus RuleSearch::find(const search::SearchPattern &pattern, qsiz
     auto &searcher = m_searchers[&pattern];
     if (!searcher)
         searcher = std::make_unique<search::Searcher>(m_view, pattern, &m_budget, m_limits);
+    const qint64 before = searcher->scannedBytes();
     const search::SearchStatus status = searcher->find(from, to, match);
+    m_scanned += searcher->scannedBytes() - before;
     if (status == search::SearchStatus::Stopped)
         m_stop = searcher->stopPoint();
     return status;
-}
-
-qint64 RuleSearch::scannedBytes() const
-{
-    qint64 total = 0;
-    for (const auto &[pattern, searcher] : m_searchers)
-        total += searcher->scannedBytes();
-    return total;
 }
 
 } // namespace pw::functionlist

@@ -47,7 +47,7 @@ public:
     search::StopPoint stopPoint() const { return m_stop; }
 
     // Bytes of text the searches have covered so far: a measure of work done.
-    qint64 scannedBytes() const;
+    qint64 scannedBytes() const { return m_scanned; }
     const TextModel &text() const { return m_text; }
 
 private:
@@ -57,6 +57,7 @@ private:
     search::SearchLimits m_limits;
     std::map<const search::SearchPattern *, std::unique_ptr<search::Searcher>> m_searchers;
     search::StopPoint m_stop;
+    qint64 m_scanned = 0;
 };
 
 } // namespace pw::functionlist
