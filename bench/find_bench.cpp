@@ -1,5 +1,7 @@
 // penwright-bench find: Find Next, Replace All and Mark All on a generated 100 MB document in a
-// real offscreen editor, with the component's own search and its replace loop as comparison rows.
+// real offscreen editor, with the component's own search and its replace loop as comparison rows;
+// catastrophic regular expressions against their bound; the memory of a Replace All with a hit at
+// every character; and one Find Next in a given file (--file F --regex P | --literal S).
 #include "settings/appfolders.h"
 #include "app/mainframe.h"
 #include "framework/messages.h"
@@ -11,13 +13,21 @@
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
+#include "editor/textsearch/textsearch.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <malloc.h>
 #include <random>
 
 using namespace pw;
@@ -30,6 +40,9 @@ constexpr char MarkWord[] = "beacon";              // on every tenth line
 constexpr char AbsentWord[] = "zebrafish";         // nowhere
 constexpr char AbsentRegex[] = "qu[0-9]+x$";       // a letter the text never holds first
 constexpr char AbsentWordsRegex[] = "[a-z]+[0-9]"; // tried at every word
+// Patterns whose backtracking grows with a power of the line length, on lines without a digit.
+constexpr const char *CatastrophicPatterns[] = {".*.*.*.*[0-9]",
+                                                "[a-z ]*[a-z ]*[a-z ]*[a-z ]*[a-z ]*[0-9]"};
 
 // About `bytes` of prose-like lines near 100 bytes long, each holding the hit word once.
 QByteArray makeText(qint64 bytes, qint64 &lines)
@@ -66,6 +79,213 @@ QByteArray makeText(qint64 bytes, qint64 &lines)
 double seconds(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Processor time of this thread, in seconds: search budgets count it, so a busy machine does not
+// move a search's bound.
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// About `bytes` of lowercase prose in lines of `width` characters, with no digit anywhere.
+QByteArray proseLines(qint64 bytes, int width)
+{
+    static const char words[] = "lorem ipsum dolor sit amet consectetur adipiscing elit sed do ";
+    QByteArray text;
+    text.reserve(bytes + width + 1);
+    std::size_t k = 0;
+    while (text.size() < bytes) {
+        for (int i = 0; i < width; ++i)
+            text += words[k++ % (sizeof words - 1)];
+        text += '\n';
+    }
+    return text;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+const char *stopReasonName(search::StopReason reason)
+{
+    switch (reason) {
+    case search::StopReason::Budget:
+        return "budget";
+    case search::StopReason::Cancelled:
+        return "cancelled";
+    case search::StopReason::HardPosition:
+        return "backtracking";
+    }
+    return "";
+}
+
+// One Find Next from the start of the editor's text downwards, without wrap, as the Find command
+// runs it.
+QJsonObject findFromStart(CMFCScintilla *ed, Host *host, const QByteArray &what, bool regExp)
+{
+    ed->send(Sci::SCI_SETSEL, 0, 0);
+    QElapsedTimer t;
+    t.start();
+    const SearchResult result = EditorSearch(ed, host).findNext(what, {false, false, regExp},
+                                                                false, false);
+    const double secs = seconds(t);
+    QJsonObject o;
+    switch (result.outcome) {
+    case SearchOutcome::Found:
+        o[QStringLiteral("outcome")] = QStringLiteral("found");
+        break;
+    case SearchOutcome::Stopped:
+        o[QStringLiteral("outcome")] = QStringLiteral("stopped");
+        break;
+    case SearchOutcome::NotFound:
+    case SearchOutcome::InvalidPattern:
+        o[QStringLiteral("outcome")] = QStringLiteral("not found");
+        break;
+    }
+    o[QStringLiteral("position")] = result.found() ? result.position : qint64(-1);
+    o[QStringLiteral("reason")] = result.outcome == SearchOutcome::Stopped
+                                      ? QString::fromLatin1(stopReasonName(result.stopReason))
+                                      : QString();
+    o[QStringLiteral("seconds")] = secs;
+    return o;
+}
+
+// --file F --regex P | --literal S: one Find Next from the start of F, printed as one object.
+QJsonObject findInFile(const QStringList &args)
+{
+    const QString path = option(args, QStringLiteral("--file"));
+    const bool regExp = args.contains(QStringLiteral("--regex"));
+    const QString what =
+        option(args, regExp ? QStringLiteral("--regex") : QStringLiteral("--literal"));
+    if (path.isEmpty() || what.isEmpty() ||
+        (!regExp && !args.contains(QStringLiteral("--literal")))) {
+        std::fprintf(stderr, "usage: penwright-bench find --file F (--regex P | --literal S)\n");
+        return {{QStringLiteral("printed"), true}, {QStringLiteral("error"), true}};
+    }
+    BenchApp bench;
+    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    if (!doc) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+        return {{QStringLiteral("printed"), true}, {QStringLiteral("error"), true}};
+    }
+    QCoreApplication::processEvents();
+    CMFCScintilla *ed = doc->editor();
+    // The search text in the editor's own bytes, as the Find command converts it.
+    const bool utf8 = ed->send(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
+    const QByteArray bytes = utf8 ? what.toUtf8() : what.toLatin1();
+    const QJsonObject result = findFromStart(ed, bench.app->host(), bytes, regExp);
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    doc->setModifiedFlag(false);
+    return {{QStringLiteral("printed"), true}};
+}
+
+// How long a search of the editor's text goes on after its cancel token is set a second in: the
+// longest stretch without a look at the token. Negative when the search ended before.
+double cancelLatency(const CMFCScintilla *ed, const char *pattern)
+{
+    const search::TextView view{
+        reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER)),
+        ed->send(Sci::SCI_GETLENGTH), false};
+    const search::SearchPattern compiled(pattern, search::SearchFlag::RegExp);
+    std::atomic<bool> cancel{false};
+    search::SearchBudget budget(std::chrono::milliseconds(0), &cancel);
+    search::Searcher searcher(view, compiled, &budget);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point set;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        set = Clock::now();
+        cancel = true;
+    });
+    search::Match match;
+    searcher.find(0, view.length, match);
+    const Clock::time_point ended = Clock::now();
+    stopper.join();
+    return std::chrono::duration<double>(ended - set).count();
+}
+
+// Each catastrophic pattern over about 20 MB of 200-character lines must end, found or stopped,
+// within two seconds of the bound of its search (processor time of the searching thread, which
+// is wall time on a quiet machine).
+QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
+{
+    QJsonObject out;
+    const QByteArray text = proseLines(megabytes << 20, 199);
+    const QString path = bench.dir.filePath(QStringLiteral("catastrophic.txt"));
+    if (!writeFile(path, text))
+        return {{QStringLiteral("error"), QStringLiteral("cannot write the test file")}};
+    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    if (!doc)
+        return {{QStringLiteral("error"), QStringLiteral("open failed")}};
+    QCoreApplication::processEvents();
+    const double bound =
+        double(search::SearchBudget::timeForText(text.size()).count()) / 1000.0;
+    out[QStringLiteral("bytes")] = text.size();
+    out[QStringLiteral("bound_seconds")] = bound;
+    QJsonArray rows;
+    for (const char *pattern : CatastrophicPatterns) {
+        const double cpuBefore = threadCpuSeconds();
+        QJsonObject o = findFromStart(doc->editor(), bench.app->host(), pattern, true);
+        const double cpu = threadCpuSeconds() - cpuBefore;
+        o[QStringLiteral("pattern")] = QString::fromLatin1(pattern);
+        o[QStringLiteral("cpu_seconds")] = cpu;
+        o[QStringLiteral("within_bound")] = cpu <= bound + 2.0;
+        o[QStringLiteral("cancel_latency_seconds")] = cancelLatency(doc->editor(), pattern);
+        rows.append(o);
+    }
+    out[QStringLiteral("patterns")] = rows;
+    doc->setModifiedFlag(false);
+    return out;
+}
+
+// Replace All of "." (a hit at every character but the line ends) on the editor's text: the peak
+// resident memory above what the process held before, beside the document's size. The
+// component's undo record keeps every removed and inserted byte of the one undo step.
+QJsonObject everyCharacterReplaceAll(CMFCScintilla *ed, Host *host)
+{
+    QJsonObject o;
+    ed->send(Sci::SCI_EMPTYUNDOBUFFER);
+    malloc_trim(0);
+    const qint64 document = ed->send(Sci::SCI_GETLENGTH);
+    const bool reset = resetPeakRss();
+    const qint64 before = peakRssBytes();
+    ed->send(Sci::SCI_SETSEL, 0, 0);
+    QElapsedTimer t;
+    t.start();
+    const double cpuBefore = threadCpuSeconds();
+    const SearchResult result = EditorSearch(ed, host).replaceAll(".", "x", {false, false, true},
+                                                                  false);
+    o[QStringLiteral("seconds")] = seconds(t);
+    o[QStringLiteral("cpu_seconds")] = threadCpuSeconds() - cpuBefore;
+    const qint64 peak = peakRssBytes();
+    o[QStringLiteral("count")] = result.count;
+    o[QStringLiteral("outcome")] = result.found() ? QStringLiteral("found")
+                                                  : QStringLiteral("not completed");
+    o[QStringLiteral("document_bytes")] = document;
+    o[QStringLiteral("peak_reset_supported")] = reset;
+    o[QStringLiteral("peak_extra_bytes")] = peak - before;
+    o[QStringLiteral("peak_extra_per_document_byte")] =
+        double(peak - before) / double(std::max<qint64>(document, 1));
+    // What the undo step alone must hold: the removed and the inserted text.
+    o[QStringLiteral("undo_text_bytes")] = 2 * result.count;
+    QElapsedTimer u;
+    u.start();
+    {
+        const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
+        ed->send(Sci::SCI_SETMODEVENTMASK, 0);
+        ed->undo();
+        ed->send(Sci::SCI_SETMODEVENTMASK, mask);
+    }
+    o[QStringLiteral("undo_seconds")] = seconds(u);
+    ed->send(Sci::SCI_EMPTYUNDOBUFFER);
+    malloc_trim(0);
+    return o;
 }
 
 QByteArray editorHash(const CMFCScintilla *ed)
@@ -134,6 +354,8 @@ QJsonObject row(double secs, double target = -1)
 
 QJsonObject findBench(const QStringList &args)
 {
+    if (args.contains(QStringLiteral("--file")))
+        return findInFile(args);
     const qint64 megabytes =
         option(args, QStringLiteral("--mb"), QStringLiteral("100")).toLongLong();
     const bool skipNaive = args.contains(QStringLiteral("--no-naive"));
@@ -165,8 +387,12 @@ QJsonObject findBench(const QStringList &args)
     CMFCScintilla *ed = doc->editor();
     EditorSearch search(ed, bench.app->host());
 
+    // First, while the process holds little else: the memory of a hit at every character.
+    out[QStringLiteral("replace_all_every_character")] =
+        everyCharacterReplaceAll(ed, bench.app->host());
+
     // Find Next of an absent literal: one scan of the whole text.
-    auto findFromStart = [&](const QByteArray &what, bool matchCase, bool regExp) {
+    auto timedFind = [&](const QByteArray &what, bool matchCase, bool regExp) {
         ed->send(Sci::SCI_SETSEL, 0, 0);
         QElapsedTimer t;
         t.start();
@@ -174,20 +400,20 @@ QJsonObject findBench(const QStringList &args)
         const double s = seconds(t);
         return std::make_pair(at, s);
     };
-    const auto first = findFromStart(AbsentWord, false, false);
+    const auto first = timedFind(AbsentWord, false, false);
     double best = first.second;
     for (int i = 0; i < 2; ++i)
-        best = std::min(best, findFromStart(AbsentWord, false, false).second);
+        best = std::min(best, timedFind(AbsentWord, false, false).second);
     QJsonObject literal = row(best, 0.3);
     literal[QStringLiteral("first_call_seconds")] = first.second;
     literal[QStringLiteral("found")] = qint64(first.first);
     out[QStringLiteral("find_next_absent_literal")] = literal;
     out[QStringLiteral("find_next_absent_literal_match_case")] =
-        row(findFromStart(AbsentWord, true, false).second, 0.3);
+        row(timedFind(AbsentWord, true, false).second, 0.3);
     out[QStringLiteral("find_next_absent_regex")] =
-        row(findFromStart(AbsentRegex, false, true).second);
+        row(timedFind(AbsentRegex, false, true).second);
     out[QStringLiteral("find_next_absent_regex_every_word")] =
-        row(findFromStart(AbsentWordsRegex, false, true).second);
+        row(timedFind(AbsentWordsRegex, false, true).second);
 
     // The same literal scan by the component's own target search.
     {
@@ -288,6 +514,12 @@ QJsonObject findBench(const QStringList &args)
         smallDoc->setModifiedFlag(false);
     }
     doc->setModifiedFlag(false);
+
+    const qint64 catastrophicMegabytes =
+        option(args, QStringLiteral("--catastrophic-mb"), QStringLiteral("20")).toLongLong();
+    if (catastrophicMegabytes > 0)
+        out[QStringLiteral("catastrophic_patterns")] =
+            catastrophicStage(bench, catastrophicMegabytes);
     return out;
 }
 

@@ -1,5 +1,6 @@
 // EditorSearch: target searches by the search engine over the editor's own buffer (by the
-// component where the engine does not know the code page), Replace All as one undo step, Mark All.
+// component where the engine does not know the code page), each command on one bounded and
+// stoppable budget; Replace All applied batch by batch as one undo step; Mark All.
 #include "editor/editorsearch.h"
 
 #include "editor/mfcscintilla.h"
@@ -9,6 +10,7 @@
 #include "resources/stringids.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -16,17 +18,59 @@ namespace pw {
 
 namespace {
 
-// Progress shows in the status bar once a Replace All covers this much text.
-constexpr long LongRunBytes = 4 << 20;
 constexpr int ProgressSteps = 1000;
-constexpr int ProgressPlanShare = 300; // of ProgressSteps, for finding the hits
+// Progress shows in the status bar once a command has run this long.
+constexpr auto QuietRun = std::chrono::milliseconds(300);
 // The most text one edit of Replace All rewrites to take several hits at once.
 constexpr qsizetype GroupedEditBytes = 64 << 10;
+// Hits Replace All plans and applies at a time: the plan's memory is 16 bytes for each.
+constexpr std::size_t BatchHits = 1 << 16;
 
 QString limitReason()
 {
     return QString::fromUtf8(res::string(Str::SearchLimitReached));
 }
+
+// The budget of one command over [from, to) of the text: bounded by time in proportion to the
+// text, stopped by the user through the status bar's Stop once the run is long enough to show
+// its progress there.
+class CommandBudget
+{
+public:
+    CommandBudget(Host *host, qsizetype from, qsizetype to)
+        : m_host(host), m_from(from), m_span(std::max<qsizetype>(to - from, 1)),
+          m_budget(search::SearchBudget::timeForText(to - from), &m_cancel,
+                   [this](qsizetype position) { report(position); })
+    {
+    }
+
+    search::SearchBudget *get() { return &m_budget; }
+    // The text of the command's scope grew or shrank by this much (Replace All).
+    void scopeChanged(qsizetype shift) { m_span = std::max<qsizetype>(m_span + shift, 1); }
+
+private:
+    void report(qsizetype position)
+    {
+        if (!m_host)
+            return;
+        if (!m_progress) {
+            if (m_budget.elapsed() < QuietRun)
+                return;
+            m_progress = m_host->startProgress(ProgressSteps, true);
+        }
+        m_progress->step(qint64(std::clamp<qsizetype>(position - m_from, 0, m_span)) *
+                         ProgressSteps / m_span);
+        if (m_progress->stopRequested())
+            m_cancel.store(true, std::memory_order_relaxed);
+    }
+
+    Host *m_host;
+    qsizetype m_from;
+    qsizetype m_span;
+    std::atomic<bool> m_cancel{false};
+    std::unique_ptr<Progress> m_progress;
+    search::SearchBudget m_budget;
+};
 
 // Whether any indicator (the marks of Mark All, among others) is in use; the component
 // answers 0 for the end of a run of an indicator it holds nothing for.
@@ -43,18 +87,27 @@ bool hasIndicators(const CMFCScintilla *ed)
 // rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
 // All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
 // to lines, so while there are any, edits never reach across a line end.
-std::vector<search::EditGroup> editGroups(const CMFCScintilla *ed, const search::TextView &text,
+enum class Grouping { None, WithinLines, AcrossLines };
+
+Grouping groupingFor(const CMFCScintilla *ed)
+{
+    if (hasIndicators(ed))
+        return Grouping::None;
+    const bool lineState =
+        ed->send(Sci::SCI_MARKERNEXT, 0, -1) >= 0 || ed->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0) >= 0;
+    return lineState ? Grouping::WithinLines : Grouping::AcrossLines;
+}
+
+std::vector<search::EditGroup> editGroups(Grouping grouping, const search::TextView &text,
                                           const std::vector<search::Match> &hits)
 {
-    if (hasIndicators(ed)) {
+    if (grouping == Grouping::None) {
         std::vector<search::EditGroup> groups(hits.size());
         for (std::size_t i = 0; i < hits.size(); ++i)
             groups[i] = {i, i};
         return groups;
     }
-    const bool lineState =
-        ed->send(Sci::SCI_MARKERNEXT, 0, -1) >= 0 || ed->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0) >= 0;
-    return search::groupHits(text, hits, GroupedEditBytes, !lineState);
+    return search::groupHits(text, hits, GroupedEditBytes, grouping == Grouping::AcrossLines);
 }
 
 QByteArray charsOfClass(const CMFCScintilla *ed, unsigned int message)
@@ -91,13 +144,15 @@ std::optional<search::TextView> engineText(const CMFCScintilla *ed)
 class TargetFinder
 {
 public:
-    TargetFinder(CMFCScintilla *ed, const QByteArray &text, int flags) : m_ed(ed), m_text(text)
+    TargetFinder(CMFCScintilla *ed, const QByteArray &text, int flags,
+                 search::SearchBudget *budget)
+        : m_ed(ed), m_text(text)
     {
         m_view = engineText(ed);
         if (m_view)
             m_pattern = std::make_unique<search::SearchPattern>(text, flags, m_view->classes);
         if (m_pattern)
-            m_searcher = std::make_unique<search::Searcher>(*m_view, *m_pattern);
+            m_searcher = std::make_unique<search::Searcher>(*m_view, *m_pattern, budget);
     }
 
     // Why nothing can be found, before any search: an empty text or a refused expression.
@@ -130,6 +185,11 @@ public:
             m_ed->send(Sci::SCI_SETTARGETRANGE, long(match.start), long(match.end));
         return status;
     }
+    // Where and why the last search stopped.
+    search::StopPoint stopPoint() const
+    {
+        return m_searcher ? m_searcher->stopPoint() : search::StopPoint{};
+    }
 
 private:
     CMFCScintilla *m_ed;
@@ -139,7 +199,17 @@ private:
     std::unique_ptr<search::Searcher> m_searcher;
 };
 
-SearchResult resultOf(search::SearchStatus status, qint64 position = -1)
+// A stopped search's result: the position it reached, and why, for the user (a stop the user
+// asked for needs no reason).
+SearchResult stoppedAt(search::StopPoint stop)
+{
+    return {SearchOutcome::Stopped, stop.position, 0,
+            stop.reason == search::StopReason::Cancelled ? QString() : limitReason(),
+            stop.reason};
+}
+
+SearchResult resultOf(search::SearchStatus status, qint64 position = -1,
+                      search::StopPoint stop = {})
 {
     switch (status) {
     case search::SearchStatus::Found:
@@ -148,27 +218,39 @@ SearchResult resultOf(search::SearchStatus status, qint64 position = -1)
         return {SearchOutcome::NotFound, -1, 0, {}};
     case search::SearchStatus::InvalidPattern:
         return {SearchOutcome::InvalidPattern, -1, 0, {}};
-    case search::SearchStatus::LimitExceeded:
+    case search::SearchStatus::Stopped:
         break;
     }
-    return {SearchOutcome::Stopped, -1, 0, limitReason()};
+    return stoppedAt(stop);
 }
 
-SearchResult findAndSelect(CMFCScintilla *ed, const QByteArray &text, int flags, bool up,
-                           bool wrap)
+SearchResult findAndSelect(CMFCScintilla *ed, Host *host, const QByteArray &text, int flags,
+                           bool up, bool wrap)
 {
     const long length = ed->send(Sci::SCI_GETLENGTH);
     const long start =
         up ? ed->send(Sci::SCI_GETSELECTIONSTART) : ed->send(Sci::SCI_GETSELECTIONEND);
-    TargetFinder finder(ed, text, flags);
+    CommandBudget budget(host, 0, length);
+    TargetFinder finder(ed, text, flags, budget.get());
     if (const auto refused = finder.refusal())
         return *refused;
     search::Match match;
     search::SearchStatus status = finder.find(start, up ? 0 : length, match);
-    if (status == search::SearchStatus::NotFound && wrap)
-        status = up ? finder.find(length, 0, match) : finder.find(0, length, match);
+    search::StopPoint stop = finder.stopPoint();
+    // A position passed over for its backtracking leaves the rest of the text to search: the
+    // other part may still hold a match.
+    const bool passedOver = status == search::SearchStatus::Stopped &&
+                            stop.reason == search::StopReason::HardPosition;
+    if ((status == search::SearchStatus::NotFound || passedOver) && wrap) {
+        const search::SearchStatus second =
+            up ? finder.find(length, 0, match) : finder.find(0, length, match);
+        if (second == search::SearchStatus::Found || !passedOver) {
+            status = second;
+            stop = finder.stopPoint();
+        }
+    }
     if (status != search::SearchStatus::Found)
-        return resultOf(status);
+        return resultOf(status, -1, stop);
     const long first = ed->send(Sci::SCI_LINEFROMPOSITION, long(match.start));
     const long last = ed->send(Sci::SCI_LINEFROMPOSITION, long(match.end));
     for (long line = first; line <= last; ++line)
@@ -228,33 +310,31 @@ qint64 replaceStepByStep(CMFCScintilla *ed, const QByteArray &text, const QByteA
     return count;
 }
 
-// Applies a plan's hits as grouped edits, as one quiet run.
-void applyPlan(CMFCScintilla *ed, const search::TextView &view, const search::ReplacePlan &plan,
-               const QByteArray &with, Progress *progress)
+// Applies one batch of hits (positions in the editor's text as it is) as grouped edits; the
+// caller has made the run quiet.
+void applyBatch(CMFCScintilla *ed, Grouping grouping, const search::TextView &view,
+                const std::vector<search::Match> &hits, const QByteArray &with,
+                std::string &joined)
 {
-    const std::vector<search::EditGroup> groups = editGroups(ed, view, plan.hits);
-    // The view and whoever listens are brought up to date once at the end.
-    CMFCScintilla::QuietChanges quiet(ed);
+    const std::vector<search::EditGroup> groups = editGroups(grouping, view, hits);
     qsizetype delta = 0;
-    std::string joined; // keeps its capacity from one edit to the next
-    const std::size_t every = std::max<std::size_t>(groups.size() / 200, 1);
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const search::Match &first = plan.hits[groups[g].first];
-        const search::Match &last = plan.hits[groups[g].last];
+    for (const search::EditGroup &group : groups) {
+        const search::Match &first = hits[group.first];
+        const search::Match &last = hits[group.last];
         const long from = long(first.start + delta);
         const long to = long(last.end + delta);
         const char *replacement = with.constData();
         qsizetype replacementLength = with.size();
-        if (groups[g].last > groups[g].first) {
+        if (group.last > group.first) {
             // The text between the hits is still as it was, only shifted by delta.
             const auto *current = reinterpret_cast<const char *>(
                 ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
             joined.clear();
-            for (std::size_t h = groups[g].first; h <= groups[g].last; ++h) {
+            for (std::size_t h = group.first; h <= group.last; ++h) {
                 joined.append(with.constData(), std::size_t(with.size()));
-                if (h < groups[g].last)
-                    joined.append(current + (plan.hits[h].end - first.start),
-                                  std::size_t(plan.hits[h + 1].start - plan.hits[h].end));
+                if (h < group.last)
+                    joined.append(current + (hits[h].end - first.start),
+                                  std::size_t(hits[h + 1].start - hits[h].end));
             }
             replacement = joined.data();
             replacementLength = qsizetype(joined.size());
@@ -263,9 +343,6 @@ void applyPlan(CMFCScintilla *ed, const search::TextView &view, const search::Re
         ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacementLength),
                      replacement);
         delta += replacementLength - (to - from);
-        if (progress && g % every == 0)
-            progress->step(ProgressPlanShare +
-                           qint64(g * (ProgressSteps - ProgressPlanShare) / groups.size()));
     }
 }
 
@@ -282,7 +359,7 @@ SearchResult EditorSearch::findNext(const QByteArray &text, const search::Option
                                     bool up, bool wrap)
 {
     applyFlags(options);
-    return findAndSelect(m_editor, text, options.flags(), up, wrap);
+    return findAndSelect(m_editor, m_host, text, options.flags(), up, wrap);
 }
 
 SearchResult EditorSearch::replaceNext(const QByteArray &text, const QByteArray &replacement,
@@ -298,7 +375,7 @@ SearchResult EditorSearch::replaceNext(const QByteArray &text, const QByteArray 
                            replacement.constData());
         m_editor->send(Sci::SCI_SETSEL, start, start + long(replacement.size()));
     }
-    return findAndSelect(m_editor, text, options.flags(), false, true);
+    return findAndSelect(m_editor, m_host, text, options.flags(), false, true);
 }
 
 SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &with,
@@ -322,40 +399,56 @@ SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &
         if (end < 0)
             end = ed->send(Sci::SCI_GETLENGTH);
     }
-    TargetFinder probe(ed, text, options.flags());
+    CommandBudget budget(m_host, start, end);
+    // A plan is the component's exact answer or nothing: no start position is passed over.
+    budget.get()->setPassOverHardPositions(false);
+    TargetFinder probe(ed, text, options.flags(), budget.get());
     if (const auto refused = probe.refusal())
         return *refused;
     if (ed->isReadOnly()) {
         // Nothing can change; say whether there was anything to replace.
         search::Match match;
-        return resultOf(probe.find(start, end, match), match.start);
+        const search::SearchStatus status = probe.find(start, end, match);
+        return resultOf(status, match.start, probe.stopPoint());
     }
 
     long next = start;
     long scopeEnd = end;
     qint64 count = 0;
-    const std::optional<search::TextView> view = rectangular ? std::nullopt : engineText(ed);
+    std::optional<search::TextView> view = rectangular ? std::nullopt : engineText(ed);
     if (!view) {
         count = replaceStepByStep(ed, text, with, start, scopeEnd, rectangular, next);
         if (count == 0)
             return {};
     } else {
         const search::SearchPattern pattern(text, options.flags(), view->classes);
-        std::unique_ptr<Progress> progress;
-        if (m_host && end - start >= LongRunBytes)
-            progress = m_host->startProgress(ProgressSteps);
-        const search::ReplacePlan plan = search::planReplaceAll(
-            *view, pattern, start, end, with, [&progress, start, end](qsizetype position) {
-                if (progress)
-                    progress->step(qint64((position - start) * ProgressPlanShare /
-                                          std::max<qsizetype>(end - start, 1)));
-            });
-        if (plan.status != search::SearchStatus::Found)
-            return resultOf(plan.status);
-        applyPlan(ed, *view, plan, with, progress.get());
-        count = qint64(plan.hits.size());
-        next = long(plan.caret);
-        scopeEnd = long(plan.scopeEnd);
+        search::ReplacePlanner planner(*view, pattern, start, end, with, budget.get());
+        const Grouping grouping = groupingFor(ed);
+        bool changed = false;
+        {
+            // Events stay off through a stopped run's undo too.
+            CMFCScintilla::QuietChanges outer(ed, CMFCScintilla::QuietChanges::SeparateSteps);
+            {
+                CMFCScintilla::QuietChanges quiet(ed);
+                std::vector<search::Match> hits;
+                std::string joined; // keeps its capacity from one edit to the next
+                while (planner.next(hits, BatchHits)) {
+                    applyBatch(ed, grouping, *view, hits, with, joined);
+                    changed = true;
+                    // The component's buffer may have moved while it grew.
+                    view = engineText(ed);
+                    planner.applied(*view, planner.batchShift());
+                    budget.scopeChanged(planner.batchShift());
+                }
+            }
+            if (planner.status() == search::SearchStatus::Stopped && changed)
+                ed->undo();
+        }
+        if (planner.status() != search::SearchStatus::Found)
+            return resultOf(planner.status(), -1, planner.stopPoint());
+        count = planner.hitCount();
+        next = long(planner.caret());
+        scopeEnd = long(planner.scopeEnd());
     }
 
     if (inSelection)
@@ -375,7 +468,9 @@ SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options
     const search::Match first{ed->send(Sci::SCI_GETTARGETSTART), ed->send(Sci::SCI_GETTARGETEND)};
     const long length = ed->send(Sci::SCI_GETLENGTH);
     // Markers leave the text alone, so one finder serves the whole run.
-    TargetFinder finder(ed, text, options.flags());
+    CommandBudget budget(m_host, 0, length);
+    TargetFinder finder(ed, text, options.flags(), budget.get());
+    SearchResult result = firstResult;
     search::Match hit = first;
     bool wrapped = false;
     for (long guard = 0; guard <= length + 1; ++guard) {
@@ -392,10 +487,17 @@ SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options
             from = ed->send(Sci::SCI_POSITIONAFTER, from);
         search::Match next;
         bool wrappedNow = false;
-        if (finder.find(from, length, next) != search::SearchStatus::Found ||
-            (hit.length() == 0 && from == hit.end)) {
+        search::SearchStatus status = finder.find(from, length, next);
+        if (status == search::SearchStatus::Stopped) {
+            result = stoppedAt(finder.stopPoint());
+            break;
+        }
+        if (status != search::SearchStatus::Found || (hit.length() == 0 && from == hit.end)) {
             wrappedNow = true;
-            if (finder.find(0, length, next) != search::SearchStatus::Found)
+            status = finder.find(0, length, next);
+            if (status == search::SearchStatus::Stopped)
+                result = stoppedAt(finder.stopPoint());
+            if (status != search::SearchStatus::Found)
                 break;
         }
         if (next.start == first.start)
@@ -411,7 +513,7 @@ SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options
     }
     ed->send(Sci::SCI_SETCURRENTPOS, caret);
     ed->send(Sci::SCI_SETSEL, caret, caret);
-    return firstResult;
+    return result;
 }
 
 } // namespace pw

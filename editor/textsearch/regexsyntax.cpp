@@ -447,7 +447,8 @@ std::string pcreClass(ByteSet set)
     return out + "]";
 }
 
-std::string translate(const std::vector<Item> &items, const CharClassTable &classes)
+std::string translate(const std::vector<Item> &items, const CharClassTable &classes,
+                      RangeStart rangeStart)
 {
     ByteSet wordBytes;
     for (int b = 0; b < 256; ++b)
@@ -502,9 +503,14 @@ std::string translate(const std::vector<Item> &items, const CharClassTable &clas
             out += ")";
             break;
         case Item::WordStart:
-            out += "(?<!" + word + ")(?=" + word + ")";
+            if (rangeStart == RangeStart::StartOffset)
+                out += "(?:\\G|(?<!" + word + "))(?=" + word + ")";
+            else
+                out += "(?<!" + word + ")(?=" + word + ")";
             break;
         case Item::WordEnd:
+            if (rangeStart == RangeStart::StartOffset)
+                out += "(?!\\G)";
             out += "(?<=" + word + ")(?!" + word + ")";
             break;
         case Item::Ref:
@@ -518,9 +524,10 @@ std::string translate(const std::vector<Item> &items, const CharClassTable &clas
 } // namespace
 
 RegexTranslation translateComponentRegex(std::string_view pattern, bool matchCase, bool posix,
-                                         const CharClassTable &classes)
+                                         const CharClassTable &classes, RangeStart rangeStart)
 {
     RegexTranslation result;
+    result.rangeStart = rangeStart;
     std::vector<Item> items;
     result.error = readPattern(pattern, matchCase, posix, classes, items);
     if (!result.error.empty())
@@ -530,7 +537,7 @@ RegexTranslation translateComponentRegex(std::string_view pattern, bool matchCas
     result.lineEndOnly = items.size() == 1 && items.front().kind == Item::LineEnd;
     const std::size_t n = pattern.size();
     result.needsWholeLastLine = pattern[n - 1] == '$' && (n < 2 || pattern[n - 2] != '\\');
-    result.pcre = translate(items, classes);
+    result.pcre = translate(items, classes, rangeStart);
     return result;
 }
 

@@ -1,22 +1,21 @@
 // The component's literal and regular-expression target searches over its text buffer: literal
-// scans with memchr, regular expressions with PCRE2, and the component's rules about characters,
-// words and lines applied around them.
+// scans with memchr, regular expressions with the windowed PCRE2 matcher, and the component's
+// rules about characters, words and lines applied around them.
 #include "editor/textsearch/textsearch.h"
 
 #include "editor/textsearch/componenttext.h"
-#include "editor/textsearch/regexsyntax.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 8
 #include <QChar>
 #include <algorithm>
 #include <cstring>
-#include <pcre2.h>
 
 namespace pw::search {
 
 namespace {
 
 constexpr int BackwardRepeatLimit = 1000;
+// A literal search asks the budget after about this many bytes of work.
+constexpr qsizetype LiteralCheckBytes = 1 << 20;
 
 // Whole-word classes of characters beyond ASCII in UTF-8 text follow their Unicode category.
 CharClass unicodeClass(unsigned int character)
@@ -54,23 +53,48 @@ unsigned char foldAscii(unsigned char b)
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b - 'A' + 'a') : b;
 }
 
+// The text around a search start as the replaced text holds it: the leading bytes, then the
+// text's own. A character or a "\r\n" pair may begin in the leading bytes and end in the text.
+class AroundStart
+{
+public:
+    AroundStart(const Leading &leading, const ComponentText &text, qsizetype start)
+        : m_start(start), m_lead(leading.size)
+    {
+        std::memcpy(m_bytes, leading.bytes, std::size_t(m_lead));
+        const qsizetype after = std::clamp<qsizetype>(text.length() - start, 0, Following);
+        if (after > 0)
+            std::memcpy(m_bytes + m_lead, text.bytes(start), std::size_t(after));
+        m_view.data = m_bytes;
+        m_view.length = m_lead + after;
+        m_view.utf8 = text.utf8();
+    }
+
+    // Whether p (a text position) is close enough to the start to be answered here.
+    bool covers(qsizetype p) const { return p >= m_start && p - m_start < Following - 4; }
+    qsizetype moveOutsideCharacter(bool lineEnds) const
+    {
+        return m_start + ComponentText(m_view).moveOutsideCharacter(m_lead, 1, lineEnds) - m_lead;
+    }
+    bool isCharacterStart(qsizetype p, bool wholeNoncharacters) const
+    {
+        return ComponentText(m_view).isCharacterStart(m_lead + (p - m_start), wholeNoncharacters);
+    }
+
+private:
+    static constexpr qsizetype Following = 12;
+    char m_bytes[4 + Following];
+    TextView m_view;
+    qsizetype m_start;
+    int m_lead;
+};
+
 } // namespace
 
 // ---- The compiled pattern
 
-struct SearchPattern::Program
-{
-    RegexTranslation regex;
-    pcre2_code *code = nullptr;
-    ~Program()
-    {
-        if (code)
-            pcre2_code_free(code);
-    }
-};
-
 SearchPattern::SearchPattern(QByteArray text, int flags, const CharClassTable &classes)
-    : m_text(std::move(text)), m_flags(flags), m_program(std::make_unique<Program>())
+    : m_text(std::move(text)), m_flags(flags)
 {
     if (m_text.isEmpty()) {
         m_error = QStringLiteral("empty search text");
@@ -81,32 +105,13 @@ SearchPattern::SearchPattern(QByteArray text, int flags, const CharClassTable &c
         return;
     }
     const std::string_view pattern(m_text.constData(), std::size_t(m_text.size()));
-    m_program->regex =
-        translateComponentRegex(pattern, matchCase(), (m_flags & SearchFlag::Posix) != 0, classes);
-    if (!m_program->regex.valid) {
-        m_error = QString::fromStdString(m_program->regex.error);
+    m_program = std::make_unique<RegexProgram>(pattern, matchCase(),
+                                               (m_flags & SearchFlag::Posix) != 0, classes,
+                                               RangeStart::SubjectStart);
+    if (!m_program->isValid()) {
+        m_error = QString::fromStdString(m_program->error());
         return;
     }
-    pcre2_compile_context *compile = pcre2_compile_context_create(nullptr);
-    pcre2_set_newline(compile, PCRE2_NEWLINE_ANYCRLF);
-    int code = 0;
-    PCRE2_SIZE offset = 0;
-    const std::string &source = m_program->regex.pcre;
-    m_program->code =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
-                      PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX | PCRE2_MATCH_UNSET_BACKREF |
-                          PCRE2_NEVER_UTF | PCRE2_NEVER_UCP,
-                      &code, &offset, compile);
-    pcre2_compile_context_free(compile);
-    if (!m_program->code) {
-        PCRE2_UCHAR message[256];
-        pcre2_get_error_message(code, message, sizeof message);
-        m_error = QStringLiteral("translation refused: ") +
-                  QString::fromUtf8(reinterpret_cast<const char *>(message));
-        return;
-    }
-    // Without JIT support the interpreter gives the same answers, only slower.
-    pcre2_jit_compile(m_program->code, PCRE2_JIT_COMPLETE);
     m_valid = true;
 }
 
@@ -117,9 +122,7 @@ SearchPattern::~SearchPattern() = default;
 struct Searcher::Context
 {
     ComponentText text;
-    pcre2_match_data *data = nullptr;
-    pcre2_match_context *match = nullptr;
-    pcre2_jit_stack *stack = nullptr;
+    std::unique_ptr<RegexMatcher> matcher;
     // The start of the line holding a range end, kept for that range end.
     qsizetype lastLineOf = -1;
     qsizetype lastLineStart = -1;
@@ -133,6 +136,18 @@ struct Searcher::Context
         qsizetype found = -1;
     };
     ByteScan scans[2];
+    // The last complete forward regular-expression search without leading bytes. A later search
+    // towards the same end from a start in [start, match.start) can only differ by a match at
+    // its own start: every other position was tried with the same text before and after it.
+    struct Memo
+    {
+        bool valid = false;
+        qsizetype start = -1;
+        qsizetype end = -1;
+        Match match;
+    };
+    Memo memo;
+    qint64 literalScanned = 0;
 
     // The first position in [from, last] holding byte, or -1.
     qsizetype nextByte(int slot, unsigned char byte, qsizetype from, qsizetype last)
@@ -145,48 +160,70 @@ struct Searcher::Context
             return scan.found;
         const void *hit = std::memchr(text.bytes(from), byte, std::size_t(last - from + 1));
         const qsizetype found = hit ? static_cast<const unsigned char *>(hit) - text.bytes(0) : -1;
+        literalScanned += (found < 0 ? last : found) - from + 1;
         scan = {byte, from, last, found};
         return found;
     }
 
     explicit Context(const TextView &t) : text(t) {}
-    ~Context()
-    {
-        if (data)
-            pcre2_match_data_free(data);
-        if (match)
-            pcre2_match_context_free(match);
-        if (stack)
-            pcre2_jit_stack_free(stack);
-    }
 };
 
-Searcher::Searcher(const TextView &text, const SearchPattern &pattern, const SearchLimits &limits)
-    : m_text(text), m_pattern(pattern), m_context(std::make_unique<Context>(text))
+Searcher::Searcher(const TextView &text, const SearchPattern &pattern, SearchBudget *budget,
+                   const SearchLimits &limits)
+    : m_text(text), m_pattern(pattern), m_givenBudget(budget),
+      m_context(std::make_unique<Context>(text))
 {
-    if (!pattern.isRegex() || !pattern.isValid())
-        return;
-    m_context->data = pcre2_match_data_create_from_pattern(pattern.m_program->code, nullptr);
-    m_context->match = pcre2_match_context_create(nullptr);
-    pcre2_set_match_limit(m_context->match, limits.matchLimit);
-    pcre2_set_heap_limit(m_context->match, limits.heapLimitKiB);
-    m_context->stack = pcre2_jit_stack_create(32 * 1024, limits.jitStackBytes, nullptr);
-    if (m_context->stack)
-        pcre2_jit_stack_assign(m_context->match, nullptr, m_context->stack);
+    if (pattern.isRegex() && pattern.isValid())
+        m_context->matcher = std::make_unique<RegexMatcher>(*pattern.m_program, limits);
 }
 
 Searcher::~Searcher() = default;
 
+qsizetype Searcher::passedOver() const
+{
+    return m_context->matcher ? m_context->matcher->firstPassedOver() : -1;
+}
+
+qint64 Searcher::scannedBytes() const
+{
+    return m_context->literalScanned +
+           (m_context->matcher ? m_context->matcher->bytesCovered() : 0);
+}
+
 SearchStatus Searcher::find(qsizetype start, qsizetype end, Match &match, const Leading *leading)
 {
     match = {};
+    m_stop = {};
     if (!m_pattern.isValid())
         return SearchStatus::InvalidPattern;
+    if (m_givenBudget) {
+        m_budget = m_givenBudget;
+    } else {
+        m_ownBudget.emplace();
+        m_budget = &*m_ownBudget;
+    }
+    // Many searches answer without any scan (a lone "$", a remembered answer); a run of them
+    // still asks the budget now and then.
+    if ((++m_searches % 256 == 0 || m_budget->exhausted()) && !keepScanning(start))
+        return SearchStatus::Stopped;
     if (!m_pattern.isRegex())
         return findLiteral(start, end, match, leading);
-    if (start <= end)
-        return findRegexForward(start, end, match, leading);
-    return findRegexBackward(start, end, match);
+    m_context->matcher->resetPassedOver();
+    const SearchStatus status = start <= end ? findRegexForward(start, end, match, leading)
+                                             : findRegexBackward(start, end, match);
+    if (status == SearchStatus::NotFound && passedOver() >= 0) {
+        m_stop = {StopReason::HardPosition, passedOver()};
+        return SearchStatus::Stopped;
+    }
+    return status;
+}
+
+bool Searcher::keepScanning(qsizetype pos)
+{
+    if (m_budget->keepGoing(pos))
+        return true;
+    m_stop = {m_budget->reason(), pos};
+    return false;
 }
 
 // ---- Words
@@ -275,13 +312,22 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     const auto *s = reinterpret_cast<const unsigned char *>(needle.constData());
     const bool forward = start <= end;
     const int direction = forward ? 1 : -1;
-    const qsizetype startPos = c.text.moveOutsideCharacter(start, direction);
+    std::optional<AroundStart> around;
+    if (leading && forward)
+        around.emplace(*leading, c.text, start);
+    const qsizetype startPos = around ? around->moveOutsideCharacter(false)
+                                      : c.text.moveOutsideCharacter(start, direction);
     const qsizetype endPos = c.text.moveOutsideCharacter(end, direction);
     const qsizetype limitPos = std::max(startPos, endPos);
     const bool matchCase = m_pattern.matchCase();
     const bool utf8 = m_text.utf8;
     // The leading bytes describe what precedes the requested start only.
     const Leading *lead = startPos == start ? leading : nullptr;
+    // Near the start, characters may begin in the leading bytes.
+    auto characterStart = [&](qsizetype p, bool wholeNoncharacters) {
+        return around && around->covers(p) ? around->isCharacterStart(p, wholeNoncharacters)
+                                            : c.text.isCharacterStart(p, wholeNoncharacters);
+    };
 
     auto equalAt = [&](qsizetype pos) {
         const unsigned char *t = c.text.bytes(pos);
@@ -297,10 +343,14 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     auto accept = [&](qsizetype pos) {
         if (pos + n > limitPos || !equalAt(pos))
             return false;
-        if (wholeCharacters && !c.text.isCharacterStart(pos + n, true))
+        if (wholeCharacters && !characterStart(pos + n, true))
             return false;
         return wordAt(pos, pos + n, pos == startPos ? lead : nullptr);
     };
+    // Bytes compared or stepped over since the budget was last asked; a long needle on text that
+    // nearly matches everywhere costs its length at every place.
+    qsizetype work = 0;
+    auto spend = [&](qsizetype bytes) { return (work += bytes) < LiteralCheckBytes; };
 
     if (forward) {
         const qsizetype last = limitPos - n; // the last start that still fits
@@ -331,11 +381,16 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
                 candidate = nextOther;
             if (candidate < 0)
                 break;
-            if (c.text.isCharacterStart(candidate, wholeNoncharacters) && accept(candidate)) {
+            if (characterStart(candidate, wholeNoncharacters) && accept(candidate)) {
                 match = {candidate, candidate + n};
                 return SearchStatus::Found;
             }
             pos = candidate + 1;
+            if (!spend(n)) {
+                work = 0;
+                if (!keepScanning(pos))
+                    return SearchStatus::Stopped;
+            }
         }
         return SearchStatus::NotFound;
     }
@@ -345,7 +400,8 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
     const unsigned char first = foldAscii(s[0]);
     while (pos >= endPos) {
         const unsigned char here = c.text.at(pos);
-        if ((matchCase ? here == s[0] : foldAscii(here) == first) && accept(pos)) {
+        const bool candidate = matchCase ? here == s[0] : foldAscii(here) == first;
+        if (candidate && accept(pos)) {
             match = {pos, pos + n};
             return SearchStatus::Found;
         }
@@ -353,33 +409,42 @@ SearchStatus Searcher::findLiteral(qsizetype start, qsizetype end, Match &match,
         if (next == pos)
             break;
         pos = next;
+        if (!spend(candidate ? n : 1)) {
+            c.literalScanned += work;
+            work = 0;
+            if (!keepScanning(pos))
+                return SearchStatus::Stopped;
+        }
     }
+    c.literalScanned += work;
     return SearchStatus::NotFound;
 }
 
 // ---- Regular expressions
 
 SearchStatus Searcher::runProgram(qsizetype subjectStart, qsizetype subjectEnd, qsizetype offset,
-                                  Match &match)
+                                  qsizetype lastStart, Match &match)
 {
     Context &c = *m_context;
-    const int rc = pcre2_match(
-        m_pattern.m_program->code, reinterpret_cast<PCRE2_SPTR>(c.text.bytes(subjectStart)),
-        PCRE2_SIZE(subjectEnd - subjectStart), PCRE2_SIZE(offset), 0, c.data, c.match);
-    if (rc == PCRE2_ERROR_NOMATCH)
+    const char *subject = reinterpret_cast<const char *>(c.text.bytes(subjectStart));
+    switch (c.matcher->find(subject, subjectEnd - subjectStart, offset, lastStart, subjectStart,
+                            *m_budget, match)) {
+    case RegexMatcher::Result::Found:
+        return SearchStatus::Found;
+    case RegexMatcher::Result::NotFound:
         return SearchStatus::NotFound;
-    if (rc < 0)
-        return SearchStatus::LimitExceeded;
-    const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(c.data);
-    match = {subjectStart + qsizetype(ovector[0]), subjectStart + qsizetype(ovector[1])};
-    return SearchStatus::Found;
+    case RegexMatcher::Result::Stopped:
+        break;
+    }
+    m_stop = c.matcher->stopPoint();
+    return SearchStatus::Stopped;
 }
 
 SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &match,
                                         const Leading *leading)
 {
     Context &c = *m_context;
-    const RegexTranslation &re = m_pattern.m_program->regex;
+    const RegexTranslation &re = m_pattern.m_program->translation();
     // Both range ends move forward out of a character and out of a "\r\n" pair; what precedes
     // the start (the leading bytes when given) decides whether it sits inside such a pair.
     const int previous =
@@ -387,15 +452,11 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
                                      : -1)
                 : (start > 0 ? c.text.at(start - 1) : -1);
     qsizetype startPos = std::clamp<qsizetype>(start, 0, m_text.length);
-    const Leading *lead = leading;
-    if (previous == '\r' && c.text.at(startPos) == '\n' && startPos < m_text.length) {
-        ++startPos;
-        lead = nullptr;
-    } else {
+    if (leading)
+        startPos = AroundStart(*leading, c.text, startPos).moveOutsideCharacter(true);
+    else
         startPos = c.text.moveOutsideCharacter(startPos, 1, true);
-        if (startPos != start)
-            lead = nullptr;
-    }
+    const Leading *lead = startPos == start ? leading : nullptr;
     const qsizetype endPos = c.text.moveOutsideCharacter(end, 1, true);
     if (startPos > endPos)
         return SearchStatus::NotFound;
@@ -448,30 +509,54 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
     if (subjectStart > subjectEnd)
         return SearchStatus::NotFound;
 
+    auto acceptable = [&](const Match &found) {
+        if (re.lineStartAnchored)
+            return found.start == subjectStart || c.text.isLineStart(found.start);
+        return found.start < subjectEnd && c.text.at(found.start) != '\r' &&
+               c.text.at(found.start) != '\n';
+    };
+    const qsizetype subjectLength = subjectEnd - subjectStart;
+    Context::Memo &memo = c.memo;
+    if (!leading && memo.valid && memo.end == endPos && memo.start <= startPos &&
+        (!memo.match.found() || memo.match.start > startPos)) {
+        Match here;
+        const SearchStatus status = runProgram(subjectStart, subjectEnd, 0, 0, here);
+        if (status == SearchStatus::Stopped)
+            return status;
+        if (status == SearchStatus::Found && acceptable(here)) {
+            match = {here.start, c.text.moveOutsideCharacter(here.end, 1)};
+            return SearchStatus::Found;
+        }
+        match = memo.match;
+        return match.found() ? SearchStatus::Found : SearchStatus::NotFound;
+    }
+    auto remember = [&](SearchStatus status) {
+        if (!leading && status != SearchStatus::Stopped && passedOver() < 0)
+            memo = {true, startPos, endPos, match};
+        else
+            memo.valid = false;
+        return status;
+    };
+
     qsizetype offset = 0;
     while (true) {
         Match found;
-        const SearchStatus status = runProgram(subjectStart, subjectEnd, offset, found);
+        const SearchStatus status =
+            runProgram(subjectStart, subjectEnd, offset, subjectLength, found);
         if (status != SearchStatus::Found)
-            return status;
-        bool acceptable;
-        if (re.lineStartAnchored)
-            acceptable = found.start == subjectStart || c.text.isLineStart(found.start);
-        else
-            acceptable = found.start < subjectEnd && c.text.at(found.start) != '\r' &&
-                         c.text.at(found.start) != '\n';
-        if (acceptable) {
+            return remember(status);
+        if (acceptable(found)) {
             match = {found.start, c.text.moveOutsideCharacter(found.end, 1)};
-            return SearchStatus::Found;
+            return remember(SearchStatus::Found);
         }
         // Nothing else can start on that line: go on with the next one.
         if (found.start >= subjectEnd)
-            return SearchStatus::NotFound;
+            return remember(SearchStatus::NotFound);
         const unsigned char here = c.text.at(found.start);
         const qsizetype next =
             (here == '\r' || here == '\n') ? c.text.afterLineEnd(found.start) : found.start + 1;
         if (next > subjectEnd)
-            return SearchStatus::NotFound;
+            return remember(SearchStatus::NotFound);
         offset = next - subjectStart;
     }
 }
@@ -480,7 +565,7 @@ SearchStatus Searcher::findRegexForward(qsizetype start, qsizetype end, Match &m
 // in the segment, or at bol for a pattern anchored with "^".
 SearchStatus Searcher::execute(qsizetype bol, qsizetype endp, Match &match)
 {
-    const RegexTranslation &re = m_pattern.m_program->regex;
+    const RegexTranslation &re = m_pattern.m_program->translation();
     if (re.lineEndOnly) {
         match = {endp, endp};
         return SearchStatus::Found;
@@ -488,7 +573,9 @@ SearchStatus Searcher::execute(qsizetype bol, qsizetype endp, Match &match)
     if (bol > endp || (bol == endp && !re.lineStartAnchored))
         return SearchStatus::NotFound;
     Match found;
-    const SearchStatus status = runProgram(bol, endp, 0, found);
+    // An anchored pattern is tried at bol only.
+    const SearchStatus status =
+        runProgram(bol, endp, 0, re.lineStartAnchored ? 0 : endp - bol, found);
     if (status != SearchStatus::Found)
         return status;
     if (re.lineStartAnchored ? found.start != bol : found.start >= endp)
@@ -500,7 +587,7 @@ SearchStatus Searcher::execute(qsizetype bol, qsizetype endp, Match &match)
 SearchStatus Searcher::findRegexBackward(qsizetype minPos, qsizetype maxPos, Match &match)
 {
     Context &c = *m_context;
-    const RegexTranslation &re = m_pattern.m_program->regex;
+    const RegexTranslation &re = m_pattern.m_program->translation();
     minPos = std::clamp<qsizetype>(minPos, 0, m_text.length);
     // The regular-expression search moves both range ends forward out of a character and out of
     // a "\r\n" pair, whatever the direction.
@@ -510,6 +597,7 @@ SearchStatus Searcher::findRegexBackward(qsizetype minPos, qsizetype maxPos, Mat
     const qsizetype lastLine = c.text.lineStartOf(endPos); // the line the backward range stops on
     qsizetype line = c.text.lineStartOf(startPos);
     const qsizetype firstLine = line;
+    qint64 linesWalked = 0;
     while (true) {
         qsizetype startOfLine = line;
         qsizetype endOfLine = c.text.lineEndFrom(line);
@@ -527,7 +615,7 @@ SearchStatus Searcher::findRegexBackward(qsizetype minPos, qsizetype maxPos, Mat
         if (!skip) {
             Match found;
             SearchStatus status = execute(startOfLine, endOfLine, found);
-            if (status == SearchStatus::LimitExceeded)
+            if (status == SearchStatus::Stopped)
                 return status;
             if (status == SearchStatus::Found) {
                 qsizetype pos = found.start;
@@ -540,7 +628,7 @@ SearchStatus Searcher::findRegexBackward(qsizetype minPos, qsizetype maxPos, Mat
                     while (success && matchEnd <= endOfLine && repeats-- > 0) {
                         Match later;
                         status = execute(pos + 1, endOfLine, later);
-                        if (status == SearchStatus::LimitExceeded)
+                        if (status == SearchStatus::Stopped)
                             return status;
                         success = status == SearchStatus::Found && later.end <= minPos;
                         if (!success)
@@ -559,6 +647,10 @@ SearchStatus Searcher::findRegexBackward(qsizetype minPos, qsizetype maxPos, Mat
         if (line <= lastLine || line == 0)
             return SearchStatus::NotFound;
         line = c.text.lineStartOf(line - 1);
+        // Lines that need no PCRE2 call (empty ones, for a start) pass without the matcher
+        // asking the budget.
+        if (++linesWalked % 4096 == 0 && !keepScanning(line))
+            return SearchStatus::Stopped;
     }
 }
 

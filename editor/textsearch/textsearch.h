@@ -3,10 +3,14 @@
 #pragma once
 
 #include "editor/textsearch/charclass.h"
+#include "editor/textsearch/match.h"
+#include "editor/textsearch/regexprogram.h"
+#include "editor/textsearch/searchbudget.h"
 
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace pw::search {
 
@@ -45,7 +49,8 @@ struct TextView
     CharClassTable classes = defaultCharClasses();
 };
 
-// What the search text and flags mean to the component, checked once.
+// What the search text and flags mean to the component, checked once (and a regular expression
+// compiled once). Immutable once built; searchers on several threads may share it.
 class SearchPattern
 {
 public:
@@ -62,42 +67,29 @@ public:
     // finds nothing, as the component's does.
     bool isValid() const { return m_valid; }
     QString error() const { return m_error; }
+    // The compiled regular expression (its translation, for diagnostics); null for literal text.
+    const RegexProgram *regex() const { return m_program.get(); }
 
 private:
     friend class Searcher;
-    struct Program;
 
     QByteArray m_text;
     int m_flags = 0;
     bool m_valid = false;
     QString m_error;
-    std::unique_ptr<Program> m_program;
-};
-
-struct Match
-{
-    qsizetype start = -1;
-    qsizetype end = -1;
-    bool found() const { return start >= 0; }
-    qsizetype length() const { return end - start; }
-    friend bool operator==(const Match &, const Match &) = default;
+    // Regular expressions only.
+    std::unique_ptr<RegexProgram> m_program;
 };
 
 enum class SearchStatus {
     Found,
+    // Every position of the range was searched.
     NotFound,
     // The pattern is empty or a regular expression the component refuses.
     InvalidPattern,
-    // A regular expression needed more backtracking than the limits allow; no answer.
-    LimitExceeded
-};
-
-// How much work one regular-expression search may do before it gives up.
-struct SearchLimits
-{
-    quint32 matchLimit = 50'000'000;
-    quint32 heapLimitKiB = 64 * 1024;
-    std::size_t jitStackBytes = 4 << 20;
+    // Part of the range was never searched: the budget ran out, the command was cancelled, or a
+    // start position needed too much backtracking. Searcher::stopPoint() says which and where.
+    Stopped,
 };
 
 // The bytes just before the search start when they are not those of the text: a replace-all plan
@@ -112,17 +104,35 @@ struct Leading
 // Runs target searches on one text with one pattern. The target is [start, end) with
 // start <= end for a forward search and start > end backwards, as SCI_SETTARGETSTART and
 // SCI_SETTARGETEND give it; the answer is the one SCI_SEARCHINTARGET gives, with the found range
-// in match. Positions are clamped to the text.
+// in match. Positions are clamped to the text. The text and the pattern must outlive the
+// searcher, and the text must not change while it is in use.
+//
+// Work: every search draws on the budget given here (one budget for a whole command), or on a
+// fresh default budget of its own when none is given. A start position that needs more
+// backtracking than limits.matchLimit is passed over with the rest of its line (or stops the
+// search, as the budget says); a search that then finds nothing is Stopped at that position,
+// never NotFound.
 class Searcher
 {
 public:
-    Searcher(const TextView &text, const SearchPattern &pattern, const SearchLimits &limits = {});
+    Searcher(const TextView &text, const SearchPattern &pattern, SearchBudget *budget = nullptr,
+             const SearchLimits &limits = {});
     ~Searcher();
     Searcher(const Searcher &) = delete;
     Searcher &operator=(const Searcher &) = delete;
 
     SearchStatus find(qsizetype start, qsizetype end, Match &match,
                       const Leading *leading = nullptr);
+
+    // Where and why the last search was Stopped.
+    StopPoint stopPoint() const { return m_stop; }
+    // The first start position the last search passed over because it needed too much
+    // backtracking, or -1. A search that found a match after such a position reports Found; the
+    // component might have found an earlier match on that position's line.
+    qsizetype passedOver() const;
+    // Bytes of text the searches have covered so far (start positions tried, literal bytes
+    // scanned): a measure of work done.
+    qint64 scannedBytes() const;
 
 private:
     struct Context;
@@ -132,8 +142,12 @@ private:
                                   const Leading *leading);
     SearchStatus findRegexBackward(qsizetype minPos, qsizetype maxPos, Match &match);
     SearchStatus execute(qsizetype bol, qsizetype endp, Match &match);
+    // The first match starting in [offset, lastStart] of the subject [subjectStart, subjectEnd)
+    // (offsets from subjectStart).
     SearchStatus runProgram(qsizetype subjectStart, qsizetype subjectEnd, qsizetype offset,
-                            Match &match);
+                            qsizetype lastStart, Match &match);
+    // Whether the budget lets a literal scan go on past pos; sets the stop point when not.
+    bool keepScanning(qsizetype pos);
 
     bool wordAt(qsizetype start, qsizetype end, const Leading *leading) const;
     bool wordStartAt(qsizetype pos, const Leading *leading) const;
@@ -144,6 +158,12 @@ private:
 
     const TextView &m_text;
     const SearchPattern &m_pattern;
+    SearchBudget *m_givenBudget;
+    // The budget of the search under way: the given one, or a fresh one per search.
+    SearchBudget *m_budget = nullptr;
+    std::optional<SearchBudget> m_ownBudget;
+    StopPoint m_stop;
+    unsigned m_searches = 0;
     std::unique_ptr<Context> m_context;
 };
 

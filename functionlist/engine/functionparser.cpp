@@ -3,8 +3,7 @@
 #include "functionlist/engine/functionparser.h"
 
 #include <algorithm>
-#include <chrono>
-#include <optional>
+#include <atomic>
 #include <set>
 
 namespace pw::functionlist {
@@ -66,14 +65,14 @@ struct Abort
 // A rule's patterns, compiled once per parse.
 struct CompiledRule
 {
-    const ComponentRegex *header = nullptr;
-    const ComponentRegex *prefix = nullptr; // null when the rule has none
-    const ComponentRegex *name = nullptr;
-    const ComponentRegex *tail = nullptr;  // parameter checking: from the "\(" to the end
-    const ComponentRegex *inner = nullptr; // parameter checking: inside the parentheses
-    const ComponentRegex *open = nullptr;
-    const ComponentRegex *close = nullptr;
-    std::vector<const ComponentRegex *> breakers;
+    const search::SearchPattern *header = nullptr;
+    const search::SearchPattern *prefix = nullptr; // null when the rule has none
+    const search::SearchPattern *name = nullptr;
+    const search::SearchPattern *tail = nullptr;  // parameter checking: from the "\(" to the end
+    const search::SearchPattern *inner = nullptr; // parameter checking: inside the parentheses
+    const search::SearchPattern *open = nullptr;
+    const search::SearchPattern *close = nullptr;
+    std::vector<const search::SearchPattern *> breakers;
     bool braceBody = false;
 };
 
@@ -83,11 +82,13 @@ public:
     Parser(const TextModel &text, const RuleSet &set, std::stop_token stop,
            const ParseOptions &options, PatternCache &cache)
         : m_text(text), m_set(set), m_stop(std::move(stop)), m_cache(cache),
-          m_search(text, options.search),
+          m_stopped(m_stop, [this] { m_cancel.store(true, std::memory_order_relaxed); }),
+          m_time(std::chrono::milliseconds(std::max<qint64>(options.deadlineMs, 0)), &m_cancel),
+          m_search(text, m_time, options.search),
           m_budget(options.workBase + options.workPerByte * text.length())
     {
-        if (options.deadlineMs > 0)
-            m_deadline = Clock::now() + std::chrono::milliseconds(options.deadlineMs);
+        // A parse is exact or incomplete: a search may not pass over a start position.
+        m_time.setPassOverHardPositions(false);
     }
 
     void computeSkipRegions();
@@ -97,13 +98,11 @@ public:
     qint64 scanned() const { return m_search.scannedBytes(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
-    const ComponentRegex &pattern(const std::string &text, bool matchCase)
+    const search::SearchPattern &pattern(const std::string &text, bool matchCase)
     {
         return m_cache.get(text, matchCase);
     }
-    const ComponentRegex &pattern(const std::string &text)
+    const search::SearchPattern &pattern(const std::string &text)
     {
         return m_cache.get(text, m_set.matchCase);
     }
@@ -112,15 +111,15 @@ private:
         if (m_stop.stop_requested())
             throw Abort{ParseStatus::Cancelled, "stopped"};
     }
-    using Patterns = std::vector<const ComponentRegex *>;
+    using Patterns = std::vector<const search::SearchPattern *>;
     Patterns alternatives(const std::string &text);
     CompiledRule compile(const Rule &rule);
-    bool find(const ComponentRegex &re, qsizetype from, qsizetype to, Match &m);
+    bool find(const search::SearchPattern &re, qsizetype from, qsizetype to, Match &m);
     bool checkParameters(const CompiledRule &rule, qsizetype &headerEnd);
     bool anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
     bool anyMatch(const Patterns &patterns, qsizetype from, qsizetype to);
     int countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
-    bool findClose(const ComponentRegex &close, qsizetype from, bool headerInSkip, Match &m);
+    bool findClose(const search::SearchPattern &close, qsizetype from, bool headerInSkip, Match &m);
     QByteArray nameOf(const CompiledRule &rule, qsizetype headerStart, qsizetype headerEnd);
     bool body(const CompiledRule &rule, FunctionEntry &entry);
 
@@ -128,10 +127,12 @@ private:
     const RuleSet &m_set;
     std::stop_token m_stop;
     PatternCache &m_cache;
-    RegexSearcher m_search;
+    // A stop request reaches the search under way through the cancel token.
+    std::atomic<bool> m_cancel{false};
+    std::stop_callback<std::function<void()>> m_stopped;
+    search::SearchBudget m_time;
+    RuleSearch m_search;
     qint64 m_budget;
-    std::optional<Clock::time_point> m_deadline;
-    unsigned m_searches = 0;
     SkipRegions m_skip;
     std::vector<FunctionEntry> m_entries;
     Patterns m_nestOpeners;
@@ -171,18 +172,25 @@ CompiledRule Parser::compile(const Rule &rule)
     return c;
 }
 
-bool Parser::find(const ComponentRegex &re, qsizetype from, qsizetype to, Match &m)
+bool Parser::find(const search::SearchPattern &re, qsizetype from, qsizetype to, Match &m)
 {
     checkStop();
-    const SearchOutcome outcome = m_search.find(re, from, to, m);
-    if (outcome == SearchOutcome::LimitExceeded)
+    const search::SearchStatus status = m_search.find(re, from, to, m);
+    if (status == search::SearchStatus::Stopped) {
+        switch (m_search.stopPoint().reason) {
+        case search::StopReason::Cancelled:
+            throw Abort{ParseStatus::Cancelled, "stopped"};
+        case search::StopReason::Budget:
+            throw Abort{ParseStatus::Incomplete, "the parse took too long"};
+        case search::StopReason::HardPosition:
+            break;
+        }
         throw Abort{ParseStatus::Incomplete,
-                    "the pattern \"" + re.pattern() + "\" needs too much backtracking"};
+                    "the pattern \"" + re.text().toStdString() + "\" needs too much backtracking"};
+    }
     if (m_search.scannedBytes() > m_budget)
         throw Abort{ParseStatus::Incomplete, "the text needs too much searching"};
-    if (m_deadline && ++m_searches % 64 == 0 && Clock::now() > *m_deadline)
-        throw Abort{ParseStatus::Incomplete, "the parse took too long"};
-    return outcome == SearchOutcome::Found;
+    return status == search::SearchStatus::Found;
 }
 
 void Parser::computeSkipRegions()
@@ -191,7 +199,7 @@ void Parser::computeSkipRegions()
     const qsizetype length = m_text.length();
     if (pairs.empty() || length == 0)
         return;
-    std::vector<const ComponentRegex *> opens, closes;
+    std::vector<const search::SearchPattern *> opens, closes;
     for (const SkipPair &pair : pairs) {
         opens.push_back(&pattern(pair.open, false));
         closes.push_back(pair.close.empty() ? nullptr : &pattern(pair.close, false));
@@ -235,8 +243,8 @@ void Parser::computeSkipRegions()
 // part inside the parentheses, the last line again by the tail.
 bool Parser::checkParameters(const CompiledRule &rule, qsizetype &headerEnd)
 {
-    const ComponentRegex &tail = *rule.tail;
-    const ComponentRegex &inner = *rule.inner;
+    const search::SearchPattern &tail = *rule.tail;
+    const search::SearchPattern &inner = *rule.inner;
     const qsizetype paren = headerEnd - 1;
     const qsizetype partner = m_text.braceMatch(paren);
     if (partner < 0 || partner < paren)
@@ -273,7 +281,7 @@ bool Parser::checkParameters(const CompiledRule &rule, qsizetype &headerEnd)
 
 bool Parser::anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
 {
-    for (const ComponentRegex *re : patterns) {
+    for (const search::SearchPattern *re : patterns) {
         qsizetype at = from;
         Match m;
         while (at <= to && find(*re, at, to, m)) {
@@ -288,7 +296,7 @@ bool Parser::anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype 
 bool Parser::anyMatch(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     Match m;
-    for (const ComponentRegex *re : patterns)
+    for (const search::SearchPattern *re : patterns)
         if (find(*re, from, to, m))
             return true;
     return false;
@@ -297,7 +305,7 @@ bool Parser::anyMatch(const Patterns &patterns, qsizetype from, qsizetype to)
 int Parser::countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     int count = 0;
-    for (const ComponentRegex *re : patterns) {
+    for (const search::SearchPattern *re : patterns) {
         qsizetype at = from;
         Match m;
         while (at <= to && find(*re, at, to, m)) {
@@ -311,7 +319,7 @@ int Parser::countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype
 
 // The next block close from `from`, passing over closes in comments and strings unless the header
 // itself is in one.
-bool Parser::findClose(const ComponentRegex &close, qsizetype from, bool headerInSkip, Match &m)
+bool Parser::findClose(const search::SearchPattern &close, qsizetype from, bool headerInSkip, Match &m)
 {
     const qsizetype length = m_text.length();
     while (from <= length && find(close, from, length, m)) {
@@ -339,7 +347,7 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
     const bool inSkip = entry.inSkipRegion;
     Match opening;
     if (rule.open) {
-        const ComponentRegex &open = *rule.open;
+        const search::SearchPattern &open = *rule.open;
         if (!find(open, entry.headerEnd, length, opening))
             return false;
         if (anyOutsideSkip(rule.breakers, entry.headerEnd, opening.start))
@@ -366,7 +374,7 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
         entry.endPosition = entry.headerEnd;
         return true;
     }
-    const ComponentRegex &closeRe = *rule.close;
+    const search::SearchPattern &closeRe = *rule.close;
     const qsizetype from = rule.open ? opening.end : entry.headerEnd;
     Match close;
     if (!findClose(closeRe, from, inSkip, close))

@@ -1,8 +1,8 @@
 // The function-list parser: finds the functions of a text copy with the rule set of its language.
 #pragma once
 
-#include "functionlist/engine/componentregex.h"
 #include "functionlist/engine/rules.h"
+#include "functionlist/engine/rulesearch.h"
 
 #include <QByteArray>
 #include <stop_token>
@@ -66,13 +66,14 @@ struct ParseOptions
 {
     // The text is UTF-8 (the component's code page 65001) rather than single bytes.
     bool utf8 = false;
-    SearchLimits search;
+    pw::search::SearchLimits search;
     // Searching may cover at most workBase + workPerByte * text length bytes of text; beyond
     // that the parse is incomplete. Real sources use a small fraction of it.
     qint64 workBase = 32 << 20;
     qint64 workPerByte = 400;
     // Last resort against searches whose cost the byte count does not see (long backtracking
-    // that ends in a short match): the parse is incomplete after this many milliseconds; 0 for
+    // that ends in a short match): the parse is incomplete after this many milliseconds of the
+    // parsing thread's processor time, the search under way stopping within about 100 ms; 0 for
     // no limit.
     qint64 deadlineMs = 10'000;
 };
@@ -93,8 +94,8 @@ struct SearchPattern
 // repeats.
 std::vector<SearchPattern> searchPatternsOf(const RuleSet &rules);
 
-// Parses text with the rule set of lexerId. The stop token is checked between searches; a
-// stopped parse returns Cancelled. cache may be shared by the parses of one thread.
+// Parses text with the rule set of lexerId. A stop request ends the search under way within
+// about 100 ms and the parse returns Cancelled. cache may be shared by the parses of one thread.
 ParseResult parseFunctions(const QByteArray &text, int lexerId, std::stop_token stop = {},
                            const ParseOptions &options = {}, PatternCache *cache = nullptr);
 ParseResult parseFunctions(const QByteArray &text, const RuleSet &rules, std::stop_token stop = {},

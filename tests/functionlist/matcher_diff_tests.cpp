@@ -1,9 +1,9 @@
 // The function-list search against the editing component's own target search: every pattern of
 // the rule table and a generated set, on real source files and on texts written here, must give
 // identical match positions.
-#include "functionlist/engine/componentregex.h"
 #include "functionlist/engine/functionparser.h"
 #include "functionlist/engine/rules.h"
+#include "functionlist/engine/rulesearch.h"
 
 #include <QDir>
 #include <QFile>
@@ -252,6 +252,13 @@ private:
     QsciScintillaBase m_editor;
 };
 
+std::string translationOf(const pw::search::SearchPattern &pattern)
+{
+    if (!pattern.isValid())
+        return "(" + pattern.error().toStdString() + ")";
+    return pattern.regex()->translation().pcre;
+}
+
 struct Mismatch
 {
     std::string where;
@@ -266,20 +273,21 @@ void compare(const Text &text, const std::vector<SearchPattern> &patterns, int c
 {
     ComponentSearch component(text.bytes, codePage);
     const TextModel model(text.bytes, codePage == 65001);
-    RegexSearcher ours(model);
+    pw::search::SearchBudget budget(std::chrono::milliseconds(0));
+    RuleSearch ours(model, budget);
     PatternCache cache;
     const qsizetype length = text.bytes.size();
     std::mt19937 random(7);
     for (const SearchPattern &p : patterns) {
-        const ComponentRegex &re = cache.get(p.text, p.matchCase);
+        const pw::search::SearchPattern &re = cache.get(p.text, p.matchCase);
         auto check = [&](qsizetype from, qsizetype to) -> Match {
             ++searches;
             const Match expected = component.find(p, from, to);
             if (expected.found())
                 ++mismatch.matches;
             Match actual;
-            const SearchOutcome outcome = ours.find(re, from, to, actual);
-            const bool same = outcome != SearchOutcome::LimitExceeded &&
+            const pw::search::SearchStatus status = ours.find(re, from, to, actual);
+            const bool same = status != pw::search::SearchStatus::Stopped &&
                               expected.start == actual.start &&
                               (!expected.found() || expected.end == actual.end);
             if (!same && mismatch.count++ < 12) {
@@ -288,8 +296,7 @@ void compare(const Text &text, const std::vector<SearchPattern> &patterns, int c
                     text.name + " cp=" + std::to_string(codePage) + " [" + std::to_string(from) +
                     "," + std::to_string(to) + "]: component " + std::to_string(expected.start) +
                     "-" + std::to_string(expected.end) + ", ours " + std::to_string(actual.start) +
-                    "-" + std::to_string(actual.end) + " via " + re.translation() +
-                    (re.isValid() ? "" : " (" + re.error() + ")");
+                    "-" + std::to_string(actual.end) + " via " + translationOf(re);
             }
             return expected;
         };
@@ -343,7 +350,7 @@ TEST(MatcherAgainstComponent, GeneratedPatternsMatchIdentically)
     const auto patterns = generatedPatterns(1200);
     int valid = 0;
     for (const SearchPattern &p : patterns)
-        valid += ComponentRegex(p.text, p.matchCase).isValid() ? 1 : 0;
+        valid += PatternCache().get(p.text, p.matchCase).isValid() ? 1 : 0;
     EXPECT_GT(valid, 900);
     Mismatch mismatch;
     int searches = 0;
@@ -369,13 +376,14 @@ TEST(MatcherAgainstComponent, PatternsMatchIdenticallyInUtf8Mode)
 
 TEST(MatcherAgainstComponent, RejectedPatternsAreReportedInvalid)
 {
+    PatternCache cache;
     for (const char *bad : {"*a", "a(", "a)", "[ab", "()", "\\<\\>", "^*", "\\1", "(a\\1)"}) {
-        const ComponentRegex re(bad, true);
+        const pw::search::SearchPattern &re = cache.get(bad, true);
         EXPECT_FALSE(re.isValid()) << bad;
-        EXPECT_FALSE(re.error().empty()) << bad;
+        EXPECT_FALSE(re.error().isEmpty()) << bad;
     }
     for (const char *good : {"a", "\\(", "[a-z]+$", "^x", "\\<do\\>", "(a)\\1", "a\\"}) {
-        const ComponentRegex re(good, false);
-        EXPECT_TRUE(re.isValid()) << good << ": " << re.error();
+        const pw::search::SearchPattern &re = cache.get(good, false);
+        EXPECT_TRUE(re.isValid()) << good << ": " << re.error().toStdString();
     }
 }

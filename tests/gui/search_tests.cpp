@@ -1,5 +1,5 @@
-// Find and replace in a running program: the search engine against the editing component's own
-// target search, the view's search operations, the toolbar box, both dialogs and Go To Line.
+// Find and replace in a running program: the view's search operations, the toolbar box, both
+// dialogs and Go To Line.
 #include "settings/framesettings.h"
 #include "settings/registrysettings.h"
 #include "settings/settingkeys.h"
@@ -10,8 +10,6 @@
 #include "search/finddialogs.h"
 #include "search/findreplacecontroller.h"
 #include "search/gotodialog.h"
-#include "editor/textsearch/replaceplanner.h"
-#include "editor/textsearch/textsearch.h"
 #include "search/toolbarfindcombobox.h"
 #include "tests/support/appfixture.h"
 
@@ -21,7 +19,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <random>
 
 using namespace pw;
 using pw::test::AppFixture;
@@ -30,220 +27,7 @@ namespace {
 
 const QString SearchHistory = QStringLiteral("SearchHistory");
 
-// ---- The engine against the component
-
-class ComponentDifference : public ::testing::Test
-{
-protected:
-    void setText(const QByteArray &text, bool utf8)
-    {
-        m_editor.send(Sci::SCI_SETCODEPAGE, utf8 ? Sci::SC_CP_UTF8 : 0);
-        m_editor.send(Sci::SCI_CLEARALL);
-        m_editor.sendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(text.size()),
-                          text.constData());
-    }
-    search::TextView view(bool utf8) const
-    {
-        search::TextView v;
-        v.data = reinterpret_cast<const char *>(m_editor.send(Sci::SCI_GETCHARACTERPOINTER));
-        v.length = m_editor.send(Sci::SCI_GETLENGTH);
-        v.utf8 = utf8;
-        return v;
-    }
-    long componentSearch(const QByteArray &pattern, long start, long end)
-    {
-        m_editor.send(Sci::SCI_SETTARGETSTART, start);
-        m_editor.send(Sci::SCI_SETTARGETEND, end);
-        return m_editor.sendText(Sci::SCI_SEARCHINTARGET,
-                                 static_cast<unsigned long>(pattern.size()), pattern.constData());
-    }
-    search::Match componentFind(const QByteArray &pattern, int flags, long start, long end)
-    {
-        m_editor.send(Sci::SCI_SETSEARCHFLAGS, flags);
-        const long at = componentSearch(pattern, start, end);
-        return at < 0 ? search::Match{} : search::Match{at, m_editor.send(Sci::SCI_GETTARGETEND)};
-    }
-    // The component's own Replace All loop; the count, or -1 when nothing matched.
-    int componentReplaceAll(const QByteArray &pattern, const QByteArray &replacement, int flags,
-                            long start, long end, long &caret)
-    {
-        m_editor.send(Sci::SCI_SETSEARCHFLAGS, flags);
-        long pos = componentSearch(pattern, start, end);
-        if (pos == -1 || pos > end)
-            return -1;
-        int count = 0;
-        while (pos != -1) {
-            const long length =
-                m_editor.send(Sci::SCI_GETTARGETEND) - m_editor.send(Sci::SCI_GETTARGETSTART);
-            const int after =
-                int(m_editor.send(Sci::SCI_GETCHARAT, m_editor.send(Sci::SCI_GETTARGETEND)));
-            const long step = length == 0 && (after == '\r' || after == '\n') ? 1 : 0;
-            m_editor.sendText(Sci::SCI_REPLACETARGET,
-                              static_cast<unsigned long>(replacement.size()),
-                              replacement.constData());
-            end += replacement.size() - length;
-            caret = pos + replacement.size() + step;
-            if (length == 0)
-                caret = m_editor.send(Sci::SCI_POSITIONAFTER, caret);
-            ++count;
-            if (caret >= end)
-                break;
-            pos = componentSearch(pattern, caret, end);
-        }
-        return count;
-    }
-
-    CMFCScintilla m_editor;
-};
-
-// Pieces that meet the component's rules at their edges: line ends of all three kinds,
-// UTF-8 letters, punctuation, blanks, noncharacters and broken sequences.
-const char *const TextPieces[] = {"a",
-                                  "b",
-                                  "A",
-                                  "B",
-                                  "x",
-                                  " ",
-                                  "\n",
-                                  "\r\n",
-                                  "\r",
-                                  ".",
-                                  "-",
-                                  "_",
-                                  "(",
-                                  ")",
-                                  "ab",
-                                  "\t",
-                                  "[",
-                                  "]",
-                                  "\\",
-                                  "$",
-                                  "^",
-                                  "1",
-                                  "\xC3\xA9",
-                                  "\xE2\x80\x94",
-                                  "\xE2\x80\xBF",
-                                  "\xCE\xB1",
-                                  "\xE4\xB8\xAD",
-                                  "\xC2\xA0",
-                                  "\xE2\x80\xA8",
-                                  "\xCC\x81",
-                                  "\xF0\x9F\x98\x80",
-                                  "\xC3",
-                                  "\xA9",
-                                  "\xEF\xBF\xBE"};
-const char *const PatternPieces[] = {
-    "a",    "b",     "A",     "x",    ".",     "*",   "+",       "?",       "*?",  "+?",
-    "^",    "$",     "[ab]",  "[^a]", "[a-b]", "\\<", "\\>",     "\\(",     "\\)", "(",
-    ")",    "\\1",   "\\w",   "\\s",  "\\d",   "\\W", "\\.",     "-",       "_",   " ",
-    "[]a]", "[^]-]", "\\xe9", "\\",   "ab",    "\\t", "[a-c-e]", "\xC3\xA9"};
-
-template <std::size_t N>
-QByteArray randomJoin(std::mt19937 &rng, const char *const (&pieces)[N], int count,
-                      std::size_t limit = N)
-{
-    QByteArray out;
-    for (int i = 0; i < count; ++i)
-        out += pieces[rng() % std::min(limit, N)];
-    return out;
-}
-
 } // namespace
-
-TEST_F(ComponentDifference, TargetSearchesFindWhatTheComponentFinds)
-{
-    std::mt19937 rng(20240611);
-    int compared = 0;
-    for (int round = 0; round < 6000; ++round) {
-        const bool utf8 = rng() % 2;
-        const QByteArray text = randomJoin(rng, TextPieces, int(rng() % 40));
-        const bool regex = rng() % 3 != 0;
-        QByteArray pattern = regex ? randomJoin(rng, PatternPieces, 1 + int(rng() % 4))
-                                   : randomJoin(rng, TextPieces, 1 + int(rng() % 3), 16);
-        // A pattern that opens with "\>" depends on the pattern the component compiled before
-        // it; nothing the program sends starts that way on purpose.
-        if (pattern.startsWith("\\>"))
-            pattern.prepend('a');
-        const int flags = (regex ? search::SearchFlag::RegExp : 0) |
-                          (rng() % 2 ? search::SearchFlag::MatchCase : 0) |
-                          (rng() % 3 == 0 ? search::SearchFlag::WholeWord : 0) |
-                          (regex && rng() % 3 == 0 ? search::SearchFlag::Posix : 0);
-        setText(text, utf8);
-        const long length = long(text.size());
-        long start = long(rng() % (length + 1));
-        long end = long(rng() % (length + 1));
-        if (rng() % 3 == 0) {
-            start = 0;
-            end = length;
-        }
-        const search::TextView v = view(utf8);
-        const search::SearchPattern compiled(pattern, flags);
-        search::Searcher searcher(v, compiled);
-        search::Match ours;
-        searcher.find(start, end, ours);
-        const search::Match theirs = componentFind(pattern, flags, start, end);
-        ASSERT_EQ(ours, theirs) << "text \"" << text.toPercentEncoding(" ").constData()
-                                << "\" pattern \"" << pattern.toPercentEncoding(" ").constData()
-                                << "\" flags " << std::hex << flags << std::dec << " range "
-                                << start << ".." << end << " utf8 " << utf8;
-        ++compared;
-    }
-    EXPECT_EQ(compared, 6000);
-}
-
-TEST_F(ComponentDifference, ReplaceAllPlansDoWhatTheComponentsLoopDoes)
-{
-    std::mt19937 rng(77);
-    const char *const replacements[] = {"",         "y", "\n",  "\r", "ab",   "\r\n",
-                                        "\xC3\xA9", "-", "\\1", "a",  "\n\n", "x y"};
-    for (int round = 0; round < 2500; ++round) {
-        const bool utf8 = rng() % 2;
-        const QByteArray text = randomJoin(rng, TextPieces, int(rng() % 30));
-        const bool regex = rng() % 2;
-        QByteArray pattern = regex ? randomJoin(rng, PatternPieces, 1 + int(rng() % 3))
-                                   : randomJoin(rng, TextPieces, 1 + int(rng() % 3), 16);
-        if (pattern.startsWith("\\>"))
-            pattern.prepend('a');
-        const QByteArray replacement = replacements[rng() % std::size(replacements)];
-        const int flags = (regex ? search::SearchFlag::RegExp : 0) |
-                          (rng() % 2 ? search::SearchFlag::MatchCase : 0) |
-                          (rng() % 3 == 0 ? search::SearchFlag::WholeWord : 0);
-        setText(text, utf8);
-        const long length = long(text.size());
-        long start = 0;
-        long end = length;
-        if (rng() % 3 == 0) {
-            start = long(rng() % (length + 1));
-            end = start + long(rng() % (length - start + 1));
-        }
-        const search::SearchPattern compiled(pattern, flags);
-        const search::ReplacePlan plan =
-            search::planReplaceAll(view(utf8), compiled, start, end, replacement);
-        QByteArray planned = text;
-        qsizetype delta = 0;
-        for (const search::Match &hit : plan.hits) {
-            planned.replace(hit.start + delta, hit.length(), replacement);
-            delta += replacement.size() - hit.length();
-        }
-        long caret = -1;
-        const int count = componentReplaceAll(pattern, replacement, flags, start, end, caret);
-        const QByteArray result(
-            reinterpret_cast<const char *>(m_editor.send(Sci::SCI_GETCHARACTERPOINTER)),
-            m_editor.send(Sci::SCI_GETLENGTH));
-        const int planCount =
-            plan.status == search::SearchStatus::Found ? int(plan.hits.size()) : -1;
-        const auto trace = [&] {
-            return "text \"" + text.toPercentEncoding(" ").toStdString() + "\" pattern \"" +
-                   pattern.toPercentEncoding(" ").toStdString() + "\" replacement \"" +
-                   replacement.toPercentEncoding(" ").toStdString() + "\"";
-        };
-        ASSERT_EQ(planCount, count) << trace();
-        if (count < 0)
-            continue;
-        ASSERT_EQ(planned, result) << trace();
-        ASSERT_EQ(plan.caret, caret) << trace();
-    }
-}
 
 // ---- The program
 
@@ -410,6 +194,35 @@ TEST_F(SearchTest, ReplaceAllRespectsARectangularSelection)
     EXPECT_EQ(editorText(doc), QByteArray("yax\nyax\nxax\n"));
 }
 
+// Replace All applies its hits a batch at a time; when the plan stops after some batches, the
+// document goes back to what it was.
+TEST_F(SearchTest, AStoppedReplaceAllLeavesTheTextAsItWas)
+{
+    QByteArray text;
+    for (int i = 0; i < 70000; ++i)
+        text += "x\n";
+    // More hits than one batch, then a line on which the expression backtracks without end.
+    text += QByteArray(30000, 'a') + "c\nx\n";
+    CRidereDoc *doc = openText(text);
+    const SearchResult result =
+        search(doc).replaceAll("a*a*a*a*a*a*a*a*x", "y", {true, false, true}, false);
+    EXPECT_EQ(result.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(result.position, 140000);
+    const QByteArray now(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
+                         send(doc, Sci::SCI_GETLENGTH));
+    EXPECT_TRUE(now == text);
+    // And the same document without that line is replaced whole, as one undo step.
+    text.truncate(140000);
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(text.constData()));
+    send(doc, Sci::SCI_EMPTYUNDOBUFFER);
+    EXPECT_EQ(search(doc).replaceAll("a*a*a*a*a*a*a*a*x", "y", {true, false, true}, false).count,
+              70000);
+    send(doc, Sci::SCI_UNDO);
+    const QByteArray undone(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
+                            send(doc, Sci::SCI_GETLENGTH));
+    EXPECT_TRUE(undone == text);
+}
+
 TEST_F(SearchTest, ReplaceAllNeverLoopsOnEmptyMatchesAndInsertsLiterally)
 {
     CRidereDoc *doc = openText("ab\ncd\n");
@@ -437,16 +250,25 @@ TEST_F(SearchTest, BadRegularExpressionsAreToldAsSuch)
                   .outcome,
               SearchOutcome::InvalidPattern);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The regular expression is not valid")));
-    // Backtracking without end gives up instead of hanging, and says so: the text after the
-    // place it gave up was never searched.
+    // A line on which backtracking has no end is given up instead of hanging: a later line's
+    // match is still found, and without one the user is told the search stopped, not that
+    // nothing was there.
     CRidereDoc *doc = activeDoc();
-    send(doc, Sci::SCI_SETTEXT, 0,
-         reinterpret_cast<long>(QByteArray(QByteArray(30000, 'a') + "c\nb").constData()));
+    const QByteArray hardLine = QByteArray(30000, 'a') + "c\n";
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(QByteArray(hardLine + "bd").constData()));
     send(doc, Sci::SCI_SETSEL, 0, 0);
-    EXPECT_EQ(controller()
-                  ->find(QStringLiteral("a*a*a*a*a*a*a*a*b"), {true, false, true}, false, false)
-                  .outcome,
-              SearchOutcome::Stopped);
+    const SearchResult later =
+        controller()->find(QStringLiteral("a*a*a*a*a*a*a*a*bd"), {true, false, true}, false, false);
+    EXPECT_EQ(later.outcome, SearchOutcome::Found);
+    EXPECT_EQ(later.position, hardLine.size());
+    m_messages.clear();
+    // The "b" and the "d" keep PCRE2 from ruling the text out before it tries.
+    send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(QByteArray(hardLine + "d b").constData()));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    const SearchResult none =
+        controller()->find(QStringLiteral("a*a*a*a*a*a*a*a*bd"), {true, false, true}, false, false);
+    EXPECT_EQ(none.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(none.position, 0);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The search was stopped")));
 }
 

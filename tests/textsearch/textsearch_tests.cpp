@@ -144,6 +144,33 @@ TEST(TextSearch, AnswersAsTheComponentDoes)
          {6, 6}},
         {"a last line cut short is skipped by a final $", "ab", "b$", Re, 0, 1, false, {}},
         {"backwards, the last match on the line", "a\ta\xE2\x80\xBF", ".", Re, 4, 0, true, {3, 4}},
+        {"POSIX: escaped parentheses are literal", "f (x)", "\\([a-z]\\)", Re | Posix | Case, 0,
+         -1, false, {2, 5}},
+        {"POSIX: a group and its reference", "abab", "(ab)\\1", Re | Posix | Case, 0, -1, false,
+         {0, 4}},
+        {"^ is literal after the start", "a^b", "a^b", Re, 0, -1, false, {0, 3}},
+        {"$ is literal before the end", "a$b", "a$b", Re, 0, -1, false, {0, 3}},
+        {"a match stays on its line", "ab\ncd", "b.*d", Re, 0, -1, false, {}},
+        {"a negated set stops at the line end", "ab\ncd", "b[^x]*", Re, 0, -1, false, {1, 2}},
+        {"sets fold case", "Q", "[a-z]", Re, 0, -1, false, {0, 1}},
+        {"bytes from 0x80 are word bytes for word edges", "\xE9" "do do", "\\<do", Re | Case, 0, -1,
+         false, {4, 6}},
+        {"+ repeats at least once", "b ab aab", "a+b", Re, 0, -1, false, {2, 4}},
+        {"a leading ] and - are literal", "]-", "[]-]+", Re, 0, -1, false, {0, 2}},
+        {"an empty line gives nothing to a pattern that could be empty", "\n", "x*", Re, 0, -1,
+         false, {}},
+        {"but a pattern anchored at the line start matches it", "\n", "^x*", Re, 0, -1, false,
+         {0, 0}},
+        {"the range end ends a word", "redo it", "re\\>", Re, 0, 2, false, {0, 2}},
+        {"a word end is never at the range start", "ab cd", "\\>", Re, 2, -1, false, {}},
+        {"a start inside a line is no line start", "redo it\nend\nxend", "^end", Re, 9, -1, false,
+         {}},
+        {"a UTF-8 range start inside a character moves past it", "\xC3\xA9x", ".", Re, 1, 3, true,
+         {2, 3}},
+        {"a UTF-8 match ending inside a character takes all of it", "a\xC3\xA9", "a.", Re, 0, 3,
+         true, {0, 3}},
+        {"after an escaped backslash a short last line is kept", "a\\b", "a\\\\$", Re, 0, 2, false,
+         {0, 2}},
     };
     for (const Case_ &c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,22 +220,6 @@ TEST(TextSearch, RefusedPatternsFindNothing)
     EXPECT_FALSE(SearchPattern(QByteArray(), 0).isValid());
 }
 
-TEST(TextSearch, PathologicalPatternsGiveUp)
-{
-    // Nested repeats backtrack without end on a long line that never completes the match; the
-    // "b" on the next line keeps the search from ruling the line out at once.
-    const QByteArray text = QByteArray(20000, 'a') + "c\nb";
-    SearchPattern pattern("a*a*a*a*a*a*a*b", Re);
-    ASSERT_TRUE(pattern.isValid());
-    TextView view{text.constData(), text.size(), false};
-    SearchLimits limits;
-    limits.matchLimit = 200'000;
-    Searcher searcher(view, pattern, limits);
-    Match match;
-    EXPECT_EQ(searcher.find(0, text.size(), match), SearchStatus::LimitExceeded);
-    EXPECT_FALSE(match.found());
-}
-
 TEST(TextSearch, LeadingBytesStandForWhatPrecedesTheStart)
 {
     // "ab" after "x" is no whole word; after a replacement that ends in a blank it is.
@@ -239,14 +250,17 @@ TEST(TextSearch, LeadingBytesStandForWhatPrecedesTheStart)
 
 TEST(RegexSyntax, ShapesTheSearchNeeds)
 {
-    const CharClassTable &classes = defaultCharClasses();
-    const RegexTranslation anchored = translateComponentRegex("^a", false, false, classes);
+    auto shape = [](const char *pattern) {
+        return translateComponentRegex(pattern, false, false, defaultCharClasses(),
+                                       RangeStart::SubjectStart);
+    };
+    const RegexTranslation anchored = shape("^a");
     EXPECT_TRUE(anchored.lineStartAnchored);
     EXPECT_FALSE(anchored.needsWholeLastLine);
-    EXPECT_TRUE(translateComponentRegex("$", false, false, classes).lineEndOnly);
-    EXPECT_TRUE(translateComponentRegex("a$", false, false, classes).needsWholeLastLine);
-    EXPECT_FALSE(translateComponentRegex("a\\$", false, false, classes).needsWholeLastLine);
+    EXPECT_TRUE(shape("$").lineEndOnly);
+    EXPECT_TRUE(shape("a$").needsWholeLastLine);
+    EXPECT_FALSE(shape("a\\$").needsWholeLastLine);
     // "^" and "$" are literal away from the pattern's edges.
-    EXPECT_FALSE(translateComponentRegex("a^", false, false, classes).lineStartAnchored);
-    EXPECT_FALSE(translateComponentRegex("$a", false, false, classes).lineEndOnly);
+    EXPECT_FALSE(shape("a^").lineStartAnchored);
+    EXPECT_FALSE(shape("$a").lineEndOnly);
 }
