@@ -467,20 +467,18 @@ SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options
         return firstResult;
     const search::Match first{ed->send(Sci::SCI_GETTARGETSTART), ed->send(Sci::SCI_GETTARGETEND)};
     const long length = ed->send(Sci::SCI_GETLENGTH);
-    // Markers leave the text alone, so one finder serves the whole run.
+    // The whole run is searched first and the lines marked after, so a stopped run marks
+    // nothing, and a hundred thousand hits cost one quiet pass instead of a report each.
     CommandBudget budget(m_host, 0, length);
+    // Every line is to be marked or none: a place the expression cannot get past ends the run.
+    budget.get()->setPassOverHardPositions(false);
     TargetFinder finder(ed, text, options.flags(), budget.get());
     SearchResult result = firstResult;
+    std::vector<search::Match> hits;
     search::Match hit = first;
     bool wrapped = false;
     for (long guard = 0; guard <= length + 1; ++guard) {
-        const long line = ed->send(Sci::SCI_LINEFROMPOSITION, long(hit.start));
-        const long lastLine = ed->send(Sci::SCI_LINEFROMPOSITION, long(hit.end));
-        for (long l = line; l <= lastLine; ++l)
-            if (!ed->send(Sci::SCI_GETLINEVISIBLE, l))
-                ed->send(Sci::SCI_ENSUREVISIBLE, l);
-        ed->toggleBookmark(line);
-
+        hits.push_back(hit);
         // The next match downwards with wrap, moving past an empty match so nothing repeats.
         long from = long(hit.end);
         if (hit.length() == 0)
@@ -510,6 +508,17 @@ SearchResult EditorSearch::markAll(const QByteArray &text, const search::Options
             break;
         }
         hit = next;
+    }
+    if (result.outcome == SearchOutcome::Found) {
+        CMFCScintilla::QuietChanges quiet(ed, CMFCScintilla::QuietChanges::SeparateSteps);
+        for (const search::Match &marked : hits) {
+            const long line = ed->send(Sci::SCI_LINEFROMPOSITION, long(marked.start));
+            const long lastLine = ed->send(Sci::SCI_LINEFROMPOSITION, long(marked.end));
+            for (long l = line; l <= lastLine; ++l)
+                if (!ed->send(Sci::SCI_GETLINEVISIBLE, l))
+                    ed->send(Sci::SCI_ENSUREVISIBLE, l);
+            ed->toggleBookmark(line);
+        }
     }
     ed->send(Sci::SCI_SETCURRENTPOS, caret);
     ed->send(Sci::SCI_SETSEL, caret, caret);

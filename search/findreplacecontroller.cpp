@@ -141,8 +141,11 @@ void FindReplaceController::report(const SearchResult &result) const
         showMessage(m_host.window(), MessageIcon::Information, Str::SearchTextNotFound);
         return;
     case SearchOutcome::Stopped:
+        // Stopped by the user needs no reason; a bound that was reached says which.
         showMessage(m_host.window(), MessageIcon::Exclamation,
-                    resourceText(Str::SearchStopped).replace(QLatin1String("%s"), result.reason));
+                    resourceText(Str::SearchStopped)
+                        .replace(QLatin1String("%s"), result.reason)
+                        .trimmed());
         return;
     case SearchOutcome::InvalidPattern:
         showMessage(m_host.window(), MessageIcon::Exclamation,

@@ -4,6 +4,7 @@
 #include "settings/registrysettings.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
+#include "chrome/statuspanes.h"
 #include "editor/editorsearch.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
@@ -18,7 +19,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace pw;
 using pw::test::AppFixture;
@@ -221,6 +224,42 @@ TEST_F(SearchTest, AStoppedReplaceAllLeavesTheTextAsItWas)
     const QByteArray undone(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
                             send(doc, Sci::SCI_GETLENGTH));
     EXPECT_TRUE(undone == text);
+}
+
+// Mark All looks for every hit before it marks any line: a run that stops marks nothing.
+TEST_F(SearchTest, AStoppedMarkAllMarksNothing)
+{
+    QByteArray text;
+    for (int i = 0; i < 2000; ++i)
+        text += "x\n";
+    text += QByteArray(30000, 'a') + "c\nx\n";
+    CRidereDoc *doc = openText(text);
+    const SearchResult result = search(doc).markAll("a*a*a*a*a*a*a*a*x", {true, false, true});
+    EXPECT_EQ(result.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(send(doc, Sci::SCI_MARKERNEXT, 0, CMFCScintilla::BookmarkMask), -1);
+}
+
+// A long search shows Stop in the status bar; Stop ends it at once and says so.
+TEST_F(SearchTest, StopInTheStatusBarEndsALongSearch)
+{
+    QByteArray line = QByteArray(199, 'b') + '\n';
+    CRidereDoc *doc = openText(line.repeated(20000));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    StatusPanes *panes = frame()->statusPanes();
+    bool stopShown = false;
+    QTimer::singleShot(600, frame(), [&] {
+        stopShown = panes->stopButton()->isVisible();
+        panes->requestStop();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const SearchResult result =
+        controller()->find(QStringLiteral(".*.*.*.*[0-9]"), {false, false, true}, false, false);
+    EXPECT_EQ(result.outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(result.stopReason, search::StopReason::Cancelled);
+    EXPECT_TRUE(stopShown);
+    EXPECT_LT(timer.elapsed(), 5000) << "stopped well before its own bound";
+    EXPECT_EQ(lastMessage(), QStringLiteral("The search was stopped before the end of the text."));
 }
 
 TEST_F(SearchTest, ReplaceAllNeverLoopsOnEmptyMatchesAndInsertsLiterally)
