@@ -2,7 +2,11 @@
 // does to the file on disk.
 #include "editor/doccore/doccore.h"
 #include "editor/documentwatcher.h"
+#include "chrome/statuspanes.h"
 #include "editor/encoding/textfile.h"
+#include "editor/ridereview.h"
+#include "editor/textload.h"
+#include "settings/framesettings.h"
 #include "app/mainframehost.h"
 #include "editor/filedialogex.h"
 #include "resources/commandids.h"
@@ -10,7 +14,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTest>
 #include <unistd.h>
 
@@ -26,6 +32,8 @@ protected:
     {
         CFileDialogEx::setSaveHook({});
         enc::TextFileReader::setReadFault({});
+        CRidereDoc::setLoadWaitMs(60);
+        TextLoad::setLargeFileBytes(0);
         AppFixture::TearDown();
     }
     static void type(CRidereDoc *doc, const QString &text)
@@ -220,6 +228,105 @@ TEST_F(FilesTest, AReadFailingPartWayOpensNothingAndAFailedReloadKeepsTheText)
     ASSERT_TRUE(run(Cmd::ReloadDocument));
     EXPECT_EQ(editorText(doc), big + "edit");
     EXPECT_TRUE(doc->isModified());
+}
+
+// Loads that go on behind the window: every encoding arrives whole, Stop and closing are safe,
+// and several files may load at once.
+class BackgroundLoadTest : public FilesTest
+{
+protected:
+    void SetUp() override
+    {
+        FilesTest::SetUp();
+        CRidereDoc::setLoadWaitMs(0); // every load finishes behind the window
+    }
+    static bool waitLoaded(CRidereDoc *doc)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (doc->isLoading() && timer.elapsed() < 20000)
+            QTest::qWait(10);
+        return !doc->isLoading();
+    }
+};
+
+TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
+{
+    const std::pair<const char *, QByteArray> rows[] = {
+        {"utf8.txt", QByteArray("caf\xC3\xA9\n").repeated(20000)},
+        {"ansi.txt", QByteArray("caf\xE9 \x80\r\n").repeated(20000)},
+        {"utf16.txt", QByteArray("\xFF\xFE") + QByteArray("a\0\xE9\0\n\0", 6).repeated(20000)},
+        {"utf16be.txt", QByteArray("\xFE\xFF") + QByteArray("\0a\0\xE9\0\n", 6).repeated(20000)},
+        {"utf32.txt", QByteArray("\xFF\xFE\0\0", 4) + QByteArray("a\0\0\0\n\0\0\0", 8).repeated(9000)},
+    };
+    for (const auto &[name, bytes] : rows) {
+        SCOPED_TRACE(name);
+        const QString path = writeFile(QString::fromLatin1(name), bytes);
+        CRidereDoc *doc = open(path);
+        ASSERT_NE(doc, nullptr);
+        ASSERT_TRUE(waitLoaded(doc));
+        EXPECT_EQ(doc->pathName(), path);
+        EXPECT_FALSE(doc->isModified());
+        EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 0);
+        EXPECT_FALSE(doc->editor()->canUndo()) << "the load is no edit";
+        ASSERT_TRUE(run(Cmd::FileSave));
+        EXPECT_EQ(readFile(path), bytes);
+    }
+}
+
+TEST_F(BackgroundLoadTest, StopAndClosingDuringALoadAreSafe)
+{
+    const QByteArray big = QByteArray("0123456789abcdef\n").repeated(1 << 20); // 17 MB
+    const QString path = writeFile(QStringLiteral("big.txt"), big);
+    // Stop from the status bar: the window goes, nothing is said.
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->isLoading());
+    EXPECT_FALSE(state(Cmd::FileSave).enabled) << "nothing whole to save yet";
+    QPointer<CMDIChildFrame> window = doc->frame();
+    frame()->statusPanes()->requestStop();
+    QElapsedTimer timer;
+    timer.start();
+    while (window && timer.elapsed() < 5000)
+        QTest::qWait(10);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(m_messages.isEmpty());
+    // Closing the window while the text comes.
+    doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    window = doc->frame();
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    // Two at once, both finish.
+    const QString other = writeFile(QStringLiteral("big2.txt"), big);
+    CRidereDoc *first = open(path);
+    CRidereDoc *second = open(other);
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(waitLoaded(first));
+    EXPECT_TRUE(waitLoaded(second));
+    EXPECT_EQ(first->editor()->send(Sci::SCI_GETLENGTH), big.size());
+    EXPECT_EQ(second->editor()->send(Sci::SCI_GETLENGTH), big.size());
+}
+
+TEST_F(BackgroundLoadTest, LargeFilesStartWithoutColouringFoldingAndWrap)
+{
+    TextLoad::setLargeFileBytes(100000);
+    frame()->settings().wordWrap = true;
+    const QString path = writeFile(QStringLiteral("large.c"), QByteArray("int x;\n").repeated(20000));
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(waitLoaded(doc));
+    EXPECT_TRUE(doc->isLargeFile());
+    QByteArray lexer(64, '\0');
+    doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(lexer.data()));
+    EXPECT_STREQ(lexer.constData(), "null");
+    EXPECT_EQ(doc->editor()->send(Sci::SCI_GETWRAPMODE), Sci::SC_WRAP_NONE);
+    EXPECT_TRUE(frame()->statusPanes()->text(StatusPane::Message).startsWith(QStringLiteral("Large file")));
+    // Choosing the language turns colouring back on.
+    ASSERT_TRUE(run(Cmd::ColorDocumentAs + doc->languageIndex()));
+    doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(lexer.data()));
+    EXPECT_STREQ(lexer.constData(), "cpp");
 }
 
 } // namespace
