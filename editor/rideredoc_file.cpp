@@ -111,7 +111,13 @@ void CRidereDoc::finishLoad()
 {
     if (!m_load)
         return; // already finished by the wait, the queued report comes after
-    const LoadedText result = m_load->takeResult();
+    // Stop pressed after the last chunk but before the window heard of it still stops: the user
+    // asked for no text, and the unclaimed one is freed with the load.
+    LoadedText result;
+    if (m_loadProgress && m_loadProgress->stopRequested())
+        result.cancelled = true;
+    else
+        result = m_load->takeResult();
     m_load->deleteLater();
     m_load = nullptr;
     m_loadProgress.reset();

@@ -20,10 +20,11 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+mkdir -p "$build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++-14 -DPENWRIGHT_FUZZ=ON \
-    "-DPENWRIGHT_SANITIZE=address;undefined;fuzzer-no-link" > "$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log"; exit 1; }
+    "-DPENWRIGHT_SANITIZE=address;undefined;fuzzer-no-link" > "$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" --target pw_fuzz_targets -j "$(nproc 2>/dev/null || echo 2)"
 
 mkdir -p "$build/crashes"
