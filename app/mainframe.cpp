@@ -412,6 +412,10 @@ CMDIChildFrame *CMainFrame::activeFrame() const
     QMdiSubWindow *window = m_mdiArea->activeSubWindow();
     if (!window)
         window = m_mdiArea->currentSubWindow();
+    // In tabbed view the workspace keeps no current window until the main window has once been
+    // active; the window last brought forward is then the user's document.
+    if (!window && m_lastActivated && m_mdiArea->subWindowList().contains(m_lastActivated))
+        window = m_lastActivated;
     auto *frame = qobject_cast<CMDIChildFrame *>(window);
     return frame && !frame->property("closing").toBool() ? frame : nullptr;
 }
@@ -440,12 +444,20 @@ void CMainFrame::activateFrame(CMDIChildFrame *frame)
     if (frame->isMinimized())
         frame->showNormal();
     m_mdiArea->setActiveSubWindow(frame);
+    if (m_lastActivated != frame && !m_mdiArea->activeSubWindow()) {
+        // The workspace activates nothing while it is inactive itself; menus, title and status
+        // follow the window brought forward all the same.
+        m_lastActivated = frame;
+        onSubWindowActivated(frame);
+    }
     if (QWidget *view = frame->viewWidget())
         view->setFocus(Qt::OtherFocusReason);
 }
 
-void CMainFrame::onSubWindowActivated(QMdiSubWindow *)
+void CMainFrame::onSubWindowActivated(QMdiSubWindow *window)
 {
+    if (auto *frame = qobject_cast<CMDIChildFrame *>(window))
+        m_lastActivated = frame;
     rebuildMenus();
     refreshTitle();
     auto *text = qobject_cast<CRidereFrame *>(activeFrame());

@@ -153,6 +153,7 @@ private:
     bool m_tabsShown = false;
     QTabWidget::TabPosition m_tabPosition = QTabWidget::North;
     QPointer<QTabBar> m_watchedTabBar;
+    QPointer<CMDIChildFrame> m_lastActivated;
     NavigationHistory m_navigation;
     LanguageList m_languages;
     bool m_closingWithReopen = false;

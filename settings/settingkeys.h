@@ -127,7 +127,8 @@ inline constexpr IntSetting RememberOpenFiles{section::GenSettings, "RememberOpe
 // Empty: the program's default dictionary folder.
 inline constexpr StringSetting DictionaryPath{section::GenSettings, "DictionaryPath", ""};
 inline constexpr StringSetting Dictionary{section::GenSettings, "Dictionary", "en_US"};
-inline constexpr IntSetting MDITabsActive{section::GenSettings, "MDITabsActive", 0};
+// With several documents open a user must see them: the tab row is on until turned off.
+inline constexpr IntSetting MDITabsActive{section::GenSettings, "MDITabsActive", 1};
 } // namespace gen
 
 namespace general {

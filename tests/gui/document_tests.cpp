@@ -83,11 +83,11 @@ TEST_F(DocumentTest, EditsMarkTheTitleAndSaveClearsIt)
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->frame()->windowTitle(), u"a.txt"_s);
-    EXPECT_EQ(frame()->windowTitle(), u"Penwright - [a.txt]"_s);
+    EXPECT_EQ(frame()->windowTitle(), u"Penwright - a.txt"_s);
     doc->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "x");
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(doc->frame()->windowTitle(), u"a.txt*"_s);
-    EXPECT_EQ(frame()->windowTitle(), u"Penwright - [a.txt*]"_s);
+    EXPECT_EQ(frame()->windowTitle(), u"Penwright - a.txt*"_s);
     EXPECT_TRUE(state(Cmd::FileSaveAll).enabled);
     ASSERT_TRUE(run(Cmd::EditUndo));
     EXPECT_FALSE(doc->isModified()) << "undoing back to the save point clears the flag";

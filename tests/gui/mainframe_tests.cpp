@@ -136,11 +136,7 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
 
 TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
 {
-    ASSERT_FALSE(frame()->tabsShown());
-    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Show Tabs"_s);
-    EXPECT_TRUE(state(Cmd::WindowCascade).enabled);
-    EXPECT_FALSE(state(Cmd::TabsAlignLeft).enabled);
-    ASSERT_TRUE(run(Cmd::ToggleTabs));
+    ASSERT_TRUE(frame()->tabsShown()) << "documents show as tabs until the user hides them";
     EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Hide Tabs"_s);
     EXPECT_FALSE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::WindowTile).enabled);
@@ -150,10 +146,14 @@ TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
     EXPECT_FALSE(state(Cmd::TabsAlignTop).checked);
     EXPECT_EQ(frame()->mdiArea()->tabPosition(), QTabWidget::South);
     ASSERT_NE(frame()->tabBar(), nullptr);
+    ASSERT_TRUE(run(Cmd::ToggleTabs));
+    EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Show Tabs"_s);
+    EXPECT_TRUE(state(Cmd::WindowCascade).enabled);
+    EXPECT_FALSE(state(Cmd::TabsAlignLeft).enabled);
 
     ASSERT_TRUE(closeApp());
     startApp();
-    EXPECT_TRUE(frame()->tabsShown()) << "the tab row is remembered";
+    EXPECT_FALSE(frame()->tabsShown()) << "the hidden tab row is remembered";
 }
 
 TEST_F(MainFrameTest, CloseAllButActiveAsksEachWindow)
