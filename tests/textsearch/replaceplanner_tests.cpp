@@ -93,16 +93,6 @@ TEST(ReplacePlanner, ReplacesAsTheComponentsLoopDoes)
     }
 }
 
-TEST(ReplacePlanner, ScopeEndMovesWithTheReplacements)
-{
-    // Lines 2 and 3 of four.
-    const QByteArray text("x1\nx2 x\nx3\nx4\n");
-    const Outcome outcome = replaceAll(text, "x", 0, "yy", 3, 11);
-    EXPECT_EQ(outcome.count, 3);
-    EXPECT_EQ(outcome.text, QByteArray("x1\nyy2 yy\nyy3\nx4\n"));
-    EXPECT_EQ(outcome.scopeEnd, 14);
-}
-
 TEST(ReplacePlanner, BadPatternsPlanNothing)
 {
     EXPECT_EQ(replaceAll("abc", "[a", Re, "y").count, -1);
