@@ -74,15 +74,6 @@ TEST(Writer, RefusesACharacterTheEncodingCannotHoldBeforeTouchingTheFile)
     EXPECT_EQ(readFile(path) == text, true);
 }
 
-TEST(Writer, SavesTypedCharactersInWindows1252)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("quotes.txt"));
-    ASSERT_TRUE(test::saveAll(path, Ansi, 0, "\xE2\x82\xAC\xE2\x80\x9C\xE2\x80\x9D")); // €“”
-    EXPECT_EQ(hex(readFile(path)), hex(bytes({0x80, 0x93, 0x94})));
-}
-
 TEST(Writer, WritesTheMarkOnlyWhenAsked)
 {
     QTemporaryDir dir;
