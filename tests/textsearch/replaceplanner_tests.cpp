@@ -15,17 +15,14 @@ struct Outcome
     int count = -1; // -1 when the plan found nothing
     QByteArray text;
     qsizetype caret = -1;
-    qsizetype scopeEnd = -1;
 };
 
 Outcome replaceAll(const QByteArray &text, const QByteArray &find, int flags,
-                   const QByteArray &replacement, qsizetype start = 0, qsizetype end = -1,
-                   bool utf8 = false)
+                   const QByteArray &replacement)
 {
-    TextView view{text.constData(), text.size(), utf8};
+    TextView view{text.constData(), text.size(), false};
     SearchPattern pattern(find, flags);
-    const ReplacePlan plan =
-        planReplaceAll(view, pattern, start, end < 0 ? text.size() : end, replacement);
+    const ReplacePlan plan = planReplaceAll(view, pattern, 0, text.size(), replacement);
     Outcome outcome;
     if (plan.status != SearchStatus::Found)
         return outcome;
@@ -38,7 +35,6 @@ Outcome replaceAll(const QByteArray &text, const QByteArray &find, int flags,
         delta += replacement.size() - hit.length();
     }
     outcome.caret = plan.caret;
-    outcome.scopeEnd = plan.scopeEnd;
     return outcome;
 }
 
