@@ -67,27 +67,17 @@ CommandBarState fullState()
     CommandBarState s;
     s.showToolTips = false;
     s.shortcutsInToolTips = true;
-    s.toolbars.push_back({QStringLiteral("Toolbar"),
-                          QStringLiteral("Toolbar"),
-                          false,
-                          false,
-                          ToolbarState::Top,
-                          false,
-                          {57600, 0, 57601, 0, 5000}});
-    s.toolbars.push_back({QStringLiteral("UserToolbar1"),
-                          QStringLiteral("My Tools (Ä)"),
-                          true,
-                          true,
-                          ToolbarState::Left,
-                          true,
-                          {57636, 0, 0, 57643}});
-    s.toolbars.push_back({QStringLiteral("UserToolbar7"),
-                          QStringLiteral("Empty"),
-                          true,
-                          true,
-                          ToolbarState::Bottom,
-                          false,
-                          {}});
+    const auto bar = [](const char *name, const QString &title, bool user, bool visible,
+                        ToolbarState::Area area, bool lineBreak, QList<int> buttons) {
+        return ToolbarState{QString::fromLatin1(name), title, user, visible, area, lineBreak,
+                            std::move(buttons)};
+    };
+    s.toolbars.push_back(bar("Toolbar", QStringLiteral("Toolbar"), false, false, ToolbarState::Top,
+                             false, {57600, 0, 57601, 0, 5000}));
+    s.toolbars.push_back(bar("UserToolbar1", QStringLiteral("My Tools (Ä)"), true, true,
+                             ToolbarState::Left, true, {57636, 0, 0, 57643}));
+    s.toolbars.push_back(bar("UserToolbar7", QStringLiteral("Empty"), true, true,
+                             ToolbarState::Bottom, false, {}));
     s.shortcuts.insert(57600, {QStringLiteral("Ctrl+Alt+J"), QStringLiteral("F12")});
     s.shortcuts.insert(57601, {});
     return s;

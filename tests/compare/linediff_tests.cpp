@@ -36,6 +36,7 @@ TEST_P(LineDiffShapes, GivesTheseBlocks)
 }
 
 using K = BlockKind;
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Edges, LineDiffShapes,
     ::testing::Values(
@@ -43,40 +44,25 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{"FirstEmpty", "", "a\nb\n", false, {{K::Added, 0, 0, 0, 2}}},
         ShapeCase{"SecondEmpty", "a\nb\n", "", false, {{K::Removed, 0, 2, 0, 0}}},
         ShapeCase{"OnlyAnEmptyLine", "\n", "", false, {{K::Removed, 0, 1, 0, 0}}},
-        ShapeCase{"FinalBreakAdded",
-                  "a\nb",
-                  "a\nb\n",
-                  false,
+        ShapeCase{"FinalBreakAdded", "a\nb", "a\nb\n", false,
                   {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}}},
         ShapeCase{"FinalBreakIgnored", "a\nb", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
         ShapeCase{"CrlfAgainstLf", "a\r\nb\r\n", "a\nb\n", false, {{K::Changed, 0, 2, 0, 2}}},
         ShapeCase{"CrlfAgainstLfIgnored", "a\r\nb\r\n", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
-        ShapeCase{"CrlfAgainstLfIgnoredWithAChange",
-                  "a\r\nb\r\nc\r\n",
-                  "a\nB\nc\n",
-                  true,
+        ShapeCase{"CrlfAgainstLfIgnoredWithAChange", "a\r\nb\r\nc\r\n", "a\nB\nc\n", true,
                   {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}, {K::Equal, 2, 1, 2, 1}}},
-        ShapeCase{"InsertionInMiddle",
-                  "a\nb\nc\n",
-                  "a\nb\nx\nc\n",
-                  false,
+        ShapeCase{"InsertionInMiddle", "a\nb\nc\n", "a\nb\nx\nc\n", false,
                   {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
         // The inserted copy of "x" is placed last, after its twin, as GNU diff places it.
-        ShapeCase{"RepeatedLineSlidesDown",
-                  "a\nx\nb\n",
-                  "a\nx\nx\nb\n",
-                  false,
+        ShapeCase{"RepeatedLineSlidesDown", "a\nx\nb\n", "a\nx\nx\nb\n", false,
                   {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
         // Similar lines face each other; the new line between them stands alone.
-        ShapeCase{"SimilarLinesPair",
-                  "int alpha = 1;\nint gamma = 3;\nz\n",
-                  "int alpha = 10;\nvoid unrelated();\nint gamma = 30;\nz\n",
-                  false,
-                  {{K::Changed, 0, 1, 0, 1},
-                   {K::Added, 1, 0, 1, 1},
-                   {K::Changed, 1, 1, 2, 1},
+        ShapeCase{"SimilarLinesPair", "int alpha = 1;\nint gamma = 3;\nz\n",
+                  "int alpha = 10;\nvoid unrelated();\nint gamma = 30;\nz\n", false,
+                  {{K::Changed, 0, 1, 0, 1}, {K::Added, 1, 0, 1, 1}, {K::Changed, 1, 1, 2, 1},
                    {K::Equal, 2, 1, 3, 1}}}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(LineDiff, MovedBlockCostsTheSmallerBlock)
 {

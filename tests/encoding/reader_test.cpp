@@ -17,6 +17,8 @@ using test::bytes;
 using test::hex;
 using test::readFile;
 using test::writeFile;
+using Reader = test::TempFolder;
+using FileStamps = test::TempFolder;
 
 constexpr std::size_t kChunk = std::size_t(TextFileReader::ChunkSize);
 const std::string kEmoji = bytes({0xF0, 0x9F, 0x98, 0x80});
@@ -100,16 +102,14 @@ std::vector<RoundTripRow> roundTripRows()
     };
 }
 
-class RoundTrip : public ::testing::TestWithParam<RoundTripRow>
+class RoundTrip : public test::TempFolder, public ::testing::WithParamInterface<RoundTripRow>
 {
 };
 
 TEST_P(RoundTrip, LoadsAndSavesByteExactly)
 {
     const RoundTripRow &row = GetParam();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     ASSERT_TRUE(writeFile(path, row.file));
 
     const test::Loaded loaded = test::loadAll(path, row.requested);
@@ -126,7 +126,7 @@ TEST_P(RoundTrip, LoadsAndSavesByteExactly)
                               loaded.trailing))
         << error.toStdString();
     EXPECT_EQ(hex(readFile(path)), hex(row.file));
-    EXPECT_EQ(test::entries(dir.path()), QStringList{QStringLiteral("doc.txt")});
+    EXPECT_EQ(test::entries(folder()), QStringList{QStringLiteral("doc.txt")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RoundTrip, ::testing::ValuesIn(roundTripRows()),
@@ -211,11 +211,9 @@ TEST(WholeFileCheck, RestartIsOnlyOfferedWhenRequired)
 // ---------------------------------------------------------------------------------------------
 // Chunks
 
-TEST(Reader, CutsFullChunksBeforeTheLastBreak)
+TEST_F(Reader, CutsFullChunksBeforeTheLastBreak)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    const QString path = tempFile("big.txt");
     // The first window's last break is the LF of a CRLF at its very end; the second window starts
     // with that LF and holds one more break, at its second byte; after that there is none.
     std::string file(3 * kChunk + 1000, 'x');
@@ -232,10 +230,8 @@ TEST(Reader, CutsFullChunksBeforeTheLastBreak)
     EXPECT_EQ(loaded.chunkSizes, expected);
 }
 
-TEST(Reader, KeepsUtf16ChunksOnUnitBoundaries)
+TEST_F(Reader, KeepsUtf16ChunksOnUnitBoundaries)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     // U+4120 is 41 20 in big-endian order: a 20 byte at every odd offset that must not be cut at.
     std::string be = bytes({0xFE, 0xFF});
     std::string expectedBe;
@@ -262,7 +258,7 @@ TEST(Reader, KeepsUtf16ChunksOnUnitBoundaries)
     for (const Case &c : {Case{"be", UnicodeBigEndian, be, expectedBe, false},
                           Case{"le", Unicode, le, expectedLe, true}}) {
         SCOPED_TRACE(c.name);
-        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        const QString path = m_dir.filePath(QString::fromLatin1(c.name));
         ASSERT_TRUE(writeFile(path, c.file));
         const test::Loaded loaded = test::loadAll(path, c.encoding);
         ASSERT_TRUE(loaded.ok);
@@ -274,10 +270,8 @@ TEST(Reader, KeepsUtf16ChunksOnUnitBoundaries)
     }
 }
 
-TEST(Reader, JoinsASurrogatePairSplitByTheChunkLimit)
+TEST_F(Reader, JoinsASurrogatePairSplitByTheChunkLimit)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     for (DocEncoding encoding : {Unicode, UnicodeBigEndian}) {
         SCOPED_TRACE(int(encoding));
         const bool le = encoding == Unicode;
@@ -295,7 +289,7 @@ TEST(Reader, JoinsASurrogatePairSplitByTheChunkLimit)
         file += unit(0xD83D) + unit(0xDE00) + unit('y');
         text += kEmoji + "y";
 
-        const QString path = dir.filePath(QStringLiteral("pair.txt"));
+        const QString path = tempFile("pair.txt");
         ASSERT_TRUE(writeFile(path, file));
         const test::Loaded loaded = test::loadAll(path, encoding);
         ASSERT_TRUE(loaded.ok);
@@ -309,11 +303,9 @@ TEST(Reader, JoinsASurrogatePairSplitByTheChunkLimit)
     }
 }
 
-TEST(Reader, EstimatesTheTextSizeForTheEditorBuffer)
+TEST_F(Reader, EstimatesTheTextSizeForTheEditorBuffer)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     std::string latin;
     std::string utf16 = bytes({0xFF, 0xFE});
     for (int i = 0; latin.size() < 3 * kChunk; ++i) {
@@ -341,11 +333,9 @@ TEST(Reader, EstimatesTheTextSizeForTheEditorBuffer)
     }
 }
 
-TEST(Reader, HandlesSizesBeyond4GiB)
+TEST_F(Reader, HandlesSizesBeyond4GiB)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("sparse.bin"));
+    const QString path = tempFile("sparse.bin");
     const qint64 size = (qint64(5) << 30) + 7;
     {
         QFile file(path);
@@ -375,11 +365,9 @@ public:
     ~ReadFaultHook() { TextFileReader::setReadFault({}); }
 };
 
-TEST(Reader, FailsOnAReadErrorPartWay)
+TEST_F(Reader, FailsOnAReadErrorPartWay)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     ASSERT_TRUE(writeFile(path, std::string(3 * kChunk, 'r')));
     ReadFaultHook hook(
         [](std::int64_t offset) { return offset >= std::int64_t(kChunk) ? EIO : 0; });
@@ -397,11 +385,9 @@ TEST(Reader, FailsOnAReadErrorPartWay)
     EXPECT_FALSE(test::loadAll(path, Ansi).ok);
 }
 
-TEST(Reader, FailsWhenTheFileShrinksWhileRead)
+TEST_F(Reader, FailsWhenTheFileShrinksWhileRead)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("shrinking.txt"));
+    const QString path = tempFile("shrinking.txt");
     for (const qint64 newSize : {qint64(300000), qint64(1000)}) {
         SCOPED_TRACE(newSize);
         ASSERT_TRUE(writeFile(path, std::string(4 * kChunk, 'q')));
@@ -419,27 +405,23 @@ TEST(Reader, FailsWhenTheFileShrinksWhileRead)
     }
 }
 
-TEST(Reader, ReportsOpenFailuresWithTheSystemText)
+TEST_F(Reader, ReportsOpenFailuresWithTheSystemText)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     TextFileReader reader;
     QString error;
-    EXPECT_FALSE(reader.open(dir.filePath(QStringLiteral("missing.txt")), Utf8, &error));
+    EXPECT_FALSE(reader.open(tempFile("missing.txt"), Utf8, &error));
     EXPECT_EQ(reader.systemReason(), QStringLiteral("No such file or directory"));
     EXPECT_TRUE(error.contains(QStringLiteral("missing.txt"))) << error.toStdString();
     std::string chunk;
     EXPECT_FALSE(reader.nextChunk(chunk));
 
-    EXPECT_FALSE(reader.open(dir.path(), Ansi, &error));
+    EXPECT_FALSE(reader.open(folder(), Ansi, &error));
     EXPECT_EQ(reader.systemReason(), QStringLiteral("Is a directory"));
 }
 
-TEST(Reader, RefusesDevicesAndPipes)
+TEST_F(Reader, RefusesDevicesAndPipes)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    const QString fifo = tempFile("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // Opening a pipe that nobody writes to would block; a device like /dev/zero never ends.
     for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
@@ -450,18 +432,16 @@ TEST(Reader, RefusesDevicesAndPipes)
     }
 }
 
-TEST(Reader, ReportsAReadOnlyFile)
+TEST_F(Reader, ReportsAReadOnlyFile)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString writable = dir.filePath(QStringLiteral("rw.txt"));
-    const QString readOnly = dir.filePath(QStringLiteral("ro.txt"));
+    const QString writable = tempFile("rw.txt");
+    const QString readOnly = tempFile("ro.txt");
     ASSERT_TRUE(writeFile(writable, "x"));
     ASSERT_TRUE(writeFile(readOnly, "x"));
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(writable).constData(), 0666), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
-    const test::Unprivileged run = test::runUnprivileged(dir.path(), [&] {
+    const test::Unprivileged run = test::runUnprivileged(folder(), [&] {
         TextFileReader reader;
         if (!reader.open(writable, Ansi) || reader.wasReadOnly())
             return 10;
@@ -477,12 +457,10 @@ TEST(Reader, ReportsAReadOnlyFile)
 // ---------------------------------------------------------------------------------------------
 // Stamps
 
-TEST(FileStamp, TellsChangesByOtherPrograms)
+TEST_F(FileStamps, TellsChangesByOtherPrograms)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
-    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    const QString path = tempFile("doc.txt");
+    const QString other = tempFile("other.txt");
     const QByteArray native = QFile::encodeName(path);
 
     struct Row
@@ -526,8 +504,7 @@ TEST(FileStamp, TellsChangesByOtherPrograms)
         EXPECT_EQ(compareStamps(loaded, FileStamp::of(path)), row.expected);
     }
     // A file that appears where there was none counts as a change.
-    EXPECT_EQ(compareStamps(FileStamp{}, FileStamp::of(dir.filePath(QStringLiteral("none")))),
-              FileChange::None);
+    EXPECT_EQ(compareStamps(FileStamp{}, FileStamp::of(tempFile("none"))), FileChange::None);
     ASSERT_TRUE(writeFile(path, "new"));
     EXPECT_EQ(compareStamps(FileStamp{}, FileStamp::of(path)), FileChange::Modified);
 }

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <pwd.h>
 #include <string>
@@ -61,6 +63,17 @@ inline QStringList entries(const QString &folder)
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+// A fresh temporary folder for each test.
+class TempFolder : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString tempFile(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QString folder() const { return m_dir.path(); }
+
+    QTemporaryDir m_dir;
+};
 
 struct Loaded
 {

@@ -23,6 +23,7 @@ using test::bytes;
 using test::hex;
 using test::readFile;
 using test::writeFile;
+using Writer = test::TempFolder;
 
 constexpr std::size_t kChunk = 262144;
 
@@ -44,11 +45,9 @@ void expectUntouched(const QString &folder, const QStringList &entries, const QS
 // ---------------------------------------------------------------------------------------------
 // Nothing is silently replaced
 
-TEST(Writer, RefusesACharacterTheEncodingCannotHoldBeforeTouchingTheFile)
+TEST_F(Writer, RefusesACharacterTheEncodingCannotHoldBeforeTouchingTheFile)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     // The arrow comes in the third piece, after two pieces went to the staging file.
     const std::string text = std::string(2 * kChunk, 'a') + "\xE2\x86\x92";
     for (DocEncoding encoding : {Ansi, Scsu}) {
@@ -66,7 +65,7 @@ TEST(Writer, RefusesACharacterTheEncodingCannotHoldBeforeTouchingTheFile)
         EXPECT_EQ(*writer.unencodable(), (Unencodable{2 * kChunk, 3, U'\u2192'}));
         EXPECT_TRUE(error.contains(QStringLiteral("U+2192"))) << error.toStdString();
         EXPECT_FALSE(writer.commit());
-        expectUntouched(dir.path(), {QStringLiteral("doc.txt")}, path, "original");
+        expectUntouched(folder(), {QStringLiteral("doc.txt")}, path, "original");
         EXPECT_EQ(FileStamp::of(path), before);
     }
     // The answer "save as UTF-8 instead" always succeeds.
@@ -74,20 +73,9 @@ TEST(Writer, RefusesACharacterTheEncodingCannotHoldBeforeTouchingTheFile)
     EXPECT_EQ(readFile(path) == text, true);
 }
 
-TEST(Writer, SavesTypedCharactersInWindows1252)
+TEST_F(Writer, WritesTheMarkOnlyWhenAsked)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("quotes.txt"));
-    ASSERT_TRUE(test::saveAll(path, Ansi, 0, "\xE2\x82\xAC\xE2\x80\x9C\xE2\x80\x9D")); // €“”
-    EXPECT_EQ(hex(readFile(path)), hex(bytes({0x80, 0x93, 0x94})));
-}
-
-TEST(Writer, WritesTheMarkOnlyWhenAsked)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("m.txt"));
+    const QString path = tempFile("m.txt");
     struct Row
     {
         DocEncoding encoding;
@@ -107,12 +95,10 @@ TEST(Writer, WritesTheMarkOnlyWhenAsked)
 // ---------------------------------------------------------------------------------------------
 // Replacing and writing in place
 
-TEST(Writer, KeepsHardLinkedNamesTogether)
+TEST_F(Writer, KeepsHardLinkedNamesTogether)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("a.txt"));
-    const QString other = dir.filePath(QStringLiteral("b.txt"));
+    const QString path = tempFile("a.txt");
+    const QString other = tempFile("b.txt");
     ASSERT_TRUE(writeFile(path, std::string(5000, 'o')));
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
     const ino_t inode = statOf(path).st_ino;
@@ -128,16 +114,14 @@ TEST(Writer, KeepsHardLinkedNamesTogether)
         EXPECT_EQ(statOf(path).st_ino, inode);
         EXPECT_EQ(statOf(path).st_nlink, 2u);
         EXPECT_EQ(writer.stamp(), FileStamp::of(path));
-        EXPECT_EQ(test::entries(dir.path()),
+        EXPECT_EQ(test::entries(folder()),
                   (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
     }
 }
 
-TEST(Writer, RemovesTheStagingFileOfAnEarlierSave)
+TEST_F(Writer, RemovesTheStagingFileOfAnEarlierSave)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     const QString staging = TextFileWriter::stagingPathFor(path);
     EXPECT_EQ(QFileInfo(staging).fileName(), QStringLiteral(".doc.txt.pw-save"));
     ASSERT_TRUE(writeFile(path, "original"));
@@ -153,12 +137,12 @@ TEST(Writer, RemovesTheStagingFileOfAnEarlierSave)
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(test::entries(dir.path()),
+    EXPECT_EQ(test::entries(folder()),
               (QStringList{QStringLiteral(".doc.txt.pw-save"), QStringLiteral("doc.txt")}));
     EXPECT_EQ(readFile(path), "original");
 
     // A symbolic link planted under the staging name is removed, not followed.
-    const QString decoy = dir.filePath(QStringLiteral("decoy"));
+    const QString decoy = tempFile("decoy");
     ASSERT_TRUE(writeFile(decoy, "decoy"));
     ASSERT_TRUE(QFile::remove(staging));
     ASSERT_TRUE(QFile::link(decoy, staging));
@@ -166,22 +150,20 @@ TEST(Writer, RemovesTheStagingFileOfAnEarlierSave)
     ASSERT_TRUE(test::saveAll(path, Utf8, 0, "new"));
     EXPECT_EQ(readFile(path), "new");
     EXPECT_EQ(readFile(decoy), "decoy");
-    EXPECT_EQ(test::entries(dir.path()),
+    EXPECT_EQ(test::entries(folder()),
               (QStringList{QStringLiteral("decoy"), QStringLiteral("doc.txt")}));
 
     // Long names keep a distinct staging name within the file-system limit.
-    const QString longA = dir.filePath(QString(250, u'a') + QStringLiteral("1"));
-    const QString longB = dir.filePath(QString(250, u'a') + QStringLiteral("2"));
+    const QString longA = m_dir.filePath(QString(250, u'a') + QStringLiteral("1"));
+    const QString longB = m_dir.filePath(QString(250, u'a') + QStringLiteral("2"));
     EXPECT_NE(TextFileWriter::stagingPathFor(longA), TextFileWriter::stagingPathFor(longB));
     EXPECT_LE(QFileInfo(TextFileWriter::stagingPathFor(longA)).fileName().size(), 255);
     EXPECT_EQ(TextFileWriter::stagingPathFor(longA), TextFileWriter::stagingPathFor(longA));
 }
 
-TEST(Writer, KeepsPermissions)
+TEST_F(Writer, KeepsPermissions)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("script.sh"));
+    const QString path = tempFile("script.sh");
     for (const mode_t mode : {mode_t(0600), mode_t(0755), mode_t(0660), mode_t(04755)}) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(writeFile(path, "old"));
@@ -197,15 +179,13 @@ TEST(Writer, KeepsPermissions)
     }
 }
 
-TEST(Writer, WritesThroughSymbolicLinks)
+TEST_F(Writer, WritesThroughSymbolicLinks)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
-    const QString target = dir.filePath(QStringLiteral("real/target.txt"));
-    const QString link = dir.filePath(QStringLiteral("link.txt"));
-    const QString chain = dir.filePath(QStringLiteral("chain.txt"));
-    const QString dangling = dir.filePath(QStringLiteral("dangling.txt"));
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("real")));
+    const QString target = tempFile("real/target.txt");
+    const QString link = tempFile("link.txt");
+    const QString chain = tempFile("chain.txt");
+    const QString dangling = tempFile("dangling.txt");
     ASSERT_TRUE(writeFile(target, "old"));
     ASSERT_TRUE(QFile::link(QStringLiteral("real/target.txt"), link));
     ASSERT_TRUE(QFile::link(QStringLiteral("link.txt"), chain));
@@ -224,8 +204,8 @@ TEST(Writer, WritesThroughSymbolicLinks)
     }
     ASSERT_TRUE(test::saveAll(dangling, Ansi, 0, "created"));
     EXPECT_TRUE(QFileInfo(dangling).isSymbolicLink());
-    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("real/new.txt"))), "created");
-    EXPECT_EQ(test::entries(dir.filePath(QStringLiteral("real"))),
+    EXPECT_EQ(readFile(tempFile("real/new.txt")), "created");
+    EXPECT_EQ(test::entries(tempFile("real")),
               (QStringList{QStringLiteral("new.txt"), QStringLiteral("target.txt")}));
 }
 
@@ -235,25 +215,23 @@ TEST(Writer, WritesThroughSymbolicLinks)
 using test::runUnprivileged;
 using test::Unprivileged;
 
-TEST(Writer, WritesInPlaceWhenOnlyTheFileIsWritable)
+TEST_F(Writer, WritesInPlaceWhenOnlyTheFileIsWritable)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString folder = dir.filePath(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
-    const QString path = folder + QStringLiteral("/doc.txt");
-    const QString closed = folder + QStringLiteral("/closed.txt");
+    const QString locked = tempFile("locked");
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("locked")));
+    const QString path = locked + QStringLiteral("/doc.txt");
+    const QString closed = locked + QStringLiteral("/closed.txt");
     ASSERT_TRUE(writeFile(path, "original text"));
     ASSERT_TRUE(writeFile(closed, "closed"));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(closed).constData(), 0644), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
     const ino_t inode = statOf(path).st_ino;
 
-    const Unprivileged run = runUnprivileged(folder, [&] {
-        // Without this the test would pass even if the folder were writable.
-        const QString probe = folder + QStringLiteral("/probe");
+    const Unprivileged run = runUnprivileged(locked, [&] {
+        // Without this the test would pass even if the locked were writable.
+        const QString probe = locked + QStringLiteral("/probe");
         if (QFile(probe).open(QIODevice::WriteOnly))
             return 10;
         TextFileWriter writer;
@@ -271,7 +249,7 @@ TEST(Writer, WritesInPlaceWhenOnlyTheFileIsWritable)
             return 13;
         return 0;
     });
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
     if (!run.ran)
         GTEST_SKIP() << run.skipReason.toStdString();
     ASSERT_EQ(run.exitCode, 0) << "see the code in the check above";
@@ -280,23 +258,21 @@ TEST(Writer, WritesInPlaceWhenOnlyTheFileIsWritable)
                   bytes({'n', 0, 'e', 0, 'w', 0, ' ', 0, 't', 0, 'e', 0, 'x', 0, 't', 0})));
     EXPECT_EQ(statOf(path).st_ino, inode);
     EXPECT_EQ(readFile(closed), "closed");
-    EXPECT_EQ(test::entries(folder),
+    EXPECT_EQ(test::entries(locked),
               (QStringList{QStringLiteral("closed.txt"), QStringLiteral("doc.txt")}));
 }
 
-TEST(Writer, KeepsAnotherUsersFileTheirs)
+TEST_F(Writer, KeepsAnotherUsersFileTheirs)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to make a file that belongs to another user";
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("shared.txt"));
+    const QString path = tempFile("shared.txt");
     ASSERT_TRUE(writeFile(path, "root's text"));
     ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 0, 0), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder()).constData(), 0777), 0);
 
-    const Unprivileged run = runUnprivileged(dir.path(), [&] {
+    const Unprivileged run = runUnprivileged(folder(), [&] {
         TextFileWriter writer;
         if (!writer.open(path, Ansi, 0) || !writer.write("nobody's text") || !writer.commit())
             return 11;
@@ -310,13 +286,11 @@ TEST(Writer, KeepsAnotherUsersFileTheirs)
     EXPECT_EQ(statOf(path).st_mode & 07777, 0666u);
 }
 
-TEST(Writer, KeepsOwnerAndGroupWhenReplacing)
+TEST_F(Writer, KeepsOwnerAndGroupWhenReplacing)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "only a privileged process can give a file to another owner";
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("owned.txt"));
+    const QString path = tempFile("owned.txt");
     ASSERT_TRUE(writeFile(path, "old"));
     ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4321, 4322), 0);
     TextFileWriter writer;
@@ -331,14 +305,12 @@ TEST(Writer, KeepsOwnerAndGroupWhenReplacing)
 // ---------------------------------------------------------------------------------------------
 // Failures carry the system's reason and leave the original intact
 
-TEST(Writer, FailuresGiveTheSystemsReason)
+TEST_F(Writer, FailuresGiveTheSystemsReason)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    const QString plain = tempFile("plain.txt");
     ASSERT_TRUE(writeFile(plain, "original"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("folder")));
+    const QString fifo = tempFile("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
     struct Row
@@ -348,14 +320,12 @@ TEST(Writer, FailuresGiveTheSystemsReason)
         QString reason;
     };
     const std::vector<Row> rows = {
-        {"missing_folder", dir.filePath(QStringLiteral("none/doc.txt")),
-         QStringLiteral("No such file or directory")},
+        {"missing_folder", tempFile("none/doc.txt"), QStringLiteral("No such file or directory")},
         {"parent_is_a_file", plain + QStringLiteral("/doc.txt"), QStringLiteral("Not a directory")},
-        {"target_is_a_folder", dir.filePath(QStringLiteral("folder")),
-         QStringLiteral("Is a directory")},
+        {"target_is_a_folder", tempFile("folder"), QStringLiteral("Is a directory")},
         {"target_is_a_pipe", fifo, QStringLiteral("not a regular file")},
     };
-    const QStringList before = test::entries(dir.path());
+    const QStringList before = test::entries(folder());
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TextFileWriter writer;
@@ -365,17 +335,15 @@ TEST(Writer, FailuresGiveTheSystemsReason)
         EXPECT_EQ(writer.systemReason(), row.reason);
         EXPECT_TRUE(error.endsWith(row.reason)) << error.toStdString();
         EXPECT_EQ(writer.errorString(), error);
-        expectUntouched(dir.path(), before, plain, "original");
-        EXPECT_TRUE(test::entries(dir.filePath(QStringLiteral("folder"))).isEmpty());
+        expectUntouched(folder(), before, plain, "original");
+        EXPECT_TRUE(test::entries(tempFile("folder")).isEmpty());
     }
 }
 
-TEST(Writer, FailsWhenTheDiskRefusesMoreData)
+TEST_F(Writer, FailsWhenTheDiskRefusesMoreData)
 {
     // A file-size limit makes writes fail part-way the way a full disk does, even for root.
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     ASSERT_TRUE(writeFile(path, "original"));
     struct rlimit saved;
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -395,47 +363,43 @@ TEST(Writer, FailsWhenTheDiskRefusesMoreData)
     EXPECT_FALSE(wrote);
     EXPECT_EQ(writer.systemReason(), QStringLiteral("File too large"));
     EXPECT_TRUE(error.contains(QStringLiteral("doc.txt"))) << error.toStdString();
-    expectUntouched(dir.path(), {QStringLiteral("doc.txt")}, path, "original");
+    expectUntouched(folder(), {QStringLiteral("doc.txt")}, path, "original");
 }
 
-TEST(Writer, FailsWhenTheTargetBecomesAFolderBeforeCommit)
+TEST_F(Writer, FailsWhenTheTargetBecomesAFolderBeforeCommit)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     ASSERT_TRUE(writeFile(path, "original"));
     TextFileWriter writer;
     ASSERT_TRUE(writer.open(path, Unicode, 2));
     ASSERT_TRUE(writer.write("changed"));
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("doc.txt")));
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("doc.txt")));
     QString error;
     EXPECT_FALSE(writer.commit(&error));
     EXPECT_EQ(writer.systemReason(), QStringLiteral("Is a directory"));
-    EXPECT_EQ(test::entries(dir.path()), QStringList{QStringLiteral("doc.txt")});
+    EXPECT_EQ(test::entries(folder()), QStringList{QStringLiteral("doc.txt")});
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
-TEST(Writer, AbortsWhenNotCommitted)
+TEST_F(Writer, AbortsWhenNotCommitted)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     ASSERT_TRUE(writeFile(path, "original"));
     {
         TextFileWriter writer;
         ASSERT_TRUE(writer.open(path, Utf8, 0));
         ASSERT_TRUE(writer.write("half of it"));
-        EXPECT_EQ(test::entries(dir.path()).size(), 2); // the staging file exists meanwhile
+        EXPECT_EQ(test::entries(folder()).size(), 2); // the staging file exists meanwhile
     }
-    expectUntouched(dir.path(), {QStringLiteral("doc.txt")}, path, "original");
+    expectUntouched(folder(), {QStringLiteral("doc.txt")}, path, "original");
 
     TextFileWriter writer;
     ASSERT_TRUE(writer.open(path, Utf8, 0));
     writer.abort();
     EXPECT_FALSE(writer.commit());
     EXPECT_FALSE(writer.write("late"));
-    expectUntouched(dir.path(), {QStringLiteral("doc.txt")}, path, "original");
+    expectUntouched(folder(), {QStringLiteral("doc.txt")}, path, "original");
 }
 
 class ReplaceHook
@@ -448,11 +412,9 @@ public:
     ~ReplaceHook() { TextFileWriter::setReplaceFunction({}); }
 };
 
-TEST(Writer, RetriesWhileTheTargetIsBusy)
+TEST_F(Writer, RetriesWhileTheTargetIsBusy)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    const QString path = tempFile("doc.txt");
     struct Row
     {
         const char *name;
@@ -485,15 +447,13 @@ TEST(Writer, RetriesWhileTheTargetIsBusy)
         EXPECT_EQ(calls, row.expectedCalls);
         EXPECT_EQ(readFile(path), row.saved ? "changed" : "original");
         EXPECT_EQ(error.isEmpty(), row.saved);
-        EXPECT_EQ(test::entries(dir.path()), QStringList{QStringLiteral("doc.txt")});
+        EXPECT_EQ(test::entries(folder()), QStringList{QStringLiteral("doc.txt")});
     }
 }
 
-TEST(Writer, SavesLargeTextInPieces)
+TEST_F(Writer, SavesLargeTextInPieces)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    const QString path = tempFile("big.txt");
     std::string text;
     for (int i = 0; text.size() < 3 * kChunk; ++i)
         text += "line " + std::to_string(i) + " caf" + bytes({0xC3, 0xA9}) + "\xF0\x9F\x98\x80\r\n";

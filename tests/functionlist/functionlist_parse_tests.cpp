@@ -40,6 +40,17 @@ Listing parse(int lexerId, const char *source)
     return listingOf(result);
 }
 
+// A very long line full of headers whose parameter lists run to its end: with the work bounds
+// lifted (unbounded() below), a parse that does not end by itself.
+QByteArray endless()
+{
+    QByteArray line;
+    for (int i = 0; i < 125000; ++i)
+        line += "f(a)";
+    line.append('\n');
+    return line;
+}
+
 struct Golden
 {
     const char *what;
@@ -366,38 +377,42 @@ TEST(FunctionParse, ThreeLineParameterListIsOneHeader)
     EXPECT_EQ(e.endLine, 5);
 }
 
-TEST(FunctionParse, ParameterListsMustHoldParametersOnly)
+// Headers, prototypes, comments and strings on short texts, for the C rules unless named.
+TEST(FunctionParse, HeaderEdgeCases)
 {
     const struct
     {
         const char *what;
+        int lexerId;
         const char *source;
         Listing expected;
     } rows[] = {
-        {"a string in the parameters", "int f(\"x\") {\n}\n", {}},
-        {"a middle line that is no parameter", "int f(int a,\n  a + b,\n  int c) {\n}\n", {}},
-        {"the line break right after the parenthesis", "int f(\n  int a) {\n}\n", {{1, "f"}}},
-        {"a blank line among the parameters", "int f(int a,\n\n  int b) {\n}\n", {{1, "f"}}},
-        {"an unclosed parenthesis", "int f(int a {\n}\n", {}},
+        {"a string in the parameters", 2, "int f(\"x\") {\n}\n", {}},
+        {"a middle line that is no parameter", 2, "int f(int a,\n  a + b,\n  int c) {\n}\n", {}},
+        {"the line break right after the parenthesis", 2, "int f(\n  int a) {\n}\n", {{1, "f"}}},
+        {"a blank line among the parameters", 2, "int f(int a,\n\n  int b) {\n}\n", {{1, "f"}}},
+        {"an unclosed parenthesis", 2, "int f(int a {\n}\n", {}},
+        {"a prototype before the next body", 2,
+         "int proto(int x);\nint real(void)\n{\n  return 0;\n}\n", {{2, "real"}}},
+        {"a prototype with a commented semicolon", 2, "int proto(int x); /* ; */\n", {}},
+        // A function whose header and braces all lie in a comment is listed; a commented-out
+        // header in front of a real body is not.
+        {"a whole function in a comment", 2, "/* int old(void) { return 1; } */\nint x;\n",
+         {{1, "old"}}},
+        {"a line-commented header", 2, "// int old(void)\n{\n  return 1;\n}\n", {}},
+        {"a block-commented header", 2, "/* int old(void) */\n{\n  return 1;\n}\n", {}},
+        {"a comment opener in a string", 2,
+         "char *s = \"/* not a comment\";\nint f(void) { return 0; }\n", {{2, "f"}}},
+        {"a quote in a comment", 2, "/* \"quote */ int g(void) { return 0; }\n", {{1, "g"}}},
+        {"a nested function of the same rule", 8,
+         "function outer() {\n  function inner() {\n  }\n}\nfunction next() {\n}\n",
+         {{1, "outer"}, {5, "next"}}},
+        {"empty text", 2, "", {}},
+        {"a lone keyword", 22, "def", {}},
+        {"ends without beginnings", 23, "end end end", {}},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(parse(2, row.source), row.expected) << row.what;
-}
-
-TEST(FunctionParse, PrototypeBeforeTheNextBodyIsADeclaration)
-{
-    EXPECT_EQ(parse(2, "int proto(int x);\nint real(void)\n{\n  return 0;\n}\n"),
-              (Listing{{2, "real"}}));
-    EXPECT_EQ(parse(2, "int proto(int x); /* ; */\n"), Listing{});
-}
-
-TEST(FunctionParse, CommentedOutFunctionsFollowTheirBraces)
-{
-    // A function whose header and braces all lie in a comment is listed; a commented-out header
-    // in front of a real body is not.
-    EXPECT_EQ(parse(2, "/* int old(void) { return 1; } */\nint x;\n"), (Listing{{1, "old"}}));
-    EXPECT_EQ(parse(2, "// int old(void)\n{\n  return 1;\n}\n"), Listing{});
-    EXPECT_EQ(parse(2, "/* int old(void) */\n{\n  return 1;\n}\n"), Listing{});
+        EXPECT_EQ(parse(row.lexerId, row.source), row.expected) << row.what;
 }
 
 TEST(FunctionParse, BraceMatchingCountsBracesInStringsToo)
@@ -408,13 +423,6 @@ TEST(FunctionParse, BraceMatchingCountsBracesInStringsToo)
                                          2);
     ASSERT_EQ(listingOf(r), (Listing{{1, "f"}, {6, "g"}}));
     EXPECT_EQ(r.displayed[0].endLine, 2);
-}
-
-TEST(FunctionParse, CommentOpenersInStringsHideNothing)
-{
-    EXPECT_EQ(parse(2, "char *s = \"/* not a comment\";\nint f(void) { return 0; }\n"),
-              (Listing{{2, "f"}}));
-    EXPECT_EQ(parse(2, "/* \"quote */ int g(void) { return 0; }\n"), (Listing{{1, "g"}}));
 }
 
 TEST(FunctionParse, LuaEndsPairWithIfAndDo)
@@ -431,12 +439,6 @@ TEST(FunctionParse, LuaEndsPairWithIfAndDo)
     ASSERT_EQ(listingOf(r), (Listing{{1, "f"}, {7, "g"}}));
     EXPECT_EQ(r.displayed[0].endLine, 5) << "f ends at its own end, not at an inner one";
     EXPECT_EQ(r.displayed[0].endPosition, 85);
-}
-
-TEST(FunctionParse, NestedFunctionsOfTheSameRuleAreNotListed)
-{
-    EXPECT_EQ(parse(8, "function outer() {\n  function inner() {\n  }\n}\nfunction next() {\n}\n"),
-              (Listing{{1, "outer"}, {5, "next"}}));
 }
 
 TEST(FunctionParse, AFunctionFoundByTwoRulesAppearsOnce)
@@ -470,13 +472,6 @@ TEST(FunctionParse, LineEndStylesGiveTheSameLines)
     }
 }
 
-TEST(FunctionParse, EmptyAndTinyTextsParse)
-{
-    EXPECT_EQ(parse(2, ""), Listing{});
-    EXPECT_EQ(parse(22, "def"), Listing{});
-    EXPECT_EQ(parse(23, "end end end"), Listing{});
-}
-
 TEST(FunctionParse, AStoppedParseIsCancelled)
 {
     std::stop_source stop;
@@ -488,12 +483,7 @@ TEST(FunctionParse, AStoppedParseIsCancelled)
 
 TEST(FunctionParse, PathologicalInputsEndIncomplete)
 {
-    // A very long line full of headers whose parameter lists run to its end.
-    QByteArray line;
-    for (int i = 0; i < 125000; ++i)
-        line += "f(a)";
-    line.append('\n');
-    const ParseResult longLine = parseFunctions(line, 2);
+    const ParseResult longLine = parseFunctions(endless(), 2);
     EXPECT_EQ(longLine.status, ParseStatus::Incomplete);
     EXPECT_FALSE(longLine.problem.empty());
     EXPECT_TRUE(longLine.displayed.empty());
@@ -542,17 +532,6 @@ struct Deliveries
     }
 };
 
-// A parse that does not end by itself: headers whose parameter lists run to the end of a very
-// long line, with the work bounds lifted.
-QByteArray endless()
-{
-    QByteArray line;
-    for (int i = 0; i < 125000; ++i)
-        line += "f(a)";
-    line.append('\n');
-    return line;
-}
-
 ParseOptions unbounded()
 {
     ParseOptions options;
@@ -574,6 +553,11 @@ TEST(FunctionListWorker, DeliversTheResultOfARequest)
     EXPECT_EQ(got.results[0].first, serial);
     EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "f"}}));
     EXPECT_FALSE(worker.isBusy());
+    // A language without rules is answered too, so that the list can say so.
+    worker.post("x", 9);
+    ASSERT_TRUE(worker.waitForIdle(60000));
+    ASSERT_EQ(got.results.size(), 2u);
+    EXPECT_EQ(got.results[1].second.status, ParseStatus::NotSupported);
 }
 
 TEST(FunctionListWorker, ALaterRequestSupersedesARunningOne)
@@ -587,16 +571,6 @@ TEST(FunctionListWorker, ALaterRequestSupersedesARunningOne)
     ASSERT_EQ(got.results.size(), 1u) << "the superseded parse delivers nothing";
     EXPECT_EQ(got.results[0].first, last);
     EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "g"}}));
-}
-
-TEST(FunctionListWorker, NotSupportedAndIncompleteResultsAreDelivered)
-{
-    Deliveries got;
-    FunctionListWorker worker(got.handler());
-    worker.post("x", 9);
-    ASSERT_TRUE(worker.waitForIdle(60000));
-    ASSERT_EQ(got.results.size(), 1u);
-    EXPECT_EQ(got.results[0].second.status, ParseStatus::NotSupported);
 }
 
 TEST(FunctionListWorker, CancelDropsTheRunningParse)

@@ -120,71 +120,20 @@ std::vector<SearchPattern> tablePatterns()
 // seed so that a failure repeats.
 std::vector<SearchPattern> generatedPatterns(int count)
 {
-    const std::vector<std::string> atoms = {"a",
-                                            "e",
-                                            "E",
-                                            "n",
-                                            "T",
-                                            "_",
-                                            "1",
-                                            " ",
-                                            ";",
-                                            ":",
-                                            ",",
-                                            "=",
-                                            "-",
-                                            "\"",
-                                            "'",
-                                            "#",
-                                            "/",
-                                            "{",
-                                            "}",
-                                            "\\(",
-                                            "\\)",
-                                            "\\{",
-                                            "\\.",
-                                            "\\*",
-                                            "\\+",
-                                            "\\[",
-                                            "\\]",
-                                            "\\t",
-                                            "\\d",
-                                            "\\w",
-                                            "\\s",
-                                            "\\S",
-                                            "\\W",
-                                            "\\D",
-                                            "\\x41",
-                                            "\\xe9",
-                                            "\\n",
-                                            "\\A",
-                                            ".",
-                                            "[a-z]",
-                                            "[^ \\t]",
-                                            "[0-9A-Za-z_]",
-                                            "[-.a]",
-                                            "[]a]",
-                                            "[a-c-e]",
-                                            "[\\]\"]",
-                                            "[^a-z]",
-                                            "[A-Z]",
-                                            "[ \\t]",
-                                            "[\\d-x]",
-                                            "[z-a]",
-                                            "[\\x80-\\xff]",
-                                            "[^\\x00-\\x7f]",
-                                            "[()]",
-                                            "\\<",
-                                            "\\>",
-                                            "^",
-                                            "$",
-                                            "end",
-                                            "if",
-                                            "def",
-                                            "int",
-                                            "function",
-                                            "BEGIN",
-                                            "proc"};
+    // The atoms, separated by "|".
+    const std::vector<std::string> atoms = [] {
+        const std::string all =
+            "a|e|E|n|T|_|1| |;|:|,|=|-|\"|'|#|/|{|}|\\(|\\)|\\{|\\.|\\*|\\+|\\[|\\]|\\t|\\d|"
+            "\\w|\\s|\\S|\\W|\\D|\\x41|\\xe9|\\n|\\A|.|[a-z]|[^ \\t]|[0-9A-Za-z_]|[-.a]|[]a]|"
+            "[a-c-e]|[\\]\"]|[^a-z]|[A-Z]|[ \\t]|[\\d-x]|[z-a]|[\\x80-\\xff]|[^\\x00-\\x7f]|"
+            "[()]|\\<|\\>|^|$|end|if|def|int|function|BEGIN|proc";
+        std::vector<std::string> out;
+        for (std::size_t at = 0, bar; at <= all.size(); at = bar + 1) {
+            bar = std::min(all.find('|', at), all.size());
+            out.push_back(all.substr(at, bar - at));
+        }
+        return out;
+    }();
     const std::vector<std::string> repeats = {"", "", "", "*", "+", "?", "*?", "+?"};
     std::mt19937 random(20240607);
     auto pick = [&](std::size_t n) { return std::size_t(random() % n); };

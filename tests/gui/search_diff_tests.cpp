@@ -80,40 +80,13 @@ protected:
 
 // Pieces that meet the component's rules at their edges: line ends of all three kinds,
 // UTF-8 letters, punctuation, blanks, noncharacters and broken sequences.
-const char *const TextPieces[] = {"a",
-                                  "b",
-                                  "A",
-                                  "B",
-                                  "x",
-                                  " ",
-                                  "\n",
-                                  "\r\n",
-                                  "\r",
-                                  ".",
-                                  "-",
-                                  "_",
-                                  "(",
-                                  ")",
-                                  "ab",
-                                  "\t",
-                                  "[",
-                                  "]",
-                                  "\\",
-                                  "$",
-                                  "^",
-                                  "1",
-                                  "\xC3\xA9",
-                                  "\xE2\x80\x94",
-                                  "\xE2\x80\xBF",
-                                  "\xCE\xB1",
-                                  "\xE4\xB8\xAD",
-                                  "\xC2\xA0",
-                                  "\xE2\x80\xA8",
-                                  "\xCC\x81",
-                                  "\xF0\x9F\x98\x80",
-                                  "\xC3",
-                                  "\xA9",
-                                  "\xEF\xBF\xBE"};
+// clang-format off
+const char *const TextPieces[] = {
+    "a", "b", "A", "B", "x", " ", "\n", "\r\n", "\r", ".", "-", "_", "(", ")", "ab", "\t", "[",
+    "]", "\\", "$", "^", "1", "\xC3\xA9", "\xE2\x80\x94", "\xE2\x80\xBF", "\xCE\xB1",
+    "\xE4\xB8\xAD", "\xC2\xA0", "\xE2\x80\xA8", "\xCC\x81", "\xF0\x9F\x98\x80", "\xC3", "\xA9",
+    "\xEF\xBF\xBE"};
+// clang-format on
 const char *const PatternPieces[] = {
     "a",    "b",     "A",     "x",    ".",     "*",   "+",       "?",       "*?",  "+?",
     "^",    "$",     "[ab]",  "[^a]", "[a-b]", "\\<", "\\>",     "\\(",     "\\)", "(",

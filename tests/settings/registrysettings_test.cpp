@@ -62,17 +62,6 @@ TEST_F(RegistryTest, FilesToOpenKeepsEveryPathExactly)
     EXPECT_FALSE(QSettings(ini(), QSettings::IniFormat).childGroups().contains(u"FilesToOpen"_s));
 }
 
-TEST_F(RegistryTest, FilesToOpenValueNamesDecodeToTheirData)
-{
-    open().addFileToOpen(u"/a/b%c\\d"_s);
-    QSettings raw(ini(), QSettings::IniFormat);
-    raw.beginGroup(u"FilesToOpen"_s);
-    const QStringList keys = raw.childKeys();
-    ASSERT_EQ(keys.size(), 1);
-    EXPECT_EQ(RegistrySettings::decodeValueName(keys.first()), u"/a/b%c\\d"_s);
-    EXPECT_EQ(raw.value(keys.first()).toString(), u"/a/b%c\\d"_s);
-}
-
 TEST(RegistryValueNames, EncodeSeparatorsAndPercentAndDecodeBack)
 {
     const std::pair<QString, QString> rows[] = {

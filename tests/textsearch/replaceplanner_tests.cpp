@@ -15,17 +15,14 @@ struct Outcome
     int count = -1; // -1 when the plan found nothing
     QByteArray text;
     qsizetype caret = -1;
-    qsizetype scopeEnd = -1;
 };
 
 Outcome replaceAll(const QByteArray &text, const QByteArray &find, int flags,
-                   const QByteArray &replacement, qsizetype start = 0, qsizetype end = -1,
-                   bool utf8 = false)
+                   const QByteArray &replacement)
 {
-    TextView view{text.constData(), text.size(), utf8};
+    TextView view{text.constData(), text.size(), false};
     SearchPattern pattern(find, flags);
-    const ReplacePlan plan =
-        planReplaceAll(view, pattern, start, end < 0 ? text.size() : end, replacement);
+    const ReplacePlan plan = planReplaceAll(view, pattern, 0, text.size(), replacement);
     Outcome outcome;
     if (plan.status != SearchStatus::Found)
         return outcome;
@@ -38,7 +35,6 @@ Outcome replaceAll(const QByteArray &text, const QByteArray &find, int flags,
         delta += replacement.size() - hit.length();
     }
     outcome.caret = plan.caret;
-    outcome.scopeEnd = plan.scopeEnd;
     return outcome;
 }
 
@@ -91,16 +87,6 @@ TEST(ReplacePlanner, ReplacesAsTheComponentsLoopDoes)
         EXPECT_EQ(outcome.text, row.result);
         EXPECT_EQ(outcome.caret, row.caret);
     }
-}
-
-TEST(ReplacePlanner, ScopeEndMovesWithTheReplacements)
-{
-    // Lines 2 and 3 of four.
-    const QByteArray text("x1\nx2 x\nx3\nx4\n");
-    const Outcome outcome = replaceAll(text, "x", 0, "yy", 3, 11);
-    EXPECT_EQ(outcome.count, 3);
-    EXPECT_EQ(outcome.text, QByteArray("x1\nyy2 yy\nyy3\nx4\n"));
-    EXPECT_EQ(outcome.scopeEnd, 14);
 }
 
 TEST(ReplacePlanner, BadPatternsPlanNothing)
