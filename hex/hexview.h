@@ -3,6 +3,7 @@
 
 #include "framework/document.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -87,7 +88,7 @@ private:
 
     Host &m_host;
     CHexDocument &m_document;
-    HexCommands *m_commands;
+    QPointer<HexCommands> m_commands; // the main frame's; may go first when the program ends
     HexEditorWin *m_control;
     std::unique_ptr<Progress> m_progress;
     QTimer *m_progressTimer;

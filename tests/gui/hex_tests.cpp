@@ -13,11 +13,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -283,6 +285,64 @@ TEST_F(HexTest, AutoOpensBinaryFilesAsBytesAndTextAsText)
     ASSERT_TRUE(view);
     EXPECT_EQ(view->control()->length(), 0);
     EXPECT_FALSE(state(Cmd::EditUndo).enabled);
+}
+
+TEST_F(HexTest, HugeSparseFileScrollsEditsAndStopsItsSearchAndAShrunkFileIsTold)
+{
+    // 20 GiB: more rows than the scroll bar's int range holds, so the bar stands in proportion.
+    const qint64 size = qint64(20) << 30;
+    const QString path = m_dir.filePath(QStringLiteral("sparse.bin"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    }
+    CHexEditView *view = openHex(path);
+    ASSERT_TRUE(view);
+    HexEditorWin *c = view->control();
+    EXPECT_EQ(c->length(), size);
+    CHexGoto::setShowHook([](CHexGoto &dialog) {
+        dialog.setHexMode(true);
+        dialog.edit()->setText(QStringLiteral("4FFFFFFF0"));
+        dialog.accept();
+        return dialog.result();
+    });
+    run(Cmd::GotoLine);
+    const qint64 last = size - 16;
+    EXPECT_EQ(c->position(), last);
+    EXPECT_TRUE(c->topRow() <= last / 16 && last / 16 < c->topRow() + c->visibleRows());
+    QScrollBar *bar = c->verticalScrollBar();
+    EXPECT_GE(bar->value(), bar->maximum() - 1);
+    bar->setValue(bar->maximum() / 2);
+    EXPECT_NEAR(double(c->topRow()), double(size / 16 / 2), double(size / 16) / 1000);
+    c->setPosition(last);
+    QTest::keyClicks(c, QStringLiteral("7f"));
+    EXPECT_EQ(c->buffer().bytes(last, 1), std::vector<std::uint8_t>{0x7F});
+    EXPECT_EQ(status(StatusPane::Position), QStringLiteral("Pos: ") + QString::number(last + 1));
+
+    // Stop in the status bar ends a search of the whole file, quietly.
+    c->setPosition(0);
+    m_messages.clear();
+    ASSERT_TRUE(view->hexSearch(QStringLiteral("DEADBEEF"), false, false, false,
+                                CHexEditView::SearchOrigin::Dialog));
+    EXPECT_FALSE(state(Cmd::EditUndo).enabled) << "no edits while the search reads";
+    frame()->statusPanes()->requestStop();
+    ASSERT_TRUE(waitSearch(view));
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(c->selectionLength(), 0);
+
+    // A file cut short behind the window's back: the missing bytes are told, nothing crashes.
+    CHexEditView *small = openHex(writeFile(QStringLiteral("shrink.bin"), QByteArray(200000, 'a')));
+    ASSERT_TRUE(small);
+    ASSERT_TRUE(QFile::resize(m_dir.filePath(QStringLiteral("shrink.bin")), 10));
+    small->control()->setPosition(150000);
+    small->control()->viewport()->repaint();
+    QTRY_VERIFY(!m_messages.isEmpty());
+    EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("shrink.bin")));
+    // Saving would write zeros for the lost bytes: it is refused and the file stays as it is.
+    m_messages.clear();
+    run(Cmd::FileSave);
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(QFileInfo(m_dir.filePath(QStringLiteral("shrink.bin"))).size(), 10);
 }
 
 } // namespace
