@@ -6,6 +6,7 @@
 #include "hex/hexeditorwin.h"
 #include "hex/hexview.h"
 #include "resources/commandids.h"
+#include "search/findreplacecontroller.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
 #include "tests/support/appfixture.h"
@@ -264,6 +265,12 @@ TEST_F(HexTest, FindBytesAndTextBothWaysAndSayWhenNothingIsFound)
     ASSERT_TRUE(commands()->toolbarFind(QStringLiteral("0102")));
     ASSERT_TRUE(waitSearch(view));
     EXPECT_EQ(m_messages, QStringList{QStringLiteral("The search text was not found")});
+    // The real toolbar box hands its text to the hex window.
+    auto *search = frame()->findChild<FindReplaceController *>();
+    ASSERT_TRUE(search);
+    search->boxSearch(QStringLiteral("DEADBEEF"));
+    ASSERT_TRUE(waitSearch(view));
+    EXPECT_EQ(c->selectionStart(), 70000);
 
     // Without a window the dialog's find says so.
     for (CMDIChildFrame *open : frame()->documentFrames())
