@@ -178,16 +178,19 @@ bool HexEditorWin::loadFile(const QString &path, QString *error)
     return true;
 }
 
-bool HexEditorWin::saveFile(const QString &path, QString *error)
+bool HexEditorWin::saveFile(const QString &path, QString *error, const hex::SaveOptions &options)
 {
-    if (isSearching()) {
+    if (isSearching() || m_saving) {
         if (error)
-            *error = QStringLiteral("A search is running.");
+            *error = QStringLiteral("The bytes are being read by a search or another save.");
         return false;
     }
     std::string why;
     const std::string target = path.toStdString();
-    const bool ok = target == m_buffer.path() ? m_buffer.save(&why) : m_buffer.saveAs(target, &why);
+    m_saving = true;
+    const bool ok = target == m_buffer.path() ? m_buffer.save(&why, options)
+                                              : m_buffer.saveAs(target, &why, options);
+    m_saving = false;
     if (!ok && error)
         *error = QString::fromStdString(why);
     emitChanges();

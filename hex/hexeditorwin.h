@@ -81,8 +81,10 @@ public:
 
     bool loadFile(const QString &path, QString *error = nullptr);
     // Writes the bytes to path (the opened file itself, or another one that then becomes the
-    // control's file) through a temporary file and a rename.
-    bool saveFile(const QString &path, QString *error = nullptr);
+    // control's file) through a temporary file and a rename. Edits are refused meanwhile, as the
+    // options' progress may let events through.
+    bool saveFile(const QString &path, QString *error = nullptr,
+                  const hex::SaveOptions &options = {});
     const hex::HexBuffer &buffer() const { return m_buffer; }
 
     hex::Offset position() const { return m_caret; }
@@ -100,7 +102,7 @@ public:
     void setInsertMode(bool insert);
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    bool editsRefused() const { return m_readOnly || isSearching(); }
+    bool editsRefused() const { return m_readOnly || m_saving || isSearching(); }
     bool isModified() const { return m_buffer.isModified(); }
     bool canCopy() const { return selectionLength() > 0; }
     bool canUndo() const { return !editsRefused() && m_buffer.canUndo(); }
@@ -178,6 +180,7 @@ private:
     bool m_inChars = false;
     bool m_insert = false;
     bool m_readOnly = false;
+    bool m_saving = false;
     bool m_notifying = false;
     qint64 m_topRow = 0;
     int m_wheelRemainder = 0;

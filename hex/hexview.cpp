@@ -89,8 +89,21 @@ bool CHexDocument::doSave(const QString &path, bool replace)
         if (target.isEmpty())
             return false;
     }
+    // A long save shows its progress and can be stopped; stopped, the file stays as it was.
+    HexEditorWin *control = m_view->control();
+    const std::unique_ptr<Progress> progress = host().startProgress(control->length(), true);
+    std::stop_source stop;
+    hex::SaveOptions options;
+    options.stop = stop.get_token();
+    options.progress = [&progress, &stop](hex::Offset written, hex::Offset) {
+        progress->step(written);
+        if (progress->stopRequested())
+            stop.request_stop();
+    };
     QString error;
-    if (!m_view->control()->saveFile(target, &error)) {
+    if (!control->saveFile(target, &error, options)) {
+        if (stop.stop_requested())
+            return false;
         showMessage(host().window(), MessageIcon::Exclamation,
                     resourceText(Str::FailedCreateFileOnSave) + QStringLiteral("\n\n") +
                         resourceText(Str::SaveFailedReason).arg(error));
