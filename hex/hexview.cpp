@@ -328,10 +328,16 @@ CHexFrame::CHexFrame(Host &host, HexCommands *commands, QWidget *parent)
     setWidget(m_view);
     setFocusProxy(m_view);
     // The main frame clears the panes when a window activates; the view fills them after that.
+    // Text windows leave the insert pane alone, so a hex window takes its "INS" with it.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates, Qt::WindowStates now) {
+            [this, &host](Qt::WindowStates before, Qt::WindowStates now) {
                 if (now & Qt::WindowActive)
-                    QTimer::singleShot(0, m_view, [view = m_view] { view->showStatus(); });
+                    QTimer::singleShot(0, m_view, [this, &host] {
+                        if (host.activeFrame() == this)
+                            m_view->showStatus();
+                    });
+                else if (before & Qt::WindowActive)
+                    host.setStatusText(StatusPane::Insert, QString());
             });
 }
 

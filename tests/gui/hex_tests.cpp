@@ -287,6 +287,15 @@ TEST_F(HexTest, AutoOpensBinaryFilesAsBytesAndTextAsText)
     const QString text = writeFile(QStringLiteral("t.txt"), QByteArray("plain text\n"));
     EXPECT_TRUE(qobject_cast<CHexDocument *>(m_app->openWithAutomaticChoice(binary)));
     EXPECT_TRUE(qobject_cast<CRidereDoc *>(m_app->openWithAutomaticChoice(text)));
+    // The hex window's insert mode shows only while it is active.
+    auto *hexDoc = qobject_cast<CHexDocument *>(frame()->isAlreadyOpen(binary));
+    ASSERT_TRUE(hexDoc);
+    frame()->activateFrame(hexDoc->frame());
+    hexDoc->view()->control()->setInsertMode(true);
+    EXPECT_EQ(status(StatusPane::Insert), QStringLiteral("INS"));
+    frame()->activateFrame(frame()->isAlreadyOpen(text)->frame());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(status(StatusPane::Insert), QString());
     // An empty file opens as bytes when asked, with the caret at 0.
     CHexEditView *view = openHex(writeFile(QStringLiteral("empty.bin"), QByteArray()));
     ASSERT_TRUE(view);
