@@ -16,9 +16,15 @@ namespace pw {
 // sendMessage() takes them by number, and it tells its host of changes through notify().
 //
 // Only the rows on screen are ever read, so a file of any size opens and scrolls at once. Offsets
-// are 64-bit throughout: where a message carries an offset or a length, wParam and lParam are
-// pointer-sized (64-bit) rather than the 32 bits the original table gave them, and the two record
-// messages (2170, 2172) use 64-bit fields for lengths and offsets.
+// are 64-bit throughout, so every offset or length a message carries is widened from 32 to 64
+// bits: wParam and lParam are pointer-sized, and the two record messages (2170, 2172) hold 64-bit
+// lengths and offsets. Where rows outnumber the scroll bar's int range, the bar stands for the
+// file in proportion.
+//
+// Keys: the arrows (by digit within a byte in the hex column), Page Up and Down, Home and End
+// (with Ctrl, the ends of the file); Shift extends the selection, as a drag of the mouse does.
+// Tab switches between the hex and character columns, Insert between insert and overwrite mode;
+// Delete and Backspace remove bytes. One undo step takes back a whole typed byte.
 //
 // 2172 does not block: it starts the search on a worker thread and returns nonzero when the
 // search started; searchFinished() delivers the outcome (and, on a match, the control has
