@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -359,6 +360,52 @@ TEST_F(HexTest, HugeSparseFileScrollsEditsAndStopsItsSearchAndAShrunkFileIsTold)
     run(Cmd::FileSave);
     EXPECT_EQ(m_messages.size(), 1);
     EXPECT_EQ(QFileInfo(m_dir.filePath(QStringLiteral("shrink.bin"))).size(), 10);
+}
+
+TEST_F(HexTest, MouseDragSelectsBytesAndTheRightButtonShowsTheMenu)
+{
+    CHexEditView *view = openHex(writeFile(QStringLiteral("m.bin"), allBytes()));
+    ASSERT_TRUE(view);
+    HexEditorWin *c = view->control();
+    const QFontMetrics metrics(c->font());
+    const int cw = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int rh = metrics.lineSpacing();
+    // The middle of a byte's first digit in the hex column, and of its character.
+    const auto hexPoint = [&](int row, int col) {
+        return QPoint(cw / 2 + (8 + 2 + col * 3) * cw + cw / 2, row * rh + rh / 2);
+    };
+    const auto charPoint = [&](int row, int col) {
+        return QPoint(cw / 2 + (8 + 2 + 16 * 3 + 1 + col) * cw + cw / 2, row * rh + rh / 2);
+    };
+    QWidget *port = c->viewport();
+    QTest::mousePress(port, Qt::LeftButton, {}, hexPoint(1, 2));
+    QMouseEvent move(QEvent::MouseMove, hexPoint(2, 3), port->mapToGlobal(hexPoint(2, 3)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &move);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, hexPoint(2, 3));
+    EXPECT_EQ(c->selectionStart(), 0x12);
+    EXPECT_EQ(c->selectionLength(), 0x23 - 0x12 + 1);
+    EXPECT_FALSE(c->inCharacterColumn());
+    QTest::keyClick(c, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(c->selectionLength(), 0x23 - 0x12 + 2);
+
+    // A click in the character column moves the caret there; the right button opens menu 117.
+    QTest::mouseClick(port, Qt::LeftButton, {}, charPoint(3, 5));
+    EXPECT_TRUE(c->inCharacterColumn());
+    EXPECT_EQ(c->position(), 0x35);
+    EXPECT_EQ(c->selectionLength(), 0);
+    QTest::mouseClick(port, Qt::RightButton, {}, charPoint(3, 5));
+    auto *menu = view->findChild<QMenu *>();
+    ASSERT_TRUE(menu);
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text().section(QLatin1Char('\t'), 0, 0);
+    }
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("&Close"), QStringLiteral("&Undo"),
+                                  QStringLiteral("&Redo"), QStringLiteral("Cu&t"),
+                                  QStringLiteral("&Copy"), QStringLiteral("&Paste")}));
+    menu->close();
 }
 
 } // namespace
