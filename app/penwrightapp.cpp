@@ -67,6 +67,7 @@ void PenwrightApp::registerTemplates()
 {
     // Compare, hex and web preview register here, before text, as their windows arrive.
     registerCompareTemplate();
+    registerHexTemplate();
     m_templates.push_back(std::make_unique<CDocTemplate>(
         CDocTemplate::Text, 129,
         QStringLiteral("\nUntitled\nPenwright\n\n\nText.Document\nText Document"),
@@ -219,7 +220,9 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest reque
     }
     if (request.mode == OpenAuto)
         request.mode = sampled && detector.isBinary() ? OpenHex : OpenText;
-    // Until the hex editor exists, binary files open as text; Ansi keeps every byte.
+    // Without a hex window in the build, binary files open as text; Ansi keeps every byte.
+    if (request.mode == OpenHex && findTemplate(CDocTemplate::Hex))
+        return openHex(info.absoluteFilePath(), request);
     return openText(info.absoluteFilePath(), request);
 }
 

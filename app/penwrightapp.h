@@ -99,9 +99,12 @@ private:
     void registerCommands();
     void registerTemplates();
     void registerCompareTemplate();
+    void registerHexTemplate();
     void fileOpen();
     void openRecentFile(int index);
     CDocument *openText(const QString &path, const OpenRequest &request);
+    // Null when the build has no hex window or the file cannot be opened.
+    CDocument *openHex(const QString &path, const OpenRequest &request);
     void showNewFrame(CMDIChildFrame *frame);
 
     // The host goes after the frame: the frame's windows hold on to it until they are gone.

@@ -21,6 +21,9 @@
 #ifdef PENWRIGHT_WITH_BACKUP
 #include "backup/backupmanager.h"
 #endif
+#ifdef PENWRIGHT_WITH_HEX
+#include "hex/hexcommands.h"
+#endif
 
 namespace pw {
 
@@ -68,6 +71,23 @@ void wireBackup(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_HEX
+// "Open as Hex..." and the hex find dialog; the hex windows find the commands by type.
+void wireHex(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *hex = new HexCommands(host, &frame);
+    frame.addCommandTarget(hex);
+    QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, hex, &HexCommands::destroyDialogs);
+#ifdef PENWRIGHT_WITH_SEARCH
+    // The toolbar box searches a hex window as hex, and Find Next there reads the box.
+    if (auto *search = frame.findChild<FindReplaceController *>()) {
+        search->setHexFindHandler([hex](const QString &text) { return hex->toolbarFind(text); });
+        hex->setBoxTextProvider([search] { return search->findText(); });
+    }
+#endif
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -83,6 +103,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_BACKUP
     wireBackup(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_HEX
+    wireHex(frame, host);
 #endif
 }
 

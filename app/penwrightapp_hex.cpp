@@ -1,0 +1,46 @@
+// PenwrightApp and the hex window: its document template and the open routine's hex branch.
+#include "app/penwrightapp.h"
+
+#include "app/mainframe.h"
+#include "app/mainframehost.h"
+#include "framework/document.h"
+
+#include <QMdiArea>
+
+#ifdef PENWRIGHT_WITH_HEX
+#include "hex/hexcommands.h"
+#include "hex/hexview.h"
+#include "resources/stringids.h"
+#include "framework/messages.h"
+#endif
+
+namespace pw {
+
+void PenwrightApp::registerHexTemplate()
+{
+#ifdef PENWRIGHT_WITH_HEX
+    // The find dialog's owner is wired in with the main frame, after the templates.
+    m_templates.push_back(std::make_unique<CDocTemplate>(
+        CDocTemplate::Hex, Str::DocTypeHex, resourceText(Str::DocTypeHex), [this] {
+            return new CHexFrame(*m_host, m_mainFrame->findChild<HexCommands *>());
+        }));
+#endif
+}
+
+CDocument *PenwrightApp::openHex(const QString &path, const OpenRequest &request)
+{
+    CDocTemplate *tmpl = findTemplate(CDocTemplate::Hex);
+    if (!tmpl)
+        return nullptr;
+    CMDIChildFrame *frame = tmpl->createFrame();
+    m_mainFrame->addFrame(frame);
+    if (!frame->document()->onOpenDocument(path, request)) {
+        m_mainFrame->mdiArea()->removeSubWindow(frame);
+        delete frame;
+        return nullptr;
+    }
+    showNewFrame(frame);
+    return frame->document();
+}
+
+} // namespace pw
