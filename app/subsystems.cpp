@@ -21,6 +21,10 @@
 #ifdef PENWRIGHT_WITH_BACKUP
 #include "backup/backupmanager.h"
 #endif
+#ifdef PENWRIGHT_WITH_TOOLS
+#include "tools/processoutputview.h"
+#include "tools/toolscontroller.h"
+#endif
 
 namespace pw {
 
@@ -32,7 +36,8 @@ void wireSearch(CMainFrame &frame, MainFrameHost &host)
     auto *search = new FindReplaceController(host, &frame);
     frame.addCommandTarget(search);
     frame.commandBars()->setControlFactory(
-        Cmd::ToolbarFindBox, [search](QWidget *parent) -> QWidget * { return search->createToolbarBox(parent); });
+        Cmd::ToolbarFindBox,
+        [search](QWidget *parent) -> QWidget * { return search->createToolbarBox(parent); });
     // The dialogs store their placement as they go, before the settings are written.
     QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, search,
                      &FindReplaceController::destroyDialogs);
@@ -68,6 +73,18 @@ void wireBackup(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_TOOLS
+void wireTools(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *view = new CProcessOutputView(&frame);
+    frame.setPaneWidget(Cmd::PaneToolWindow, view);
+    auto *tools = new ToolsController(
+        host, frame.commandBars(), view, [&frame] { frame.showPane(Cmd::PaneToolWindow); }, &frame);
+    frame.addCommandTarget(tools);
+    QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, tools, &ToolsController::saveTools);
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -83,6 +100,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_BACKUP
     wireBackup(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_TOOLS
+    wireTools(frame, host);
 #endif
 }
 
