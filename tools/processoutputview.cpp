@@ -2,6 +2,7 @@
 #include "tools/processoutputview.h"
 
 #include <QApplication>
+#include <algorithm>
 
 namespace pw {
 
@@ -23,6 +24,10 @@ void reserveFor(CMFCScintilla *editor, long &allocated, qsizetype more)
 CProcessOutputView::CProcessOutputView(QWidget *parent) : CMFCScintilla(parent), m_redirector(this)
 {
     setObjectName(QStringLiteral("ProcessOutputView"));
+    // A timer's turn per slice: the window paints and takes input between them.
+    m_slices.setSingleShot(true);
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, [this] { showPending(); });
     send(SCI_SETCODEPAGE, SC_CP_UTF8);
     // Output is never undone, and its history would hold every byte ever trimmed.
     send(SCI_SETUNDOCOLLECTION, 0);
@@ -42,6 +47,8 @@ CProcessOutputView::~CProcessOutputView() = default;
 void CProcessOutputView::clearOutput()
 {
     m_buffer.clear();
+    m_total = m_shownStart = m_shownEnd = 0;
+    m_slices.stop();
     setReadOnly(false);
     send(SCI_CLEARALL);
     setReadOnly(true);
@@ -57,21 +64,54 @@ bool CProcessOutputView::start(const ToolLaunch &launch)
 
 void CProcessOutputView::writeStdOut(const QString &text)
 {
-    const BoundedTextBuffer::Change change = m_buffer.append(text);
-    const QByteArray bytes = QStringView(text).right(change.appended).toUtf8();
+    m_buffer.append(text);
+    m_total += text.size();
+    // Small output shows at once; the rest of a large batch follows slice by slice.
+    showPending();
+}
+
+bool CProcessOutputView::isUpToDate() const
+{
+    return m_shownEnd == m_total && m_shownStart == m_total - m_buffer.size();
+}
+
+void CProcessOutputView::showPending()
+{
+    const qsizetype keptStart = m_total - m_buffer.size();
     setReadOnly(false);
     {
         QuietChanges quiet(this, QuietChanges::SeparateSteps);
-        if (change.removedFromFront > 0) {
-            // Whole lines of what is shown go; count them in the component's own units.
-            const long end = send(SCI_POSITIONRELATIVECODEUNITS, 0, long(change.removedFromFront));
-            send(SCI_DELETERANGE, 0, end > 0 ? end : send(SCI_GETLENGTH));
+        if (keptStart >= m_shownEnd) {
+            // Nothing shown is kept any more: start again from what is.
+            send(SCI_CLEARALL);
+            m_shownStart = m_shownEnd = keptStart;
+        } else if (keptStart > m_shownStart) {
+            // Whole lines went from the front; count them in the component's own units.
+            qsizetype units = std::min(keptStart - m_shownStart, SliceUnits);
+            long end = send(SCI_POSITIONRELATIVECODEUNITS, 0, long(units));
+            // A slice that would end inside a character takes the whole character.
+            if (units < keptStart - m_shownStart && send(SCI_COUNTCODEUNITS, 0, end) != units)
+                end = send(SCI_POSITIONRELATIVECODEUNITS, 0, long(++units));
+            send(SCI_DELETERANGE, 0, end >= 0 ? end : send(SCI_GETLENGTH));
+            m_shownStart += units;
         }
-        reserveFor(this, m_allocated, bytes.size());
-        sendText(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+        if (m_shownStart >= keptStart && m_shownEnd < m_total) {
+            const QStringView kept = m_buffer.text();
+            qsizetype units = std::min(m_total - m_shownEnd, SliceUnits);
+            // A slice never ends between the two halves of a character.
+            if (m_shownEnd + units < m_total &&
+                kept[m_shownEnd + units - 1 - keptStart].isHighSurrogate())
+                --units;
+            const QByteArray bytes = kept.mid(m_shownEnd - keptStart, units).toUtf8();
+            reserveFor(this, m_allocated, bytes.size());
+            sendText(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+            m_shownEnd += units;
+        }
     }
     setReadOnly(true);
     send(SCI_GOTOPOS, send(SCI_GETLENGTH));
+    if (!isUpToDate())
+        m_slices.start();
 }
 
 void CProcessOutputView::onChildFinished(const CaptureEnd &)

@@ -6,14 +6,17 @@
 #include "tools/engine/consoleredirector.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 
 namespace pw {
 
 // The Tool Window pane: a read-only text showing the newest output of the tool running there,
 // at most BoundedTextBuffer::DefaultCapacity units, trimmed by whole lines from the front. Output
-// arrives in the redirector's batches (a timer's worth, or a megabyte), so a flood costs one
-// append and one repaint per batch rather than one per read. The end stays in view.
+// arrives in the redirector's batches (a timer's worth, or up to a pipe's worth under a flood)
+// and is kept at once; the widget follows in slices of at most SliceUnits, one per turn of the
+// event loop, so a flood never holds the window for more than a slice. When the widget falls a
+// whole buffer behind it skips to what is kept. The end stays in view.
 class CProcessOutputView : public CMFCScintilla, public OutputSink
 {
     Q_OBJECT
@@ -28,8 +31,9 @@ public:
     bool isRunning() const { return m_redirector.isRunning(); }
     qint64 processId() const { return m_redirector.processId(); }
     void clearOutput();
-    // What the pane keeps; the widget shows exactly this.
+    // What the pane keeps; once isUpToDate() the widget shows exactly this.
     QStringView text() const { return m_buffer.text(); }
+    bool isUpToDate() const;
 
     // Told when a capture here ends.
     void setFinishedHandler(std::function<void()> handler) { m_finished = std::move(handler); }
@@ -38,7 +42,19 @@ public:
     void onChildFinished(const CaptureEnd &end) override;
 
 private:
+    // About 20 ms of the component's work on a loaded machine for the worst output (two-byte
+    // lines, where its line index costs the most).
+    static constexpr qsizetype SliceUnits = 128 * 1024;
+
+    void showPending();
+
     BoundedTextBuffer m_buffer;
+    // Positions in all the text appended since the last clear: its end, and the part the widget
+    // holds, [m_shownStart, m_shownEnd).
+    qsizetype m_total = 0;
+    qsizetype m_shownStart = 0;
+    qsizetype m_shownEnd = 0;
+    QTimer m_slices;
     std::function<void()> m_finished;
     long m_allocated = 0; // the component's buffer size asked for
     // Last: it goes first, ending its capture before the text it writes to.
