@@ -106,6 +106,7 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
         runFromMenu(t);
         const QString expected = QStringLiteral("[%1]\n[%1]\n").arg(name);
         if (c.mode == 0) {
+            EXPECT_TRUE(frame()->isPaneShown(Cmd::PaneToolWindow));
             EXPECT_EQ(pane()->text().toString(), expected);
             EXPECT_EQ(QString::fromUtf8(pane()->textRange(0, pane()->send(Sci::SCI_GETLENGTH))),
                       expected);
@@ -121,6 +122,17 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
     const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
     for (const char *made : {"x", "y.txt", "z"})
         EXPECT_FALSE(files.contains(QLatin1String(made))) << "a file name ran a command";
+}
+
+TEST_F(ToolsTest, ToolWindowShowsLongOutputWholeCharacterByCharacter)
+{
+    // Seven units a line put a character's first half at the end of the first 128 Ki units, where
+    // the view's first slice ends; "\xff" is no text and shows as its escape.
+    runFromMenu(tool("Wide", "sh", "-c 'yes abc\U0001F600d | head -n 20000; printf \\\\377'"));
+    ASSERT_TRUE(spin([this] { return pane()->isUpToDate(); }));
+    EXPECT_EQ(pane()->text().size(), 20000 * 7 + 4);
+    EXPECT_TRUE(pane()->text().endsWith(QStringLiteral("d\n\\xFF")));
+    EXPECT_EQ(pane()->textRange(0, pane()->send(Sci::SCI_GETLENGTH)), pane()->text().toUtf8());
 }
 
 TEST_F(ToolsTest, MenuShowsTheToolsWithIconsOrThePlaceholder)
