@@ -121,7 +121,7 @@ void CProcessOutputView::onChildFinished(const CaptureEnd &)
 }
 
 EditorOutputSink::EditorOutputSink(CMFCScintilla *editor, std::function<void()> finished)
-    : m_editor(editor), m_finished(std::move(finished)),
+    : m_editor(editor), m_key(editor), m_finished(std::move(finished)),
       m_redirector(this, ConsoleRedirector::Options::forDocument())
 {}
 

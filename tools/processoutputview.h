@@ -70,13 +70,15 @@ public:
     ~EditorOutputSink() override;
 
     ConsoleRedirector &redirector() { return m_redirector; }
-    CMFCScintilla *editor() const { return m_editor; }
+    // The editor it was made for, to be compared only: it may be on its way out.
+    const QObject *key() const { return m_key; }
 
     void writeStdOut(const QString &text) override;
     void onChildFinished(const CaptureEnd &end) override;
 
 private:
     QPointer<CMFCScintilla> m_editor;
+    const QObject *m_key;
     std::function<void()> m_finished;
     long m_allocated = 0;
     ConsoleRedirector m_redirector;

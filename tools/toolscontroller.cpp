@@ -204,7 +204,7 @@ void ToolsController::runIntoDocument(const ToolLaunch &launch)
 EditorOutputSink *ToolsController::sinkFor(CMFCScintilla *editor)
 {
     for (const auto &sink : m_documentSinks) {
-        if (sink->editor() == editor)
+        if (sink->key() == editor)
             return sink.get();
     }
     m_documentSinks.push_back(
@@ -212,7 +212,7 @@ EditorOutputSink *ToolsController::sinkFor(CMFCScintilla *editor)
     // The sink goes with its editor; its capture ends without a word to the departed window.
     connect(editor, &QObject::destroyed, this, [this, editor] {
         std::erase_if(m_documentSinks, [editor](const std::unique_ptr<EditorOutputSink> &sink) {
-            return sink->editor() == nullptr || sink->editor() == editor;
+            return sink->key() == editor;
         });
         m_host.router()->update(Cmd::StopUserTool);
     });
@@ -226,7 +226,7 @@ bool ToolsController::stopUserTool()
     EditorOutputSink *active = nullptr;
     if (auto *frame = qobject_cast<CRidereFrame *>(m_host.activeFrame())) {
         for (const auto &sink : m_documentSinks) {
-            if (frame->view() && sink->editor() == frame->view()->editor())
+            if (frame->view() && sink->key() == frame->view()->editor())
                 active = sink.get();
         }
     }

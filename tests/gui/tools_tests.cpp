@@ -100,6 +100,8 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
         SCOPED_TRACE(c.file + std::string(" mode ") + std::to_string(c.mode));
         CRidereDoc *source = open(writeFile(name, "text\n"));
         ASSERT_TRUE(source);
+        // A slow build may still be loading it; its path is known once it is loaded.
+        ASSERT_TRUE(spin([source] { return !source->isLoading(); }));
         ExternalTool t =
             tool("Show", "printf", "'[%s]\\n' $FileName $FileShortName$FileExt", c.mode);
         t.dir = m_dir.path();
