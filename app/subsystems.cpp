@@ -24,6 +24,10 @@
 #ifdef PENWRIGHT_WITH_HEX
 #include "hex/hexcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_TOOLS
+#include "tools/processoutputview.h"
+#include "tools/toolscontroller.h"
+#endif
 
 namespace pw {
 
@@ -35,7 +39,8 @@ void wireSearch(CMainFrame &frame, MainFrameHost &host)
     auto *search = new FindReplaceController(host, &frame);
     frame.addCommandTarget(search);
     frame.commandBars()->setControlFactory(
-        Cmd::ToolbarFindBox, [search](QWidget *parent) -> QWidget * { return search->createToolbarBox(parent); });
+        Cmd::ToolbarFindBox,
+        [search](QWidget *parent) -> QWidget * { return search->createToolbarBox(parent); });
     // The dialogs store their placement as they go, before the settings are written.
     QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, search,
                      &FindReplaceController::destroyDialogs);
@@ -88,6 +93,18 @@ void wireHex(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_TOOLS
+void wireTools(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *view = new CProcessOutputView(&frame);
+    frame.setPaneWidget(Cmd::PaneToolWindow, view);
+    auto *tools = new ToolsController(
+        host, frame.commandBars(), view, [&frame] { frame.showPane(Cmd::PaneToolWindow); }, &frame);
+    frame.addCommandTarget(tools);
+    QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, tools, &ToolsController::saveTools);
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -106,6 +123,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_HEX
     wireHex(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_TOOLS
+    wireTools(frame, host);
 #endif
 }
 

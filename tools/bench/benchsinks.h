@@ -4,6 +4,7 @@
 #include "editor/mfcscintilla.h"
 #include "tools/engine/boundedtextbuffer.h"
 #include "tools/engine/consoleredirector.h"
+#include "tools/processoutputview.h"
 
 #include <QByteArray>
 #include <functional>
@@ -100,8 +101,8 @@ public:
     QByteArray text() const
     {
         const long length = editor->send(Sci::SCI_GETLENGTH);
-        const auto *data = reinterpret_cast<const char *>(
-            editor->send(Sci::SCI_GETCHARACTERPOINTER));
+        const auto *data =
+            reinterpret_cast<const char *>(editor->send(Sci::SCI_GETCHARACTERPOINTER));
         return QByteArray(data, length);
     }
     std::unique_ptr<CMFCScintilla> editor;
@@ -114,6 +115,23 @@ class FollowingEditorSink : public EditorSink
 {
 public:
     FollowingEditorSink() { follow = true; }
+};
+
+// The Tool Window's own view, shown offscreen: the buffer, the component and the repaints.
+class ViewSink : public TimedSink
+{
+public:
+    ViewSink()
+    {
+        view.resize(800, 300);
+        view.show();
+    }
+    void writeStdOut(const QString &text) override
+    {
+        view.writeStdOut(text);
+        noteWrite(text.size());
+    }
+    CProcessOutputView view;
 };
 
 } // namespace pw::bench

@@ -251,7 +251,11 @@ QJsonObject capture(const QStringList &args)
     if (batchBytes > 0)
         pane.batchBytes = batchBytes;
     const QJsonObject floodRow = flood(paneSink, "tool_window_buffer", floodSeconds, pane);
-    const double longestStall = floodRow.value(QStringLiteral("longest_stall_ms")).toDouble();
+    ViewSink viewSink;
+    const QJsonObject viewFloodRow = flood(viewSink, "tool_window_view", floodSeconds, pane);
+    const double longestStall =
+        std::max(floodRow.value(QStringLiteral("longest_stall_ms")).toDouble(),
+                 viewFloodRow.value(QStringLiteral("longest_stall_ms")).toDouble());
 
     QJsonArray stops;
     double longestStop = 0;
@@ -272,6 +276,7 @@ QJsonObject capture(const QStringList &args)
                       && longestStall <= StallTargetMs && longestStop <= StopTargetMs;
     return {{"throughput", rows},
             {"flood", floodRow},
+            {"flood_view", viewFloodRow},
             {"stop", stops},
             {"batch_interval_ms", pane.batchIntervalMs},
             {"load_average_before", loadBefore},
