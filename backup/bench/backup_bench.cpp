@@ -46,7 +46,7 @@ public:
     BenchDocument(const BackupSettings &settings, const QString &registryFile)
     {
         m_bench.closeAll(); // the empty start-up document holds a store of its own
-        FrameSettings &frame = m_bench.app->mainFrame()->settings();
+        FrameSettings &frame = m_bench.app->host()->settings();
         frame.backupSetting = settings.setting;
         frame.versions = settings.versions;
         frame.deleteOnExit = false;
