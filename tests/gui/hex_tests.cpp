@@ -76,14 +76,14 @@ TEST_F(HexTest, TypedBytesUndoAndSaveReachTheFile)
     EXPECT_EQ(doc.pathName(), path);
     EXPECT_EQ(c->length(), 256);
 
-    // Overwrite: two digits make one byte, and the caret moves on.
+    // Overwrite: two digits make one byte, and the caret moves on to the next byte's first digit.
     c->setFocus();
     c->setPosition(0x10);
-    QTest::keyClicks(c, QStringLiteral("aB"));
-    EXPECT_EQ(c->position(), 0x11);
+    QTest::keyClicks(c, QStringLiteral("aBcd"));
+    EXPECT_EQ(c->position(), 0x12);
     EXPECT_TRUE(doc.isModified());
     EXPECT_TRUE(frame()->windowTitle().contains(QLatin1Char('*')));
-    EXPECT_EQ(status(StatusPane::Position), QStringLiteral("Pos: 17"));
+    EXPECT_EQ(status(StatusPane::Position), QStringLiteral("Pos: 18"));
 
     // Insert mode (the Insert key): the character column inserts a byte.
     QTest::keyClick(c, Qt::Key_Insert);
@@ -108,10 +108,12 @@ TEST_F(HexTest, TypedBytesUndoAndSaveReachTheFile)
     EXPECT_FALSE(doc.isModified());
     QByteArray expected = original;
     expected[0x10] = char(0xAB);
+    expected[0x11] = char(0xCD);
     EXPECT_EQ(readFile(path), expected);
 
-    // Undo after the save reaches back to the file as opened; Save As writes that elsewhere and
-    // the window takes the new name.
+    // Undo after the save (one step per byte) reaches back to the file as opened; Save As writes
+    // that elsewhere and the window takes the new name.
+    run(Cmd::EditUndo);
     run(Cmd::EditUndo);
     EXPECT_TRUE(doc.isModified());
     const QString copy = m_dir.filePath(QStringLiteral("copy.bin"));
