@@ -306,6 +306,42 @@ TEST_F(HexTest, AutoOpensBinaryFilesAsBytesAndTextAsText)
     EXPECT_FALSE(state(Cmd::EditUndo).enabled);
 }
 
+TEST_F(HexTest, TextTooLargeForTheEditorIsOfferedToTheHexWindow)
+{
+    // A log's worth of text, then zeros to 2.5 GiB: text to the detector, too much for the editor.
+    const qint64 size = qint64(5) << 29;
+    QByteArray head;
+    while (head.size() < 4096)
+        head += "2026-12-06 08:00:00 request served in 3 ms\n";
+    const QString path = writeFile(QStringLiteral("huge.log"), head);
+    ASSERT_TRUE(QFile::resize(path, size));
+
+    // No: nothing opens, not even a text window left behind.
+    const QList<CMDIChildFrame *> before = frame()->documentFrames();
+    m_answer = QMessageBox::No;
+    EXPECT_EQ(m_app->openWithAutomaticChoice(path), nullptr);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(m_icons.back(), MessageIcon::Question);
+    EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("huge.log")));
+    EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("hex editor")));
+    EXPECT_EQ(frame()->documentFrames(), before);
+
+    // Yes, even when text was asked for by name: the bytes open, all of them, and only they.
+    m_messages.clear();
+    m_answer = QMessageBox::Yes;
+    OpenRequest asText;
+    asText.mode = OpenText;
+    auto *doc = qobject_cast<CHexDocument *>(m_app->openDocumentFile(path, asText));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(doc->view()->control()->length(), size);
+    EXPECT_EQ(doc->view()->control()->buffer().bytes(0, 4),
+              (std::vector<std::uint8_t>{'2', '0', '2', '6'}));
+    const QList<CMDIChildFrame *> after = frame()->documentFrames();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_TRUE(after.contains(doc->frame()) && qobject_cast<CHexFrame *>(doc->frame()));
+}
+
 TEST_F(HexTest, HugeSparseFileScrollsEditsAndStopsItsSearchAndAShrunkFileIsTold)
 {
     // 20 GiB: more rows than the scroll bar's int range holds, so the bar stands in proportion.
