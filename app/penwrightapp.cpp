@@ -12,7 +12,6 @@
 #include "framework/commandrouter.h"
 #include "framework/messages.h"
 #include "resources/commandids.h"
-#include "resources/resources.h"
 #include "resources/stringids.h"
 #include "settings/registrysettings.h"
 
