@@ -8,14 +8,17 @@
 #include "editor/filedialogex.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
+#include "editor/textload.h"
 #include "framework/commandrouter.h"
 #include "framework/messages.h"
 #include "resources/commandids.h"
+#include "resources/stringids.h"
 #include "settings/registrysettings.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -223,6 +226,20 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest reque
     // Without a hex window in the build, binary files open as text; Ansi keeps every byte.
     if (request.mode == OpenHex && findTemplate(CDocTemplate::Hex))
         return openHex(info.absoluteFilePath(), request);
+    // Text the editor cannot hold is offered to the hex window, which holds any size; without
+    // one the text load refuses it with its own message.
+    if (findTemplate(CDocTemplate::Hex) &&
+        TextLoad::textBytesEstimate(info.absoluteFilePath(), enc::DocEncoding(request.encoding)) >
+            TextLoad::MaxTextBytes) {
+        const QString question =
+            resourceText(Str::TooLargeOpenAsHex)
+                .arg(QDir::toNativeSeparators(info.absoluteFilePath()),
+                     QLocale().formattedDataSize(info.size(), 1, QLocale::DataSizeTraditionalFormat));
+        if (showMessage(m_mainFrame.get(), MessageIcon::Question, question,
+                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            return nullptr;
+        return openHex(info.absoluteFilePath(), request);
+    }
     return openText(info.absoluteFilePath(), request);
 }
 

@@ -3,6 +3,10 @@
 
 #include "editor/encoding/textfile.h"
 #include "editor/mfcscintilla.h"
+#include "framework/messages.h"
+#include "resources/stringids.h"
+
+#include <QDir>
 
 
 namespace pw {
@@ -78,11 +82,24 @@ TextLoad::~TextLoad()
         m_editor->send(Sci::SCI_RELEASEDOCUMENT, 0, m_result.document);
 }
 
+qint64 TextLoad::textBytesEstimate(const QString &path, enc::DocEncoding encoding)
+{
+    enc::TextFileReader reader;
+    return reader.open(path, encoding) ? reader.textSizeEstimate() : -1;
+}
+
 bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *error)
 {
     m_reader = std::make_unique<enc::TextFileReader>();
     if (!m_reader->open(path, encoding, error))
         return false;
+    // Refused before the component is asked for room it cannot give (a reload of a file that
+    // grew, or a build without the hex window to offer instead).
+    if (m_reader->textSizeEstimate() > MaxTextBytes) {
+        if (error)
+            *error = resourceText(Str::FileTooLargeForText).arg(QDir::toNativeSeparators(path));
+        return false;
+    }
     m_total = m_reader->size();
     m_large = m_reader->textSizeEstimate() >= largeFileBytes();
     m_loader = m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);

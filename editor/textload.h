@@ -50,6 +50,13 @@ public:
     // Texts from this many bytes on open in large-file mode: colouring, folding and word wrap
     // start off (the user can turn them on).
     static constexpr qint64 DefaultLargeFileBytes = qint64(256) << 20;
+    // The most text the component holds: its positions are 32-bit, and the loader is asked for
+    // a little more room than the text.
+    static constexpr qint64 MaxTextBytes = qint64(0x7FFFFFFF) - 4096;
+
+    // The editor bytes path is expected to decode to in encoding (Auto decides from the file),
+    // from its size and first chunk; -1 when it cannot be read.
+    static qint64 textBytesEstimate(const QString &path, enc::DocEncoding encoding);
 
     TextLoad(CMFCScintilla *editor, QObject *parent = nullptr);
     ~TextLoad() override;

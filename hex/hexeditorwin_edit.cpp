@@ -79,6 +79,7 @@ bool HexEditorWin::typeHexDigit(int digit)
             return false;
         }
         afterEdit(at + 1);
+        m_nibble = 0; // the next digit starts the next byte
         return true;
     }
     std::uint8_t old = 0;

@@ -66,6 +66,7 @@ constexpr int TrailingBytesKept = 40026;      // path, byte count
 constexpr int FileTooLargeForText = 40027;    // path
 constexpr int SaveFailedReason = 40028;       // second line of a failed save: the system's reason
 constexpr int LargeFileMode = 40029;          // status-bar note for a file opened in large-file mode
+constexpr int TooLargeOpenAsHex = 40030;      // path, size: offered the hex window instead of text
 
 // Main frame (40100)
 constexpr int CaptionProjectExplorer = 40100;

@@ -68,6 +68,8 @@ constexpr StringInfo kStrings[] = {
                              "kept, and written back when the file is saved in the same encoding."},
     {Str::FileTooLargeForText,
      "%1 is too large to be opened as text: the editor could not hold all of it."},
+    {Str::TooLargeOpenAsHex,
+     "%1 is too large to edit as text (%2). Open it in the hex editor instead?"},
     {Str::SaveFailedReason, "Reason: %1"},
     {Str::LargeFileMode, "Large file: colouring, folding and word wrap are off; choose a language "
                          "or turn them on to have them"},

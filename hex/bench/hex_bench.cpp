@@ -1,11 +1,16 @@
-// penwright-bench "hex": one file opened, searched and patched (--file), or the buffer's benchmark.
+// penwright-bench "hex": one file through the hex window (--file), or the buffer's benchmark.
+#include "bench/benchapp.h"
 #include "bench/benchregistry.h"
+#include "hex/hexeditorwin.h"
+#include "hex/hexview.h"
 #include "hex/engine/hexbuffer.h"
 #include "hex/engine/hexsearch.h"
 #include "hex/engine/hextext.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -103,6 +108,8 @@ bool parsePatch(const QString &spec, Offset &offset, std::vector<std::uint8_t> &
     return true;
 }
 
+// The file goes through the program itself: opened as "Open as Hex" does, searched as the find
+// box does, patched by typing its digits, and saved as Save As does.
 QJsonObject checkOneFile(const QStringList &args)
 {
     QJsonObject line;
@@ -111,7 +118,10 @@ QJsonObject checkOneFile(const QStringList &args)
     const QString patch = pw::bench::option(args, QStringLiteral("--patch"));
     const QString out = pw::bench::option(args, QStringLiteral("--out"));
     line.insert(QStringLiteral("file"), file);
-    auto finish = [&](const std::string &error) {
+    std::unique_ptr<pw::bench::BenchApp> bench;
+    auto finish = [&](std::string error) {
+        if (error.empty() && bench && !bench->messages.isEmpty())
+            error = bench->messages.join(QLatin1Char(' ')).toStdString();
         if (!error.empty())
             line.insert(QStringLiteral("error"), text(error));
         std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
@@ -129,42 +139,78 @@ QJsonObject checkOneFile(const QStringList &args)
         return finish(error);
     if (!patch.isEmpty() && out.isEmpty())
         return finish("--patch needs --out G, the file to save to");
+    const pw::hex::SearchPattern pattern =
+        pw::hex::makeSearchPattern(find.toStdString(), false, true);
+    if (!find.isEmpty() && pattern.bytes.empty())
+        return finish("the pattern \"" + find.toStdString() + "\" holds no bytes");
 
-    HexBuffer buffer;
-    bool opened = false;
-    line.insert(QStringLiteral("open_seconds"),
-                secondsOf([&] { opened = buffer.open(nativePath(file), &error); }));
+    bench = std::make_unique<pw::bench::BenchApp>();
+    QCoreApplication::processEvents();
+    // What the running program holds before the file, so the file's own cost can be told apart.
+    line.insert(QStringLiteral("rss_before_open_bytes"), residentBytes());
+    pw::CHexDocument *doc = nullptr;
+    const QFileInfo info(file);
+    pw::OpenRequest asBytes;
+    asBytes.mode = pw::OpenHex;
+    line.insert(QStringLiteral("open_seconds"), secondsOf([&] {
+                    doc = qobject_cast<pw::CHexDocument *>(bench->app->openDocumentFile(
+                        info.absoluteFilePath(), asBytes));
+                }));
     line.insert(QStringLiteral("rss_after_open_bytes"), residentBytes());
-    if (!opened)
-        return finish(error);
-    line.insert(QStringLiteral("size"), qint64(buffer.size()));
+    if (!doc || !doc->view())
+        return finish(bench->messages.isEmpty() ? "the hex window did not open" : "");
+    pw::CHexEditView *view = doc->view();
+    pw::HexEditorWin *control = view->control();
+    line.insert(QStringLiteral("size"), qint64(control->length()));
 
     if (!find.isEmpty()) {
-        // The find box's rule: spaces skipped, pairs of hex digits.
-        const HexSearch search(pw::hex::makeSearchPattern(find.toStdString(), false, true));
-        if (!search.isValid())
-            return finish("the pattern \"" + find.toStdString() + "\" holds no bytes");
         pw::hex::SearchResult result;
-        line.insert(QStringLiteral("find_seconds"),
-                    secondsOf([&] { result = search.find(buffer, 0, false); }));
+        QEventLoop wait;
+        QObject::connect(control, &pw::HexEditorWin::searchFinished, &wait,
+                         [&](const pw::hex::SearchResult &r) { result = r; });
+        bool ended = false;
+        QObject::connect(view, &pw::CHexEditView::searchEnded, &wait, [&] {
+            ended = true;
+            wait.quit();
+        });
+        bool started = false;
+        line.insert(QStringLiteral("find_seconds"), secondsOf([&] {
+                        started = view->hexSearch(find, false, true, false,
+                                                  pw::CHexEditView::SearchOrigin::Toolbar);
+                        if (started && !ended)
+                            wait.exec();
+                    }));
+        if (!started)
+            return finish("the search did not start");
         if (result.status == pw::hex::SearchStatus::ReadFailed)
-            return finish(buffer.errorString());
+            return finish(control->buffer().errorString());
         line.insert(QStringLiteral("offset"), qint64(result.found() ? result.offset : -1));
+        bench->messages.clear(); // "not found" is an answer here, not a failure
     }
 
     if (!patch.isEmpty()) {
-        if (patchOffset > buffer.size())
+        if (patchOffset > control->length())
             return finish("the patch offset " + std::to_string(patchOffset) +
-                          " lies beyond the end of the file (" + std::to_string(buffer.size()) +
-                          " bytes)");
-        line.insert(QStringLiteral("patch_seconds"),
-                    secondsOf([&] { buffer.overwrite(patchOffset, patchBytes); }));
+                          " lies beyond the end of the file (" +
+                          std::to_string(control->length()) + " bytes)");
+        QString digits;
+        for (const std::uint8_t b : patchBytes)
+            digits += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
+        bool typed = false;
+        line.insert(QStringLiteral("patch_seconds"), secondsOf([&] {
+                        control->setInsertMode(false);
+                        control->setCharacterColumn(false);
+                        control->setPosition(patchOffset);
+                        typed = control->typeText(digits);
+                    }));
+        if (!typed && !digits.isEmpty())
+            return finish("the bytes could not be typed at the patch offset");
         bool saved = false;
         line.insert(QStringLiteral("save_seconds"),
-                    secondsOf([&] { saved = buffer.saveAs(nativePath(out), &error); }));
+                    secondsOf([&] { saved = doc->doSave(QFileInfo(out).absoluteFilePath()); }));
         if (!saved)
-            return finish(error);
-        line.insert(QStringLiteral("out_size"), qint64(buffer.size()));
+            return finish(bench->messages.isEmpty() ? "the save failed" : "");
+        line.insert(QStringLiteral("out_size"), qint64(control->length()));
     }
     return finish({});
 }

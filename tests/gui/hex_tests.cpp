@@ -76,14 +76,14 @@ TEST_F(HexTest, TypedBytesUndoAndSaveReachTheFile)
     EXPECT_EQ(doc.pathName(), path);
     EXPECT_EQ(c->length(), 256);
 
-    // Overwrite: two digits make one byte, and the caret moves on.
+    // Overwrite: two digits make one byte, and the caret moves on to the next byte's first digit.
     c->setFocus();
     c->setPosition(0x10);
-    QTest::keyClicks(c, QStringLiteral("aB"));
-    EXPECT_EQ(c->position(), 0x11);
+    QTest::keyClicks(c, QStringLiteral("aBcd"));
+    EXPECT_EQ(c->position(), 0x12);
     EXPECT_TRUE(doc.isModified());
     EXPECT_TRUE(frame()->windowTitle().contains(QLatin1Char('*')));
-    EXPECT_EQ(status(StatusPane::Position), QStringLiteral("Pos: 17"));
+    EXPECT_EQ(status(StatusPane::Position), QStringLiteral("Pos: 18"));
 
     // Insert mode (the Insert key): the character column inserts a byte.
     QTest::keyClick(c, Qt::Key_Insert);
@@ -108,10 +108,12 @@ TEST_F(HexTest, TypedBytesUndoAndSaveReachTheFile)
     EXPECT_FALSE(doc.isModified());
     QByteArray expected = original;
     expected[0x10] = char(0xAB);
+    expected[0x11] = char(0xCD);
     EXPECT_EQ(readFile(path), expected);
 
-    // Undo after the save reaches back to the file as opened; Save As writes that elsewhere and
-    // the window takes the new name.
+    // Undo after the save (one step per byte) reaches back to the file as opened; Save As writes
+    // that elsewhere and the window takes the new name.
+    run(Cmd::EditUndo);
     run(Cmd::EditUndo);
     EXPECT_TRUE(doc.isModified());
     const QString copy = m_dir.filePath(QStringLiteral("copy.bin"));
@@ -302,6 +304,42 @@ TEST_F(HexTest, AutoOpensBinaryFilesAsBytesAndTextAsText)
     ASSERT_TRUE(view);
     EXPECT_EQ(view->control()->length(), 0);
     EXPECT_FALSE(state(Cmd::EditUndo).enabled);
+}
+
+TEST_F(HexTest, TextTooLargeForTheEditorIsOfferedToTheHexWindow)
+{
+    // A log's worth of text, then zeros to 2.5 GiB: text to the detector, too much for the editor.
+    const qint64 size = qint64(5) << 29;
+    QByteArray head;
+    while (head.size() < 4096)
+        head += "2026-12-06 08:00:00 request served in 3 ms\n";
+    const QString path = writeFile(QStringLiteral("huge.log"), head);
+    ASSERT_TRUE(QFile::resize(path, size));
+
+    // No: nothing opens, not even a text window left behind.
+    const QList<CMDIChildFrame *> before = frame()->documentFrames();
+    m_answer = QMessageBox::No;
+    EXPECT_EQ(m_app->openWithAutomaticChoice(path), nullptr);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(m_icons.back(), MessageIcon::Question);
+    EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("huge.log")));
+    EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("hex editor")));
+    EXPECT_EQ(frame()->documentFrames(), before);
+
+    // Yes, even when text was asked for by name: the bytes open, all of them, and only they.
+    m_messages.clear();
+    m_answer = QMessageBox::Yes;
+    OpenRequest asText;
+    asText.mode = OpenText;
+    auto *doc = qobject_cast<CHexDocument *>(m_app->openDocumentFile(path, asText));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(doc->view()->control()->length(), size);
+    EXPECT_EQ(doc->view()->control()->buffer().bytes(0, 4),
+              (std::vector<std::uint8_t>{'2', '0', '2', '6'}));
+    const QList<CMDIChildFrame *> after = frame()->documentFrames();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_TRUE(after.contains(doc->frame()) && qobject_cast<CHexFrame *>(doc->frame()));
 }
 
 TEST_F(HexTest, HugeSparseFileScrollsEditsAndStopsItsSearchAndAShrunkFileIsTold)
