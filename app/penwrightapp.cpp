@@ -245,7 +245,15 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest reque
 
 CDocument *PenwrightApp::openText(const QString &path, const OpenRequest &request)
 {
-    CDocTemplate *tmpl = findTemplate(CDocTemplate::Text);
+    return openInNewFrame(CDocTemplate::Text, path, request);
+}
+
+CDocument *PenwrightApp::openInNewFrame(CDocTemplate::Role role, const QString &path,
+                                        const OpenRequest &request)
+{
+    CDocTemplate *tmpl = findTemplate(role);
+    if (!tmpl)
+        return nullptr;
     CMDIChildFrame *frame = tmpl->createFrame();
     m_mainFrame->addFrame(frame);
     if (!frame->document()->onOpenDocument(path, request)) {

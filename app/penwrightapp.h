@@ -105,6 +105,10 @@ private:
     CDocument *openText(const QString &path, const OpenRequest &request);
     // Null when the build has no hex window or the file cannot be opened.
     CDocument *openHex(const QString &path, const OpenRequest &request);
+    // A window of the role's template showing path; null when the build has no such template or
+    // the file cannot be opened.
+    CDocument *openInNewFrame(CDocTemplate::Role role, const QString &path,
+                              const OpenRequest &request);
     void showNewFrame(CMDIChildFrame *frame);
 
     // The host goes after the frame: the frame's windows hold on to it until they are gone.

@@ -29,18 +29,7 @@ void PenwrightApp::registerHexTemplate()
 
 CDocument *PenwrightApp::openHex(const QString &path, const OpenRequest &request)
 {
-    CDocTemplate *tmpl = findTemplate(CDocTemplate::Hex);
-    if (!tmpl)
-        return nullptr;
-    CMDIChildFrame *frame = tmpl->createFrame();
-    m_mainFrame->addFrame(frame);
-    if (!frame->document()->onOpenDocument(path, request)) {
-        m_mainFrame->mdiArea()->removeSubWindow(frame);
-        delete frame;
-        return nullptr;
-    }
-    showNewFrame(frame);
-    return frame->document();
+    return openInNewFrame(CDocTemplate::Hex, path, request);
 }
 
 } // namespace pw

@@ -84,15 +84,15 @@ QString text(const std::string &s)
 // --- penwright-bench hex --file F [--find HEX] [--patch OFFSET:HEXBYTES --out G] ---------------
 
 // "OFFSET:HEXBYTES", the offset decimal or with a 0x prefix hexadecimal.
-bool parsePatch(const QString &spec, Offset &offset, std::vector<std::uint8_t> &bytes,
+bool parsePatch(const QString &patchText, Offset &offset, std::vector<std::uint8_t> &bytes,
                 std::string &error)
 {
-    const qsizetype colon = spec.indexOf(QLatin1Char(':'));
+    const qsizetype colon = patchText.indexOf(QLatin1Char(':'));
     if (colon <= 0) {
         error = "--patch takes OFFSET:HEXBYTES";
         return false;
     }
-    const std::string where = spec.left(colon).trimmed().toStdString();
+    const std::string where = patchText.left(colon).trimmed().toStdString();
     const bool hex = where.size() > 2 && where[0] == '0' && (where[1] == 'x' || where[1] == 'X');
     const pw::hex::OffsetText parsed = pw::hex::parseOffsetText(where, hex);
     if (parsed.status != pw::hex::OffsetTextStatus::Valid) {
@@ -101,7 +101,7 @@ bool parsePatch(const QString &spec, Offset &offset, std::vector<std::uint8_t> &
     }
     offset = parsed.value;
     std::string why;
-    if (!pw::hex::parseHexBytes(spec.mid(colon + 1).toStdString(), bytes, &why)) {
+    if (!pw::hex::parseHexBytes(patchText.mid(colon + 1).toStdString(), bytes, &why)) {
         error = "the patch bytes: " + why;
         return false;
     }
