@@ -5,8 +5,6 @@
 #include "app/mainframehost.h"
 #include "framework/document.h"
 
-#include <QMdiArea>
-
 #ifdef PENWRIGHT_WITH_HEX
 #include "hex/hexcommands.h"
 #include "hex/hexview.h"
