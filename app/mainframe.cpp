@@ -414,8 +414,12 @@ CMDIChildFrame *CMainFrame::activeFrame() const
         window = m_mdiArea->currentSubWindow();
     // In tabbed view the workspace keeps no current window until the main window has once been
     // active; the window last brought forward is then the user's document.
-    if (!window && m_lastActivated && m_mdiArea->subWindowList().contains(m_lastActivated))
-        window = m_lastActivated;
+    if (!window) {
+        // Asked by type, as the window may be part way through its destruction.
+        auto *last = qobject_cast<QMdiSubWindow *>(m_lastActivated.data());
+        if (last && m_mdiArea->subWindowList().contains(last))
+            window = last;
+    }
     auto *frame = qobject_cast<CMDIChildFrame *>(window);
     return frame && !frame->property("closing").toBool() ? frame : nullptr;
 }

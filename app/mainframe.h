@@ -153,7 +153,8 @@ private:
     bool m_tabsShown = false;
     QTabWidget::TabPosition m_tabPosition = QTabWidget::North;
     QPointer<QTabBar> m_watchedTabBar;
-    QPointer<CMDIChildFrame> m_lastActivated;
+    // Held as a plain object: a frame being destroyed is no longer a frame.
+    QPointer<QObject> m_lastActivated;
     NavigationHistory m_navigation;
     LanguageList m_languages;
     bool m_closingWithReopen = false;

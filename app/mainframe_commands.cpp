@@ -147,7 +147,8 @@ void CMainFrame::setTabsShown(bool shown)
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_watchedTabBar && event->type() == QEvent::ContextMenu) {
+    // The type first: while the bar is being destroyed its guard must not be read as a tab bar.
+    if (event->type() == QEvent::ContextMenu && watched == m_watchedTabBar) {
         auto *menuEvent = static_cast<QContextMenuEvent *>(event);
         const int index = m_watchedTabBar->tabAt(menuEvent->pos());
         if (index >= 0) {
