@@ -1,13 +1,15 @@
 // CMainFrame: window creation, the status bar, the workspace, menus and the window title.
 #include "app/mainframe.h"
 
+#include "app/dockpanes.h"
 #include "app/mainframehost.h"
 #include "app/penwrightapp.h"
 #include "app/subsystems.h"
+#include "app/workspace.h"
 #include "chrome/appicon.h"
 #include "chrome/commandbars.h"
-#include "chrome/focusreturn.h"
 #include "chrome/customizedialog.h"
+#include "chrome/focusreturn.h"
 #include "chrome/statuspanes.h"
 #include "chrome/themes.h"
 #include "editor/documentwatcher.h"
@@ -48,18 +50,12 @@
 
 namespace pw {
 
-namespace {
-QString canonicalPath(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-} // namespace
-
 CMainFrame::CMainFrame(PenwrightApp *app)
-    : m_app(app), m_settings(std::make_unique<FrameSettings>())
+    : m_app(app), m_workspace(new Workspace(this)),
+      m_panes(new DockPanes(this, AppFolders::layoutFile())),
+      m_settings(std::make_unique<FrameSettings>())
 {
+    setCentralWidget(m_workspace->area());
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Penwright"));
     // Document windows and dialogs take the application's icon unless they set their own.
@@ -71,11 +67,11 @@ CMainFrame::CMainFrame(PenwrightApp *app)
 
 CMainFrame::~CMainFrame()
 {
-    // Panes hide as the window goes; nothing may ask for command states any more.
-    for (QDockWidget *dock : std::as_const(m_docks))
-        dock->disconnect(this);
-    if (m_mdiArea)
-        m_mdiArea->disconnect(this);
+    // Panes hide and windows go as the window is taken down; nothing may ask for command
+    // states or refresh the title any more.
+    m_panes->disconnect();
+    m_workspace->disconnect();
+    m_workspace->area()->disconnect(m_workspace);
 }
 
 bool CMainFrame::create(MainFrameHost &host)
@@ -90,7 +86,6 @@ bool CMainFrame::create(MainFrameHost &host)
     }
 
     m_settingsFile = AppFolders::settingsFile();
-    m_layoutFile = AppFolders::layoutFile();
     XmlSettingsStore store(m_settingsFile);
     m_settings->loadView(store);
     // An empty colour in a language file means the window's own background.
@@ -103,13 +98,11 @@ bool CMainFrame::create(MainFrameHost &host)
     m_status->refreshLockKeys();
     new FocusReturn(this);
 
-    m_mdiArea = new QMdiArea(this);
-    m_mdiArea->setObjectName(QStringLiteral("Workspace"));
-    m_mdiArea->setDocumentMode(true);
-    m_mdiArea->setTabsClosable(true);
-    m_mdiArea->setTabsMovable(true);
-    setCentralWidget(m_mdiArea);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+    connect(m_workspace, &Workspace::activeFrameChanged, this, &CMainFrame::onActiveFrameChanged);
+    connect(m_workspace, &Workspace::frameTitleChanged, this, &CMainFrame::refreshTitle);
+    connect(m_workspace, &Workspace::frameRemoved, this, &CMainFrame::onFrameRemoved);
+    connect(m_workspace, &Workspace::tabContextMenuRequested, this,
+            &CMainFrame::showTabContextMenu);
 
     m_router = new CommandRouter(
         this, [this] { return commandChain(); }, this);
@@ -126,19 +119,18 @@ bool CMainFrame::create(MainFrameHost &host)
     m_router->setDynamicMenu(Cmd::ColorDocumentAs, [this](QMenu *menu, QAction *marker) {
         fillLanguageMenu(menu, marker);
     });
-    registerPaneCommands();
+    m_panes->registerCommands(*this);
     registerViewCommands();
     registerWindowCommands();
     registerHelpCommands();
     createCommandBars();
     rebuildMenus();
 
-    if (m_settings->mdiTabsActive) {
-        m_settings->mdiTabsActive = false;
-        setTabsShown(true);
-    }
+    if (m_settings->mdiTabsActive)
+        m_workspace->setTabsShown(true);
 
-    createPanes();
+    m_panes->create();
+    connect(m_panes, &DockPanes::visibilityChanged, this, [this] { m_router->updateAll(); });
     wireSubsystems(*this, host);
 
     m_settings->loadRest(store, AppFolders::backupFolder(), AppFolders::dictionaryFolder(),
@@ -175,7 +167,7 @@ void CMainFrame::addCommandTarget(CommandTarget *target)
 std::vector<CommandTarget *> CMainFrame::commandChain() const
 {
     std::vector<CommandTarget *> chain;
-    if (CMDIChildFrame *frame = activeFrame()) {
+    if (CMDIChildFrame *frame = m_workspace->activeFrame()) {
         chain.push_back(frame->activeView());
         chain.push_back(frame->document());
         chain.push_back(frame);
@@ -188,7 +180,8 @@ std::vector<CommandTarget *> CMainFrame::commandChain() const
 
 void CMainFrame::rebuildMenus()
 {
-    const int wanted = activeFrame() ? activeFrame()->menuId() : MenuId::MainFrame;
+    CMDIChildFrame *active = m_workspace->activeFrame();
+    const int wanted = active ? active->menuId() : MenuId::MainFrame;
     if (wanted == m_menuShown)
         return;
     m_menuShown = wanted;
@@ -208,7 +201,7 @@ void CMainFrame::fillRecentFiles(QMenu *menu, QAction *marker)
         if (act->property("recentFile").isValid())
             menu->removeAction(act), act->deleteLater();
     }
-    const QStringList files = recentFiles();
+    const QStringList files = RegistrySettings().recentFiles();
     for (int i = 0; i < files.size() && i < 4; ++i) {
         auto *act = new QAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files.at(i))), menu);
@@ -270,14 +263,14 @@ QWidget *CMainFrame::createLanguageBox(QWidget *parent)
         box->clear();
         for (int i = 0; i < m_languages.count(); ++i)
             box->addItem(m_languages.get(i).menuLabel);
-        auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+        auto *text = qobject_cast<CRidereFrame *>(m_workspace->activeFrame());
         box->setEnabled(text && m_languages.count() > 0);
         box->setCurrentIndex(text ? text->view()->languageIndex() : -1);
     };
     refill();
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, box, refill);
+    connect(m_workspace, &Workspace::activeFrameChanged, box, refill);
     connect(m_idleTimer, &QTimer::timeout, box, [this, box] {
-        auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+        auto *text = qobject_cast<CRidereFrame *>(m_workspace->activeFrame());
         if (box->count() != m_languages.count())
             return;
         const QSignalBlocker quiet(box);
@@ -288,9 +281,10 @@ QWidget *CMainFrame::createLanguageBox(QWidget *parent)
     connect(box, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index <= Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs)
             m_router->execute(Cmd::ColorDocumentAs + index);
-        else if (auto *text = qobject_cast<CRidereFrame *>(activeFrame()))
+        else if (auto *text = qobject_cast<CRidereFrame *>(m_workspace->activeFrame()))
             text->view()->setLanguage(index);
-        if (QWidget *view = activeFrame() ? activeFrame()->viewWidget() : nullptr)
+        CMDIChildFrame *active = m_workspace->activeFrame();
+        if (QWidget *view = active ? active->viewWidget() : nullptr)
             view->setFocus();
     });
     return box;
@@ -303,7 +297,7 @@ void CMainFrame::reloadLanguages(bool applyToOpen)
         m_languages.load(AppFolders::installedConfigFolder());
     if (!applyToOpen)
         return;
-    for (CRidereView *view : textViews())
+    for (CRidereView *view : m_workspace->textViews())
         view->setLanguage(view->document()->languageIndex());
 }
 
@@ -315,7 +309,7 @@ void CMainFrame::fillLanguageMenu(QMenu *menu, QAction *marker)
         if (act->property("languageEntry").isValid())
             menu->removeAction(act), act->deleteLater();
     }
-    auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+    auto *text = qobject_cast<CRidereFrame *>(m_workspace->activeFrame());
     const int count =
         std::min(m_languages.count(), Cmd::ColorDocumentAsLast - Cmd::ColorDocumentAs);
     if (!text || count == 0) {
@@ -342,12 +336,12 @@ void CMainFrame::fillWindowList(QMenu *menu)
         if (act->property("windowEntry").isValid())
             menu->removeAction(act), act->deleteLater();
     }
-    const QList<CMDIChildFrame *> frames = documentFrames();
+    const QList<CMDIChildFrame *> frames = m_workspace->documentFrames();
     if (frames.isEmpty())
         return;
     QAction *separator = menu->addSeparator();
     separator->setProperty("windowEntry", true);
-    CMDIChildFrame *active = activeFrame();
+    CMDIChildFrame *active = m_workspace->activeFrame();
     for (int i = 0; i < frames.size(); ++i) {
         CMDIChildFrame *frame = frames.at(i);
         const QString label = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(frame->windowTitle())
@@ -359,124 +353,37 @@ void CMainFrame::fillWindowList(QMenu *menu)
         QPointer<CMDIChildFrame> target(frame);
         connect(act, &QAction::triggered, this, [this, target] {
             if (target)
-                activateFrame(target);
+                m_workspace->activateFrame(target);
         });
     }
 }
 
-void CMainFrame::addFrame(CMDIChildFrame *frame)
+void CMainFrame::onFrameRemoved(const void *view)
 {
-    m_mdiArea->addSubWindow(frame);
-    connect(frame->document(), &CDocument::titleChanged, this, &CMainFrame::refreshTitle);
-    // The frame is half destroyed when the signal comes, so note its view now.
-    const void *view = frame->viewWidget();
-    connect(frame, &QObject::destroyed, this, [this, view] {
-        m_navigation.remove(view);
-        QTimer::singleShot(0, this, [this] {
-            rebuildMenus();
-            refreshTitle();
-        });
+    m_navigation.remove(view);
+    QTimer::singleShot(0, this, [this] {
+        rebuildMenus();
+        refreshTitle();
     });
 }
 
-QList<CMDIChildFrame *> CMainFrame::documentFrames() const
+void CMainFrame::onActiveFrameChanged()
 {
-    QList<CMDIChildFrame *> frames;
-    if (!m_mdiArea)
-        return frames;
-    for (QMdiSubWindow *window : m_mdiArea->subWindowList()) {
-        auto *frame = qobject_cast<CMDIChildFrame *>(window);
-        // A window closing with deferred deletion is gone for every purpose but memory.
-        if (frame && !frame->property("closing").toBool())
-            frames.append(frame);
-    }
-    return frames;
-}
-
-QList<CRidereView *> CMainFrame::textViews() const
-{
-    QList<CRidereView *> views;
-    for (CMDIChildFrame *frame : documentFrames()) {
-        if (auto *text = qobject_cast<CRidereFrame *>(frame))
-            views.append(text->view());
-    }
-    return views;
-}
-
-CMDIChildFrame *CMainFrame::activeFrame() const
-{
-    if (!m_mdiArea)
-        return nullptr;
-    // The active sub-window is null while the main window itself is inactive, which happens
-    // under a bare X server or offscreen; the current one is still the user's document.
-    QMdiSubWindow *window = m_mdiArea->activeSubWindow();
-    if (!window)
-        window = m_mdiArea->currentSubWindow();
-    // In tabbed view the workspace keeps no current window until the main window has once been
-    // active; the window last brought forward is then the user's document.
-    if (!window) {
-        // Asked by type, as the window may be part way through its destruction.
-        auto *last = qobject_cast<QMdiSubWindow *>(m_lastActivated.data());
-        if (last && m_mdiArea->subWindowList().contains(last))
-            window = last;
-    }
-    auto *frame = qobject_cast<CMDIChildFrame *>(window);
-    return frame && !frame->property("closing").toBool() ? frame : nullptr;
-}
-
-CDocument *CMainFrame::isAlreadyOpen(const QString &path)
-{
-    const QString wanted = canonicalPath(path);
-    const Qt::CaseSensitivity cs =
-#ifdef Q_OS_WIN
-        Qt::CaseInsensitive;
-#else
-        Qt::CaseSensitive;
-#endif
-    for (CMDIChildFrame *frame : documentFrames()) {
-        const QString open = frame->document()->pathName();
-        if (!open.isEmpty() && canonicalPath(open).compare(wanted, cs) == 0) {
-            activateFrame(frame);
-            return frame->document();
-        }
-    }
-    return nullptr;
-}
-
-void CMainFrame::activateFrame(CMDIChildFrame *frame)
-{
-    if (frame->isMinimized())
-        frame->showNormal();
-    m_mdiArea->setActiveSubWindow(frame);
-    if (m_lastActivated != frame && !m_mdiArea->activeSubWindow()) {
-        // The workspace activates nothing while it is inactive itself; menus, title and status
-        // follow the window brought forward all the same.
-        m_lastActivated = frame;
-        onSubWindowActivated(frame);
-    }
-    if (QWidget *view = frame->viewWidget())
-        view->setFocus(Qt::OtherFocusReason);
-}
-
-void CMainFrame::onSubWindowActivated(QMdiSubWindow *window)
-{
-    if (auto *frame = qobject_cast<CMDIChildFrame *>(window))
-        m_lastActivated = frame;
     rebuildMenus();
     refreshTitle();
-    auto *text = qobject_cast<CRidereFrame *>(activeFrame());
+    auto *text = qobject_cast<CRidereFrame *>(m_workspace->activeFrame());
     m_status->setText(StatusPane::Position, text ? text->view()->positionText() : QString());
     m_router->updateAll();
 }
 
 QString CMainFrame::wantedTitle() const
 {
-    CMDIChildFrame *frame = activeFrame();
+    CMDIChildFrame *frame = m_workspace->activeFrame();
     if (!frame)
         return QStringLiteral("Penwright");
     // A maximised window's name is bracketed, as the workspace itself writes it.
     const QString name = frame->document()->decoratedTitle();
-    if (frame->isMaximized() && !m_tabsShown)
+    if (frame->isMaximized() && !m_workspace->tabsShown())
         return QStringLiteral("Penwright - [") + name + QLatin1Char(']');
     return QStringLiteral("Penwright - ") + name;
 }
@@ -517,20 +424,6 @@ void CMainFrame::changeEvent(QEvent *event)
             if (MainFrameHost *host = m_app->host())
                 host->documentWatcher().checkAll();
         });
-}
-
-void CMainFrame::addRecentFile(const QString &path)
-{
-    RegistrySettings registry;
-    RecentFileList list;
-    list.setEntries(registry.recentFiles());
-    list.add(path);
-    registry.setRecentFiles(list.entries());
-}
-
-QStringList CMainFrame::recentFiles() const
-{
-    return RegistrySettings().recentFiles();
 }
 
 } // namespace pw

@@ -5,34 +5,25 @@
 #include "framework/commandtarget.h"
 #include "languages/engine/languagelist.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QMarginsF>
-#include <QPointer>
-#include <QTabWidget>
-#include <array>
 #include <functional>
 #include <memory>
 
-class QDockWidget;
-class QLabel;
-class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QPrinter;
-class QTabBar;
 class QTimer;
 
 namespace pw {
 
 class CommandBars;
 class CommandRouter;
-class CMDIChildFrame;
-class CDocument;
 class CRidereView;
+class DockPanes;
 class MainFrameHost;
 class PenwrightApp;
 class StatusPanes;
+class Workspace;
 struct FrameSettings;
 
 class CMainFrame : public QMainWindow, public CommandTarget
@@ -47,49 +38,27 @@ public:
     // Shows the window with the stored placement (maximised when none is stored).
     void showWithPlacement();
 
-    QMdiArea *mdiArea() const { return m_mdiArea; }
     CommandRouter *router() const { return m_router; }
     CommandBars *commandBars() const { return m_commandBars; }
     StatusPanes *statusPanes() const { return m_status; }
     // A subsystem's commands: asked after the active window's and before the main frame's own.
     void addCommandTarget(CommandTarget *target);
 
-    void addFrame(CMDIChildFrame *frame);
-    QList<CMDIChildFrame *> documentFrames() const;
-    QList<CRidereView *> textViews() const;
-    CMDIChildFrame *activeFrame() const;
-    // A window already showing path is restored and activated; returns its document.
-    CDocument *isAlreadyOpen(const QString &path);
-    void activateFrame(CMDIChildFrame *frame);
+    // The document windows, and the docking panes around them.
+    Workspace &workspace() const { return *m_workspace; }
+    DockPanes &panes() const { return *m_panes; }
 
     // The in-memory copy of the preferences, loaded at creation and written back at close.
     FrameSettings &settings() const { return *m_settings; }
     QString settingsFile() const { return m_settingsFile; }
-    QString layoutFile() const { return m_layoutFile; }
-
-    // Docking panes, by pane id. The content widget is where each subsystem puts its pane.
-    QDockWidget *pane(int paneId) const { return m_docks.value(paneId); }
-    void setPaneWidget(int paneId, QWidget *widget);
-    void showPane(int paneId);
-    void togglePane(int paneId);
-    bool isPaneShown(int paneId) const;
-
-    // The document tab row.
-    bool tabsShown() const { return m_tabsShown; }
-    void setTabsShown(bool shown);
-    QTabWidget::TabPosition tabPosition() const { return m_tabPosition; }
-    QTabBar *tabBar() const;
 
     NavigationHistory &navigation() { return m_navigation; }
     // The languages documents are coloured with; positions are the language numbers.
     LanguageList &languages() { return m_languages; }
     // Loads the list again; with applyToOpen every open text window applies its language anew.
     void reloadLanguages(bool applyToOpen);
-    void navigate(bool backward);
 
     bool closingWithReopen() const { return m_closingWithReopen; }
-    void addRecentFile(const QString &path);
-    QStringList recentFiles() const;
 
     // The four print margins, in hundredths of a millimetre or thousandths of an inch.
     QMarginsF printMargins() const { return m_printMargins; }
@@ -112,21 +81,17 @@ protected:
     void childEvent(QChildEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     std::vector<CommandTarget *> commandChain() const;
-    void onSubWindowActivated(QMdiSubWindow *window);
+    void onActiveFrameChanged();
+    void onFrameRemoved(const void *view);
     void refreshTitle();
     QString wantedTitle() const;
     void rebuildMenus();
     void fillRecentFiles(QMenu *menu, QAction *marker);
     void fillWindowList(QMenu *menu);
     void fillLanguageMenu(QMenu *menu, QAction *marker);
-    void createPanes();
-    void saveLayout();
-    void restoreLayout();
-    void registerPaneCommands();
     void registerViewCommands();
     void registerWindowCommands();
     void registerHelpCommands();
@@ -135,12 +100,13 @@ private:
     void toggleViewSetting(bool FrameSettings::*field, void (CRidereView::*apply)(bool));
     void chooseFont();
     void pageSetup();
-    void closeAllButActive();
-    void showTabContextMenu(const QPoint &globalPos, int tabIndex);
+    void navigate(bool backward);
+    void showTabContextMenu(const QPoint &globalPos);
     void writeCloseState();
 
     PenwrightApp *m_app;
-    QMdiArea *m_mdiArea = nullptr;
+    Workspace *m_workspace;
+    DockPanes *m_panes;
     CommandRouter *m_router = nullptr;
     CommandBars *m_commandBars = nullptr;
     StatusPanes *m_status = nullptr;
@@ -148,13 +114,6 @@ private:
     int m_menuShown = 0;
     std::unique_ptr<FrameSettings> m_settings;
     QString m_settingsFile;
-    QString m_layoutFile;
-    QHash<int, QDockWidget *> m_docks;
-    bool m_tabsShown = false;
-    QTabWidget::TabPosition m_tabPosition = QTabWidget::North;
-    QPointer<QTabBar> m_watchedTabBar;
-    // Held as a plain object: a frame being destroyed is no longer a frame.
-    QPointer<QObject> m_lastActivated;
     NavigationHistory m_navigation;
     LanguageList m_languages;
     bool m_closingWithReopen = false;

@@ -1,10 +1,12 @@
 // CMainFrame: the close sequence, with the open files remembered for the next start.
-#include "chrome/commandbars.h"
-#include "framework/commandrouter.h"
-#include "chrome/customizedialog.h"
-#include "framework/document.h"
+#include "app/dockpanes.h"
 #include "app/mainframe.h"
 #include "app/penwrightapp.h"
+#include "app/workspace.h"
+#include "chrome/commandbars.h"
+#include "chrome/customizedialog.h"
+#include "framework/commandrouter.h"
+#include "framework/document.h"
 #include "settings/framesettings.h"
 #include "settings/registrysettings.h"
 #include "settings/windowplacement.h"
@@ -20,7 +22,7 @@ void CMainFrame::writeCloseState()
 {
     XmlSettingsStore store(m_settingsFile);
     m_settings->save(store);
-    saveLayout();
+    m_panes->saveLayout();
     RegistrySettings registry;
     registry.setCommandBars(m_commandBars->saveState());
     registry.setWindowPosition(WindowPlacement::fromGeometry(normalGeometry(), isMaximized()));
@@ -33,7 +35,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     writeCloseState();
 
     if (!m_settings->rememberOpenFiles) {
-        for (CMDIChildFrame *frame : documentFrames()) {
+        for (CMDIChildFrame *frame : m_workspace->documentFrames()) {
             if (!frame->close()) {
                 event->ignore();
                 return;
@@ -48,7 +50,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
         return;
     }
     m_closingWithReopen = true;
-    for (CMDIChildFrame *frame : documentFrames())
+    for (CMDIChildFrame *frame : m_workspace->documentFrames())
         frame->closeWithoutAsking();
     // Frames record their files as they are destroyed.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

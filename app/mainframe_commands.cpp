@@ -1,21 +1,22 @@
 // CMainFrame: view options for every text window, font, page setup, tabs, windows, navigation,
 // help.
-#include "settings/appfolders.h"
-#include "framework/commandrouter.h"
-#include "framework/document.h"
 #include "app/mainframe.h"
-#include "framework/messages.h"
 #include "app/penwrightapp.h"
-#include "settings/framesettings.h"
-#include "settings/settingkeys.h"
-#include "settings/xmlsettingsstore.h"
+#include "app/workspace.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
 #include "editor/ridereview.h"
+#include "framework/commandrouter.h"
+#include "framework/document.h"
+#include "framework/messages.h"
 #include "resources/commandids.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
+#include "settings/appfolders.h"
+#include "settings/framesettings.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -36,7 +37,7 @@ void CMainFrame::toggleViewSetting(bool FrameSettings::*field, void (CRidereView
 {
     const bool value = !(m_settings.get()->*field);
     m_settings.get()->*field = value;
-    for (CRidereView *view : textViews())
+    for (CRidereView *view : m_workspace->textViews())
         (view->*apply)(value);
 }
 
@@ -95,7 +96,7 @@ void CMainFrame::chooseFont()
     // Only a true bold weight counts as bold; semi-bold and heavier-than-normal do not.
     s.fontBold = font.weight() == QFont::Bold;
     s.fontSize = int(font.pointSizeF() * 10) / 10;
-    for (CRidereView *view : textViews())
+    for (CRidereView *view : m_workspace->textViews())
         view->applyFont();
 }
 
@@ -124,48 +125,8 @@ void CMainFrame::pageSetup()
         QMarginsF(mm.left() / toMm, mm.top() / toMm, mm.right() / toMm, mm.bottom() / toMm);
 }
 
-QTabBar *CMainFrame::tabBar() const
+void CMainFrame::showTabContextMenu(const QPoint &globalPos)
 {
-    return m_tabsShown && m_mdiArea ? m_mdiArea->findChild<QTabBar *>() : nullptr;
-}
-
-void CMainFrame::setTabsShown(bool shown)
-{
-    m_tabsShown = shown;
-    m_settings->mdiTabsActive = shown;
-    m_mdiArea->setViewMode(shown ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
-    if (shown) {
-        m_mdiArea->setTabPosition(m_tabPosition);
-        if (QTabBar *bar = tabBar(); bar && bar != m_watchedTabBar) {
-            m_watchedTabBar = bar;
-            bar->installEventFilter(this);
-        }
-        if (QMdiSubWindow *active = m_mdiArea->activeSubWindow(); active && !active->isMaximized())
-            active->showMaximized();
-    }
-}
-
-bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
-{
-    // The type first: while the bar is being destroyed its guard must not be read as a tab bar.
-    if (event->type() == QEvent::ContextMenu && watched == m_watchedTabBar) {
-        auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        const int index = m_watchedTabBar->tabAt(menuEvent->pos());
-        if (index >= 0) {
-            showTabContextMenu(menuEvent->globalPos(), index);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::showTabContextMenu(const QPoint &globalPos, int tabIndex)
-{
-    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
-    if (tabIndex < 0 || tabIndex >= windows.size())
-        return;
-    if (auto *frame = qobject_cast<CMDIChildFrame *>(windows.at(tabIndex)))
-        activateFrame(frame);
     QMenu *menu = m_router->buildPopupMenu(142, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPos);
@@ -174,9 +135,13 @@ void CMainFrame::showTabContextMenu(const QPoint &globalPos, int tabIndex)
 void CMainFrame::registerWindowCommands()
 {
     onCommand(
-        Cmd::ToggleTabs, [this] { setTabsShown(!m_tabsShown); },
+        Cmd::ToggleTabs,
+        [this] {
+            m_workspace->setTabsShown(!m_workspace->tabsShown());
+            m_settings->mdiTabsActive = m_workspace->tabsShown();
+        },
         [this](CommandUi &ui) {
-            ui.text = resourceText(m_tabsShown ? Str::HideTabs : Str::ShowTabs);
+            ui.text = resourceText(m_workspace->tabsShown() ? Str::HideTabs : Str::ShowTabs);
         });
     static const std::pair<int, QTabWidget::TabPosition> aligns[] = {
         {Cmd::TabsAlignLeft, QTabWidget::West},
@@ -187,39 +152,23 @@ void CMainFrame::registerWindowCommands()
     for (const auto &[id, position] : aligns) {
         const QTabWidget::TabPosition where = position;
         onCommand(
-            id,
-            [this, where] {
-                m_tabPosition = where;
-                m_mdiArea->setTabPosition(where);
-            },
+            id, [this, where] { m_workspace->setTabPosition(where); },
             [this, where](CommandUi &ui) {
-                ui.enabled = m_tabsShown;
+                ui.enabled = m_workspace->tabsShown();
                 ui.checkable = true;
-                ui.checked = m_tabPosition == where;
+                ui.checked = m_workspace->tabPosition() == where;
             });
     }
-    const auto whenTabsHidden = [this](CommandUi &ui) { ui.enabled = !m_tabsShown; };
+    const auto whenTabsHidden = [this](CommandUi &ui) { ui.enabled = !m_workspace->tabsShown(); };
     onCommand(
-        Cmd::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }, whenTabsHidden);
+        Cmd::WindowCascade, [this] { m_workspace->area()->cascadeSubWindows(); }, whenTabsHidden);
     onCommand(
-        Cmd::WindowTile, [this] { m_mdiArea->tileSubWindows(); }, whenTabsHidden);
+        Cmd::WindowTile, [this] { m_workspace->area()->tileSubWindows(); }, whenTabsHidden);
     onCommand(
-        Cmd::WindowArrange,
-        [this] {
-            // Line the minimised windows up along the bottom edge, as icons are arranged.
-            int x = 0;
-            const int bottom = m_mdiArea->viewport()->height();
-            for (QMdiSubWindow *window : m_mdiArea->subWindowList()) {
-                if (window->isMinimized()) {
-                    window->move(x, bottom - window->height());
-                    x += window->width();
-                }
-            }
-        },
-        whenTabsHidden);
+        Cmd::WindowArrange, [this] { m_workspace->arrangeMinimized(); }, whenTabsHidden);
     onCommand(
-        Cmd::CloseAllButActive, [this] { closeAllButActive(); },
-        [this](CommandUi &ui) { ui.enabled = documentFrames().size() > 1; });
+        Cmd::CloseAllButActive, [this] { m_workspace->closeAllButActive(); },
+        [this](CommandUi &ui) { ui.enabled = m_workspace->documentFrames().size() > 1; });
     onCommand(
         Cmd::NavigateBackward, [this] { navigate(true); },
         [this](CommandUi &ui) { ui.enabled = m_navigation.canGoBack(); });
@@ -228,26 +177,17 @@ void CMainFrame::registerWindowCommands()
         [this](CommandUi &ui) { ui.enabled = m_navigation.canGoForward(); });
 }
 
-void CMainFrame::closeAllButActive()
-{
-    CMDIChildFrame *active = activeFrame();
-    for (CMDIChildFrame *frame : documentFrames()) {
-        if (frame != active)
-            frame->close(); // each asks about its own unsaved changes
-    }
-}
-
 void CMainFrame::navigate(bool backward)
 {
     const auto target = backward ? m_navigation.back() : m_navigation.forward();
     if (!target)
         return;
-    for (CRidereView *view : textViews()) {
+    for (CRidereView *view : m_workspace->textViews()) {
         if (view != target->view)
             continue;
         // Moving the caret adds to the history; keep the place the user stepped to current.
         const int current = m_navigation.current();
-        activateFrame(static_cast<CMDIChildFrame *>(view->document()->frame()));
+        m_workspace->activateFrame(static_cast<CMDIChildFrame *>(view->document()->frame()));
         view->gotoPosition(target->position);
         if (m_navigation.current() != current)
             m_navigation.back();

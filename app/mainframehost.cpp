@@ -1,10 +1,14 @@
 // MainFrameHost: each request of the windows below, answered by the main frame or the application.
 #include "app/mainframehost.h"
 
+#include "app/dockpanes.h"
 #include "app/mainframe.h"
 #include "app/penwrightapp.h"
+#include "app/workspace.h"
 #include "chrome/statuspanes.h"
 #include "editor/documentwatcher.h"
+#include "settings/recentfilelist.h"
+#include "settings/registrysettings.h"
 
 namespace pw {
 
@@ -57,7 +61,11 @@ std::unique_ptr<Progress> MainFrameHost::startBackgroundProgress(qint64 total)
 
 void MainFrameHost::addRecentFile(const QString &path)
 {
-    m_frame.addRecentFile(path);
+    RegistrySettings registry;
+    RecentFileList list;
+    list.setEntries(registry.recentFiles());
+    list.add(path);
+    registry.setRecentFiles(list.entries());
 }
 
 CommandRouter *MainFrameHost::router() const
@@ -67,7 +75,7 @@ CommandRouter *MainFrameHost::router() const
 
 CMDIChildFrame *MainFrameHost::activeFrame() const
 {
-    return m_frame.activeFrame();
+    return m_frame.workspace().activeFrame();
 }
 
 CDocument *MainFrameHost::openDocument(const QString &path, const OpenRequest &request)
@@ -92,7 +100,7 @@ bool MainFrameHost::closingWithReopen() const
 
 bool MainFrameHost::isPaneShown(int paneId) const
 {
-    return m_frame.isPaneShown(paneId);
+    return m_frame.panes().isPaneShown(paneId);
 }
 
 const LanguageList &MainFrameHost::languages() const

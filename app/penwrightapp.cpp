@@ -3,6 +3,7 @@
 
 #include "app/mainframe.h"
 #include "app/mainframehost.h"
+#include "app/workspace.h"
 #include "app/singleinstance.h"
 #include "editor/encoding/encodingdetector.h"
 #include "editor/filedialogex.h"
@@ -52,7 +53,7 @@ void PenwrightApp::registerCommands()
         Cmd::FileSaveAll, [this] { saveAllModified(); },
         [this](CommandUi &ui) {
             ui.enabled = false;
-            for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
+            for (CMDIChildFrame *frame : m_mainFrame->workspace().documentFrames()) {
                 if (frame->document()->isTextDocument() && frame->document()->isModified())
                     ui.enabled = true;
             }
@@ -61,7 +62,7 @@ void PenwrightApp::registerCommands()
     onCommandRange(
         Cmd::FileMru1, Cmd::FileMru4, [this](int id) { openRecentFile(id - Cmd::FileMru1); },
         [this](int id, CommandUi &ui) {
-            ui.enabled = m_mainFrame && id - Cmd::FileMru1 < m_mainFrame->recentFiles().size();
+            ui.enabled = m_mainFrame && id - Cmd::FileMru1 < RegistrySettings().recentFiles().size();
         });
     onCommand(Cmd::AppExit, [this] { m_mainFrame->close(); });
 }
@@ -127,7 +128,7 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
             for (const QString &file : files) {
                 const bool opened = openDocumentFile(file, OpenRequest{}) != nullptr;
                 any =
-                    opened || any || m_mainFrame->isAlreadyOpen(QFileInfo(file).absoluteFilePath());
+                    opened || any || m_mainFrame->workspace().isAlreadyOpen(QFileInfo(file).absoluteFilePath());
             }
             if (!any)
                 return false;
@@ -136,8 +137,8 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
 
     m_mainFrame->installEventFilter(this);
     m_mainFrame->showWithPlacement();
-    if (CMDIChildFrame *frame = m_mainFrame->activeFrame())
-        m_mainFrame->activateFrame(frame);
+    if (CMDIChildFrame *frame = m_mainFrame->workspace().activeFrame())
+        m_mainFrame->workspace().activateFrame(frame);
     return true;
 }
 
@@ -162,7 +163,7 @@ bool PenwrightApp::reopenPreviousFiles()
 
 void PenwrightApp::openRecentFile(int index)
 {
-    const QStringList files = m_mainFrame->recentFiles();
+    const QStringList files = RegistrySettings().recentFiles();
     if (index < 0 || index >= files.size())
         return;
     const QString path = files.at(index);
@@ -209,7 +210,7 @@ CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest reque
 {
     if (request.mode == OpenWebPreview)
         return nullptr;
-    if (m_mainFrame->isAlreadyOpen(path))
+    if (m_mainFrame->workspace().isAlreadyOpen(path))
         return nullptr;
     const QFileInfo info(path);
     m_lastFolder = info.absolutePath();
@@ -255,9 +256,9 @@ CDocument *PenwrightApp::openInNewFrame(CDocTemplate::Role role, const QString &
     if (!tmpl)
         return nullptr;
     CMDIChildFrame *frame = tmpl->createFrame();
-    m_mainFrame->addFrame(frame);
+    m_mainFrame->workspace().addFrame(frame);
     if (!frame->document()->onOpenDocument(path, request)) {
-        m_mainFrame->mdiArea()->removeSubWindow(frame);
+        m_mainFrame->workspace().area()->removeSubWindow(frame);
         delete frame;
         return nullptr;
     }
@@ -268,12 +269,12 @@ CDocument *PenwrightApp::openInNewFrame(CDocTemplate::Role role, const QString &
 void PenwrightApp::showNewFrame(CMDIChildFrame *frame)
 {
     // New windows fill the workspace unless the user arranged the others side by side.
-    QMdiSubWindow *current = m_mainFrame->mdiArea()->currentSubWindow();
+    QMdiSubWindow *current = m_mainFrame->workspace().area()->currentSubWindow();
     if (!current || current == frame || current->isMaximized())
         frame->showMaximized();
     else
         frame->show();
-    m_mainFrame->activateFrame(frame);
+    m_mainFrame->workspace().activateFrame(frame);
 }
 
 CDocument *PenwrightApp::newDocument()
@@ -281,9 +282,9 @@ CDocument *PenwrightApp::newDocument()
     CDocTemplate *tmpl = findTemplate(CDocTemplate::Text);
     CMDIChildFrame *frame = tmpl->createFrame();
     frame->document()->setTitle(tmpl->nextUntitledName());
-    m_mainFrame->addFrame(frame);
+    m_mainFrame->workspace().addFrame(frame);
     if (!frame->document()->onNewDocument()) {
-        m_mainFrame->mdiArea()->removeSubWindow(frame);
+        m_mainFrame->workspace().area()->removeSubWindow(frame);
         delete frame;
         return nullptr;
     }
@@ -310,10 +311,10 @@ void PenwrightApp::fileOpen()
 
 bool PenwrightApp::saveAllModified()
 {
-    for (CMDIChildFrame *frame : m_mainFrame->documentFrames()) {
+    for (CMDIChildFrame *frame : m_mainFrame->workspace().documentFrames()) {
         CDocument *doc = frame->document();
         if (doc->isTextDocument() && doc->isModified()) {
-            m_mainFrame->activateFrame(frame);
+            m_mainFrame->workspace().activateFrame(frame);
             if (!doc->saveModified())
                 return false;
         }

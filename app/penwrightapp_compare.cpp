@@ -3,6 +3,7 @@
 
 #include "app/mainframe.h"
 #include "app/mainframehost.h"
+#include "app/workspace.h"
 #include "framework/document.h"
 
 #include <QFileInfo>
@@ -36,7 +37,7 @@ CDocument *PenwrightApp::openCompare([[maybe_unused]] const QString &first,
         return nullptr;
     auto *frame = static_cast<CCompareFrame *>(tmpl->createFrame());
     frame->document()->setTitle(tmpl->nextUntitledName());
-    m_mainFrame->addFrame(frame);
+    m_mainFrame->workspace().addFrame(frame);
     showNewFrame(frame);
     frame->view()->compare(QFileInfo(first).absoluteFilePath(),
                            QFileInfo(second).absoluteFilePath());

@@ -1,6 +1,7 @@
 // wireSubsystems: each subsystem's commands, panes and toolbar controls, where the build has it.
 #include "app/subsystems.h"
 
+#include "app/dockpanes.h"
 #include "app/mainframe.h"
 #include "app/mainframehost.h"
 #include "chrome/commandbars.h"
@@ -51,7 +52,7 @@ void wireSearch(CMainFrame &frame, MainFrameHost &host)
 void wireFunctionList(CMainFrame &frame, MainFrameHost &host)
 {
     auto *pane = new CFunctionList(&frame);
-    frame.setPaneWidget(Cmd::PaneFunctionList, pane);
+    frame.panes().setPaneWidget(Cmd::PaneFunctionList, pane);
     auto *list = new FunctionListController(host, pane, &frame);
     host.setFunctionList(list);
     // The host outlives nothing the frame owns: forget the service before the pane goes.
@@ -97,9 +98,9 @@ void wireHex(CMainFrame &frame, MainFrameHost &host)
 void wireTools(CMainFrame &frame, MainFrameHost &host)
 {
     auto *view = new CProcessOutputView(&frame);
-    frame.setPaneWidget(Cmd::PaneToolWindow, view);
+    frame.panes().setPaneWidget(Cmd::PaneToolWindow, view);
     auto *tools = new ToolsController(
-        host, frame.commandBars(), view, [&frame] { frame.showPane(Cmd::PaneToolWindow); }, &frame);
+        host, frame.commandBars(), view, [&frame] { frame.panes().showPane(Cmd::PaneToolWindow); }, &frame);
     frame.addCommandTarget(tools);
     QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, tools, &ToolsController::saveTools);
 }

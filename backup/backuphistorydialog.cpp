@@ -11,14 +11,6 @@
 
 namespace pw {
 
-namespace {
-CBackupHistoryDlg::ShowHook &showHook()
-{
-    static CBackupHistoryDlg::ShowHook hook;
-    return hook;
-}
-} // namespace
-
 CBackupHistoryDlg::CBackupHistoryDlg(QList<backup::VersionListItem> items, QWidget *parent)
     : QDialog(parent), m_items(std::move(items))
 {
@@ -42,12 +34,12 @@ CBackupHistoryDlg::CBackupHistoryDlg(QList<backup::VersionListItem> items, QWidg
 
 void CBackupHistoryDlg::setShowHook(ShowHook hook)
 {
-    showHook() = std::move(hook);
+    s_showHook = std::move(hook);
 }
 
 int CBackupHistoryDlg::run()
 {
-    return showHook() ? showHook()(*this) : exec();
+    return s_showHook ? s_showHook(*this) : exec();
 }
 
 void CBackupHistoryDlg::accept()

@@ -34,6 +34,7 @@ public:
     static void setShowHook(ShowHook hook);
 
 private:
+    static inline ShowHook s_showHook;
     QList<backup::VersionListItem> m_items;
     QListWidget *m_list;
     QPushButton *m_compare;

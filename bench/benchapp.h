@@ -4,6 +4,7 @@
 #include "settings/appfolders.h"
 #include "framework/document.h"
 #include "app/mainframe.h"
+#include "app/workspace.h"
 #include "framework/messages.h"
 #include "app/penwrightapp.h"
 
@@ -45,7 +46,7 @@ struct BenchApp
 
     void closeAll()
     {
-        for (CMDIChildFrame *frame : app->mainFrame()->documentFrames())
+        for (CMDIChildFrame *frame : app->mainFrame()->workspace().documentFrames())
             frame->closeWithoutAsking();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

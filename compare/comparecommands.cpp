@@ -20,14 +20,6 @@
 
 namespace pw {
 
-namespace {
-CompareCommands::ChooseFileHook &chooseFileHook()
-{
-    static CompareCommands::ChooseFileHook hook;
-    return hook;
-}
-} // namespace
-
 CompareCommands::CompareCommands(EditorHost &host, QObject *parent) : QObject(parent), m_host(host)
 {
     const auto textDocument = [this](CommandUi &ui) {
@@ -48,7 +40,7 @@ CompareCommands::CompareCommands(EditorHost &host, QObject *parent) : QObject(pa
 
 void CompareCommands::setChooseFileHook(ChooseFileHook hook)
 {
-    chooseFileHook() = std::move(hook);
+    s_chooseFileHook = std::move(hook);
 }
 
 CRidereDoc *CompareCommands::activeTextDocument() const
@@ -59,8 +51,8 @@ CRidereDoc *CompareCommands::activeTextDocument() const
 
 QString CompareCommands::chooseOtherFile() const
 {
-    if (chooseFileHook())
-        return chooseFileHook()();
+    if (s_chooseFileHook)
+        return s_chooseFileHook();
     QFileDialog dialog(m_host.window(), QStringLiteral("Open"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);

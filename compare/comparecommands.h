@@ -35,6 +35,7 @@ public:
     static void setChooseFileHook(ChooseFileHook hook);
 
 private:
+    static inline ChooseFileHook s_chooseFileHook;
     CRidereDoc *activeTextDocument() const;
     QString chooseOtherFile() const;
     void compareWithActive();

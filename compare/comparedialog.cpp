@@ -21,12 +21,6 @@ namespace pw {
 
 namespace {
 
-CBRCompareDlg::ShowHook &showHook()
-{
-    static CBRCompareDlg::ShowHook hook;
-    return hook;
-}
-
 const QString PlacementName = QString::fromLatin1(settings::registry::CompareDialog);
 
 bool readable(const QString &path)
@@ -117,12 +111,12 @@ CBRCompareDlg::~CBRCompareDlg()
 
 void CBRCompareDlg::setShowHook(ShowHook hook)
 {
-    showHook() = std::move(hook);
+    s_showHook = std::move(hook);
 }
 
 int CBRCompareDlg::run()
 {
-    return showHook() ? showHook()(*this) : exec();
+    return s_showHook ? s_showHook(*this) : exec();
 }
 
 QString CBRCompareDlg::firstPath() const

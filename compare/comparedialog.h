@@ -36,6 +36,7 @@ public:
     static void setShowHook(ShowHook hook);
 
 private:
+    static inline ShowHook s_showHook;
     void browse(QLineEdit *edit);
     void refuse(int stringId);
 

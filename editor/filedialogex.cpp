@@ -1,29 +1,24 @@
 // CFileDialogEx: the Open and Save As dialogs with encoding, line-ending and open-as choices.
 #include "editor/filedialogex.h"
 
+#include "editor/doccore/doccore.h"
+#include "editor/encoding/docencoding.h"
 #include "framework/messages.h"
 #include "resources/stringids.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
-#include "editor/doccore/doccore.h"
-#include "editor/encoding/docencoding.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QGridLayout>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
 
 namespace pw {
 
 namespace {
-CFileDialogEx::SaveHook &saveHook()
-{
-    static CFileDialogEx::SaveHook hook;
-    return hook;
-}
 
 const char *const kEncodingNames[] = {"UTF-8", "Unicode", "Unicode (Big Endian)",
                                       "Ansi (Windows-1252)", "Auto"};
@@ -63,7 +58,7 @@ int filterIndexOf(const QFileDialog &dialog, const QStringList &filters)
 
 void CFileDialogEx::setSaveHook(SaveHook hook)
 {
-    saveHook() = std::move(hook);
+    s_saveHook = std::move(hook);
 }
 
 bool CFileDialogEx::getOpenChoice(QWidget *parent, const QString &settingsFile,
@@ -128,10 +123,9 @@ bool runSaveDialog(QWidget *parent, XmlSettingsStore &store,
     std::vector<const char *> encodingNames;
     for (const enc::EncodingChoice &c : encodings)
         encodingNames.push_back(c.name);
-    QComboBox *encodingBox =
-        addChoice(dialog, QStringLiteral("Encoding:"), encodingNames.data(),
-                  int(encodingNames.size()),
-                  int(enc::choiceIndex(enc::DocEncoding(choice.encoding), choice.markLength)));
+    QComboBox *encodingBox = addChoice(
+        dialog, QStringLiteral("Encoding:"), encodingNames.data(), int(encodingNames.size()),
+        int(enc::choiceIndex(enc::DocEncoding(choice.encoding), choice.markLength)));
     QComboBox *endingBox =
         addChoice(dialog, QStringLiteral("Line ending:"), kLineEndingNames, 3, choice.lineEnding);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -161,20 +155,20 @@ bool CFileDialogEx::getSaveChoice(QWidget *parent, const QString &settingsFile,
         choice.markLength = markLength;
         choice.lineEnding = lineEnding;
         choice.defaultExtension.clear();
-        const bool accepted = saveHook() ? saveHook()(choice, proposed)
+        const bool accepted = s_saveHook ? s_saveHook(choice, proposed)
                                          : runSaveDialog(parent, store, filters, proposed, choice);
         if (!accepted)
             return false;
         choice.path = doc::applyDefaultExtension(choice.path, choice.defaultExtension);
         if (!QFileInfo::exists(choice.path))
             return true;
-        const QString question = resourceText(Str::ReplaceExistingQuestion)
-                                     .arg(QDir::toNativeSeparators(choice.path));
+        const QString question =
+            resourceText(Str::ReplaceExistingQuestion).arg(QDir::toNativeSeparators(choice.path));
         if (showMessage(parent, MessageIcon::Question, question,
                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
             return true;
         // A hook answers once; the dialog comes back with the name for another try.
-        if (saveHook())
+        if (s_saveHook)
             return false;
         proposed = choice.path;
     }

@@ -47,6 +47,9 @@ public:
     static bool getSaveChoice(QWidget *parent, const QString &settingsFile,
                               const QString &proposedPath, int encoding, int markLength,
                               int lineEnding, SaveChoice &choice);
+
+private:
+    static inline SaveHook s_saveHook;
 };
 
 } // namespace pw

@@ -215,17 +215,9 @@ void CRidereView::setLanguage(int index)
     applyLanguage();
 }
 
-namespace {
-CRidereView::ViewAsHook &viewAsHook()
-{
-    static CRidereView::ViewAsHook hook;
-    return hook;
-}
-} // namespace
-
 void CRidereView::setViewAsHook(ViewAsHook hook)
 {
-    viewAsHook() = std::move(hook);
+    s_viewAsHook = std::move(hook);
 }
 
 void CRidereView::showViewAsDialog()
@@ -236,8 +228,8 @@ void CRidereView::showViewAsDialog()
         labels << languages.get(i).menuLabel;
     int index = languageIndex();
     bool accepted = false;
-    if (viewAsHook()) {
-        accepted = viewAsHook()(labels, index);
+    if (s_viewAsHook) {
+        accepted = s_viewAsHook(labels, index);
     } else {
         CViewAsManagerDialog dialog(labels, index, this);
         accepted = dialog.exec() == QDialog::Accepted;

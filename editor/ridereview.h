@@ -68,6 +68,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static inline ViewAsHook s_viewAsHook;
     void registerCommands();
     void applySettings();
     void onUpdateUi(int updated);

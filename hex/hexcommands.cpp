@@ -13,14 +13,6 @@
 
 namespace pw {
 
-namespace {
-HexCommands::ChooseFilesHook &chooseFilesHook()
-{
-    static HexCommands::ChooseFilesHook hook;
-    return hook;
-}
-} // namespace
-
 HexCommands::HexCommands(Host &host, QObject *parent) : QObject(parent), m_host(host)
 {
     setObjectName(QStringLiteral("HexCommands"));
@@ -41,7 +33,7 @@ HexCommands::~HexCommands()
 
 void HexCommands::setChooseFilesHook(ChooseFilesHook hook)
 {
-    chooseFilesHook() = std::move(hook);
+    s_chooseFilesHook = std::move(hook);
 }
 
 CHexEditView *HexCommands::activeHexView() const
@@ -52,8 +44,8 @@ CHexEditView *HexCommands::activeHexView() const
 
 QStringList HexCommands::chooseFiles() const
 {
-    if (chooseFilesHook())
-        return chooseFilesHook()();
+    if (s_chooseFilesHook)
+        return s_chooseFilesHook();
     QFileDialog dialog(m_host.window(), QStringLiteral("Open as Hex"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);

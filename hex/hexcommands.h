@@ -53,6 +53,7 @@ public:
     QString boxText() const { return m_boxText ? m_boxText() : QString(); }
 
 private:
+    static inline ChooseFilesHook s_chooseFilesHook;
     QStringList chooseFiles() const;
 
     Host &m_host;

@@ -33,12 +33,6 @@ namespace pw {
 
 namespace {
 
-CHexGoto::ShowHook &gotoHook()
-{
-    static CHexGoto::ShowHook hook;
-    return hook;
-}
-
 const QString FindPlacement = QString::fromLatin1(settings::registry::HexFindDialog);
 
 QString number(hex::Offset value, bool hex)
@@ -136,12 +130,12 @@ void CHexGoto::accept()
 
 int CHexGoto::run()
 {
-    return gotoHook() ? gotoHook()(*this) : exec();
+    return s_gotoHook ? s_gotoHook(*this) : exec();
 }
 
 void CHexGoto::setShowHook(ShowHook hook)
 {
-    gotoHook() = std::move(hook);
+    s_gotoHook = std::move(hook);
 }
 
 // ---- CHexFindDialog

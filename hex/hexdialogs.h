@@ -41,6 +41,7 @@ public:
     void accept() override;
 
 private:
+    static inline ShowHook s_gotoHook;
     // Reads the text into the offset; an invalid text is told (when tell) and refused.
     bool readText(bool tell);
     void showNumbers();

@@ -27,21 +27,13 @@
 
 namespace pw {
 
-namespace {
-CHexDocument::SaveAsHook &saveAsHook()
-{
-    static CHexDocument::SaveAsHook hook;
-    return hook;
-}
-} // namespace
-
 // ---- CHexDocument
 
 CHexDocument::CHexDocument(Host &host) : CDocument(host) {}
 
 void CHexDocument::setSaveAsHook(SaveAsHook hook)
 {
-    saveAsHook() = std::move(hook);
+    s_saveAsHook = std::move(hook);
 }
 
 bool CHexDocument::onOpenDocument(const QString &path, const OpenRequest &request)
@@ -64,10 +56,10 @@ bool CHexDocument::onOpenDocument(const QString &path, const OpenRequest &reques
 
 QString CHexDocument::askSavePath() const
 {
-    const QString proposed = QDir(QFileInfo(pathName()).absolutePath())
-                                 .filePath(resourceText(Str::HexDefaultSaveName));
-    if (saveAsHook())
-        return saveAsHook()(proposed);
+    const QString proposed =
+        QDir(QFileInfo(pathName()).absolutePath()).filePath(resourceText(Str::HexDefaultSaveName));
+    if (s_saveAsHook)
+        return s_saveAsHook(proposed);
     QFileDialog dialog(host().window(), QStringLiteral("Save As"), proposed);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -264,8 +256,7 @@ void CHexEditView::showContextMenu(const QPoint &globalPos)
 
 void CHexEditView::gotoOffset()
 {
-    CHexGoto dialog(m_host, m_control->position(), m_control->length(),
-                    m_host.window());
+    CHexGoto dialog(m_host, m_control->position(), m_control->length(), m_host.window());
     if (dialog.run() != QDialog::Accepted)
         return;
     m_control->sendMessage(HexEditorWin::SetPositionMessage, quintptr(dialog.offset()));
@@ -285,11 +276,9 @@ bool CHexEditView::hexSearch(const QString &text, bool up, bool matchCase, bool 
     if (m_control->isSearching())
         return false;
     const QByteArray raw = text.toUtf8();
-    const hex::SearchPattern pattern =
-        hex::makeSearchPattern(std::string_view(raw.constData(), std::size_t(raw.size())), ascii,
-                               matchCase);
-    const HexEditorWin::PatternRecord record{pattern.bytes.data(),
-                                             qint64(pattern.bytes.size()), up,
+    const hex::SearchPattern pattern = hex::makeSearchPattern(
+        std::string_view(raw.constData(), std::size_t(raw.size())), ascii, matchCase);
+    const HexEditorWin::PatternRecord record{pattern.bytes.data(), qint64(pattern.bytes.size()), up,
                                              pattern.caseSensitive};
     if (m_control->sendMessage(HexEditorWin::SetPatternMessage, quintptr(&record)) == 0)
         return false;

@@ -42,6 +42,7 @@ public:
     static void setSaveAsHook(SaveAsHook hook);
 
 private:
+    static inline SaveAsHook s_saveAsHook;
     QString askSavePath() const;
 
     CHexEditView *m_view = nullptr;

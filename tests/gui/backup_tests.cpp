@@ -43,13 +43,13 @@ protected:
     // The open document of path (the program may have reopened it), or path opened now.
     CRidereDoc *document(const QString &path)
     {
-        CDocument *open = frame()->isAlreadyOpen(path);
+        CDocument *open = frame()->workspace().isAlreadyOpen(path);
         return open ? qobject_cast<CRidereDoc *>(open) : this->open(path);
     }
     // A line typed at the end, then File, Save.
     bool save(CRidereDoc *doc, int number)
     {
-        frame()->activateFrame(doc->frame());
+        frame()->workspace().activateFrame(doc->frame());
         const QByteArray line = "save " + QByteArray::number(number) + '\n';
         doc->editor()->send(Sci::SCI_DOCUMENTEND);
         doc->editor()->sendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(line.size()),
@@ -214,11 +214,11 @@ TEST_F(BackupTest, VersionsDialogComparesExactlyTwoEntries)
             dialog.compareButton()->click();
             return dialog.result();
         });
-        frame()->activateFrame(doc->frame());
+        frame()->workspace().activateFrame(doc->frame());
         ASSERT_TRUE(run(Cmd::ViewBackupVersions));
         ASSERT_EQ(rows.size(), 3);
         EXPECT_EQ(rows.front(), QStringLiteral("Current"));
-        auto *compare = qobject_cast<CCompareFrame *>(frame()->activeFrame());
+        auto *compare = qobject_cast<CCompareFrame *>(frame()->workspace().activeFrame());
         if (c.first.isEmpty()) {
             EXPECT_EQ(m_messages, QStringList{resourceText(Str::BackupSelectTwo)});
             EXPECT_EQ(compare, nullptr);

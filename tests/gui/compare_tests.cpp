@@ -50,7 +50,7 @@ protected:
     }
     CCompareFrame *activeCompare() const
     {
-        return qobject_cast<CCompareFrame *>(frame()->activeFrame());
+        return qobject_cast<CCompareFrame *>(frame()->workspace().activeFrame());
     }
     // Opens a compare of two files and waits for its result.
     CompareWin *compareFiles(const QByteArray &a, const QByteArray &b, bool ignoreEol = false)
@@ -101,7 +101,7 @@ TEST_F(CompareTest, RowsFaceEachOtherWithTheirKindsAndChangedCharacters)
     EXPECT_EQ(first->getLineText(3), QByteArray("\n"));
     EXPECT_TRUE(f->view()->control()->summary().contains(QStringLiteral("1 line changed")));
     // The compare window brings its own menu bar.
-    EXPECT_EQ(frame()->activeFrame()->menuId(), 501);
+    EXPECT_EQ(frame()->workspace().activeFrame()->menuId(), 501);
 }
 
 TEST_F(CompareTest, StepsThroughDifferencesFromThePopupMenu)
@@ -290,7 +290,7 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
                                  {Cmd::CompareWithSaved, false, false},
                                  {Cmd::CompareActiveWithSaved, true, true}};
     for (const CommandCase &c : cases) {
-        frame()->activateFrame(doc->frame());
+        frame()->workspace().activateFrame(doc->frame());
         EXPECT_TRUE(state(c.command).enabled) << c.command;
         ASSERT_TRUE(run(c.command));
         CCompareFrame *f = activeCompare();
@@ -315,10 +315,10 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
 
     // Cancelling the file choice opens nothing.
     CompareCommands::setChooseFileHook([] { return QString(); });
-    frame()->activateFrame(doc->frame());
-    const auto windows = frame()->documentFrames().size();
+    frame()->workspace().activateFrame(doc->frame());
+    const auto windows = frame()->workspace().documentFrames().size();
     run(Cmd::CompareWithActive);
-    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
 }
 
 struct DialogCase

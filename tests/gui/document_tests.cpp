@@ -69,7 +69,7 @@ TEST_F(DocumentTest, SampleFilesOpenWithTheirEncodingAndSaveBack)
         EXPECT_EQ(doc->lineEnding(), row.eol);
         EXPECT_EQ(editorText(doc), row.text);
         EXPECT_FALSE(doc->isModified());
-        EXPECT_EQ(frame()->activeFrame()->document(), doc);
+        EXPECT_EQ(frame()->workspace().activeFrame()->document(), doc);
         ASSERT_TRUE(run(Cmd::FileSave));
         EXPECT_EQ(readFile(path), row.saved);
         EXPECT_FALSE(doc->isModified());
@@ -122,11 +122,11 @@ TEST_F(DocumentTest, OpeningAnOpenFileActivatesItsWindow)
     CRidereDoc *docA = open(a);
     ASSERT_NE(docA, nullptr);
     ASSERT_NE(open(b), nullptr);
-    const int windows = int(frame()->documentFrames().size());
+    const int windows = int(frame()->workspace().documentFrames().size());
     // The same file through another spelling of its path.
     const QString other = QFileInfo(a).absolutePath() + u"/./a.txt"_s;
     EXPECT_EQ(open(other), nullptr);
-    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
     EXPECT_EQ(activeDoc(), docA);
     EXPECT_EQ(m_app->lastFolder(), QFileInfo(b).absolutePath());
 }
@@ -253,9 +253,9 @@ TEST_F(DocumentTest, StatusBarShowsLineAndColumn)
 
 TEST_F(DocumentTest, MissingFileReportsAndOpensNothing)
 {
-    const int windows = int(frame()->documentFrames().size());
+    const int windows = int(frame()->workspace().documentFrames().size());
     EXPECT_EQ(open(m_dir.filePath(u"nope.txt"_s)), nullptr);
-    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
     ASSERT_EQ(m_messages.size(), 1);
     EXPECT_FALSE(m_messages.last().isEmpty());
 }

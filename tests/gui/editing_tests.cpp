@@ -172,7 +172,7 @@ TEST_F(EditingTest, TheToolbarLanguageBoxFollowsAndSetsTheActiveDocument)
     CRidereDoc *sql = open(writeFile(QStringLiteral("b.sql"), "select 1;\n"));
     ASSERT_TRUE(py && sql);
     EXPECT_EQ(box->currentIndex(), sql->languageIndex());
-    frame()->activateFrame(py->frame());
+    frame()->workspace().activateFrame(py->frame());
     QTest::qWait(300); // the box follows on the idle tick
     EXPECT_EQ(box->currentIndex(), py->languageIndex());
     // Choosing in the box is choosing from the menu.

@@ -214,9 +214,9 @@ TEST_F(FilesTest, AReadFailingPartWayOpensNothingAndAFailedReloadKeepsTheText)
     const QByteArray big = QByteArray(600000, 'x') + "\n";
     const QString path = writeFile(QStringLiteral("big.txt"), big);
     enc::TextFileReader::setReadFault([](std::int64_t offset) { return offset > 0 ? EIO : 0; });
-    const int windows = int(frame()->documentFrames().size());
+    const int windows = int(frame()->workspace().documentFrames().size());
     EXPECT_EQ(open(path), nullptr);
-    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
     ASSERT_FALSE(m_messages.isEmpty());
     EXPECT_TRUE(m_messages.last().contains(QStringLiteral("Input/output error"))) << m_messages.last().toStdString();
 

@@ -54,7 +54,7 @@ protected:
     {
         HexCommands::setChooseFilesHook([path] { return QStringList{path}; });
         run(Cmd::FileOpenHex);
-        auto *hexFrame = qobject_cast<CHexFrame *>(frame()->activeFrame());
+        auto *hexFrame = qobject_cast<CHexFrame *>(frame()->workspace().activeFrame());
         return hexFrame ? hexFrame->view() : nullptr;
     }
     QString status(StatusPane pane) const { return frame()->statusPanes()->text(pane); }
@@ -276,7 +276,7 @@ TEST_F(HexTest, FindBytesAndTextBothWaysAndSayWhenNothingIsFound)
     EXPECT_EQ(c->selectionStart(), 70000);
 
     // Without a window the dialog's find says so.
-    for (CMDIChildFrame *open : frame()->documentFrames())
+    for (CMDIChildFrame *open : frame()->workspace().documentFrames())
         open->closeWithoutAsking();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_messages.clear();
@@ -291,12 +291,12 @@ TEST_F(HexTest, AutoOpensBinaryFilesAsBytesAndTextAsText)
     EXPECT_TRUE(qobject_cast<CHexDocument *>(m_app->openWithAutomaticChoice(binary)));
     EXPECT_TRUE(qobject_cast<CRidereDoc *>(m_app->openWithAutomaticChoice(text)));
     // The hex window's insert mode shows only while it is active.
-    auto *hexDoc = qobject_cast<CHexDocument *>(frame()->isAlreadyOpen(binary));
+    auto *hexDoc = qobject_cast<CHexDocument *>(frame()->workspace().isAlreadyOpen(binary));
     ASSERT_TRUE(hexDoc);
-    frame()->activateFrame(hexDoc->frame());
+    frame()->workspace().activateFrame(hexDoc->frame());
     hexDoc->view()->control()->setInsertMode(true);
     EXPECT_EQ(status(StatusPane::Insert), QStringLiteral("INS"));
-    frame()->activateFrame(frame()->isAlreadyOpen(text)->frame());
+    frame()->workspace().activateFrame(frame()->workspace().isAlreadyOpen(text)->frame());
     QCoreApplication::processEvents();
     EXPECT_EQ(status(StatusPane::Insert), QString());
     // An empty file opens as bytes when asked, with the caret at 0.
@@ -317,14 +317,14 @@ TEST_F(HexTest, TextTooLargeForTheEditorIsOfferedToTheHexWindow)
     ASSERT_TRUE(QFile::resize(path, size));
 
     // No: nothing opens, not even a text window left behind.
-    const QList<CMDIChildFrame *> before = frame()->documentFrames();
+    const QList<CMDIChildFrame *> before = frame()->workspace().documentFrames();
     m_answer = QMessageBox::No;
     EXPECT_EQ(m_app->openWithAutomaticChoice(path), nullptr);
     ASSERT_EQ(m_messages.size(), 1);
     EXPECT_EQ(m_icons.back(), MessageIcon::Question);
     EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("huge.log")));
     EXPECT_TRUE(m_messages.constFirst().contains(QStringLiteral("hex editor")));
-    EXPECT_EQ(frame()->documentFrames(), before);
+    EXPECT_EQ(frame()->workspace().documentFrames(), before);
 
     // Yes, even when text was asked for by name: the bytes open, all of them, and only they.
     m_messages.clear();
@@ -337,7 +337,7 @@ TEST_F(HexTest, TextTooLargeForTheEditorIsOfferedToTheHexWindow)
     EXPECT_EQ(doc->view()->control()->length(), size);
     EXPECT_EQ(doc->view()->control()->buffer().bytes(0, 4),
               (std::vector<std::uint8_t>{'2', '0', '2', '6'}));
-    const QList<CMDIChildFrame *> after = frame()->documentFrames();
+    const QList<CMDIChildFrame *> after = frame()->workspace().documentFrames();
     ASSERT_EQ(after.size(), before.size() + 1);
     EXPECT_TRUE(after.contains(doc->frame()) && qobject_cast<CHexFrame *>(doc->frame()));
 }

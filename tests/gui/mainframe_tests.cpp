@@ -107,14 +107,14 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
                        Cmd::PaneFindInFiles};
     for (int id : ids) {
         SCOPED_TRACE(id);
-        ASSERT_NE(frame()->pane(id), nullptr);
+        ASSERT_NE(frame()->panes().pane(id), nullptr);
         EXPECT_TRUE(state(id).checked);
     }
-    EXPECT_EQ(frame()->pane(Cmd::PaneFileExplorer)->windowTitle(), u"File Explorer"_s);
+    EXPECT_EQ(frame()->panes().pane(Cmd::PaneFileExplorer)->windowTitle(), u"File Explorer"_s);
     ASSERT_TRUE(run(Cmd::PaneFunctionList));
     EXPECT_FALSE(state(Cmd::PaneFunctionList).checked);
     // Closing a pane with its own button unchecks its entry too.
-    frame()->pane(Cmd::PaneToolWindow)->close();
+    frame()->panes().pane(Cmd::PaneToolWindow)->close();
     EXPECT_FALSE(state(Cmd::PaneToolWindow).checked);
     ASSERT_TRUE(run(Cmd::ShowAllPanes));
     for (int id : ids)
@@ -136,7 +136,7 @@ TEST_F(MainFrameTest, PaneEntriesFollowTheRealPaneState)
 
 TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
 {
-    ASSERT_TRUE(frame()->tabsShown()) << "documents show as tabs until the user hides them";
+    ASSERT_TRUE(frame()->workspace().tabsShown()) << "documents show as tabs until the user hides them";
     EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Hide Tabs"_s);
     EXPECT_FALSE(state(Cmd::WindowCascade).enabled);
     EXPECT_FALSE(state(Cmd::WindowTile).enabled);
@@ -144,8 +144,8 @@ TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
     ASSERT_TRUE(run(Cmd::TabsAlignBottom));
     EXPECT_TRUE(state(Cmd::TabsAlignBottom).checked);
     EXPECT_FALSE(state(Cmd::TabsAlignTop).checked);
-    EXPECT_EQ(frame()->mdiArea()->tabPosition(), QTabWidget::South);
-    ASSERT_NE(frame()->tabBar(), nullptr);
+    EXPECT_EQ(frame()->workspace().area()->tabPosition(), QTabWidget::South);
+    ASSERT_NE(frame()->workspace().tabBar(), nullptr);
     ASSERT_TRUE(run(Cmd::ToggleTabs));
     EXPECT_EQ(frame()->router()->action(Cmd::ToggleTabs)->text(), u"Show Tabs"_s);
     EXPECT_TRUE(state(Cmd::WindowCascade).enabled);
@@ -153,7 +153,7 @@ TEST_F(MainFrameTest, TabsToggleTheirTextAndGateArrangement)
 
     ASSERT_TRUE(closeApp());
     startApp();
-    EXPECT_FALSE(frame()->tabsShown()) << "the hidden tab row is remembered";
+    EXPECT_FALSE(frame()->workspace().tabsShown()) << "the hidden tab row is remembered";
 }
 
 TEST_F(MainFrameTest, CloseAllButActiveAsksEachWindow)
@@ -162,17 +162,17 @@ TEST_F(MainFrameTest, CloseAllButActiveAsksEachWindow)
     const QList<CRidereDoc *> docs = openThree();
     docs[0]->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "changed ");
     docs[1]->editor()->sendText(Sci::SCI_INSERTTEXT, 0, "changed ");
-    frame()->activateFrame(docs[2]->frame());
+    frame()->workspace().activateFrame(docs[2]->frame());
     m_answer = QMessageBox::Cancel;
     ASSERT_TRUE(run(Cmd::CloseAllButActive));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(m_messages.size(), 2) << "each modified window asks on its own";
-    EXPECT_EQ(frame()->documentFrames().size(), 3) << "cancelled windows stay; the unmodified "
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), 3) << "cancelled windows stay; the unmodified "
                                                       "start-up document went";
     m_answer = QMessageBox::No;
     ASSERT_TRUE(run(Cmd::CloseAllButActive));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(frame()->documentFrames().size(), 1);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), 1);
     EXPECT_EQ(activeDoc(), docs[2]);
 }
 
@@ -191,7 +191,7 @@ TEST_F(MainFrameTest, OpenFilesAreReopenedAtTheNextStart)
     const QString c = writeFile(u"c.txt"_s, "c\n");
     startApp({u"penwright"_s, c});
     QStringList opened;
-    for (CMDIChildFrame *f : frame()->documentFrames())
+    for (CMDIChildFrame *f : frame()->workspace().documentFrames())
         opened << f->document()->pathName();
     opened.sort();
     EXPECT_EQ(opened, (QStringList{a, b})) << "no empty document either";
@@ -204,8 +204,8 @@ TEST_F(MainFrameTest, ReopenListOfMissingFilesOpensNothingAndIsCleared)
     RegistrySettings().clearFilesToOpen();
     RegistrySettings().addFileToOpen(m_dir.filePath(u"gone.txt"_s));
     startApp();
-    ASSERT_EQ(frame()->documentFrames().size(), 1);
-    EXPECT_TRUE(frame()->documentFrames().first()->document()->pathName().isEmpty());
+    ASSERT_EQ(frame()->workspace().documentFrames().size(), 1);
+    EXPECT_TRUE(frame()->workspace().documentFrames().first()->document()->pathName().isEmpty());
     EXPECT_FALSE(RegistrySettings().hasFilesToOpen());
     EXPECT_TRUE(m_messages.isEmpty());
 }
@@ -218,7 +218,7 @@ TEST_F(MainFrameTest, CancellingASaveQuestionKeepsTheProgramRunning)
     ASSERT_TRUE(run(Cmd::ViewWordWrap));
     m_answer = QMessageBox::Cancel;
     EXPECT_FALSE(frame()->close());
-    EXPECT_TRUE(frame()->documentFrames().contains(doc->frame()));
+    EXPECT_TRUE(frame()->workspace().documentFrames().contains(doc->frame()));
     // The settings were written before the question.
     XmlSettingsStore store(frame()->settingsFile());
     EXPECT_EQ(store.getInt(u"ViewSettings"_s, u"WordWrap"_s, 0), 1);
@@ -247,7 +247,7 @@ TEST_F(MainFrameTest, NavigateBackwardAndForwardAcrossWindows)
     const QList<CRidereDoc *> docs = openThree();
     frame()->navigation() = NavigationHistory();
     auto moveTo = [&](CRidereDoc *doc, long pos) {
-        frame()->activateFrame(doc->frame());
+        frame()->workspace().activateFrame(doc->frame());
         doc->editor()->send(Sci::SCI_GOTOPOS, pos);
         QCoreApplication::processEvents();
     };

@@ -137,12 +137,12 @@ TEST_F(RouterAppTest, KeyboardShortcutsReachTheEditor)
     QTest::keyClick(ed, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(editorText(doc), QByteArray(""));
 
-    const int windows = int(frame()->documentFrames().size());
+    const int windows = int(frame()->workspace().documentFrames().size());
     QTest::keyClick(ed, Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(frame()->documentFrames().size(), windows + 1);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows + 1);
     CRidereDoc *fresh = activeDoc();
     ASSERT_NE(fresh, doc);
     QTest::keyClick(fresh->editor(), Qt::Key_F4, Qt::ControlModifier);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(frame()->documentFrames().size(), windows);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
 }

@@ -536,7 +536,7 @@ TEST_F(SearchTest, HistoryCompletionAndCase)
 
 TEST_F(SearchTest, ToolbarBoxSearchesOnEnterAndTakesItsKeys)
 {
-    for (CMDIChildFrame *child : frame()->documentFrames())
+    for (CMDIChildFrame *child : frame()->workspace().documentFrames())
         child->closeWithoutAsking();
     settle();
     CToolbarFindComboBox *box = toolbarBox();

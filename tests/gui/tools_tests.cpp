@@ -108,7 +108,7 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
         runFromMenu(t);
         const QString expected = QStringLiteral("[%1]\n[%1]\n").arg(name);
         if (c.mode == 0) {
-            EXPECT_TRUE(frame()->isPaneShown(Cmd::PaneToolWindow));
+            EXPECT_TRUE(frame()->panes().isPaneShown(Cmd::PaneToolWindow));
             EXPECT_EQ(pane()->text().toString(), expected);
             EXPECT_EQ(QString::fromUtf8(pane()->textRange(0, pane()->send(Sci::SCI_GETLENGTH))),
                       expected);

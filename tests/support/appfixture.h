@@ -3,7 +3,9 @@
 
 #include "settings/appfolders.h"
 #include "framework/commandrouter.h"
+#include "app/dockpanes.h"
 #include "app/mainframe.h"
+#include "app/workspace.h"
 #include "framework/messages.h"
 #include "app/penwrightapp.h"
 #include "editor/mfcscintilla.h"
@@ -64,7 +66,7 @@ protected:
     {
         m_answer = QMessageBox::No; // discard whatever a test left unsaved
         if (m_app && m_app->mainFrame()) {
-            for (CMDIChildFrame *frame : m_app->mainFrame()->documentFrames())
+            for (CMDIChildFrame *frame : m_app->mainFrame()->workspace().documentFrames())
                 frame->closeWithoutAsking();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -96,7 +98,7 @@ protected:
     }
     CRidereDoc *activeDoc() const
     {
-        CMDIChildFrame *f = frame()->activeFrame();
+        CMDIChildFrame *f = frame()->workspace().activeFrame();
         return f ? qobject_cast<CRidereDoc *>(f->document()) : nullptr;
     }
     static QByteArray editorText(CRidereDoc *doc)

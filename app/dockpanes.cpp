@@ -1,11 +1,13 @@
-// CMainFrame: the seven docking panes, their View-menu entries and the saved pane layout.
-#include "app/mainframe.h"
-#include "framework/commandrouter.h"
+// DockPanes: building the panes, showing and hiding them, and the layout file.
+#include "app/dockpanes.h"
+
+#include "framework/commandtarget.h"
 #include "framework/messages.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 
 #include <QDockWidget>
+#include <QMainWindow>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -40,12 +42,16 @@ constexpr int kLayoutVersion = 1;
 const char kLayoutKey[] = "NormalLayout";
 } // namespace
 
-void CMainFrame::createPanes()
+DockPanes::DockPanes(QMainWindow *window, QString layoutFile)
+    : QObject(window), m_window(window), m_layoutFile(std::move(layoutFile))
+{}
+
+void DockPanes::create()
 {
-    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
-                   QMainWindow::AllowNestedDocks);
+    m_window->setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
+                             QMainWindow::AllowNestedDocks);
     for (const PaneSpec &paneSpec : kPanes) {
-        auto *dock = new QDockWidget(resourceText(paneSpec.caption), this);
+        auto *dock = new QDockWidget(resourceText(paneSpec.caption), m_window);
         // The object name keys the saved layout, so it is the pane id and never changes.
         dock->setObjectName(QStringLiteral("Pane%1").arg(paneSpec.id));
         auto *holder = new QWidget(dock);
@@ -56,19 +62,20 @@ void CMainFrame::createPanes()
         dock->resize(200, 120);
         m_docks.insert(paneSpec.id, dock);
         if (paneSpec.tabbedWith)
-            tabifyDockWidget(m_docks.value(paneSpec.tabbedWith), dock);
+            m_window->tabifyDockWidget(m_docks.value(paneSpec.tabbedWith), dock);
         else
-            addDockWidget(paneSpec.area, dock);
-        connect(dock, &QDockWidget::visibilityChanged, this, [this] { m_router->updateAll(); });
+            m_window->addDockWidget(paneSpec.area, dock);
+        connect(dock, &QDockWidget::visibilityChanged, this, &DockPanes::visibilityChanged);
     }
-    resizeDocks({m_docks.value(Cmd::PaneProjectExplorer), m_docks.value(Cmd::PaneFunctionList)},
-                {200, 200}, Qt::Horizontal);
-    resizeDocks({m_docks.value(Cmd::PaneToolWindow)}, {120}, Qt::Vertical);
+    m_window->resizeDocks(
+        {m_docks.value(Cmd::PaneProjectExplorer), m_docks.value(Cmd::PaneFunctionList)}, {200, 200},
+        Qt::Horizontal);
+    m_window->resizeDocks({m_docks.value(Cmd::PaneToolWindow)}, {120}, Qt::Vertical);
     m_docks.value(Cmd::PaneFileExplorer)->raise();
     restoreLayout();
 }
 
-void CMainFrame::setPaneWidget(int paneId, QWidget *widget)
+void DockPanes::setPaneWidget(int paneId, QWidget *widget)
 {
     QDockWidget *dock = m_docks.value(paneId);
     if (!dock)
@@ -77,14 +84,13 @@ void CMainFrame::setPaneWidget(int paneId, QWidget *widget)
     holder->layout()->addWidget(widget);
 }
 
-bool CMainFrame::isPaneShown(int paneId) const
+bool DockPanes::isPaneShown(int paneId) const
 {
     const QDockWidget *dock = m_docks.value(paneId);
-    // A tabbed pane behind another counts as shown: it is open, just not in front.
     return dock && !dock->isHidden();
 }
 
-void CMainFrame::showPane(int paneId)
+void DockPanes::showPane(int paneId)
 {
     if (QDockWidget *dock = m_docks.value(paneId)) {
         dock->show();
@@ -92,7 +98,7 @@ void CMainFrame::showPane(int paneId)
     }
 }
 
-void CMainFrame::togglePane(int paneId)
+void DockPanes::togglePane(int paneId)
 {
     if (QDockWidget *dock = m_docks.value(paneId)) {
         if (dock->isHidden())
@@ -102,18 +108,18 @@ void CMainFrame::togglePane(int paneId)
     }
 }
 
-void CMainFrame::registerPaneCommands()
+void DockPanes::registerCommands(CommandTarget &target)
 {
     for (const PaneSpec &paneSpec : kPanes) {
         const int id = paneSpec.id;
-        onCommand(
+        target.onCommand(
             id, [this, id] { togglePane(id); },
             [this, id](CommandUi &ui) {
                 ui.checkable = true;
                 ui.checked = isPaneShown(id);
             });
     }
-    onCommand(Cmd::ShowAllPanes, [this] {
+    target.onCommand(Cmd::ShowAllPanes, [this] {
         for (const PaneSpec &paneSpec : kPanes) {
             if (m_docks.value(paneSpec.id)->isHidden())
                 m_docks.value(paneSpec.id)->show();
@@ -121,14 +127,14 @@ void CMainFrame::registerPaneCommands()
     });
 }
 
-void CMainFrame::saveLayout()
+void DockPanes::saveLayout() const
 {
     QSettings file(m_layoutFile, QSettings::IniFormat);
-    file.setValue(QLatin1String(kLayoutKey), saveState(kLayoutVersion));
+    file.setValue(QLatin1String(kLayoutKey), m_window->saveState(kLayoutVersion));
     file.sync();
 }
 
-void CMainFrame::restoreLayout()
+void DockPanes::restoreLayout()
 {
     QSettings file(m_layoutFile, QSettings::IniFormat);
     if (file.status() != QSettings::NoError)
@@ -136,7 +142,7 @@ void CMainFrame::restoreLayout()
     const QByteArray state = file.value(QLatin1String(kLayoutKey)).toByteArray();
     // A corrupt layout or one from another version leaves the default arrangement.
     if (!state.isEmpty())
-        restoreState(state, kLayoutVersion);
+        m_window->restoreState(state, kLayoutVersion);
 }
 
 } // namespace pw
