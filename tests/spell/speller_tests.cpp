@@ -19,18 +19,21 @@ class SpellerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(AspellLibrary::instance().load()) << AspellLibrary::instance().errorText().toStdString();
+        ASSERT_TRUE(AspellLibrary::instance().load())
+            << AspellLibrary::instance().errorText().toStdString();
         ASSERT_TRUE(m_home.isValid());
     }
     SpellerOptions options() const { return {QString(), QStringLiteral("en_US"), m_home.path()}; }
     // The words a run over text stops at, ignoring each.
-    static std::vector<std::pair<qint64, std::string>> stops(Speller &speller, const std::string &text)
+    static std::vector<std::pair<qint64, std::string>> stops(Speller &speller,
+                                                             const std::string &text)
     {
         const ByteText bytes(QByteArray::fromStdString(text));
         SpellRun run(bytes, speller);
         std::vector<std::pair<qint64, std::string>> found;
         for (auto hit = run.next(false); hit; hit = run.next(true))
-            found.emplace_back(hit->position, text.substr(std::size_t(hit->position), std::size_t(hit->length)));
+            found.emplace_back(hit->position,
+                               text.substr(std::size_t(hit->position), std::size_t(hit->length)));
         return found;
     }
     static bool contains(const std::vector<std::string> &words, const std::string &word)
@@ -67,7 +70,8 @@ TEST_F(SpellerTest, SessionWordsLastOneRunPersonalWordsAreSavedInTheGivenHome)
         EXPECT_TRUE(stops(speller, "zorblax quibbletron").empty());
         EXPECT_TRUE(speller.finish()) << speller.errorText().toStdString();
     }
-    const QStringList files = QDir(m_home.path()).entryList({QStringLiteral("*.pws")}, QDir::Files | QDir::Hidden);
+    const QStringList files =
+        QDir(m_home.path()).entryList({QStringLiteral("*.pws")}, QDir::Files | QDir::Hidden);
     ASSERT_EQ(files.size(), 1);
     QFile list(QDir(m_home.path()).filePath(files.first()));
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
@@ -91,7 +95,8 @@ TEST_F(SpellerTest, APersonalListThatCannotBeWrittenIsReportedAtTheEnd)
     ASSERT_TRUE(speller.initialize(o));
     ASSERT_TRUE(speller.addToPersonal("quibbletron"));
     EXPECT_FALSE(speller.finish());
-    EXPECT_TRUE(speller.errorText().contains(blocker.fileName())) << speller.errorText().toStdString();
+    EXPECT_TRUE(speller.errorText().contains(blocker.fileName()))
+        << speller.errorText().toStdString();
 }
 
 TEST_F(SpellerTest, AFolderWithoutDictionariesFallsBackToTheSystems)

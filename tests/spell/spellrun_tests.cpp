@@ -86,7 +86,8 @@ std::vector<Found> stepThrough(const SpellText &text, TokenSource &checker, qint
     std::string bytes(std::size_t(text.length()), '\0');
     text.copy(0, text.length(), bytes.data());
     for (auto hit = run.next(false); hit; hit = run.next(true))
-        found.push_back({hit->position, bytes.substr(std::size_t(hit->position), std::size_t(hit->length))});
+        found.push_back(
+            {hit->position, bytes.substr(std::size_t(hit->position), std::size_t(hit->length))});
     return found;
 }
 
@@ -100,7 +101,8 @@ TEST(SpellRun, FindsEveryBadWordAtItsPlaceWhateverTheLineBreaks)
     };
     const std::vector<Case> cases = {
         {"start and end of one line", "teh cat sat on teh", {{0, "teh"}, {15, "teh"}}},
-        {"end of line 0 and start of line 1, one piece", "good teh\nwrld good",
+        {"end of line 0 and start of line 1, one piece",
+         "good teh\nwrld good",
          {{5, "teh"}, {9, "wrld"}}},
         {"around the edge of the first piece", "a\nb teh\nwrld c\n", {{4, "teh"}, {8, "wrld"}}},
         {"CR LF and CR breaks", "x\r\ny\r\nteh\rwrld\r\n", {{6, "teh"}, {10, "wrld"}}},
@@ -163,15 +165,16 @@ TEST(SpellRun, ChangedWordsMoveTheLaterHitsOfThePieceAndTheRangeEnd)
          "x the\nthe the\nthe world teh"},
         {"one line selection", "ab teh wrld teh cd", 3, 15, "ab the world the cd"},
     };
-    const std::map<std::string, std::string> fixes = {{"teh", "the"}, {"wrld", "world"}, {"thhhhhe", "the"}};
+    const std::map<std::string, std::string> fixes = {
+        {"teh", "the"}, {"wrld", "world"}, {"thhhhhe", "the"}};
     for (const Case &c : cases) {
         ListChecker checker({"teh", "wrld", "thhhhhe"});
         EditableText text(c.text);
         SpellRun run(text, checker);
         run.setSelection(c.from, c.to);
         for (auto hit = run.next(false); hit; hit = run.next(true)) {
-            const std::string word = text.text().substr(std::size_t(hit->position),
-                                                        std::size_t(hit->length));
+            const std::string word =
+                text.text().substr(std::size_t(hit->position), std::size_t(hit->length));
             ASSERT_TRUE(fixes.count(word)) << c.name << ": stopped at \"" << word << '"';
             text.replace(hit->position, hit->length, fixes.at(word));
             run.changed(qint64(fixes.at(word).size()) - hit->length);
