@@ -28,7 +28,7 @@ namespace {
 
 const QString PlacementName = QStringLiteral("SpellCheckDlg");
 // A search for the next word that takes longer than this shows its progress and a Stop button.
-constexpr qint64 QuietRunMs = 300;
+qint64 quietRunMs = 300;
 // Bytes of context shown on each side of the word.
 constexpr qint64 ContextBytes = 60;
 
@@ -168,6 +168,11 @@ void CSpellCheckDialog::setHomeDirForTesting(const QString &folder)
     homeDirForTesting() = folder;
 }
 
+void CSpellCheckDialog::setQuietRunMs(qint64 ms)
+{
+    quietRunMs = ms;
+}
+
 bool CSpellCheckDialog::initialize(const QString &prefix, const QString &dictionary)
 {
     spell::SpellerOptions options;
@@ -198,7 +203,7 @@ bool CSpellCheckDialog::nextMisspelling(bool interactive)
     control.cancel = &cancel;
     control.progress = [&](qint64 position) {
         if (!progress) {
-            if (timer.elapsed() < QuietRunMs)
+            if (timer.elapsed() < quietRunMs)
                 return;
             progress = m_host.startProgress(
                 std::max<qint64>(m_run->rangeEnd() - m_run->rangeStart(), 1), true);

@@ -57,6 +57,8 @@ public:
 
     // Tests keep Aspell's personal files in a folder of their own.
     static void setHomeDirForTesting(const QString &folder);
+    // How long a search for the next word runs before it shows its progress (tests: 0).
+    static void setQuietRunMs(qint64 ms);
 
 protected:
     // The dialog's set-up, once the first word is known: its suggestions, and the edit focused.

@@ -28,7 +28,11 @@ SpellCommands::SpellCommands(EditorHost &host, QObject *parent) : QObject(parent
     spell::AspellLibrary::instance().load();
     onCommand(
         Cmd::SpellChecker, [this] { checkSpelling(); },
-        [this](CommandUi &ui) { ui.enabled = activeTextDocument() != nullptr; });
+        [this](CommandUi &ui) {
+            // A document still being read in is not all there to check.
+            const CRidereDoc *document = activeTextDocument();
+            ui.enabled = document && !document->isLoading();
+        });
 }
 
 void SpellCommands::setRunHook(RunHook hook)
@@ -45,7 +49,7 @@ CRidereDoc *SpellCommands::activeTextDocument() const
 void SpellCommands::checkSpelling()
 {
     CRidereDoc *document = activeTextDocument();
-    CMFCScintilla *editor = document ? document->editor() : nullptr;
+    CMFCScintilla *editor = document && !document->isLoading() ? document->editor() : nullptr;
     if (!editor)
         return;
     const qint64 anchor = editor->send(Sci::SCI_GETANCHOR);

@@ -10,11 +10,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace pw;
 using pw::test::AppFixture;
@@ -34,6 +36,7 @@ protected:
     {
         SpellCommands::setRunHook({});
         CSpellCheckDialog::setHomeDirForTesting({});
+        CSpellCheckDialog::setQuietRunMs(300);
         AppFixture::TearDown();
     }
     CMFCScintilla *openText(const QByteArray &text)
@@ -203,6 +206,34 @@ TEST_F(SpellTest, EdgeCasesGiveTheMessagesAndKeepTheSelection)
         activeDoc()->frame()->closeWithoutAsking();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(SpellTest, ALongSearchShowsProgressAndStopsWithNothingChangedOrReported)
+{
+    QByteArray text;
+    while (text.size() < 10 * 1024 * 1024)
+        text += "the quick brown fox jumps over the lazy dog\n";
+    CMFCScintilla *ed = openText(text + "wrld");
+    ASSERT_TRUE(ed);
+    // A document is read in by parts; until it is all there the command waits.
+    EXPECT_FALSE(activeDoc()->isLoading() && state(Cmd::SpellChecker).enabled);
+    QElapsedTimer loading;
+    loading.start();
+    while (activeDoc()->isLoading() && loading.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_FALSE(activeDoc()->isLoading());
+    ed->send(Sci::SCI_GOTOPOS, 7);
+    bool dialogShown = false;
+    SpellCommands::setRunHook([&](CSpellCheckDialog &) { dialogShown = true; });
+    CSpellCheckDialog::setQuietRunMs(0);
+    // Runs at the first chance the progress gives the window: Escape stops the run.
+    QTimer::singleShot(0, frame(), [this] { QTest::keyClick(frame(), Qt::Key_Escape); });
+    ASSERT_TRUE(run(Cmd::SpellChecker));
+    EXPECT_FALSE(dialogShown);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(ed->send(Sci::SCI_GETANCHOR), 7);
+    EXPECT_EQ(ed->send(Sci::SCI_GETCURRENTPOS), 7);
+    EXPECT_EQ(ed->send(Sci::SCI_GETLENGTH), text.size() + 4);
 }
 
 TEST_F(SpellTest, WithoutTheLibraryTheProgramStartsAndTheCommandSaysItCannotSpell)
