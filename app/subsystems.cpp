@@ -29,6 +29,9 @@
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
 #endif
+#ifdef PENWRIGHT_WITH_SPELL
+#include "spell/spellcommands.h"
+#endif
 
 namespace pw {
 
@@ -106,6 +109,14 @@ void wireTools(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_SPELL
+// Binds Aspell at start-up; a missing library leaves the command to say it cannot spell.
+void wireSpell(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new SpellCommands(host, &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -127,6 +138,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_TOOLS
     wireTools(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_SPELL
+    wireSpell(frame, host);
 #endif
 }
 

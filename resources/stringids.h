@@ -208,6 +208,7 @@ constexpr int SpellInitFailed = 41400;
 constexpr int SpellComplete = 41401;
 constexpr int SpellNoSuggestions = 41402;
 constexpr int SpellCheckerTitle = 41403;
+constexpr int SpellPersonalNotSaved = 41404;
 
 // Properties sheet (41500)
 constexpr int PropertiesSheetTitle = 41500; // "Document Properties"

@@ -217,6 +217,8 @@ constexpr StringInfo kStrings[] = {
     {Str::SpellComplete, "The spelling check is complete"},
     {Str::SpellNoSuggestions, "(no spelling suggestions)"},
     {Str::SpellCheckerTitle, "Spell Checker"},
+    {Str::SpellPersonalNotSaved,
+     "The words added to the personal dictionary could not be saved.\n\n%1"},
 
     // Properties sheet
     {Str::PropertiesSheetTitle, "Document Properties"},
