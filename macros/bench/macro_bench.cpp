@@ -1,6 +1,8 @@
 // penwright-bench "macro": replays one macro of a macros file into a text loaded from a file, in an
 // offscreen window, and saves the result.
 // Usage: macro --macros FILE --name NAME --text IN --out OUT
+// Prints one JSON line: {"benchmark":"macro","steps":..,"replayed":..,"skipped":..,...} or, on
+// failure, {"benchmark":"macro","error":...} with exit code 1.
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/rideredoc.h"
@@ -10,6 +12,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonDocument>
+#include <cstdio>
 
 using pw::bench::option;
 
@@ -20,7 +24,7 @@ QJsonObject failure(const QString &why)
     return {{QStringLiteral("error"), why}};
 }
 
-QJsonObject macro(const QStringList &args)
+QJsonObject replay(const QStringList &args)
 {
     const QString macros = option(args, QStringLiteral("--macros"));
     const QString name = option(args, QStringLiteral("--name"));
@@ -52,13 +56,24 @@ QJsonObject macro(const QStringList &args)
     timer.start();
     const pw::ReplayReport report = pw::MacroCommands::play(doc->editor(), recorder.steps());
     const double seconds = timer.nsecsElapsed() / 1e9;
-    if (!doc->doSave(out))
+    if (!doc->writeCopy(out))
         return failure(QStringLiteral("cannot save the result"));
     return {{QStringLiteral("steps"), int(recorder.steps().size())},
             {QStringLiteral("replayed"), report.replayed},
             {QStringLiteral("skipped"), report.skipped},
             {QStringLiteral("first_skipped_step"), report.firstSkippedStep},
             {QStringLiteral("replay_seconds"), seconds}};
+}
+
+// The result as one line, which scripts read more easily than the usual indented object.
+QJsonObject macro(const QStringList &args)
+{
+    QJsonObject result = replay(args);
+    result.insert(QStringLiteral("benchmark"), QStringLiteral("macro"));
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    result.insert(QStringLiteral("printed"), true);
+    return result;
 }
 
 } // namespace

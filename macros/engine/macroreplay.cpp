@@ -16,18 +16,13 @@ enum Message : int {
     GetLength = 2006,
     GotoLine = 2024,
     GotoPos = 2025,
-    SetWordChars = 2077,
     GetLineCount = 2154,
     ReplaceSel = 2170,
-    SetText = 2181,
-    ReplaceTarget = 2194,
-    ReplaceTargetRe = 2195,
-    SearchInTarget = 2197,
     AppendText = 2282,
+    SearchAnchor = 2366,
     SearchNext = 2367,
     SearchPrev = 2368,
     SetSelectionMode = 2422,
-    SetWhitespaceChars = 2443,
 };
 
 // What the component's macro recording reports besides text: clearing, selecting, moving,
@@ -46,13 +41,12 @@ constexpr std::array<std::pair<int, int>, 11> KeyboardRanges{{{2300, 2324},
                                                                {2619, 2621},
                                                                {2628, 2629},
                                                                {2652, 2653}}};
-// String messages whose length replay can give from the step's own text. The table's styling,
-// font and width messages are left out: their wParam indexes the component's style arrays or
-// counts bytes of cells, and recording never produces them.
-constexpr std::array<int, 12> TextMessages{AddText,       InsertText,     SetWordChars,
-                                           ReplaceSel,    SetText,        ReplaceTarget,
-                                           ReplaceTargetRe, SearchInTarget, AppendText,
-                                           SearchNext,    SearchPrev,     SetWhitespaceChars};
+// The string messages recording produces. The rest of the table is left out: the target
+// messages act on a range that earlier steps may have left past the end of the text, the styling,
+// font and width ones index the component's style arrays or count cells, and the character-class
+// and whole-text ones are settings rather than edits.
+constexpr std::array<int, 6> TextMessages{AddText,    InsertText, ReplaceSel,
+                                          AppendText, SearchNext, SearchPrev};
 
 bool inTable(const auto &table, int message)
 {
@@ -66,9 +60,6 @@ void sendText(const MacroStep &step, MacroTarget &target)
     switch (step.message) {
     case AddText:
     case AppendText:
-    case ReplaceTarget:
-    case ReplaceTargetRe:
-    case SearchInTarget:
         target.sendText(unsigned(step.message), size, text);
         break;
     case InsertText: {
@@ -81,6 +72,9 @@ void sendText(const MacroStep &step, MacroTarget &target)
     }
     case SearchNext:
     case SearchPrev:
+        // The search starts at the anchor, which earlier steps may have left past the end of
+        // the text; the selection is where a recorded search had set it.
+        target.send(SearchAnchor, 0, 0);
         target.sendText(unsigned(step.message), step.wParam, text);
         break;
     default:

@@ -47,41 +47,45 @@ TEST(MacroReplay, StepsGoOutWithSafeArguments)
     struct Case
     {
         MacroStep step;
-        Call sent;
+        std::vector<Call> sent;
     };
     const Case cases[] = {
-        {{2170, 55, 0, "ab"}, {2170, 0, 0, "ab", true}},
+        {{2170, 55, 0, "ab"}, {{2170, 0, 0, "ab", true}}},
         // Lengths come from the text itself, not from the file.
-        {{2001, 4000, 0, "xy"}, {2001, 2, 0, "xy", true}},
-        {{2282, 4000, 0, "xyz"}, {2282, 3, 0, "xyz", true}},
-        {{2194, 0xFFFFFFFFu, 0, "t"}, {2194, 1, 0, "t", true}},
+        {{2001, 4000, 0, "xy"}, {{2001, 2, 0, "xy", true}}},
+        {{2282, 4000, 0, "xyz"}, {{2282, 3, 0, "xyz", true}}},
         // Positions stay inside the text; all ones is "at the caret".
-        {{2003, 4000, 0, "i"}, {2003, 10, 0, "i", true}},
-        {{2003, 0xFFFFFFFFu, 0, "i"}, {2003, static_cast<unsigned long>(-1L), 0, "i", true}},
-        {{2003, 4, 0, "i"}, {2003, 4, 0, "i", true}},
-        {{2025, 4000, 0, ""}, {2025, 10, 0, "", false}},
-        {{2024, 4000, 0, ""}, {2024, 3, 0, "", false}},
-        {{2422, 77, 0, ""}, {2422, 0, 0, "", false}},
-        {{2367, 6, 0, "needle"}, {2367, 6, 0, "needle", true}},
+        {{2003, 4000, 0, "i"}, {{2003, 10, 0, "i", true}}},
+        {{2003, 0xFFFFFFFFu, 0, "i"}, {{2003, static_cast<unsigned long>(-1L), 0, "i", true}}},
+        {{2003, 4, 0, "i"}, {{2003, 4, 0, "i", true}}},
+        {{2025, 4000, 0, ""}, {{2025, 10, 0, "", false}}},
+        {{2024, 4000, 0, ""}, {{2024, 3, 0, "", false}}},
+        {{2422, 77, 0, ""}, {{2422, 0, 0, "", false}}},
+        // A search starts from the selection, whatever anchor earlier steps left.
+        {{2367, 6, 0, "needle"}, {{2366, 0, 0, "", false}, {2367, 6, 0, "needle", true}}},
         // Commands keep their numbers.
-        {{2306, 0, 5, ""}, {2306, 0, 5, "", false}},
-        {{2329, 1, -2, ""}, {2329, 1, -2, "", false}},
+        {{2306, 0, 5, ""}, {{2306, 0, 5, "", false}}},
+        {{2329, 1, -2, ""}, {{2329, 1, -2, "", false}}},
     };
     std::deque<MacroStep> steps;
-    for (const Case &c : cases)
+    std::vector<Call> expected;
+    for (const Case &c : cases) {
         steps.push_back(c.step);
+        expected.insert(expected.end(), c.sent.begin(), c.sent.end());
+    }
     FakeComponent component;
     const ReplayReport report = replayMacro(steps, component);
     EXPECT_EQ(report.replayed, int(std::size(cases)));
     EXPECT_EQ(report.skipped, 0);
-    ASSERT_EQ(component.calls.size(), std::size(cases));
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(component.calls[i], cases[i].sent) << "case " << i;
+    ASSERT_EQ(component.calls.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(component.calls[i], expected[i]) << "call " << i;
 }
 
 TEST(MacroReplay, MessagesRecordingCannotProduceAreSkippedAndReported)
 {
-    // Styling, fonts and widths index the component's arrays; 2002 reads cells by a count;
+    // Styling, fonts and widths index the component's arrays; 2002 reads cells by a count; the
+    // target messages (2194) act on a range earlier steps may have left past the text;
     // 2182 and 2161 write through a pointer; 0 and negative numbers are not messages at all.
     const std::deque<MacroStep> steps{{2170, 0, 0, "a"}, {2056, 300, 0, "Courier"},
                                       {2306, 0, 0, ""},  {2182, 100, 4096, ""},
@@ -97,6 +101,6 @@ TEST(MacroReplay, MessagesRecordingCannotProduceAreSkippedAndReported)
     ASSERT_EQ(component.calls.size(), 2u);
     EXPECT_EQ(component.calls[0].message, 2170u);
     EXPECT_EQ(component.calls[1].message, 2306u);
-    for (int message : {2182, 2161, 2002, 2073, 2276, 2056, 0, 3001, 2999})
+    for (int message : {2182, 2161, 2194, 2195, 2197, 2181, 2002, 2073, 2276, 2056, 0, 3001, 2999})
         EXPECT_FALSE(isReplayable(message)) << message;
 }
