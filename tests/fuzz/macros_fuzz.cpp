@@ -43,9 +43,21 @@ void check(bool condition)
         std::abort();
 }
 
+constexpr char Seed[] = "alpha beta\ngamma\n\tdelta\n";
+
+QByteArray editorText()
+{
+    const long length = editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    QByteArray text(length + 1, '\0');
+    editor->SendScintilla(QsciScintillaBase::SCI_GETTEXT, static_cast<unsigned long>(length + 1),
+                          static_cast<void *>(text.data()));
+    text.resize(length);
+    return text;
+}
+
 void replay(const std::deque<pw::MacroStep> &steps)
 {
-    editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, "alpha beta\ngamma\n\tdelta\n");
+    editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, Seed);
     editor->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     EditorTarget target;
     editor->SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
@@ -54,6 +66,7 @@ void replay(const std::deque<pw::MacroStep> &steps)
     check(report.replayed + report.skipped == int(steps.size()));
     // However the macro went, one undo brings the text back.
     editor->SendScintilla(QsciScintillaBase::SCI_UNDO);
+    check(editorText() == Seed);
 }
 
 // Steps from the bytes: a message, two numbers and a short text each.
