@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <deque>
 
 using namespace pw;
@@ -56,6 +57,7 @@ protected:
     int answer(QDialog &dialog)
     {
         m_titles << dialog.windowTitle();
+        m_opacities << dialog.windowOpacity();
         if (m_script.empty())
             return QDialog::Rejected;
         const DialogStep step = m_script.front();
@@ -118,6 +120,7 @@ protected:
 
     std::deque<DialogStep> m_script;
     QStringList m_titles;
+    QList<double> m_opacities;
     QStringList m_proposed;
     QStringList m_listed;
     QStringList m_listedAfter;
@@ -233,6 +236,9 @@ TEST_F(MacrosTest, TheDialogsRefuseDuplicatesRenameAndDelete)
     run(Cmd::MacroRun);
     EXPECT_EQ(macrofile::names(MacroCommands::macrosFile()),
               QStringList{QStringLiteral("Gamma & <Delta>")});
+    // Both dialogs follow the semi-transparent rule, which is on by default.
+    EXPECT_TRUE(std::all_of(m_opacities.begin(), m_opacities.end(),
+                            [](double opacity) { return opacity < 1.0; }));
     EXPECT_TRUE(RegistrySettings().dialogPlacement(QStringLiteral("MacroDialog")).has_value());
     EXPECT_TRUE(RegistrySettings().dialogPlacement(QStringLiteral("NewMacroDialog")).has_value());
 }
