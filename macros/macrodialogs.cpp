@@ -2,9 +2,11 @@
 #include "macros/macrodialogs.h"
 
 #include "chrome/themes.h"
+#include "chrome/toolbaricons.h"
 #include "framework/host.h"
 #include "framework/messages.h"
 #include "macros/engine/macrofile.h"
+#include "resources/commandids.h"
 #include "resources/stringids.h"
 #include "settings/framesettings.h"
 #include "settings/registrysettings.h"
@@ -52,6 +54,7 @@ MacroDialogBase::MacroDialogBase(Host &host, const QString &placementName, QWidg
     : QDialog(parent), m_host(host), m_placementName(placementName)
 {
     setObjectName(placementName);
+    setWindowIcon(commandIcon(Cmd::MacroRun));
     applyDialogTransparency(this, host.settings().transparentDialogs,
                             host.settings().transparentPercent);
 }
