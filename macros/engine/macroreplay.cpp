@@ -48,6 +48,11 @@ constexpr std::array<std::pair<int, int>, 11> KeyboardRanges{{{2300, 2324},
 constexpr std::array<int, 6> TextMessages{AddText,    InsertText, ReplaceSel,
                                           AppendText, SearchNext, SearchPrev};
 
+// Whole word, match case, word start, and the component's own regular expressions with or
+// without POSIX groups. The C++ library's expressions are left out: a crafted pattern can make
+// them recurse until the stack runs out.
+constexpr unsigned long SearchFlags = 0x2 | 0x4 | 0x100000 | 0x200000 | 0x400000;
+
 bool inTable(const auto &table, int message)
 {
     return std::find(table.begin(), table.end(), message) != table.end();
@@ -75,7 +80,7 @@ void sendText(const MacroStep &step, MacroTarget &target)
         // The search starts at the anchor, which earlier steps may have left past the end of
         // the text; the selection is where a recorded search had set it.
         target.send(SearchAnchor, 0, 0);
-        target.sendText(unsigned(step.message), step.wParam, text);
+        target.sendText(unsigned(step.message), step.wParam & SearchFlags, text);
         break;
     default:
         target.sendText(unsigned(step.message), 0, text);

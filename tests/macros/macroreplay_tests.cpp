@@ -63,6 +63,8 @@ TEST(MacroReplay, StepsGoOutWithSafeArguments)
         {{2422, 77, 0, ""}, {{2422, 0, 0, "", false}}},
         // A search starts from the selection, whatever anchor earlier steps left.
         {{2367, 6, 0, "needle"}, {{2366, 0, 0, "", false}, {2367, 6, 0, "needle", true}}},
+        // The C++ library's expressions (0x800000) are not asked for.
+        {{2368, 0xA00004, 0, "a+"}, {{2366, 0, 0, "", false}, {2368, 0x200004, 0, "a+", true}}},
         // Commands keep their numbers.
         {{2306, 0, 5, ""}, {{2306, 0, 5, "", false}}},
         {{2329, 1, -2, ""}, {{2329, 1, -2, "", false}}},
