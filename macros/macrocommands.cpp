@@ -14,8 +14,6 @@
 #include "resources/stringids.h"
 #include "settings/appfolders.h"
 
-#include <QRegularExpression>
-
 namespace pw {
 
 namespace {
@@ -36,21 +34,6 @@ public:
 private:
     CMFCScintilla *m_editor;
 };
-
-QString filled(int stringId, std::initializer_list<QString> values)
-{
-    static const QRegularExpression placeholder(QStringLiteral("%[sd]"));
-    QString text = resourceText(stringId);
-    qsizetype from = 0;
-    for (const QString &value : values) {
-        const QRegularExpressionMatch match = placeholder.match(text, from);
-        if (!match.hasMatch())
-            break;
-        text.replace(match.capturedStart(), match.capturedLength(), value);
-        from = match.capturedStart() + value.size();
-    }
-    return text;
-}
 
 } // namespace
 
@@ -158,7 +141,7 @@ void MacroCommands::stopRecording()
     QWidget *window = m_host.window();
     if (macro.recorder.overflowed()) {
         showMessage(window, MessageIcon::Exclamation,
-                    filled(Str::MacroRecordingFull, {QString::number(macrolimits::MaxSteps)}));
+                    macroMessage(Str::MacroRecordingFull, {QString::number(macrolimits::MaxSteps)}));
     }
     switch (macro.recorder.save()) {
     case MacroRecorder::SaveResult::Saved:
@@ -166,7 +149,7 @@ void MacroCommands::stopRecording()
         break;
     case MacroRecorder::SaveResult::TooLarge:
         showMessage(window, MessageIcon::Exclamation,
-                    filled(Str::MacroFileTooLarge,
+                    macroMessage(Str::MacroFileTooLarge,
                            {macrosFile(), QString::number(macrolimits::MaxFileBytes >> 20)}));
         break;
     case MacroRecorder::SaveResult::NoNameOrPath:
@@ -200,19 +183,19 @@ void MacroCommands::runMacro(CRidereView *view, const QString &name)
         return;
     case MacroRecorder::LoadResult::TooLarge:
         showMessage(window, MessageIcon::Exclamation,
-                    filled(Str::MacroFileTooLarge, {macro.recorder.path(),
+                    macroMessage(Str::MacroFileTooLarge, {macro.recorder.path(),
                                                     QString::number(macrolimits::MaxFileBytes >> 20)}));
         return;
     case MacroRecorder::LoadResult::TooManySteps:
         showMessage(window, MessageIcon::Exclamation,
-                    filled(Str::MacroTooManySteps,
+                    macroMessage(Str::MacroTooManySteps,
                            {name, QString::number(macrolimits::MaxSteps)}));
         return;
     }
     const ReplayReport report = play(view->editor(), macro.recorder.steps());
     if (report.skipped > 0) {
         showMessage(window, MessageIcon::Exclamation,
-                    filled(Str::MacroStepNotReplayable,
+                    macroMessage(Str::MacroStepNotReplayable,
                            {QString::number(report.firstSkippedStep),
                             QString::number(report.firstSkippedMessage)}));
     }

@@ -6,6 +6,7 @@
 #include "framework/host.h"
 #include "framework/messages.h"
 #include "macros/engine/macrofile.h"
+#include "macros/engine/macrorecorder.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 #include "settings/framesettings.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace pw {
@@ -33,10 +35,25 @@ MacroDialogHook &dialogHook()
 
 QString withName(int stringId, const QString &name)
 {
-    return resourceText(stringId).replace(QStringLiteral("%s"), name);
+    return macroMessage(stringId, {name});
 }
 
 } // namespace
+
+QString macroMessage(int stringId, std::initializer_list<QString> values)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%[sd]"));
+    QString text = resourceText(stringId);
+    qsizetype from = 0;
+    for (const QString &value : values) {
+        const QRegularExpressionMatch match = placeholder.match(text, from);
+        if (!match.hasMatch())
+            break;
+        text.replace(match.capturedStart(), match.capturedLength(), value);
+        from = match.capturedStart() + value.size();
+    }
+    return text;
+}
 
 void setMacroDialogHook(MacroDialogHook hook)
 {
@@ -162,12 +179,12 @@ CMacroDialog::CMacroDialog(Host &host, const QString &macrosFile, QWidget *paren
     connect(m_delete, &QPushButton::clicked, this, &CMacroDialog::deleteMacro);
     connect(m_rename, &QPushButton::clicked, this, &CMacroDialog::renameMacro);
     connect(close, &QPushButton::clicked, this, &CMacroDialog::reject);
-    fill();
+    fill(true);
     resize(380, 260);
     restorePlacement();
 }
 
-void CMacroDialog::fill()
+void CMacroDialog::fill(bool tell)
 {
     m_list->clear();
     m_selected.clear();
@@ -175,7 +192,13 @@ void CMacroDialog::fill()
     m_delete->setEnabled(false);
     m_rename->setEnabled(false);
     // The macro saved last comes first.
-    const QStringList names = macrofile::names(m_macrosFile);
+    macrofile::ReadResult read = macrofile::ReadResult::Read;
+    const QStringList names = macrofile::names(m_macrosFile, &read);
+    if (tell && read == macrofile::ReadResult::TooLarge) {
+        showMessage(m_host.window(), MessageIcon::Exclamation,
+                    macroMessage(Str::MacroFileTooLarge,
+                                 {m_macrosFile, QString::number(macrolimits::MaxFileBytes >> 20)}));
+    }
     for (const QString &name : names)
         m_list->insertItem(0, name);
     m_list->setCurrentRow(-1);

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class QLineEdit;
 class QListWidget;
@@ -12,6 +13,9 @@ class QPushButton;
 namespace pw {
 
 class Host;
+
+// The string table's text with its "%s" and "%d" filled in order.
+QString macroMessage(int stringId, std::initializer_list<QString> values);
 
 // Runs a macro dialog modally; tests answer it through the hook instead (the hook gets the real
 // dialog and returns its result).
@@ -62,7 +66,8 @@ public:
     QString selectedName() const { return m_selected; }
 
 private:
-    void fill();
+    // Lists the file's macros; tell says whether a file too large to read is reported.
+    void fill(bool tell = false);
     void deleteMacro();
     void renameMacro();
 

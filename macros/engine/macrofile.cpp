@@ -61,11 +61,14 @@ tinyxml2::XMLElement *findMacro(tinyxml2::XMLElement *root, const QString &name)
     return nullptr;
 }
 
-QStringList names(const QString &path)
+QStringList names(const QString &path, ReadResult *readResult)
 {
     tinyxml2::XMLDocument doc;
     QStringList result;
-    if (read(path, doc) != ReadResult::Read)
+    const ReadResult status = read(path, doc);
+    if (readResult)
+        *readResult = status;
+    if (status != ReadResult::Read)
         return result;
     tinyxml2::XMLElement *macros = root(doc);
     for (auto *macro = macros ? macros->FirstChildElement("macro") : nullptr; macro;

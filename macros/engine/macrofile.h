@@ -19,8 +19,9 @@ tinyxml2::XMLElement *root(tinyxml2::XMLDocument &doc);
 // The first "macro" under root whose "name" is non-empty and equals name exactly, or null.
 tinyxml2::XMLElement *findMacro(tinyxml2::XMLElement *root, const QString &name);
 
-// Every macro's name in file order (empty when the file cannot be read).
-QStringList names(const QString &path);
+// Every macro's name in file order (empty when the file cannot be read; result, when given,
+// tells why).
+QStringList names(const QString &path, ReadResult *result = nullptr);
 // Whether the file names a macro so; false when the file cannot be read.
 bool contains(const QString &path, const QString &name);
 // Remove and rename act on the first macro of that name; false when the file, its root or the

@@ -266,4 +266,17 @@ TEST_F(MacrosTest, ACraftedFileRunsOnlyWhatRecordingCouldProduce)
     EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 4);
     EXPECT_EQ(m_messages,
               QStringList{QStringLiteral("Macro step 3 uses message 2182, which cannot be replayed")});
+
+    // A file too large to read is said so when the list opens, and nothing runs.
+    QFile big(MacroCommands::macrosFile());
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(macrolimits::MaxFileBytes + 1));
+    big.close();
+    m_messages.clear();
+    m_script.push_back(chosen(QStringLiteral("Evil")));
+    run(Cmd::MacroRun);
+    EXPECT_TRUE(m_listed.isEmpty());
+    EXPECT_EQ(m_messages, QStringList{MacroCommands::macrosFile() +
+                                      QStringLiteral(" is larger than 16 MB and cannot be read as a macro file")});
+    EXPECT_EQ(editorText(doc), QByteArray("ok!x"));
 }
