@@ -172,6 +172,7 @@ TEST_F(MacrosTest, AMacroRunsInAnotherDocumentAndOneUndoRevertsIt)
     m_script.push_back(chosen(QStringLiteral("Wrap")));
     ASSERT_TRUE(run(Cmd::MacroRun));
     EXPECT_EQ(editorText(second), QByteArray("<one>\n<two>\n"));
+    EXPECT_TRUE(second->isModified());
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
 
     ASSERT_TRUE(run(Cmd::EditUndo));
@@ -179,6 +180,7 @@ TEST_F(MacrosTest, AMacroRunsInAnotherDocumentAndOneUndoRevertsIt)
     ASSERT_TRUE(run(Cmd::EditUndo));
     EXPECT_EQ(editorText(second), QByteArray("one\ntwo\n"));
     EXPECT_FALSE(second->editor()->canUndo());
+    EXPECT_FALSE(second->isModified());
 }
 
 TEST_F(MacrosTest, RecordingWorksOnTextsOfAMegabyteAndMore)
