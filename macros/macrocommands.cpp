@@ -51,8 +51,10 @@ MacroCommands::MacroCommands(EditorHost &host, QObject *parent) : QObject(parent
         const CRidereView *view = activeView();
         ui.enabled = view && !isRecording(view);
     };
-    onCommand(Cmd::MacroRecord, [this] { recordNew(); }, idle);
-    onCommand(Cmd::MacroRun, [this] { showMacros(); }, idle);
+    onCommand(
+        Cmd::MacroRecord, [this] { recordNew(); }, idle);
+    onCommand(
+        Cmd::MacroRun, [this] { showMacros(); }, idle);
     onCommand(
         Cmd::MacroStopRecording, [this] { stopRecording(); },
         [this](CommandUi &ui) { ui.enabled = isRecording(activeView()); });
@@ -94,8 +96,8 @@ MacroCommands::ViewMacro &MacroCommands::macroOf(CRidereView *view)
     auto &slot = m_views[view];
     if (!slot) {
         slot = std::make_unique<ViewMacro>();
-        slot->viewGone = connect(view, &QObject::destroyed, this,
-                                 [this, view] { m_views.erase(view); });
+        slot->viewGone =
+            connect(view, &QObject::destroyed, this, [this, view] { m_views.erase(view); });
     }
     return *slot;
 }
@@ -140,8 +142,9 @@ void MacroCommands::stopRecording()
     disconnect(macro.reports);
     QWidget *window = m_host.window();
     if (macro.recorder.overflowed()) {
-        showMessage(window, MessageIcon::Exclamation,
-                    macroMessage(Str::MacroRecordingFull, {QString::number(macrolimits::MaxSteps)}));
+        showMessage(
+            window, MessageIcon::Exclamation,
+            macroMessage(Str::MacroRecordingFull, {QString::number(macrolimits::MaxSteps)}));
     }
     switch (macro.recorder.save()) {
     case MacroRecorder::SaveResult::Saved:
@@ -150,7 +153,7 @@ void MacroCommands::stopRecording()
     case MacroRecorder::SaveResult::TooLarge:
         showMessage(window, MessageIcon::Exclamation,
                     macroMessage(Str::MacroFileTooLarge,
-                           {macrosFile(), QString::number(macrolimits::MaxFileBytes >> 20)}));
+                                 {macrosFile(), QString::number(macrolimits::MaxFileBytes >> 20)}));
         break;
     case MacroRecorder::SaveResult::NoNameOrPath:
     case MacroRecorder::SaveResult::WriteFailed:
@@ -183,21 +186,22 @@ void MacroCommands::runMacro(CRidereView *view, const QString &name)
         return;
     case MacroRecorder::LoadResult::TooLarge:
         showMessage(window, MessageIcon::Exclamation,
-                    macroMessage(Str::MacroFileTooLarge, {macro.recorder.path(),
-                                                    QString::number(macrolimits::MaxFileBytes >> 20)}));
+                    macroMessage(
+                        Str::MacroFileTooLarge,
+                        {macro.recorder.path(), QString::number(macrolimits::MaxFileBytes >> 20)}));
         return;
     case MacroRecorder::LoadResult::TooManySteps:
-        showMessage(window, MessageIcon::Exclamation,
-                    macroMessage(Str::MacroTooManySteps,
-                           {name, QString::number(macrolimits::MaxSteps)}));
+        showMessage(
+            window, MessageIcon::Exclamation,
+            macroMessage(Str::MacroTooManySteps, {name, QString::number(macrolimits::MaxSteps)}));
         return;
     }
     const ReplayReport report = play(view->editor(), macro.recorder.steps());
     if (report.skipped > 0) {
         showMessage(window, MessageIcon::Exclamation,
                     macroMessage(Str::MacroStepNotReplayable,
-                           {QString::number(report.firstSkippedStep),
-                            QString::number(report.firstSkippedMessage)}));
+                                 {QString::number(report.firstSkippedStep),
+                                  QString::number(report.firstSkippedMessage)}));
     }
 }
 

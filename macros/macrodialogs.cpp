@@ -91,8 +91,8 @@ void MacroDialogBase::restorePlacement()
     }
 }
 
-CNewMacroDialog::CNewMacroDialog(Host &host, const QString &macrosFile,
-                                 const QString &proposedName, bool renaming, QWidget *parent)
+CNewMacroDialog::CNewMacroDialog(Host &host, const QString &macrosFile, const QString &proposedName,
+                                 bool renaming, QWidget *parent)
     : MacroDialogBase(host, QString::fromLatin1(settings::registry::NewMacroDialog), parent),
       m_macrosFile(macrosFile)
 {

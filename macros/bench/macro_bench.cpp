@@ -31,7 +31,8 @@ QJsonObject replay(const QStringList &args)
     const QString in = option(args, QStringLiteral("--text"));
     const QString out = option(args, QStringLiteral("--out"));
     if (macros.isEmpty() || name.isEmpty() || in.isEmpty() || out.isEmpty())
-        return failure(QStringLiteral("usage: macro --macros FILE --name NAME --text IN --out OUT"));
+        return failure(
+            QStringLiteral("usage: macro --macros FILE --name NAME --text IN --out OUT"));
 
     pw::MacroRecorder recorder(macros);
     switch (recorder.load(name)) {

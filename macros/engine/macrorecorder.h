@@ -1,4 +1,5 @@
-// MacroRecorder: the steps of one macro, recorded from the editing component and kept in macros.xml.
+// MacroRecorder: the steps of one macro, recorded from the editing component and kept in
+// macros.xml.
 #pragma once
 
 #include <QString>

@@ -31,16 +31,16 @@ constexpr std::array<int, 15> EditingMessages{2004, 2013, 2024, 2025, 2177, 2178
                                               2354, 2366, 2404, 2422, 2469, 2518, 2519};
 // Keyboard commands, as inclusive ranges.
 constexpr std::array<std::pair<int, int>, 11> KeyboardRanges{{{2300, 2324},
-                                                               {2326, 2332},
-                                                               {2335, 2349},
-                                                               {2390, 2393},
-                                                               {2395, 2396},
-                                                               {2413, 2416},
-                                                               {2426, 2442},
-                                                               {2450, 2455},
-                                                               {2619, 2621},
-                                                               {2628, 2629},
-                                                               {2652, 2653}}};
+                                                              {2326, 2332},
+                                                              {2335, 2349},
+                                                              {2390, 2393},
+                                                              {2395, 2396},
+                                                              {2413, 2416},
+                                                              {2426, 2442},
+                                                              {2450, 2455},
+                                                              {2619, 2621},
+                                                              {2628, 2629},
+                                                              {2652, 2653}}};
 // The string messages recording produces. The rest of the table is left out: the target
 // messages act on a range that earlier steps may have left past the end of the text, the styling,
 // font and width ones index the component's style arrays or count cells, and the character-class

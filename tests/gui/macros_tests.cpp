@@ -26,9 +26,9 @@ namespace {
 // What the next dialogs do, in order: a name to enter and OK, or a list row to act on.
 struct DialogStep
 {
-    QString name;          // CNewMacroDialog: the name typed before OK ("" cancels)
-    QString pick;          // CMacroDialog: the macro selected
-    QString button;        // CMacroDialog: the button pressed then
+    QString name;   // CNewMacroDialog: the name typed before OK ("" cancels)
+    QString pick;   // CMacroDialog: the macro selected
+    QString button; // CMacroDialog: the button pressed then
 };
 
 DialogStep named(const QString &name)
@@ -116,7 +116,10 @@ protected:
         ASSERT_TRUE(run(Cmd::MacroStopRecording));
         EXPECT_FALSE(commands()->isRecording(view(doc)));
     }
-    static void type(CRidereDoc *doc, const QString &keys) { QTest::keyClicks(doc->editor(), keys); }
+    static void type(CRidereDoc *doc, const QString &keys)
+    {
+        QTest::keyClicks(doc->editor(), keys);
+    }
 
     std::deque<DialogStep> m_script;
     QStringList m_titles;
@@ -147,7 +150,8 @@ TEST_F(MacrosTest, TypedTextAndCaretMovesAreRecordedAndSaved)
     ASSERT_EQ(fromFile.load(QStringLiteral("Typing")), MacroRecorder::LoadResult::Loaded);
     EXPECT_EQ(fromFile.steps(), expected);
     const QByteArray xml = readFile(MacroCommands::macrosFile());
-    EXPECT_TRUE(xml.contains(R"(<step msg="2170" wparam="0" lparam="0" sparam="b"/>)")) << xml.constData();
+    EXPECT_TRUE(xml.contains(R"(<step msg="2170" wparam="0" lparam="0" sparam="b"/>)"))
+        << xml.constData();
     EXPECT_TRUE(xml.contains(R"(<step msg="2306" wparam="0" lparam="0" sparam=""/>)"));
 }
 
@@ -224,14 +228,16 @@ TEST_F(MacrosTest, TheDialogsRefuseDuplicatesRenameAndDelete)
     m_script.push_back(named(QStringLiteral("Gamma & <Delta>")));
     run(Cmd::MacroRun);
     EXPECT_EQ(m_titles.last(), QStringLiteral("Rename Macro"));
-    EXPECT_EQ(m_listedAfter, (QStringList{QStringLiteral("Beta"), QStringLiteral("Gamma & <Delta>")}));
+    EXPECT_EQ(m_listedAfter,
+              (QStringList{QStringLiteral("Beta"), QStringLiteral("Gamma & <Delta>")}));
 
     // Delete asks first; No keeps it, Yes removes it.
     m_messages.clear();
     m_answer = QMessageBox::No;
     m_script.push_back(chosen(QStringLiteral("Beta"), QStringLiteral("&Delete")));
     run(Cmd::MacroRun);
-    EXPECT_EQ(m_messages, QStringList{QStringLiteral("Are you sure that you want to delete Beta?")});
+    EXPECT_EQ(m_messages,
+              QStringList{QStringLiteral("Are you sure that you want to delete Beta?")});
     EXPECT_EQ(m_listedAfter.size(), 2);
     m_answer = QMessageBox::Yes;
     m_script.push_back(chosen(QStringLiteral("Beta"), QStringLiteral("&Delete")));
@@ -266,8 +272,8 @@ TEST_F(MacrosTest, ACraftedFileRunsOnlyWhatRecordingCouldProduce)
     ASSERT_TRUE(run(Cmd::MacroRun));
     EXPECT_EQ(editorText(doc), QByteArray("ok!x"));
     EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 4);
-    EXPECT_EQ(m_messages,
-              QStringList{QStringLiteral("Macro step 3 uses message 2182, which cannot be replayed")});
+    EXPECT_EQ(m_messages, QStringList{QStringLiteral(
+                              "Macro step 3 uses message 2182, which cannot be replayed")});
 
     // A file too large to read is said so when the list opens, and nothing runs.
     QFile big(MacroCommands::macrosFile());
@@ -278,7 +284,9 @@ TEST_F(MacrosTest, ACraftedFileRunsOnlyWhatRecordingCouldProduce)
     m_script.push_back(chosen(QStringLiteral("Evil")));
     run(Cmd::MacroRun);
     EXPECT_TRUE(m_listed.isEmpty());
-    EXPECT_EQ(m_messages, QStringList{MacroCommands::macrosFile() +
-                                      QStringLiteral(" is larger than 16 MB and cannot be read as a macro file")});
+    EXPECT_EQ(
+        m_messages,
+        QStringList{MacroCommands::macrosFile() +
+                    QStringLiteral(" is larger than 16 MB and cannot be read as a macro file")});
     EXPECT_EQ(editorText(doc), QByteArray("ok!x"));
 }

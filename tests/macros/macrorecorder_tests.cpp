@@ -108,8 +108,8 @@ TEST_F(MacroFileTest, SavedMacrosHaveTheFileLayoutAndReadBack)
     EXPECT_STREQ(step->Attribute("wparam"), "0");
     EXPECT_STREQ(step->Attribute("lparam"), "0");
     EXPECT_STREQ(step->Attribute("sparam"), "a");
-    EXPECT_EQ(macrofile::names(path()), (QStringList{QStringLiteral("First"), odd,
-                                                     QStringLiteral("Third")}));
+    EXPECT_EQ(macrofile::names(path()),
+              (QStringList{QStringLiteral("First"), odd, QStringLiteral("Third")}));
 
     MacroRecorder loaded(path());
     ASSERT_EQ(loaded.load(QStringLiteral("First")), MacroRecorder::LoadResult::Loaded);
@@ -158,23 +158,32 @@ TEST_F(MacroFileTest, DamagedOrCraftedFilesAreReadSafely)
     manySteps += "</macro></macros>";
     const Case cases[] = {
         {"empty", "", MacroRecorder::LoadResult::NotFound, {}},
-        {"not well-formed", "<macros><macro name=\"M\"><step msg=\"2170\"", 
-         MacroRecorder::LoadResult::NotFound, {}},
-        {"other root", "<other><macro name=\"M\"/></other>", MacroRecorder::LoadResult::NotFound,
+        {"not well-formed",
+         "<macros><macro name=\"M\"><step msg=\"2170\"",
+         MacroRecorder::LoadResult::NotFound,
+         {}},
+        {"other root",
+         "<other><macro name=\"M\"/></other>",
+         MacroRecorder::LoadResult::NotFound,
          {}},
         {"non-numeric values",
          R"(<macros><macro name="M"><step msg="abc" wparam="x" lparam="y" sparam="t"/></macro></macros>)",
-         MacroRecorder::LoadResult::Loaded, {{0, 0, 0, ""}}},
+         MacroRecorder::LoadResult::Loaded,
+         {{0, 0, 0, ""}}},
         // A number where a string message wants text never becomes an address.
         {"string message with a number",
          R"(<macros><macro name="M"><step msg="2170" lparam="4096" sparam=""/><step msg="2001" wparam="99" lparam="1" sparam="ab"/></macro></macros>)",
-         MacroRecorder::LoadResult::Loaded, {{2170, 0, 0, ""}, {2001, 99, 0, "ab"}}},
+         MacroRecorder::LoadResult::Loaded,
+         {{2170, 0, 0, ""}, {2001, 99, 0, "ab"}}},
         {"negative wparam",
          R"(<macros><macro name="M"><step msg="2003" wparam="-1" sparam="x"/></macro></macros>)",
-         MacroRecorder::LoadResult::Loaded, {{2003, 0xFFFFFFFFu, 0, "x"}}},
+         MacroRecorder::LoadResult::Loaded,
+         {{2003, 0xFFFFFFFFu, 0, "x"}}},
         {"too many steps", manySteps, MacroRecorder::LoadResult::TooManySteps, {}},
-        {"too large", QByteArray(macrolimits::MaxFileBytes + 1, ' '),
-         MacroRecorder::LoadResult::TooLarge, {}},
+        {"too large",
+         QByteArray(macrolimits::MaxFileBytes + 1, ' '),
+         MacroRecorder::LoadResult::TooLarge,
+         {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -89,10 +89,10 @@ TEST(MacroReplay, MessagesRecordingCannotProduceAreSkippedAndReported)
     // Styling, fonts and widths index the component's arrays; 2002 reads cells by a count; the
     // target messages (2194) act on a range earlier steps may have left past the text;
     // 2182 and 2161 write through a pointer; 0 and negative numbers are not messages at all.
-    const std::deque<MacroStep> steps{{2170, 0, 0, "a"}, {2056, 300, 0, "Courier"},
-                                      {2306, 0, 0, ""},  {2182, 100, 4096, ""},
-                                      {2002, 9, 0, "xx"}, {0, 0, 0, ""},
-                                      {-5, 0, 0, ""},     {2073, 9, 0, "s"},
+    const std::deque<MacroStep> steps{{2170, 0, 0, "a"},   {2056, 300, 0, "Courier"},
+                                      {2306, 0, 0, ""},    {2182, 100, 4096, ""},
+                                      {2002, 9, 0, "xx"},  {0, 0, 0, ""},
+                                      {-5, 0, 0, ""},      {2073, 9, 0, "s"},
                                       {2276, 999, 0, "w"}, {2161, 0, 1, ""}};
     FakeComponent component;
     const ReplayReport report = replayMacro(steps, component);
