@@ -25,6 +25,9 @@
 #ifdef PENWRIGHT_WITH_HEX
 #include "hex/hexcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_MACROS
+#include "macros/macrocommands.h"
+#endif
 #ifdef PENWRIGHT_WITH_TOOLS
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
@@ -117,6 +120,14 @@ void wireSpell(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_MACROS
+// Recording, running, renaming and deleting macros in the active text window.
+void wireMacros(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new MacroCommands(host, &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -141,6 +152,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_SPELL
     wireSpell(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_MACROS
+    wireMacros(frame, host);
 #endif
 }
 

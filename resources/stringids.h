@@ -152,6 +152,10 @@ constexpr int NewMacroTitle = 41006;
 constexpr int RenameMacroTitle = 41007;
 constexpr int MacroDefaultName = 41008;
 constexpr int MacroNamePrompt = 41009;
+constexpr int MacroStepNotReplayable = 41010; // "Macro step %d uses message %d, ..."
+constexpr int MacroFileTooLarge = 41011;      // file path, size limit in MB
+constexpr int MacroTooManySteps = 41012;      // macro name, step limit
+constexpr int MacroRecordingFull = 41013;     // step limit
 
 // External tools and output capture (41100)
 constexpr int ToolOutputWindow = 41100; // ToolOutputModeFirst + output mode (0-2)

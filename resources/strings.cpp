@@ -161,6 +161,11 @@ constexpr StringInfo kStrings[] = {
     {Str::RenameMacroTitle, "Rename Macro"},
     {Str::MacroDefaultName, "Macro"},
     {Str::MacroNamePrompt, "Macro name:"},
+    {Str::MacroStepNotReplayable, "Macro step %d uses message %d, which cannot be replayed"},
+    {Str::MacroFileTooLarge, "%s is larger than %d MB and cannot be read as a macro file"},
+    {Str::MacroTooManySteps, "The macro %s has more than %d steps and cannot be run"},
+    {Str::MacroRecordingFull,
+     "The macro reached %d steps; the steps after that were not recorded"},
 
     // External tools and output capture
     {Str::ToolOutputWindow, "Output Window"},
