@@ -4,12 +4,12 @@
 #include "framework/document.h"
 
 #include <QByteArray>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <memory>
 
 class QStackedWidget;
-class QTemporaryDir;
 class QTextBrowser;
 class QWebEngineView;
 
