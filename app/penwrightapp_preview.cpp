@@ -8,7 +8,7 @@
 
 #ifdef PENWRIGHT_WITH_WEBPREVIEW
 #include "framework/messages.h"
-#include "markup/preview/htmlpreview.h"
+#include "markup/htmlpreview.h"
 #include "resources/menuids.h"
 #include "resources/stringids.h"
 #endif

@@ -34,7 +34,7 @@
 #include "markup/markupcommands.h"
 #endif
 #ifdef PENWRIGHT_WITH_WEBPREVIEW
-#include "markup/preview/previewcommands.h"
+#include "markup/previewcommands.h"
 #endif
 
 namespace pw {

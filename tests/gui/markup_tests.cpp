@@ -10,8 +10,8 @@
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
 #ifdef PENWRIGHT_TEST_WEBPREVIEW
-#include "markup/preview/htmlpreview.h"
-#include "markup/preview/previewcommands.h"
+#include "markup/htmlpreview.h"
+#include "markup/previewcommands.h"
 #include <QWebEngineView>
 #endif
 

@@ -1,10 +1,10 @@
 // PreviewCommands: finds or opens a text window's preview and hands it the text.
-#include "markup/preview/previewcommands.h"
+#include "markup/previewcommands.h"
 
 #include "editor/editorhost.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
-#include "markup/preview/htmlpreview.h"
+#include "markup/htmlpreview.h"
 #include "resources/commandids.h"
 
 #include <QFileInfo>

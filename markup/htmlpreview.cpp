@@ -1,5 +1,5 @@
 // The web preview window: a WebEngine page fed with a document's text, with a plain fallback.
-#include "markup/preview/htmlpreview.h"
+#include "markup/htmlpreview.h"
 
 #include "framework/host.h"
 #include "framework/messages.h"
@@ -15,14 +15,20 @@
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace pw {
 
 bool prepareWebEngine()
 {
+#ifdef Q_OS_UNIX
     if (::geteuid() != 0)
         return false;
+#else
+    return false;
+#endif
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--no-sandbox")) {
         if (!flags.isEmpty())
