@@ -21,6 +21,15 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PW_HAS_ASAN 1
+#endif
+#endif
+#ifndef PW_HAS_ASAN
+#define PW_HAS_ASAN 0
+#endif
+
 using namespace pw;
 using pw::test::AppFixture;
 
@@ -202,7 +211,7 @@ TEST_F(MarkupTest, PreviewWindowIsReusedAndShowsTheNewestText)
 #ifndef PENWRIGHT_TEST_WEBPREVIEW
     EXPECT_FALSE(state(Cmd::PreviewInBrowser).enabled);
     GTEST_SKIP() << "this build has no web preview (Qt WebEngine not found)";
-#elif defined(__SANITIZE_ADDRESS__)
+#elif defined(__SANITIZE_ADDRESS__) || PW_HAS_ASAN
     GTEST_SKIP() << "Chromium inside Qt WebEngine does not run under AddressSanitizer";
 #else
     const QString page = writeFile(QStringLiteral("page.html"), "<p>first <img src=pic.png>");
