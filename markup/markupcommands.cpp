@@ -53,7 +53,16 @@ MarkupCommands::MarkupCommands(EditorHost &host, OutputFn output, QObject *paren
     onCommand(Cmd::XmlTidyProperties, [this] { showTidySheet(2); });
 }
 
-MarkupCommands::~MarkupCommands() = default;
+MarkupCommands::~MarkupCommands()
+{
+    // Tidy cannot be interrupted; a run still going when the program closes is let finish, its
+    // result dropped with the windows.
+    if (m_worker) {
+        m_worker->disconnect(this);
+        m_worker->wait();
+        delete m_worker;
+    }
+}
 
 CRidereDoc *MarkupCommands::activeTextDocument() const
 {
@@ -93,6 +102,7 @@ bool MarkupCommands::clean(const char *profile)
     QThread *worker = QThread::create([result, text, path, encoding] {
         *result = runTidy(text, path, encoding);
     });
+    m_worker = worker;
     QPointer<CMFCScintilla> target(editor);
     connect(worker, &QThread::finished, this, [this, worker, result, target, progress, wasReadOnly] {
         worker->deleteLater();

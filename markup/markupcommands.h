@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QThread;
+
 namespace pw {
 
 class CMFCScintilla;
@@ -59,6 +61,7 @@ private:
     EditorHost &m_host;
     OutputFn m_output;
     bool m_running = false;
+    QPointer<QThread> m_worker;
 };
 
 } // namespace pw
