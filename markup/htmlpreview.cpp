@@ -61,8 +61,6 @@ bool CHTMLPreviewDoc::onOpenDocument(const QString &path, const OpenRequest &)
 CHTMLPreviewView::CHTMLPreviewView(Host &host, QWidget *parent)
     : QWidget(parent), m_host(host), m_stack(new QStackedWidget(this))
 {
-    if (prepareWebEngine())
-        m_host.setStatusText(StatusPane::Message, resourceText(Str::WebPreviewNoSandbox));
     m_web = new QWebEngineView(m_stack);
     m_stack->addWidget(m_web);
     auto *layout = new QVBoxLayout(this);

@@ -4,8 +4,10 @@
 #include "editor/editorhost.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
+#include "framework/messages.h"
 #include "markup/htmlpreview.h"
 #include "resources/commandids.h"
+#include "resources/stringids.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -67,6 +69,9 @@ CHTMLPreviewFrame *PreviewCommands::previewActive()
                 [this](QObject *gone) { m_previews.remove(gone); });
     }
     preview->view()->showHtml(text, base);
+    // After the activation, which clears the message pane.
+    if (prepareWebEngine() && !preview->view()->usesFallback())
+        m_host.setStatusText(StatusPane::Message, resourceText(Str::WebPreviewNoSandbox));
     return preview;
 }
 

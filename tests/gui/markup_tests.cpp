@@ -12,7 +12,9 @@
 #ifdef PENWRIGHT_TEST_WEBPREVIEW
 #include "markup/htmlpreview.h"
 #include "markup/previewcommands.h"
+#include "chrome/statuspanes.h"
 #include <QWebEngineView>
+#include <unistd.h>
 #endif
 
 #include <QDialogButtonBox>
@@ -238,6 +240,11 @@ TEST_F(MarkupTest, PreviewWindowIsReusedAndShowsTheNewestText)
     for (CMDIChildFrame *f : frame()->documentFrames())
         previews += qobject_cast<CHTMLPreviewFrame *>(f) != nullptr;
     EXPECT_EQ(previews, 1);
+    // Chromium's sandbox refuses root: only then does it go, and the status bar says so.
+    const bool root = ::geteuid() == 0;
+    EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox"), root);
+    EXPECT_EQ(frame()->statusPanes()->text(StatusPane::Message).contains(QLatin1String("sandbox")),
+              root);
     if (!preview->view()->usesFallback()) {
         QSignalSpy loaded(preview->view()->webView(), &QWebEngineView::loadFinished);
         if (!loaded.wait(30000))
