@@ -2,6 +2,7 @@
 #include "markup/engine/tidyoptions.h"
 
 #include <tidy/tidy.h>
+#include <tidy/tidybuffio.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +48,10 @@ std::vector<TidyOptionInfo> loadTidyOptions(const QString &profilePath)
 {
     std::vector<TidyOptionInfo> options;
     TidyDoc doc = tidyCreate();
+    // Complaints about the profile are the runs' to report, not the option pages'.
+    TidyBuffer quiet{};
+    tidyBufInit(&quiet);
+    tidySetErrorBuffer(doc, &quiet);
     if (QFileInfo(profilePath).isReadable())
         tidyLoadConfig(doc, QFile::encodeName(profilePath).constData());
     TidyIterator it = tidyGetOptionList(doc);
@@ -90,12 +95,16 @@ std::vector<TidyOptionInfo> loadTidyOptions(const QString &profilePath)
         options.push_back(std::move(info));
     }
     tidyRelease(doc);
+    tidyBufFree(&quiet);
     return options;
 }
 
 bool saveTidyOptions(const QString &profilePath, const std::vector<std::pair<int, QString>> &values)
 {
     TidyDoc doc = tidyCreate();
+    TidyBuffer quiet{};
+    tidyBufInit(&quiet);
+    tidySetErrorBuffer(doc, &quiet);
     for (const auto &[id, value] : values) {
         if (!shown(TidyOptionId(id)))
             continue;
@@ -105,6 +114,7 @@ bool saveTidyOptions(const QString &profilePath, const std::vector<std::pair<int
     }
     const int rc = tidyOptSaveFile(doc, QFile::encodeName(profilePath).constData());
     tidyRelease(doc);
+    tidyBufFree(&quiet);
     return rc == 0;
 }
 

@@ -84,7 +84,11 @@ QByteArray TidyRun::message() const
 TidyRun runTidy(const QByteArray &text, const QString &profilePath, TidyTextEncoding encoding)
 {
     TidyRun run;
+    // Before the document, which writes into it until it is released.
+    BufferGuard errors;
     DocPtr doc(tidyCreate());
+    // The report starts with whatever Tidy had to say about the profile.
+    int rc = tidySetErrorBuffer(doc.get(), &errors.buffer);
     // An unreadable profile leaves Tidy's defaults in force; the run goes on regardless.
     if (QFileInfo(profilePath).isReadable())
         tidyLoadConfig(doc.get(), QFile::encodeName(profilePath).constData());
@@ -99,13 +103,11 @@ TidyRun runTidy(const QByteArray &text, const QString &profilePath, TidyTextEnco
     tidyOptSetValue(doc.get(), TidyOutFile, "");
     tidyOptSetValue(doc.get(), TidyErrFile, "");
 
-    BufferGuard errors;
     BufferGuard output;
     BufferGuard input;
     // Zero bytes in the text go to Tidy too: a zero-terminated hand-over would cut them off.
     tidyBufAppend(&input.buffer, const_cast<char *>(text.constData()), uint(text.size()));
 
-    int rc = tidySetErrorBuffer(doc.get(), &errors.buffer);
     if (rc >= 0)
         rc = tidyParseBuffer(doc.get(), &input.buffer);
     if (rc >= 0)

@@ -6,6 +6,7 @@
 #include "markup/engine/xmlcheck.h"
 #include "settings/appfolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -77,6 +78,48 @@ TEST_F(MarkupEngine, EachProfileCleansSmallDocuments)
     }
 }
 
+TEST_F(MarkupEngine, PerUserFolderStartsWithTheShippedCopies)
+{
+    // An installed program: its folder lies in the prefix, its profiles beside it.
+    const QString prefix = m_dir.filePath(QStringLiteral("usr"));
+    QDir().mkpath(prefix + QStringLiteral("/bin/Tidy"));
+    AppFolders::setInputs({prefix + QStringLiteral("/bin/penwright"), prefix,
+                           m_dir.filePath(QStringLiteral("data")),
+                           m_dir.filePath(QStringLiteral("docs"))});
+    ASSERT_TRUE(AppFolders::isPerUser());
+    QFile shipped(prefix + QStringLiteral("/bin/Tidy/") + QLatin1String(TidyProfiles::HtmlClean));
+    ASSERT_TRUE(shipped.open(QIODevice::WriteOnly));
+    shipped.write("wrap: 33\n");
+    shipped.close();
+
+    struct Row
+    {
+        const char *name;
+        QByteArray content; // after the first use
+    };
+    const Row rows[] = {
+        {TidyProfiles::HtmlClean, "wrap: 33\n"},                                 // copied
+        {TidyProfiles::XhtmlClean, TidyProfiles::builtIn(TidyProfiles::XhtmlClean)}, // none shipped
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = TidyProfiles::ensure(row.name);
+        EXPECT_TRUE(path.startsWith(AppFolders::perUserFolder())) << path.toStdString();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        EXPECT_EQ(file.readAll(), row.content);
+        // The user's own changes stay: later uses never copy again.
+        file.resize(0);
+        file.write("wrap: 44\n");
+        file.close();
+        EXPECT_EQ(TidyProfiles::ensure(row.name), path);
+        EXPECT_EQ(loadTidyOptions(path).size(), loadTidyOptions(QString()).size());
+        QFile again(path);
+        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+        EXPECT_EQ(again.readAll(), QByteArray("wrap: 44\n"));
+    }
+}
+
 TEST_F(MarkupEngine, OutputKeepsTheDocumentsBytes)
 {
     const QString profile = TidyProfiles::ensure(TidyProfiles::XmlPrettyPrint);
@@ -119,6 +162,8 @@ TEST_F(MarkupEngine, UnreadableProfileFallsBackToTidysDefaults)
         EXPECT_TRUE(run.ok());
         EXPECT_TRUE(run.output.contains("<html>")) << run.output.toStdString();
     }
+    // What Tidy thought of the profile is part of the report.
+    EXPECT_TRUE(runTidy("<p>x", garbage).diagnostics.contains("unknown option"));
     // Binary garbage and an empty text still give a page, not a failure.
     EXPECT_TRUE(runTidy(QByteArray("\x00\x01\x02\xFF<<>>&&\x7F", 10), missing).ok());
     EXPECT_TRUE(runTidy(QByteArray(), missing).ok());
