@@ -225,8 +225,8 @@ TEST_F(MarkupTest, PreviewWindowIsReusedAndShowsTheNewestText)
     auto *preview = qobject_cast<CHTMLPreviewFrame *>(frame()->activeFrame());
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->view()->html(), QByteArray("<p>first <img src=pic.png>"));
-    EXPECT_EQ(preview->view()->baseUrl(),
-              QUrl::fromLocalFile(QFileInfo(page).absolutePath() + QLatin1Char('/')));
+    const QUrl previewBase = QUrl::fromLocalFile(QFileInfo(page).absolutePath() + QLatin1Char('/'));
+    EXPECT_EQ(preview->view()->baseUrl(), previewBase);
     // The preview's own menu, with nothing there to clean.
     EXPECT_FALSE(state(Cmd::HtmlCleanRepair).enabled);
 
@@ -268,6 +268,13 @@ TEST_F(MarkupTest, PreviewWindowIsReusedAndShowsTheNewestText)
     ASSERT_TRUE(run(Cmd::PreviewInBrowser));
     EXPECT_TRUE(qobject_cast<CHTMLPreviewFrame *>(frame()->activeFrame()));
     EXPECT_TRUE(m_app->openDocumentFile(QString(), OpenRequest{OpenWebPreview}));
+    // Given a file, that mode shows the file as it lies on disk, its links resolving beside it.
+    CDocument *fileDoc = m_app->openDocumentFile(page, OpenRequest{OpenWebPreview});
+    ASSERT_TRUE(fileDoc);
+    auto *filePreview = qobject_cast<CHTMLPreviewFrame *>(fileDoc->frame());
+    ASSERT_TRUE(filePreview);
+    EXPECT_EQ(filePreview->view()->html(), QByteArray("<p>first <img src=pic.png>"));
+    EXPECT_EQ(filePreview->view()->baseUrl(), previewBase);
 #endif
 }
 
