@@ -1,7 +1,6 @@
 // PenwrightApp and the web preview: its document template and the open routine's preview branch.
-#include "app/penwrightapp.h"
-
 #include "app/mainframehost.h"
+#include "app/penwrightapp.h"
 #include "framework/document.h"
 
 #include <QFileInfo>
@@ -19,8 +18,8 @@ void PenwrightApp::registerWebPreviewTemplate()
 {
 #ifdef PENWRIGHT_WITH_WEBPREVIEW
     m_templates.push_back(std::make_unique<CDocTemplate>(
-        CDocTemplate::WebPreview, MenuId::WebPreviewDocument,
-        resourceText(Str::DocTypeWebPreview), [this] { return new CHTMLPreviewFrame(*m_host); }));
+        CDocTemplate::WebPreview, MenuId::WebPreviewDocument, resourceText(Str::DocTypeWebPreview),
+        [this] { return new CHTMLPreviewFrame(*m_host); }));
 #endif
 }
 

@@ -53,8 +53,8 @@ bool CHTMLPreviewDoc::onOpenDocument(const QString &path, const OpenRequest &)
         return false;
     setTitle(QFileInfo(path).fileName());
     if (auto *previewFrame = qobject_cast<CHTMLPreviewFrame *>(frame()))
-        previewFrame->view()->showHtml(file.readAll(),
-                                       QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
+        previewFrame->view()->showHtml(
+            file.readAll(), QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
     return true;
 }
 

@@ -40,15 +40,21 @@ void MarkupCommands::setSheetHook(SheetHook hook)
 MarkupCommands::MarkupCommands(EditorHost &host, OutputFn output, QObject *parent)
     : QObject(parent), m_host(host), m_output(std::move(output))
 {
-    const auto textDocument = [this](CommandUi &ui) { ui.enabled = activeTextDocument() != nullptr; };
+    const auto textDocument = [this](CommandUi &ui) {
+        ui.enabled = activeTextDocument() != nullptr;
+    };
     const auto cleanable = [this](CommandUi &ui) {
         CRidereDoc *doc = activeTextDocument();
         ui.enabled = doc && !m_running && !doc->editor()->isReadOnly();
     };
-    onCommand(Cmd::HtmlCleanRepair, [this] { clean(TidyProfiles::HtmlClean); }, cleanable);
-    onCommand(Cmd::XhtmlCleanRepair, [this] { clean(TidyProfiles::XhtmlClean); }, cleanable);
-    onCommand(Cmd::XmlPrettyPrint, [this] { clean(TidyProfiles::XmlPrettyPrint); }, cleanable);
-    onCommand(Cmd::XmlWellFormedCheck, [this] { checkWellFormed(); }, textDocument);
+    onCommand(
+        Cmd::HtmlCleanRepair, [this] { clean(TidyProfiles::HtmlClean); }, cleanable);
+    onCommand(
+        Cmd::XhtmlCleanRepair, [this] { clean(TidyProfiles::XhtmlClean); }, cleanable);
+    onCommand(
+        Cmd::XmlPrettyPrint, [this] { clean(TidyProfiles::XmlPrettyPrint); }, cleanable);
+    onCommand(
+        Cmd::XmlWellFormedCheck, [this] { checkWellFormed(); }, textDocument);
     onCommand(Cmd::TidyProperties, [this] { showTidySheet(0); });
     onCommand(Cmd::XmlTidyProperties, [this] { showTidySheet(2); });
 }
@@ -99,22 +105,22 @@ bool MarkupCommands::clean(const char *profile)
     editor->setReadOnly(true);
     std::shared_ptr<Progress> progress = m_host.startBackgroundProgress(1);
     auto result = std::make_shared<TidyRun>();
-    QThread *worker = QThread::create([result, text, path, encoding] {
-        *result = runTidy(text, path, encoding);
-    });
+    QThread *worker = QThread::create(
+        [result, text, path, encoding] { *result = runTidy(text, path, encoding); });
     m_worker = worker;
     QPointer<CMFCScintilla> target(editor);
-    connect(worker, &QThread::finished, this, [this, worker, result, target, progress, wasReadOnly] {
-        worker->deleteLater();
-        m_running = false;
-        if (!target)
-            return;
-        target->setReadOnly(wasReadOnly);
-        if (progress->stopRequested())
-            return;
-        progress->step(1);
-        finish(target, *result);
-    });
+    connect(worker, &QThread::finished, this,
+            [this, worker, result, target, progress, wasReadOnly] {
+                worker->deleteLater();
+                m_running = false;
+                if (!target)
+                    return;
+                target->setReadOnly(wasReadOnly);
+                if (progress->stopRequested())
+                    return;
+                progress->step(1);
+                finish(target, *result);
+            });
     worker->start();
     return true;
 }

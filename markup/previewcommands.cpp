@@ -21,8 +21,7 @@ constexpr int AnsiEncoding = 3;
 
 } // namespace
 
-PreviewCommands::PreviewCommands(EditorHost &host, QObject *parent)
-    : QObject(parent), m_host(host)
+PreviewCommands::PreviewCommands(EditorHost &host, QObject *parent) : QObject(parent), m_host(host)
 {
     // Chromium reads its flags once, when the first page is made.
     prepareWebEngine();
@@ -51,9 +50,10 @@ CHTMLPreviewFrame *PreviewCommands::previewActive()
     if (doc->encoding() == AnsiEncoding)
         text = editor->fromEditorBytes(text).toUtf8();
     // Relative links and images resolve where the file lies; an untitled text has no folder.
-    const QUrl base = doc->pathName().isEmpty()
-                          ? QUrl()
-                          : QUrl::fromLocalFile(QFileInfo(doc->pathName()).absolutePath() + QLatin1Char('/'));
+    const QUrl base =
+        doc->pathName().isEmpty()
+            ? QUrl()
+            : QUrl::fromLocalFile(QFileInfo(doc->pathName()).absolutePath() + QLatin1Char('/'));
 
     CHTMLPreviewFrame *preview = previewOf(textFrame);
     if (preview) {

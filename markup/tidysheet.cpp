@@ -15,7 +15,8 @@
 namespace pw {
 
 CPageTidy::CPageTidy(const char *profile, QWidget *parent)
-    : QWidget(parent), m_profilePath(TidyProfiles::ensure(profile)), m_grid(new TidyOptionGrid(this))
+    : QWidget(parent), m_profilePath(TidyProfiles::ensure(profile)),
+      m_grid(new TidyOptionGrid(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_grid);

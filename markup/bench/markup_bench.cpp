@@ -48,8 +48,8 @@ void writeOut(FILE *stream, const QByteArray &bytes)
 QJsonObject tidy(const QStringList &args)
 {
     const QString file = pw::bench::option(args, QStringLiteral("--file"));
-    const QString profile = pw::bench::option(args, QStringLiteral("--profile"),
-                                              QStringLiteral("html_clean"));
+    const QString profile =
+        pw::bench::option(args, QStringLiteral("--profile"), QStringLiteral("html_clean"));
     QByteArray text;
     if (file.isEmpty() || !readAll(file, text))
         return failure(QStringLiteral("cannot read --file ") + file);

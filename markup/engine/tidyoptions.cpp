@@ -1,11 +1,10 @@
 // loadTidyOptions and saveTidyOptions: Tidy's option walk and its configuration-file writer.
 #include "markup/engine/tidyoptions.h"
 
-#include <tidy/tidy.h>
-#include <tidy/tidybuffio.h>
-
 #include <QFile>
 #include <QFileInfo>
+#include <tidy/tidy.h>
+#include <tidy/tidybuffio.h>
 
 namespace pw {
 

@@ -9,7 +9,13 @@
 namespace pw {
 
 // The groups the option pages show, in Tidy's old numbering.
-enum class TidyGroup { Markup = 0, Diagnostics = 1, PrettyPrint = 2, Encoding = 3, Miscellaneous = 4 };
+enum class TidyGroup {
+    Markup = 0,
+    Diagnostics = 1,
+    PrettyPrint = 2,
+    Encoding = 3,
+    Miscellaneous = 4
+};
 
 struct TidyOptionInfo
 {
@@ -19,9 +25,9 @@ struct TidyOptionInfo
     QString name;
     Kind kind = Text;
     TidyGroup group = TidyGroup::Miscellaneous;
-    QStringList picks;  // Choice: the values offered, in Tidy's order
-    QString value;      // the current value as Tidy writes it in a profile
-    QString doc;        // Tidy's documentation of the option
+    QStringList picks; // Choice: the values offered, in Tidy's order
+    QString value;     // the current value as Tidy writes it in a profile
+    QString doc;       // Tidy's documentation of the option
     bool readOnly = false;
 };
 
@@ -37,6 +43,7 @@ std::vector<TidyOptionInfo> loadTidyOptions(const QString &profilePath);
 
 // Writes a profile holding values (option id, value as text). Values Tidy refuses are left at
 // its defaults. False when the file cannot be written.
-bool saveTidyOptions(const QString &profilePath, const std::vector<std::pair<int, QString>> &values);
+bool saveTidyOptions(const QString &profilePath,
+                     const std::vector<std::pair<int, QString>> &values);
 
 } // namespace pw

@@ -45,9 +45,11 @@ QString ensure(const char *name)
     QDir().mkpath(dir);
     // An installed program keeps its shipped profiles beside itself; a per-user folder starts
     // with copies of them.
-    const QString shipped = AppFolders::programFolder() + QStringLiteral("Tidy/") + QLatin1String(name);
+    const QString shipped =
+        AppFolders::programFolder() + QStringLiteral("Tidy/") + QLatin1String(name);
     if (shipped != path && QFile::copy(shipped, path)) {
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner | QFile::ReadOwner);
+        QFile::setPermissions(path,
+                              QFile::permissions(path) | QFile::WriteOwner | QFile::ReadOwner);
         return path;
     }
     const QByteArray text = builtIn(name);

@@ -4,12 +4,11 @@
 #include "resources/resources.h"
 #include "resources/stringids.h"
 
-#include <tidy/tidy.h>
-#include <tidy/tidybuffio.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <memory>
+#include <tidy/tidy.h>
+#include <tidy/tidybuffio.h>
 #include <type_traits>
 
 namespace pw {
@@ -23,8 +22,9 @@ struct BufferGuard
     ~BufferGuard() { tidyBufFree(&buffer); }
     QByteArray bytes() const
     {
-        return buffer.bp ? QByteArray(reinterpret_cast<const char *>(buffer.bp), qsizetype(buffer.size))
-                         : QByteArray();
+        return buffer.bp
+                   ? QByteArray(reinterpret_cast<const char *>(buffer.bp), qsizetype(buffer.size))
+                   : QByteArray();
     }
 };
 

@@ -4,9 +4,8 @@
 #include "resources/resources.h"
 #include "resources/stringids.h"
 
-#include <tinyxml2.h>
-
 #include <algorithm>
+#include <tinyxml2.h>
 
 namespace pw {
 

@@ -24,7 +24,8 @@ QString profileFile(int which)
     static const char *const names[] = {pw::TidyProfiles::HtmlClean, pw::TidyProfiles::XhtmlClean,
                                         pw::TidyProfiles::XmlPrettyPrint};
     const char *name = names[which % 3];
-    const QString path = QDir::tempPath() + QStringLiteral("/pw_markup_fuzz_") + QLatin1String(name);
+    const QString path =
+        QDir::tempPath() + QStringLiteral("/pw_markup_fuzz_") + QLatin1String(name);
     if (!QFile::exists(path)) {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
@@ -46,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(xml.wellFormed ? message.startsWith(u'*') : xml.line >= 1 && xml.column >= 1);
 
     const bool ansi = data[0] & 0x80;
-    const pw::TidyRun run = pw::runTidy(text, profileFile(data[0] & 0x7F),
-                                        ansi ? pw::TidyTextEncoding::Ansi
-                                             : pw::TidyTextEncoding::Utf8);
+    const pw::TidyRun run =
+        pw::runTidy(text, profileFile(data[0] & 0x7F),
+                    ansi ? pw::TidyTextEncoding::Ansi : pw::TidyTextEncoding::Utf8);
     check(run.ok() || run.output.isEmpty());
     check(!run.message().isEmpty() || run.rc == 0);
     return 0;

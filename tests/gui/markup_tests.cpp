@@ -10,9 +10,10 @@
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
 #ifdef PENWRIGHT_TEST_WEBPREVIEW
+#include "chrome/statuspanes.h"
 #include "markup/htmlpreview.h"
 #include "markup/previewcommands.h"
-#include "chrome/statuspanes.h"
+
 #include <QWebEngineView>
 #include <unistd.h>
 #endif
@@ -173,7 +174,9 @@ TEST_F(MarkupTest, OptionSheetListsEveryOptionAndSavesItsProfile)
         EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("Markup"));
         EXPECT_EQ(tree->topLevelItem(4)->text(0), QStringLiteral("Miscellaneous"));
         for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
-            EXPECT_FALSE(tree->topLevelItem(0)->child(i)->data(0, TidyOptionGrid::DescriptionRole)
+            EXPECT_FALSE(tree->topLevelItem(0)
+                             ->child(i)
+                             ->data(0, TidyOptionGrid::DescriptionRole)
                              .toString()
                              .isEmpty());
         QPushButton *applyButton = sheet.buttons()->button(QDialogButtonBox::Apply);
@@ -251,11 +254,11 @@ TEST_F(MarkupTest, PreviewWindowIsReusedAndShowsTheNewestText)
             GTEST_SKIP() << "the web engine gave no page offscreen here; the window was reused";
         QString body;
         bool done = false;
-        preview->view()->webView()->page()->runJavaScript(
-            QStringLiteral("document.body.innerText"), [&](const QVariant &v) {
-                body = v.toString();
-                done = true;
-            });
+        preview->view()->webView()->page()->runJavaScript(QStringLiteral("document.body.innerText"),
+                                                          [&](const QVariant &v) {
+                                                              body = v.toString();
+                                                              done = true;
+                                                          });
         QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
         EXPECT_EQ(body, QStringLiteral("second"));
     }

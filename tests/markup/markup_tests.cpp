@@ -98,7 +98,7 @@ TEST_F(MarkupEngine, PerUserFolderStartsWithTheShippedCopies)
         QByteArray content; // after the first use
     };
     const Row rows[] = {
-        {TidyProfiles::HtmlClean, "wrap: 33\n"},                                 // copied
+        {TidyProfiles::HtmlClean, "wrap: 33\n"},                                     // copied
         {TidyProfiles::XhtmlClean, TidyProfiles::builtIn(TidyProfiles::XhtmlClean)}, // none shipped
     };
     for (const Row &row : rows) {
@@ -237,10 +237,11 @@ TEST_F(MarkupEngine, OptionListCoversTidyAndSurvivesSaveAndReload)
     EXPECT_EQ(valueOf(options, "indent"), QStringLiteral("auto"));
 
     std::vector<std::pair<int, QString>> values;
-    const std::map<QString, QString> changes = {{QStringLiteral("indent-spaces"), QStringLiteral("7")},
-                                                {QStringLiteral("output-xhtml"), QStringLiteral("yes")},
-                                                {QStringLiteral("alt-text"), QStringLiteral("pic")},
-                                                {QStringLiteral("doctype"), QStringLiteral("strict")}};
+    const std::map<QString, QString> changes = {
+        {QStringLiteral("indent-spaces"), QStringLiteral("7")},
+        {QStringLiteral("output-xhtml"), QStringLiteral("yes")},
+        {QStringLiteral("alt-text"), QStringLiteral("pic")},
+        {QStringLiteral("doctype"), QStringLiteral("strict")}};
     for (const TidyOptionInfo &info : options) {
         const auto change = changes.find(info.name);
         values.emplace_back(info.id, change == changes.end() ? info.value : change->second);
