@@ -10,6 +10,8 @@
 
 int main(int argc, char **argv)
 {
+    // The web preview's engine shares its GL contexts with the window; Qt wants this said first.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Brightmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("Penwright"));

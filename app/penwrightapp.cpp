@@ -72,6 +72,7 @@ void PenwrightApp::registerTemplates()
     // Compare, hex and web preview register here, before text, as their windows arrive.
     registerCompareTemplate();
     registerHexTemplate();
+    registerWebPreviewTemplate();
     m_templates.push_back(std::make_unique<CDocTemplate>(
         CDocTemplate::Text, 129,
         QStringLiteral("\nUntitled\nPenwright\n\n\nText.Document\nText Document"),
@@ -209,7 +210,7 @@ CDocument *PenwrightApp::openFromProject(const QString &path)
 CDocument *PenwrightApp::openDocumentFile(const QString &path, OpenRequest request)
 {
     if (request.mode == OpenWebPreview)
-        return nullptr;
+        return openWebPreview(path, request);
     if (m_mainFrame->workspace().isAlreadyOpen(path))
         return nullptr;
     const QFileInfo info(path);

@@ -100,11 +100,15 @@ private:
     void registerTemplates();
     void registerCompareTemplate();
     void registerHexTemplate();
+    void registerWebPreviewTemplate();
     void fileOpen();
     void openRecentFile(int index);
     CDocument *openText(const QString &path, const OpenRequest &request);
     // Null when the build has no hex window or the file cannot be opened.
     CDocument *openHex(const QString &path, const OpenRequest &request);
+    // A new preview window, showing path's content when one is given; null without a preview in
+    // the build.
+    CDocument *openWebPreview(const QString &path, const OpenRequest &request);
     // A window of the role's template showing path; null when the build has no such template or
     // the file cannot be opened.
     CDocument *openInNewFrame(CDocTemplate::Role role, const QString &path,

@@ -8,6 +8,8 @@
 #include "chrome/customizedialog.h"
 #include "resources/commandids.h"
 
+#include <QPointer>
+
 #ifdef PENWRIGHT_WITH_SEARCH
 #include "search/findreplacecontroller.h"
 #include "search/toolbarfindcombobox.h"
@@ -34,6 +36,12 @@
 #endif
 #ifdef PENWRIGHT_WITH_SPELL
 #include "spell/spellcommands.h"
+#endif
+#ifdef PENWRIGHT_WITH_MARKUP
+#include "markup/markupcommands.h"
+#endif
+#ifdef PENWRIGHT_WITH_WEBPREVIEW
+#include "markup/previewcommands.h"
 #endif
 
 namespace pw {
@@ -128,6 +136,37 @@ void wireMacros(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_MARKUP
+// Tidy's reports replace the Tool Window's text; a build without the Tool Window shows them in
+// the status bar.
+void wireMarkup(CMainFrame &frame, MainFrameHost &host)
+{
+    MarkupCommands::OutputFn output = [&host](const QString &text) {
+        host.setStatusText(StatusPane::Message, text.section(QLatin1Char('\n'), 0, 0));
+    };
+#ifdef PENWRIGHT_WITH_TOOLS
+    if (auto *tools = frame.findChild<ToolsController *>()) {
+        QPointer<ToolsController> controller(tools);
+        output = [&frame, controller](const QString &text) {
+            if (!controller || !controller->outputView())
+                return;
+            frame.panes().showPane(Cmd::PaneToolWindow);
+            controller->outputView()->clearOutput();
+            controller->outputView()->writeStdOut(text);
+        };
+    }
+#endif
+    frame.addCommandTarget(new MarkupCommands(host, std::move(output), &frame));
+}
+#endif
+
+#ifdef PENWRIGHT_WITH_WEBPREVIEW
+void wireWebPreview(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new PreviewCommands(host, &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -155,6 +194,12 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_MACROS
     wireMacros(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_MARKUP
+    wireMarkup(frame, host); // after the Tool Window, which shows its reports
+#endif
+#ifdef PENWRIGHT_WITH_WEBPREVIEW
+    wireWebPreview(frame, host);
 #endif
 }
 

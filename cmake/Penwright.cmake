@@ -102,7 +102,7 @@ endfunction()
 # Run once every library exists: an engine may link only QtCore, other engines and plain
 # libraries (tinyxml2, PCRE2, threads, system libraries), never the GUI side.
 function(penwright_check_engines)
-    set(allowed Qt6::Core tinyxml2::tinyxml2 PkgConfig::PCRE2 Threads::Threads)
+    set(allowed Qt6::Core tinyxml2::tinyxml2 PkgConfig::PCRE2 PkgConfig::TIDY Threads::Threads)
     get_property(engines GLOBAL PROPERTY PENWRIGHT_ENGINE_TARGETS)
     foreach(engine ${engines})
         if(NOT TARGET ${engine})

@@ -206,6 +206,8 @@ constexpr int TidyCategoryEncoding = 41313;
 constexpr int TidyCategoryMiscellaneous = 41314;
 constexpr int TidyCategoryNone = 41315; // any other category
 constexpr int TidyCategoryFirst = TidyCategoryMarkup;
+constexpr int WebPreviewNoSandbox = 41320;
+constexpr int WebPreviewFallback = 41321;
 
 // Spell checking (41400)
 constexpr int SpellInitFailed = 41400;

@@ -215,6 +215,9 @@ constexpr StringInfo kStrings[] = {
     {Str::TidyCategoryEncoding, "Encoding"},
     {Str::TidyCategoryMiscellaneous, "Miscellaneous"},
     {Str::TidyCategoryNone, "No Category"},
+    {Str::WebPreviewNoSandbox, "Web preview: running as root, the browser runs without its sandbox"},
+    {Str::WebPreviewFallback,
+     "Web preview: the browser engine could not start; the page is shown in a simple view"},
 
     // Spell checking
     {Str::SpellInitFailed,
