@@ -368,15 +368,18 @@ void CMainFrame::addFrame(CMDIChildFrame *frame)
 {
     m_mdiArea->addSubWindow(frame);
     connect(frame->document(), &CDocument::titleChanged, this, &CMainFrame::refreshTitle);
+    connect(frame->document(), &CDocument::titleChanged, this, &CMainFrame::documentFramesChanged);
     // The frame is half destroyed when the signal comes, so note its view now.
     const void *view = frame->viewWidget();
     connect(frame, &QObject::destroyed, this, [this, view] {
         m_navigation.remove(view);
+        emit documentFramesChanged();
         QTimer::singleShot(0, this, [this] {
             rebuildMenus();
             refreshTitle();
         });
     });
+    emit documentFramesChanged();
 }
 
 QList<CMDIChildFrame *> CMainFrame::documentFrames() const

@@ -105,6 +105,8 @@ public:
 signals:
     // The close sequence is about to write the settings: panes and dialogs store their state.
     void aboutToWriteSettings();
+    // A document window opened, closed or changed its title.
+    void documentFramesChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -24,6 +24,14 @@
 #ifdef PENWRIGHT_WITH_HEX
 #include "hex/hexcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_EXPLORERS
+#include "explorers/solutionbarfs.h"
+#include "explorers/solutionbarlist.h"
+#include "explorers/solutionbaropenfiles.h"
+#include "explorers/solutionbarproject.h"
+#include "framework/document.h"
+#include <QTimer>
+#endif
 #ifdef PENWRIGHT_WITH_TOOLS
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
@@ -105,6 +113,31 @@ void wireTools(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_EXPLORERS
+// The four panes on the left: project folders, the disk, the open windows and the insertion lists.
+void wireExplorers(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *project = new CSolutionBarProject(host, &frame);
+    frame.setPaneWidget(Cmd::PaneProjectExplorer, project);
+    frame.addCommandTarget(project);
+    auto *files = new CSolutionBarFSContainer(host, &frame);
+    frame.setPaneWidget(Cmd::PaneFileExplorer, files);
+    frame.addCommandTarget(files);
+    frame.setPaneWidget(Cmd::PaneListExplorer, new CSolutionBarList(host, &frame));
+    auto *open = new CSolutionBarOpenFiles(
+        [&frame] { return frame.documentFrames(); },
+        [&frame](CMDIChildFrame *child) { frame.activateFrame(child); }, &frame);
+    frame.setPaneWidget(Cmd::PaneDocumentSelector, open);
+    // Titles settle after the signal, so the list is read once the event loop comes round.
+    auto *refill = new QTimer(open);
+    refill->setSingleShot(true);
+    refill->setInterval(0);
+    QObject::connect(refill, &QTimer::timeout, open, [open] { open->refill(); });
+    QObject::connect(&frame, &CMainFrame::documentFramesChanged, refill,
+                     qOverload<>(&QTimer::start));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -126,6 +159,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_TOOLS
     wireTools(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_EXPLORERS
+    wireExplorers(frame, host);
 #endif
 }
 
