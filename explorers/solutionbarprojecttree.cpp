@@ -210,6 +210,18 @@ bool CSolutionBarProjectTree::renameItem(QTreeWidgetItem *item, const QString &n
     return true;
 }
 
+void CSolutionBarProjectTree::closeEditor(QWidget *editor,
+                                          QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeWidget::closeEditor(editor, hint);
+    // Escape closes the editor without a change: the item is no longer being renamed.
+    if (m_editing) {
+        const QSignalBlocker quiet(this);
+        m_editing->setFlags(m_editing->flags() & ~Qt::ItemIsEditable);
+        m_editing = nullptr;
+    }
+}
+
 void CSolutionBarProjectTree::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier &&

@@ -1,0 +1,266 @@
+// The explorer panes in a running program: the project tree's commands on a real folder, the
+// list explorer's insertion, the Document Selector following windows, the file explorer's watch.
+#include "editor/filedialogex.h"
+#include "explorers/filepropertiesdialog.h"
+#include "explorers/solutionbarfs.h"
+#include "explorers/solutionbarlist.h"
+#include "explorers/solutionbaropenfiles.h"
+#include "explorers/solutionbarproject.h"
+#include "resources/commandids.h"
+#include "settings/settingkeys.h"
+#include "settings/xmlsettingsstore.h"
+#include "tests/support/appfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace pw;
+using namespace Qt::StringLiterals;
+using pw::test::AppFixture;
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int ms = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QStringList childTexts(const QTreeWidgetItem *item)
+{
+    QStringList texts;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
+}
+
+class ExplorersTest : public AppFixture
+{
+protected:
+    CSolutionBarProject *project() const { return frame()->findChild<CSolutionBarProject *>(); }
+    CSolutionBarList *lists() const { return frame()->findChild<CSolutionBarList *>(); }
+    CSolutionBarOpenFiles *openFiles() const
+    {
+        return frame()->findChild<CSolutionBarOpenFiles *>();
+    }
+    // The listed titles, leaving out the empty document start-up made.
+    QStringList openTitles() const
+    {
+        QCoreApplication::processEvents();
+        QStringList titles;
+        for (int i = 0; i < openFiles()->count(); ++i) {
+            if (!openFiles()->item(i)->text().startsWith(u"Untitled"_s))
+                titles << openFiles()->item(i)->text();
+        }
+        return titles;
+    }
+    // Finishes a rename the way a user does: the new text, then Enter.
+    void typeNewName(const QString &name)
+    {
+        auto *edit = project()->tree()->viewport()->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr) << "no label editor";
+        edit->setText(name);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    QTreeWidgetItem *childNamed(QTreeWidgetItem *parent, const QString &name) const
+    {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == name)
+                return parent->child(i);
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
+{
+    const QString folder = m_dir.filePath(u"proj"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/z"_s));
+    writeFile(u"proj/b.txt"_s, "b");
+    writeFile(u"proj/a.txt"_s, "a");
+    CSolutionBarProject *pane = project();
+    ASSERT_NE(pane, nullptr);
+    pane->setFolderChooser([folder] { return folder; });
+    pane->findChild<QPushButton *>(u"addButton6237"_s)->click();
+
+    CSolutionBarProjectTree *tree = pane->tree();
+    QTreeWidgetItem *root = tree->root();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->text(0), folder);
+    EXPECT_EQ(childTexts(root), (QStringList{u"z"_s, u"a.txt"_s, u"b.txt"_s}));
+    XmlSettingsStore store(frame()->settingsFile());
+    EXPECT_EQ(store.readString(u"ProjectSettings"_s, u"Directory"_s), folder);
+    QStringList saved;
+    for (int i = 0; i < pane->folderCombo()->count(); ++i)
+        saved << store.readString(u"ProjectDirectory"_s, u"value_%1"_s.arg(i));
+    EXPECT_EQ(saved, pane->folders());
+
+    // New Folder goes into label editing; the typed name renames it on disk.
+    tree->setCurrentItem(root);
+    ASSERT_TRUE(run(Cmd::ProjectNewFolder));
+    ASSERT_TRUE(QFileInfo(folder + u"/New Folder"_s).isDir());
+    typeNewName(u"fresh"_s);
+    EXPECT_TRUE(QFileInfo(folder + u"/fresh"_s).isDir());
+    EXPECT_FALSE(QFileInfo::exists(folder + u"/New Folder"_s));
+    EXPECT_NE(childNamed(root, u"fresh"_s), nullptr);
+
+    // A second "New Folder" while one exists adds nothing.
+    tree->setCurrentItem(root);
+    ASSERT_TRUE(run(Cmd::ProjectNewFolder));
+    QTest::keyClick(tree->viewport()->findChild<QLineEdit *>(), Qt::Key_Escape);
+    tree->setCurrentItem(root);
+    ASSERT_TRUE(run(Cmd::ProjectNewFolder));
+    EXPECT_EQ(childTexts(root).count(u"New Folder"_s), 1);
+
+    // A rename onto a taken name leaves the item and the file as they were.
+    tree->setCurrentItem(childNamed(root, u"a.txt"_s));
+    ASSERT_TRUE(run(Cmd::ProjectRename));
+    typeNewName(u"b.txt"_s);
+    EXPECT_NE(childNamed(root, u"a.txt"_s), nullptr);
+    EXPECT_EQ(readFile(folder + u"/a.txt"_s), QByteArray("a"));
+    EXPECT_EQ(readFile(folder + u"/b.txt"_s), QByteArray("b"));
+
+    // Delete asks, then removes for good; the root refuses.
+    m_messages.clear();
+    m_answer = QMessageBox::Yes;
+    tree->setCurrentItem(childNamed(root, u"b.txt"_s));
+    ASSERT_TRUE(run(Cmd::ProjectDelete));
+    EXPECT_EQ(m_messages.value(0), u"Are you sure you want to delete\n'%1'?"_s.arg(folder + u"/b.txt"_s));
+    EXPECT_FALSE(QFileInfo::exists(folder + u"/b.txt"_s));
+    EXPECT_EQ(childNamed(root, u"b.txt"_s), nullptr);
+    tree->setCurrentItem(root);
+    ASSERT_TRUE(run(Cmd::ProjectDelete));
+    EXPECT_EQ(m_messages.last(), u"You cannot delete the project folder"_s);
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    // Folder-only and file-only commands follow the selection.
+    EXPECT_FALSE(state(Cmd::ProjectOpenFile).enabled);
+    EXPECT_TRUE(state(Cmd::ProjectRefresh).enabled);
+    tree->setCurrentItem(childNamed(root, u"a.txt"_s));
+    EXPECT_TRUE(state(Cmd::ProjectOpenFile).enabled);
+    EXPECT_FALSE(state(Cmd::ProjectRefresh).enabled);
+}
+
+TEST_F(ExplorersTest, ListExplorerInsertsTagsAndCodesIntoTheDocument)
+{
+    CRidereDoc *doc = open(writeFile(u"page.html"_s, "abc"));
+    ASSERT_NE(doc, nullptr);
+    CMFCScintilla *ed = doc->editor();
+    CSolutionBarList *pane = lists();
+    ASSERT_NE(pane, nullptr);
+    const auto doubleClick = [pane](const QString &display) {
+        const QList<QListWidgetItem *> found = pane->entries()->findItems(display, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << display.toStdString();
+        emit pane->entries()->itemDoubleClicked(found.first());
+    };
+
+    ed->send(Sci::SCI_SETSEL, 0, 3);
+    doubleClick(u"B"_s);
+    EXPECT_EQ(editorText(doc), QByteArray("<B>abc</B>"));
+
+    ed->clear();
+    doubleClick(u"B"_s);
+    EXPECT_EQ(editorText(doc), QByteArray("<B></B>"));
+    EXPECT_EQ(ed->send(Sci::SCI_GETCURRENTPOS), 0);
+
+    ed->clear();
+    pane->listCombo()->setCurrentIndex(2);
+    EXPECT_EQ(pane->entries()->count(), 215);
+    doubleClick(u"128\t\u20AC"_s);
+    EXPECT_EQ(editorText(doc), QByteArray("\xE2\x82\xAC"));
+    pane->listCombo()->setCurrentIndex(1);
+    EXPECT_EQ(pane->entries()->count(), 252);
+}
+
+TEST_F(ExplorersTest, DocumentSelectorFollowsOpenCloseAndSaveAs)
+{
+    CSolutionBarOpenFiles *list = openFiles();
+    ASSERT_NE(list, nullptr);
+    CRidereDoc *beta = open(writeFile(u"beta.txt"_s, "b"));
+    CRidereDoc *alpha = open(writeFile(u"alpha.txt"_s, "a"));
+    ASSERT_TRUE(alpha && beta);
+    EXPECT_EQ(openTitles(), (QStringList{u"alpha.txt"_s, u"beta.txt"_s}));
+
+    beta->frame()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(openTitles(), QStringList{u"alpha.txt"_s});
+
+    const QString target = m_dir.filePath(u"gamma.txt"_s);
+    CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &choice, const QString &) {
+        choice.path = target;
+        return true;
+    });
+    const bool saved = run(Cmd::FileSaveAs);
+    CFileDialogEx::setSaveHook({});
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(openTitles(), QStringList{u"gamma.txt"_s});
+
+    // Choosing an entry brings its window to the front.
+    CRidereDoc *delta = open(writeFile(u"delta.txt"_s, "d"));
+    ASSERT_EQ(activeDoc(), delta);
+    list->choose(list->row(list->findItems(u"gamma.txt"_s, Qt::MatchExactly).value(0)));
+    EXPECT_EQ(activeDoc(), alpha);
+}
+
+TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
+{
+    auto *pane = frame()->findChild<CSolutionBarFSContainer *>();
+    ASSERT_NE(pane, nullptr);
+    CFileSysTreeCtrl *tree = pane->tree();
+    tree->fill();
+    const QString folder = m_dir.filePath(u"watched"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeFile(u"watched/first.txt"_s, "1");
+    ASSERT_TRUE(tree->selectPath(folder));
+    QFileSystemModel *model = tree->fileModel();
+    const QModelIndex dir = model->index(folder);
+    tree->expand(dir);
+    const auto shown = [&](const QString &name) {
+        for (int row = 0; row < model->rowCount(dir); ++row) {
+            if (model->index(row, 0, dir).data().toString() == name)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitFor([&] { return shown(u"first.txt"_s); }));
+    EXPECT_FALSE(shown(u"outside.txt"_s));
+    QFile outside(folder + u"/outside.txt"_s);
+    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+    outside.write("12345");
+    outside.close();
+    EXPECT_TRUE(waitFor([&] { return shown(u"outside.txt"_s); }, 10000));
+
+    const QString path = folder + u"/outside.txt"_s;
+    CFilePropertiesDialog dialog(path);
+    EXPECT_EQ(dialog.fieldText(1005), u"outside.txt"_s);
+    EXPECT_EQ(dialog.fieldText(1006), folder);
+    EXPECT_EQ(dialog.fieldText(1007), u"05 (bytes)"_s);
+    EXPECT_EQ(dialog.fieldText(1009), CFilePropertiesDialog::formatTime(QFileInfo(path).lastModified()));
+    EXPECT_FALSE(dialog.readOnlyBox()->isChecked());
+    dialog.readOnlyBox()->setChecked(true);
+    dialog.accept();
+    EXPECT_FALSE(QFile::permissions(path) & QFileDevice::WriteOwner);
+    EXPECT_EQ(CFilePropertiesDialog(folder + u"/none"_s).fieldText(1007), u"Unknown"_s);
+
+    ASSERT_TRUE(tree->selectPath(path));
+    EXPECT_TRUE(pane->runItemCommand(Cmd::FileOpen));
+    ASSERT_NE(activeDoc(), nullptr);
+    EXPECT_EQ(activeDoc()->pathName(), path);
+}
+
+} // namespace
