@@ -123,6 +123,7 @@ void wireExplorers(CMainFrame &frame, MainFrameHost &host)
     auto *files = new CSolutionBarFSContainer(host, &frame);
     frame.setPaneWidget(Cmd::PaneFileExplorer, files);
     frame.addCommandTarget(files);
+    files->setPaneShower([&frame] { frame.showPane(Cmd::PaneFileExplorer); });
     frame.setPaneWidget(Cmd::PaneListExplorer, new CSolutionBarList(host, &frame));
     auto *open = new CSolutionBarOpenFiles(
         [&frame] { return frame.documentFrames(); },

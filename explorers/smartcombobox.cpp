@@ -12,6 +12,7 @@ CSmartComboBox::CSmartComboBox(QWidget *parent) : QComboBox(parent)
     setInsertPolicy(QComboBox::NoInsert);
     // Our own completion replaces Qt's, which would fight it over the selection.
     setCompleter(nullptr);
+    lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textEdited, this, &CSmartComboBox::complete);
 }
 
@@ -27,11 +28,14 @@ int CSmartComboBox::completionFor(const QString &typed) const
     return -1;
 }
 
-void CSmartComboBox::keyPressEvent(QKeyEvent *event)
+bool CSmartComboBox::eventFilter(QObject *watched, QEvent *event)
 {
-    m_deleting = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace;
-    QComboBox::keyPressEvent(event);
-    m_deleting = false;
+    // Keys reach the edit whether the combo forwards them or the edit has the focus itself.
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        m_deleting = key == Qt::Key_Delete || key == Qt::Key_Backspace;
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void CSmartComboBox::complete(const QString &typed)

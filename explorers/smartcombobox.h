@@ -16,7 +16,7 @@ public:
     int completionFor(const QString &typed) const;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void complete(const QString &typed);

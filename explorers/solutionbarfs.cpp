@@ -126,7 +126,11 @@ CSolutionBarFSContainer::CSolutionBarFSContainer(Host &host, QWidget *parent)
     // Reading the disk waits for the first idle moment after start-up.
     QTimer::singleShot(0, m_tree, &CFileSysTreeCtrl::fill);
 
-    onCommand(Cmd::RefreshFileExplorer, [this] { m_tree->refresh(); });
+    onCommand(Cmd::RefreshFileExplorer, [this] {
+        if (m_showPane)
+            m_showPane();
+        m_tree->refresh();
+    });
     onCommand(
         Cmd::FileProperties, [this] { runItemCommand(Cmd::FileProperties); },
         [this](CommandUi &ui) { ui.enabled = itemCommandEnabled(Cmd::FileProperties); });

@@ -49,6 +49,8 @@ public:
     // The properties dialog, replaceable so tests can read it without showing it.
     using PropertiesShower = std::function<void(const QString &path)>;
     void setPropertiesShower(PropertiesShower shower) { m_showProperties = std::move(shower); }
+    // Brings the pane to the front; Refresh File Explorer View from the View menu shows it first.
+    void setPaneShower(std::function<void()> shower) { m_showPane = std::move(shower); }
 
 private:
     void showContextMenu(const QPoint &pos);
@@ -58,6 +60,7 @@ private:
     QToolBar *m_toolbar;
     CFileSysTreeCtrl *m_tree;
     PropertiesShower m_showProperties;
+    std::function<void()> m_showPane;
 };
 
 } // namespace pw

@@ -119,9 +119,7 @@ QStringList CSolutionBarProject::folders() const
 void CSolutionBarProject::loadFolders()
 {
     XmlSettingsStore store(m_host.settingsFile());
-    const QString current =
-        store.getString(QString::fromLatin1(settings::project::Directory.section),
-                        QString::fromLatin1(settings::project::Directory.key), QString());
+    const QString current = store.getString(settings::project::Directory);
     QStringList keys;
     store.enumerateKeys(kDirectorySection, keys);
     QStringList values;
@@ -152,9 +150,10 @@ void CSolutionBarProject::saveFolders()
 void CSolutionBarProject::selectFolder(int index)
 {
     const QString folder = index >= 0 ? m_folderCombo->itemText(index) : QString();
-    XmlSettingsStore(m_host.settingsFile())
-        .writeString(QString::fromLatin1(settings::project::Directory.section),
-                     QString::fromLatin1(settings::project::Directory.key), folder);
+    XmlSettingsStore store(m_host.settingsFile());
+    // Start-up selects the stored folder again; only a change is written.
+    if (store.getString(settings::project::Directory) != folder)
+        store.writeString(settings::project::Directory, folder);
     if (!folder.isEmpty())
         ensureFolder(nativePathOf(folder));
     m_tree->setRootFolder(folder);

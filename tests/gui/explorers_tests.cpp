@@ -6,6 +6,7 @@
 #include "explorers/solutionbarlist.h"
 #include "explorers/solutionbaropenfiles.h"
 #include "explorers/solutionbarproject.h"
+#include "explorers/smartcombobox.h"
 #include "resources/commandids.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
@@ -156,6 +157,44 @@ TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
     EXPECT_FALSE(state(Cmd::ProjectRefresh).enabled);
 }
 
+TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)
+{
+    const QString folder = m_dir.filePath(u"moves"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/dest/inner"_s));
+    writeFile(u"moves/snippet.txt"_s, QByteArray("<p><%REPLACE%></p>\0tail", 23));
+    CSolutionBarProject *pane = project();
+    pane->addFolder(folder);
+    CSolutionBarProjectTree *tree = pane->tree();
+    QTreeWidgetItem *root = tree->root();
+    ASSERT_NE(root, nullptr);
+    QTreeWidgetItem *dest = childNamed(root, u"dest"_s);
+    QTreeWidgetItem *snippet = childNamed(root, u"snippet.txt"_s);
+    ASSERT_TRUE(dest && snippet);
+
+    // The file goes into the open document through the editor's template insertion.
+    CRidereDoc *doc = open(writeFile(u"target.txt"_s, "word"));
+    ASSERT_NE(doc, nullptr);
+    doc->editor()->send(Sci::SCI_SETSEL, 0, 4);
+    tree->setCurrentItem(snippet);
+    ASSERT_TRUE(state(Cmd::ProjectInsertIntoDocument).enabled);
+    ASSERT_TRUE(run(Cmd::ProjectInsertIntoDocument));
+    EXPECT_EQ(editorText(doc), QByteArray("<p>word</p>"));
+
+    // Drops: never onto the entry's own folder or a file; a folder moves with its contents.
+    EXPECT_FALSE(tree->canDrop(snippet, root));
+    EXPECT_FALSE(tree->canDrop(dest, snippet));
+    tree->expandItem(dest);
+    QTreeWidgetItem *inner = childNamed(dest, u"inner"_s);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_FALSE(tree->canDrop(dest, inner));
+    QTreeWidgetItem *moved = tree->moveItem(snippet, dest);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->parent(), dest);
+    EXPECT_EQ(tree->currentItem(), moved);
+    EXPECT_TRUE(QFileInfo::exists(folder + u"/dest/snippet.txt"_s));
+    EXPECT_EQ(childNamed(root, u"snippet.txt"_s), nullptr);
+}
+
 TEST_F(ExplorersTest, ListExplorerInsertsTagsAndCodesIntoTheDocument)
 {
     CRidereDoc *doc = open(writeFile(u"page.html"_s, "abc"));
@@ -261,6 +300,26 @@ TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
     EXPECT_TRUE(pane->runItemCommand(Cmd::FileOpen));
     ASSERT_NE(activeDoc(), nullptr);
     EXPECT_EQ(activeDoc()->pathName(), path);
+}
+
+// Completion looks from the second entry on and wraps to the first; deleting never completes.
+TEST(SmartComboBoxTest, CompletesTypedTextFromTheList)
+{
+    CSmartComboBox box;
+    box.addItems({u"alpha"_s, u"beta"_s, u"Alphabet"_s});
+    QLineEdit *edit = box.lineEdit();
+    edit->clear();
+    QTest::keyClicks(edit, u"al"_s);
+    EXPECT_EQ(edit->text(), u"Alphabet"_s);
+    EXPECT_EQ(edit->selectedText(), u"phabet"_s);
+    edit->clear();
+    QTest::keyClicks(edit, u"b"_s);
+    EXPECT_EQ(edit->text(), u"beta"_s);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), u"b"_s);
+    edit->clear();
+    QTest::keyClicks(edit, u"x"_s);
+    EXPECT_EQ(edit->text(), u"x"_s);
 }
 
 } // namespace
