@@ -33,10 +33,19 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
+// One shared icon per kind: a large folder holds one item per entry, and an icon made for each
+// of them costs memory and time.
 QIcon folderIcon(bool open)
 {
-    return QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon
-                                                    : QStyle::SP_DirClosedIcon);
+    static const QIcon closedIcon = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+    static const QIcon openIcon = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+    return open ? openIcon : closedIcon;
+}
+
+QIcon fileIcon()
+{
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    return icon;
 }
 
 ProjectEntry entryOf(const QTreeWidgetItem *item)
@@ -93,8 +102,7 @@ void CSolutionBarProjectTree::setEntryData(QTreeWidgetItem *item, const QByteArr
     item->setData(0, PathRole, path);
     item->setData(0, FolderRole, folder);
     item->setData(0, FilledRole, false);
-    item->setIcon(0, folder ? folderIcon(false)
-                            : QApplication::style()->standardIcon(QStyle::SP_FileIcon));
+    item->setIcon(0, folder ? folderIcon(false) : fileIcon());
     item->setChildIndicatorPolicy(folder ? QTreeWidgetItem::ShowIndicator
                                          : QTreeWidgetItem::DontShowIndicator);
 }

@@ -118,8 +118,24 @@ std::vector<ProjectEntry> listFolder(const QByteArray &folder)
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), entryLess);
-    return entries;
+    // The display paths are made once, not at every comparison of a large folder's sort.
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        keys.emplace_back(displayPathOf(entries[i].nativePath), i);
+    std::sort(keys.begin(), keys.end(), [&entries](const auto &a, const auto &b) {
+        const ProjectEntry &x = entries[a.second];
+        const ProjectEntry &y = entries[b.second];
+        if (x.isFolder != y.isFolder)
+            return x.isFolder;
+        const int order = QString::compare(a.first, b.first, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : x.nativePath < y.nativePath;
+    });
+    std::vector<ProjectEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto &key : keys)
+        sorted.push_back(std::move(entries[key.second]));
+    return sorted;
 }
 
 bool createFolder(const QByteArray &parent, const QByteArray &name)
