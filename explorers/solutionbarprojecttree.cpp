@@ -230,6 +230,19 @@ void CSolutionBarProjectTree::closeEditor(QWidget *editor,
     }
 }
 
+bool CSolutionBarProjectTree::event(QEvent *event)
+{
+    // F2 is a window-wide key elsewhere (bookmarks); in the tree it renames.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTreeWidget::event(event);
+}
+
 void CSolutionBarProjectTree::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier &&

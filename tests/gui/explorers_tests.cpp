@@ -72,8 +72,11 @@ protected:
     // Finishes a rename the way a user does: the new text, then Enter.
     void typeNewName(const QString &name)
     {
-        auto *edit = project()->tree()->viewport()->findChild<QLineEdit *>();
-        ASSERT_NE(edit, nullptr) << "no label editor";
+        // A closed editor lingers until deferred deletion; the open one is the only editor left.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto editors = project()->tree()->viewport()->findChildren<QLineEdit *>();
+        ASSERT_EQ(editors.size(), 1) << "no label editor open";
+        QLineEdit *edit = editors.first();
         edit->setText(name);
         QTest::keyClick(edit, Qt::Key_Return);
         QCoreApplication::processEvents();
@@ -118,7 +121,14 @@ TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
     typeNewName(u"fresh"_s);
     EXPECT_TRUE(QFileInfo(folder + u"/fresh"_s).isDir());
     EXPECT_FALSE(QFileInfo::exists(folder + u"/New Folder"_s));
-    EXPECT_NE(childNamed(root, u"fresh"_s), nullptr);
+    // Rename again through the command; the item carries its new path.
+    tree->setCurrentItem(childNamed(root, u"fresh"_s));
+    ASSERT_TRUE(run(Cmd::ProjectRename));
+    typeNewName(u"renamed"_s);
+    EXPECT_TRUE(QFileInfo(folder + u"/renamed"_s).isDir());
+    ASSERT_NE(childNamed(root, u"renamed"_s), nullptr);
+    EXPECT_EQ(CSolutionBarProjectTree::pathOf(childNamed(root, u"renamed"_s)),
+              QFile::encodeName(folder + u"/renamed"_s));
 
     // A second "New Folder" while one exists adds nothing.
     tree->setCurrentItem(root);
@@ -130,7 +140,7 @@ TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
 
     // A rename onto a taken name leaves the item and the file as they were.
     tree->setCurrentItem(childNamed(root, u"a.txt"_s));
-    ASSERT_TRUE(run(Cmd::ProjectRename));
+    QTest::keyClick(tree, Qt::Key_F2);
     typeNewName(u"b.txt"_s);
     EXPECT_NE(childNamed(root, u"a.txt"_s), nullptr);
     EXPECT_EQ(readFile(folder + u"/a.txt"_s), QByteArray("a"));
@@ -155,6 +165,33 @@ TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
     tree->setCurrentItem(childNamed(root, u"a.txt"_s));
     EXPECT_TRUE(state(Cmd::ProjectOpenFile).enabled);
     EXPECT_FALSE(state(Cmd::ProjectRefresh).enabled);
+}
+
+TEST_F(ExplorersTest, FolderListStartsWithDocumentsAndForgetsOnlyWhenAsked)
+{
+    CSolutionBarProject *pane = project();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->folders(), QStringList{m_dir.filePath(u"docs"_s)});
+    EXPECT_EQ(pane->tree()->root(), nullptr) << "nothing chosen yet";
+
+    const QString kept = m_dir.filePath(u"kept"_s);
+    pane->addFolder(kept);
+    EXPECT_TRUE(QFileInfo(kept).isDir()) << "a chosen folder that is missing is made";
+    pane->addFolder(kept);
+    EXPECT_EQ(pane->folders().count(kept), 1);
+
+    m_answer = QMessageBox::No;
+    pane->findChild<QPushButton *>(u"removeButton6238"_s)->click();
+    EXPECT_EQ(m_messages.last(), u"Remove %1 from the Project Explorer?"_s.arg(kept));
+    EXPECT_TRUE(pane->folders().contains(kept));
+    m_answer = QMessageBox::Yes;
+    pane->removeCurrentFolder();
+    EXPECT_FALSE(pane->folders().contains(kept));
+    EXPECT_TRUE(QFileInfo(kept).isDir()) << "the folder on disk stays";
+    // The list survives a restart; the removed folder does not come back.
+    ASSERT_TRUE(closeApp());
+    startApp();
+    EXPECT_FALSE(project()->folders().contains(kept));
 }
 
 TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)
