@@ -12,7 +12,9 @@
 #include "settings/xmlsettingsstore.h"
 #include "tests/support/appfixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -333,10 +335,23 @@ TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
     EXPECT_FALSE(QFile::permissions(path) & QFileDevice::WriteOwner);
     EXPECT_EQ(CFilePropertiesDialog(folder + u"/none"_s).fieldText(1007), u"Unknown"_s);
 
+    // The item commands act on the tree's file, not on the active document.
     ASSERT_TRUE(tree->selectPath(path));
     EXPECT_TRUE(pane->runItemCommand(Cmd::FileOpen));
     ASSERT_NE(activeDoc(), nullptr);
     EXPECT_EQ(activeDoc()->pathName(), path);
+    ASSERT_TRUE(tree->selectPath(folder + u"/first.txt"_s));
+    EXPECT_TRUE(pane->runItemCommand(Cmd::CopyFilePath));
+    EXPECT_EQ(QApplication::clipboard()->text(), folder + u"/first.txt"_s);
+#ifdef PENWRIGHT_TEST_WITH_HEX
+    EXPECT_TRUE(pane->runItemCommand(Cmd::FileOpenHex));
+    CMDIChildFrame *hex = frame()->activeFrame();
+    ASSERT_NE(hex, nullptr);
+    EXPECT_EQ(hex->document()->pathName(), folder + u"/first.txt"_s);
+    EXPECT_EQ(qobject_cast<CRidereDoc *>(hex->document()), nullptr) << "opened as text";
+#endif
+    ASSERT_TRUE(tree->selectPath(folder));
+    EXPECT_FALSE(pane->itemCommandEnabled(Cmd::FileOpen)) << "a folder does not open";
 }
 
 // Completion looks from the second entry on and wraps to the first; deleting never completes.
