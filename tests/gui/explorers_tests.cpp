@@ -219,6 +219,24 @@ TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)
     ASSERT_TRUE(run(Cmd::ProjectInsertIntoDocument));
     EXPECT_EQ(editorText(doc), QByteArray("<p>word</p>"));
 
+    // New File and Add Existing File create on disk, open the file and show it under the folder.
+    tree->setCurrentItem(dest);
+    pane->setNameAsker([](QString &name) {
+        name = u"made.txt"_s;
+        return true;
+    });
+    ASSERT_TRUE(run(Cmd::ProjectNewFile));
+    EXPECT_TRUE(QFileInfo(folder + u"/dest/made.txt"_s).isFile());
+    ASSERT_NE(activeDoc(), nullptr);
+    EXPECT_EQ(activeDoc()->pathName(), folder + u"/dest/made.txt"_s);
+    EXPECT_NE(childNamed(dest, u"made.txt"_s), nullptr);
+    const QString outside = writeFile(u"outside.txt"_s, "copied");
+    pane->setFilesChooser([outside] { return QStringList{outside, outside}; });
+    tree->setCurrentItem(childNamed(dest, u"made.txt"_s));
+    ASSERT_TRUE(run(Cmd::ProjectAddExistingFile));
+    EXPECT_EQ(readFile(folder + u"/dest/outside.txt"_s), QByteArray("copied"));
+    EXPECT_EQ(childTexts(dest).count(u"outside.txt"_s), 1);
+
     // Drops: never onto the entry's own folder or a file; a folder moves with its contents.
     EXPECT_FALSE(tree->canDrop(snippet, root));
     EXPECT_FALSE(tree->canDrop(dest, snippet));
