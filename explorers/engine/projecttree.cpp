@@ -170,9 +170,9 @@ bool renameEntry(const QByteArray &path, const QByteArray &newName, QByteArray *
     if (newName.isEmpty() || newName.contains('/') || newName == "." || newName == "..")
         return false;
     const QByteArray target = joinPath(parentOf(path), newName);
-    if (target == path)
-        return true;
-    if (exists(target) || ::rename(path.constData(), target.constData()) != 0)
+    if (target != path && (exists(target) || ::rename(path.constData(), target.constData()) != 0))
+        return false;
+    if (target == path && !exists(path))
         return false;
     if (newPath)
         *newPath = target;
