@@ -252,6 +252,29 @@ TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)
     EXPECT_EQ(childNamed(root, u"snippet.txt"_s), nullptr);
 }
 
+// The tree changes files behind the open window's back; the window notices as it would any
+// other program's change, and a closed window leaves the Document Selector.
+TEST_F(ExplorersTest, DeletingAnOpenFileFromTheTreeReachesItsWindow)
+{
+    const QString folder = m_dir.filePath(u"open"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = writeFile(u"open/shown.txt"_s, "text");
+    ASSERT_NE(open(path), nullptr);
+    EXPECT_TRUE(openTitles().contains(u"shown.txt"_s));
+    CSolutionBarProject *pane = project();
+    pane->addFolder(folder);
+    QTreeWidgetItem *item = childNamed(pane->tree()->root(), u"shown.txt"_s);
+    ASSERT_NE(item, nullptr);
+    pane->tree()->setCurrentItem(item);
+    m_answer = QMessageBox::Yes;
+    ASSERT_TRUE(run(Cmd::ProjectDelete));
+    ASSERT_FALSE(QFileInfo::exists(path));
+    m_answer = QMessageBox::No; // do not keep the document of a deleted file
+    EXPECT_TRUE(waitFor([&] { return m_messages.last().contains(u"deleted or moved"_s); }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(waitFor([&] { return !openTitles().contains(u"shown.txt"_s); }));
+}
+
 TEST_F(ExplorersTest, ListExplorerInsertsTagsAndCodesIntoTheDocument)
 {
     CRidereDoc *doc = open(writeFile(u"page.html"_s, "abc"));
