@@ -71,6 +71,7 @@ private:
     QTimer *m_hoverTimer;
     QTreeWidgetItem *m_editing = nullptr;
     QString m_textBeforeEdit;
+    QString m_lastEditText;
     bool m_applyingRename = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyle>
@@ -175,11 +176,16 @@ void CSolutionBarProjectTree::startRename()
         return;
     m_editing = item;
     m_textBeforeEdit = item->text(0);
+    m_lastEditText = m_textBeforeEdit;
     {
         const QSignalBlocker quiet(this);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
     editItem(item, 0);
+    // Escape ends the editing too, and what was typed last still names the entry.
+    if (auto *edit = qobject_cast<QLineEdit *>(indexWidget(indexFromItem(item))))
+        connect(edit, &QLineEdit::textEdited, this,
+                [this](const QString &text) { m_lastEditText = text; });
 }
 
 void CSolutionBarProjectTree::onItemChanged(QTreeWidgetItem *item, int)
@@ -222,12 +228,17 @@ void CSolutionBarProjectTree::closeEditor(QWidget *editor,
                                           QAbstractItemDelegate::EndEditHint hint)
 {
     QTreeWidget::closeEditor(editor, hint);
-    // Escape closes the editor without a change: the item is no longer being renamed.
-    if (m_editing) {
+    // Enter has already renamed through itemChanged; Escape arrives here with the item still set.
+    QTreeWidgetItem *item = m_editing;
+    if (!item)
+        return;
+    m_editing = nullptr;
+    {
         const QSignalBlocker quiet(this);
-        m_editing->setFlags(m_editing->flags() & ~Qt::ItemIsEditable);
-        m_editing = nullptr;
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     }
+    if (m_lastEditText != m_textBeforeEdit)
+        renameItem(item, m_lastEditText);
 }
 
 bool CSolutionBarProjectTree::event(QEvent *event)

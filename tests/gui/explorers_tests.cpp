@@ -71,14 +71,18 @@ protected:
         }
         return titles;
     }
+    // The label editor being used: a closed one lingers until deferred deletion.
+    QLineEdit *labelEditor() const
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto editors = project()->tree()->viewport()->findChildren<QLineEdit *>();
+        return editors.size() == 1 ? editors.first() : nullptr;
+    }
     // Finishes a rename the way a user does: the new text, then Enter.
     void typeNewName(const QString &name)
     {
-        // A closed editor lingers until deferred deletion; the open one is the only editor left.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const auto editors = project()->tree()->viewport()->findChildren<QLineEdit *>();
-        ASSERT_EQ(editors.size(), 1) << "no label editor open";
-        QLineEdit *edit = editors.first();
+        QLineEdit *edit = labelEditor();
+        ASSERT_NE(edit, nullptr) << "no label editor open";
         edit->setText(name);
         QTest::keyClick(edit, Qt::Key_Return);
         QCoreApplication::processEvents();
@@ -131,11 +135,24 @@ TEST_F(ExplorersTest, ProjectTreeCreatesRenamesAndDeletesOnDisk)
     ASSERT_NE(childNamed(root, u"renamed"_s), nullptr);
     EXPECT_EQ(CSolutionBarProjectTree::pathOf(childNamed(root, u"renamed"_s)),
               QFile::encodeName(folder + u"/renamed"_s));
+    // Escape ends the editing too; the text typed last is the new name.
+    tree->setCurrentItem(childNamed(root, u"renamed"_s));
+    ASSERT_TRUE(run(Cmd::ProjectRename));
+    {
+        QLineEdit *edit = labelEditor();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, u"typed"_s);
+        QTest::keyClick(edit, Qt::Key_Escape);
+    }
+    EXPECT_TRUE(QFileInfo(folder + u"/typed"_s).isDir());
+    EXPECT_NE(childNamed(root, u"typed"_s), nullptr);
 
     // A second "New Folder" while one exists adds nothing.
     tree->setCurrentItem(root);
     ASSERT_TRUE(run(Cmd::ProjectNewFolder));
-    QTest::keyClick(tree->viewport()->findChild<QLineEdit *>(), Qt::Key_Escape);
+    ASSERT_NE(labelEditor(), nullptr);
+    QTest::keyClick(labelEditor(), Qt::Key_Escape);
     tree->setCurrentItem(root);
     ASSERT_TRUE(run(Cmd::ProjectNewFolder));
     EXPECT_EQ(childTexts(root).count(u"New Folder"_s), 1);
