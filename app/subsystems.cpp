@@ -4,6 +4,7 @@
 #include "app/dockpanes.h"
 #include "app/mainframe.h"
 #include "app/mainframehost.h"
+#include "app/workspace.h"
 #include "chrome/commandbars.h"
 #include "chrome/customizedialog.h"
 #include "resources/commandids.h"
@@ -29,6 +30,14 @@
 #endif
 #ifdef PENWRIGHT_WITH_MACROS
 #include "macros/macrocommands.h"
+#endif
+#ifdef PENWRIGHT_WITH_EXPLORERS
+#include "explorers/solutionbarfs.h"
+#include "explorers/solutionbarlist.h"
+#include "explorers/solutionbaropenfiles.h"
+#include "explorers/solutionbarproject.h"
+#include "framework/document.h"
+#include <QTimer>
 #endif
 #ifdef PENWRIGHT_WITH_TOOLS
 #include "tools/processoutputview.h"
@@ -167,6 +176,32 @@ void wireWebPreview(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_EXPLORERS
+// The four panes on the left: project folders, the disk, the open windows and the insertion lists.
+void wireExplorers(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *project = new CSolutionBarProject(host, &frame);
+    frame.panes().setPaneWidget(Cmd::PaneProjectExplorer, project);
+    frame.addCommandTarget(project);
+    auto *files = new CSolutionBarFSContainer(host, &frame);
+    frame.panes().setPaneWidget(Cmd::PaneFileExplorer, files);
+    frame.addCommandTarget(files);
+    files->setPaneShower([&frame] { frame.panes().showPane(Cmd::PaneFileExplorer); });
+    frame.panes().setPaneWidget(Cmd::PaneListExplorer, new CSolutionBarList(host, &frame));
+    auto *open = new CSolutionBarOpenFiles(
+        [&frame] { return frame.workspace().documentFrames(); },
+        [&frame](CMDIChildFrame *child) { frame.workspace().activateFrame(child); }, &frame);
+    frame.panes().setPaneWidget(Cmd::PaneDocumentSelector, open);
+    // Titles settle after the signal, so the list is read once the event loop comes round.
+    auto *refill = new QTimer(open);
+    refill->setSingleShot(true);
+    refill->setInterval(0);
+    QObject::connect(refill, &QTimer::timeout, open, [open] { open->refill(); });
+    QObject::connect(&frame.workspace(), &Workspace::documentFramesChanged, refill,
+                     qOverload<>(&QTimer::start));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -200,6 +235,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_WEBPREVIEW
     wireWebPreview(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_EXPLORERS
+    wireExplorers(frame, host);
 #endif
 }
 

@@ -43,9 +43,14 @@ void Workspace::addFrame(CMDIChildFrame *frame)
 {
     m_area->addSubWindow(frame);
     connect(frame->document(), &CDocument::titleChanged, this, &Workspace::frameTitleChanged);
+    connect(frame->document(), &CDocument::titleChanged, this, &Workspace::documentFramesChanged);
     // The frame is half destroyed when the signal comes, so note its view now.
     const void *view = frame->viewWidget();
-    connect(frame, &QObject::destroyed, this, [this, view] { emit frameRemoved(view); });
+    connect(frame, &QObject::destroyed, this, [this, view] {
+        emit frameRemoved(view);
+        emit documentFramesChanged();
+    });
+    emit documentFramesChanged();
 }
 
 QList<CMDIChildFrame *> Workspace::documentFrames() const

@@ -49,6 +49,8 @@ signals:
     // Another window came forward, or the last one went.
     void activeFrameChanged();
     void frameTitleChanged();
+    // A document window opened, closed or changed its title.
+    void documentFramesChanged();
     // Sent as the frame is destroyed: view is only an address by then, never to be used.
     void frameRemoved(const void *view);
     // A right click on a document tab, whose window is already active.

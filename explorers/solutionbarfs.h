@@ -1,0 +1,66 @@
+// CSolutionBarFSContainer: the File Explorer pane, the disk as a tree that follows its changes.
+#pragma once
+
+#include "framework/commandtarget.h"
+
+#include <QTreeView>
+#include <QWidget>
+#include <functional>
+
+class QFileSystemModel;
+class QToolBar;
+
+namespace pw {
+
+class Host;
+
+// The tree over the file-system model. The model reads folders on its own thread as they open and
+// watches every folder it has read, so what is shown follows files that appear or vanish.
+class CFileSysTreeCtrl : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit CFileSysTreeCtrl(QWidget *parent = nullptr);
+
+    QFileSystemModel *fileModel() const { return m_model; }
+    bool isFilled() const { return m_model != nullptr; }
+    // Builds the tree from the root and opens it down to the home folder, which it selects.
+    void fill();
+    // Reads the tree anew, keeping the selected path.
+    void refresh();
+    QString selectedPath() const;
+    bool selectPath(const QString &path);
+
+private:
+    QFileSystemModel *m_model = nullptr;
+};
+
+class CSolutionBarFSContainer : public QWidget, public CommandTarget
+{
+    Q_OBJECT
+public:
+    explicit CSolutionBarFSContainer(Host &host, QWidget *parent = nullptr);
+
+    CFileSysTreeCtrl *tree() const { return m_tree; }
+    // The commands of the pane's context menu, run on the selected item.
+    bool runItemCommand(int id);
+    bool itemCommandEnabled(int id) const;
+
+    // The properties dialog, replaceable so tests can read it without showing it.
+    using PropertiesShower = std::function<void(const QString &path)>;
+    void setPropertiesShower(PropertiesShower shower) { m_showProperties = std::move(shower); }
+    // Brings the pane to the front; Refresh File Explorer View from the View menu shows it first.
+    void setPaneShower(std::function<void()> shower) { m_showPane = std::move(shower); }
+
+private:
+    void showContextMenu(const QPoint &pos);
+    void openSelected(bool hex);
+
+    Host &m_host;
+    QToolBar *m_toolbar;
+    CFileSysTreeCtrl *m_tree;
+    PropertiesShower m_showProperties;
+    std::function<void()> m_showPane;
+};
+
+} // namespace pw

@@ -1,0 +1,379 @@
+// CSolutionBarProjectTree: lazy filling, renaming and moving of project entries by native path.
+#include "explorers/solutionbarproject.h"
+#include "explorers/engine/projecttree.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+
+namespace pw {
+
+using namespace explorers;
+
+namespace {
+
+const char kDragFormat[] = "application/x-penwright-project-item";
+// A hovered folder opens after this long, so a drag can reach deep targets.
+constexpr int kHoverExpandMs = 800;
+
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+// One shared icon per kind: a large folder holds one item per entry, and an icon made for each
+// of them costs memory and time.
+QIcon folderIcon(bool open)
+{
+    static const QIcon closedIcon = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+    static const QIcon openIcon = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+    return open ? openIcon : closedIcon;
+}
+
+QIcon fileIcon()
+{
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    return icon;
+}
+
+ProjectEntry entryOf(const QTreeWidgetItem *item)
+{
+    return {item->text(0), CSolutionBarProjectTree::pathOf(item),
+            CSolutionBarProjectTree::isFolder(item)};
+}
+
+} // namespace
+
+CSolutionBarProjectTree::CSolutionBarProjectTree(QWidget *parent)
+    : QTreeWidget(parent), m_hoverTimer(new QTimer(this))
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setUniformRowHeights(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    m_hoverTimer->setSingleShot(true);
+    m_hoverTimer->setInterval(kHoverExpandMs);
+    connect(m_hoverTimer, &QTimer::timeout, this, [this] {
+        if (m_hovered)
+            m_hovered->setExpanded(true);
+    });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        if (!item->data(0, FilledRole).toBool())
+            fillFolder(item);
+        item->setIcon(0, folderIcon(true));
+    });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [](QTreeWidgetItem *item) { item->setIcon(0, folderIcon(false)); });
+    connect(this, &QTreeWidget::itemChanged, this, &CSolutionBarProjectTree::onItemChanged);
+    connect(this, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *item) { emit openRequested(item); });
+}
+
+QByteArray CSolutionBarProjectTree::pathOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, PathRole).toByteArray() : QByteArray();
+}
+
+bool CSolutionBarProjectTree::isFolder(const QTreeWidgetItem *item)
+{
+    return item && item->data(0, FolderRole).toBool();
+}
+
+void CSolutionBarProjectTree::setEntryData(QTreeWidgetItem *item, const QByteArray &path,
+                                           bool folder)
+{
+    item->setData(0, PathRole, path);
+    item->setData(0, FolderRole, folder);
+    item->setData(0, FilledRole, false);
+    item->setIcon(0, folder ? folderIcon(false) : fileIcon());
+    item->setChildIndicatorPolicy(folder ? QTreeWidgetItem::ShowIndicator
+                                         : QTreeWidgetItem::DontShowIndicator);
+}
+
+void CSolutionBarProjectTree::setRootFolder(const QString &folder)
+{
+    clear();
+    if (folder.isEmpty())
+        return;
+    auto *item = new QTreeWidgetItem;
+    item->setText(0, folder);
+    setEntryData(item, nativePathOf(folder), true);
+    addTopLevelItem(item);
+    item->setExpanded(true);
+}
+
+void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
+{
+    const WaitCursor wait;
+    const QSignalBlocker quiet(this);
+    qDeleteAll(item->takeChildren());
+    const std::vector<ProjectEntry> entries = listFolder(pathOf(item));
+    QList<QTreeWidgetItem *> children;
+    children.reserve(qsizetype(entries.size()));
+    for (const ProjectEntry &entry : entries) {
+        auto *child = new QTreeWidgetItem;
+        child->setText(0, entry.name);
+        setEntryData(child, entry.nativePath, entry.isFolder);
+        children.append(child);
+    }
+    item->addChildren(children);
+    item->setData(0, FilledRole, true);
+    if (children.isEmpty())
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+QTreeWidgetItem *CSolutionBarProjectTree::insertEntry(QTreeWidgetItem *parent,
+                                                      const QByteArray &path, bool folder)
+{
+    auto *child = new QTreeWidgetItem;
+    child->setText(0, displayNameOf(path.mid(path.lastIndexOf('/') + 1)));
+    {
+        const QSignalBlocker quiet(this);
+        setEntryData(child, path, folder);
+    }
+    const ProjectEntry entry = entryOf(child);
+    int at = 0;
+    while (at < parent->childCount() && entryLess(entryOf(parent->child(at)), entry))
+        ++at;
+    const QSignalBlocker quiet(this);
+    parent->insertChild(at, child);
+    parent->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return child;
+}
+
+QTreeWidgetItem *CSolutionBarProjectTree::findChildByPath(QTreeWidgetItem *parent,
+                                                          const QByteArray &path) const
+{
+    for (int i = 0; parent && i < parent->childCount(); ++i) {
+        if (pathOf(parent->child(i)) == path)
+            return parent->child(i);
+    }
+    return nullptr;
+}
+
+void CSolutionBarProjectTree::startRename()
+{
+    QTreeWidgetItem *item = currentItem();
+    if (!item || !item->parent())
+        return;
+    m_editing = item;
+    m_textBeforeEdit = item->text(0);
+    m_lastEditText = m_textBeforeEdit;
+    {
+        const QSignalBlocker quiet(this);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    editItem(item, 0);
+    // Escape ends the editing too, and what was typed last still names the entry.
+    if (auto *edit = qobject_cast<QLineEdit *>(indexWidget(indexFromItem(item))))
+        connect(edit, &QLineEdit::textEdited, this,
+                [this](const QString &text) { m_lastEditText = text; });
+}
+
+void CSolutionBarProjectTree::onItemChanged(QTreeWidgetItem *item, int)
+{
+    if (item != m_editing || m_applyingRename)
+        return;
+    m_editing = nullptr;
+    m_applyingRename = true;
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    const QString newName = item->text(0);
+    item->setText(0, m_textBeforeEdit);
+    m_applyingRename = false;
+    if (newName != m_textBeforeEdit)
+        renameItem(item, newName);
+}
+
+bool CSolutionBarProjectTree::renameItem(QTreeWidgetItem *item, const QString &newName)
+{
+    QByteArray newPath;
+    if (!item || !item->parent() ||
+        !renameEntry(pathOf(item), nativePathOf(newName), &newPath)) {
+        QApplication::beep();
+        return false;
+    }
+    const QSignalBlocker quiet(this);
+    item->setText(0, newName);
+    item->setData(0, PathRole, newPath);
+    // Paths below a renamed folder changed too; they are read again when it opens.
+    if (isFolder(item)) {
+        qDeleteAll(item->takeChildren());
+        item->setData(0, FilledRole, false);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        if (item->isExpanded())
+            fillFolder(item);
+    }
+    return true;
+}
+
+void CSolutionBarProjectTree::closeEditor(QWidget *editor,
+                                          QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeWidget::closeEditor(editor, hint);
+    // Enter has already renamed through itemChanged; Escape arrives here with the item still set.
+    QTreeWidgetItem *item = m_editing;
+    if (!item)
+        return;
+    m_editing = nullptr;
+    {
+        const QSignalBlocker quiet(this);
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    }
+    if (m_lastEditText != m_textBeforeEdit)
+        renameItem(item, m_lastEditText);
+}
+
+bool CSolutionBarProjectTree::event(QEvent *event)
+{
+    // F2 is a window-wide key elsewhere (bookmarks); in the tree it renames.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTreeWidget::event(event);
+}
+
+void CSolutionBarProjectTree::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier &&
+        state() != QAbstractItemView::EditingState) {
+        startRename();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+bool CSolutionBarProjectTree::canDrop(const QTreeWidgetItem *dragged,
+                                      const QTreeWidgetItem *target) const
+{
+    if (!dragged || !target || !isFolder(target) || !dragged->parent())
+        return false;
+    for (const QTreeWidgetItem *up = target; up; up = up->parent()) {
+        if (up == dragged)
+            return false;
+    }
+    return target != dragged->parent() && dropAllowed(pathOf(dragged), pathOf(target));
+}
+
+QTreeWidgetItem *CSolutionBarProjectTree::moveItem(QTreeWidgetItem *dragged,
+                                                   QTreeWidgetItem *target)
+{
+    if (!canDrop(dragged, target))
+        return nullptr;
+    const bool folder = isFolder(dragged);
+    QByteArray newPath;
+    moveInto(pathOf(dragged), pathOf(target), &newPath);
+    if (newPath.isEmpty()) {
+        const QByteArray old = pathOf(dragged);
+        newPath = pathOf(target) + '/' + old.mid(old.lastIndexOf('/') + 1);
+    }
+    delete dragged;
+    QTreeWidgetItem *moved = findChildByPath(target, newPath);
+    if (!moved && target->data(0, FilledRole).toBool())
+        moved = insertEntry(target, newPath, folder);
+    target->setExpanded(true);
+    if (!moved)
+        moved = findChildByPath(target, newPath);
+    if (moved) {
+        setCurrentItem(moved);
+        moved->setExpanded(true);
+    }
+    return moved;
+}
+
+void CSolutionBarProjectTree::startDrag(Qt::DropActions)
+{
+    QTreeWidgetItem *item = currentItem();
+    if (!item || !item->parent())
+        return;
+    m_dragged = item;
+    auto *mime = new QMimeData;
+    mime->setData(QLatin1String(kDragFormat), pathOf(item));
+    auto *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    // The drag image: the item's icon and text as the tree draws them.
+    const QRect rect = visualItemRect(item);
+    if (rect.isValid())
+        drag->setPixmap(viewport()->grab(rect));
+    drag->exec(Qt::MoveAction);
+    m_dragged = nullptr;
+}
+
+void CSolutionBarProjectTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_dragged && event->mimeData()->hasFormat(QLatin1String(kDragFormat)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CSolutionBarProjectTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTreeWidgetItem *target = itemAt(event->position().toPoint());
+    if (target != m_hovered) {
+        if (m_hovered)
+            m_hovered->setBackground(0, QBrush());
+        m_hovered = target;
+        if (m_hovered) {
+            m_hovered->setBackground(0, palette().highlight());
+            m_hoverTimer->start();
+        } else {
+            m_hoverTimer->stop();
+        }
+    }
+    if (m_dragged && canDrop(m_dragged, target))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CSolutionBarProjectTree::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    if (m_hovered)
+        m_hovered->setBackground(0, QBrush());
+    m_hovered = nullptr;
+    m_hoverTimer->stop();
+    event->accept();
+}
+
+void CSolutionBarProjectTree::dropEvent(QDropEvent *event)
+{
+    QTreeWidgetItem *target = itemAt(event->position().toPoint());
+    if (m_hovered)
+        m_hovered->setBackground(0, QBrush());
+    m_hovered = nullptr;
+    m_hoverTimer->stop();
+    if (!m_dragged || !canDrop(m_dragged, target)) {
+        event->ignore();
+        return;
+    }
+    QTreeWidgetItem *dragged = m_dragged;
+    m_dragged = nullptr;
+    // The move below deletes the item the drag started from; the default handling must not see it.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    moveItem(dragged, target);
+}
+
+} // namespace pw
