@@ -1,0 +1,360 @@
+// The search of one file: chunks read with plain reads (never the whole file), the encoding the
+// open routine would pick, and the matching lines found by the component's own search engine.
+#include "findinfiles/engine/filescanner.h"
+
+#include "editor/encoding/encodingdetector.h"
+#include "editor/encoding/utf8scan.h"
+#include "editor/encoding/windows1252.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pw::fif {
+
+namespace {
+
+char foldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// Line ends as the editor counts them: "\r\n", "\r" and "\n".
+qsizetype countLineEnds(const char *p, std::size_t n)
+{
+    if (!std::memchr(p, '\r', n))
+        return std::count(p, p + n, '\n');
+    qsizetype lines = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] == '\n')
+            ++lines;
+        else if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
+            ++lines;
+    }
+    return lines;
+}
+
+// The length of the part of p[0, n) made of whole lines: up to just after its last line end. A
+// CR in the last byte may be the first half of a CR LF still to be read, so it does not count.
+std::size_t wholeLines(const char *p, std::size_t n)
+{
+    for (std::size_t i = n; i > 0; --i) {
+        if (p[i - 1] == '\n' || (p[i - 1] == '\r' && i < n))
+            return i;
+    }
+    return 0;
+}
+
+class FileHandle
+{
+public:
+    explicit FileHandle(const std::string &path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+    }
+    ~FileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    qint64 size() const
+    {
+        struct stat st {};
+        return ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
+    }
+    bool rewind() { return ::lseek(m_fd, 0, SEEK_SET) == 0; }
+
+    // Replaces buffer with the next bytes of the file, at most limit of them (fewer only at the
+    // end). Sets atEnd once the end was reached; false on a read error.
+    bool read(std::string &buffer, std::size_t limit, qint64 expected, bool &atEnd)
+    {
+        // The buffer is sized to what the file is expected to hold, so small files cost small
+        // buffers; one byte more tells that the end was reached without another call.
+        const std::size_t want =
+            std::clamp<std::size_t>(std::size_t(std::max<qint64>(expected, 0)) + 1, 4096, limit);
+        buffer.resize(want);
+        std::size_t got = 0;
+        atEnd = false;
+        while (got < want) {
+            const ssize_t n = ::read(m_fd, buffer.data() + got, want - got);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            if (n == 0) {
+                atEnd = true;
+                break;
+            }
+            got += std::size_t(n);
+        }
+        buffer.resize(got);
+        return true;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBudget &budget)
+    : m_pattern(pattern), m_budget(budget)
+{
+    const QByteArray &text = pattern.text();
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
+    // A literal ASCII text matches the same bytes in the file as in the editor's text of any
+    // 8-bit or UTF-8 file, so files without those bytes are passed over undecoded.
+    if (!pattern.isRegex() && pattern.isValid() && ascii) {
+        m_prefilter = pattern.matchCase() ? Prefilter::Exact : Prefilter::Folded;
+        m_needle.assign(text.constData(), std::size_t(text.size()));
+        if (m_prefilter == Prefilter::Folded)
+            std::transform(m_needle.begin(), m_needle.end(), m_needle.begin(), foldAscii);
+    }
+}
+
+const char *FileScanner::findCandidate(const char *from, const char *end) const
+{
+    const std::size_t n = m_needle.size();
+    if (std::size_t(end - from) < n)
+        return nullptr;
+    if (m_prefilter == Prefilter::Exact) {
+#if defined(__GLIBC__)
+        return static_cast<const char *>(::memmem(from, std::size_t(end - from), m_needle.data(), n));
+#else
+        const char *hit = std::search(from, end, m_needle.begin(), m_needle.end());
+        return hit == end ? nullptr : hit;
+#endif
+    }
+    // Both cases of the first byte, each found by memchr and kept until passed.
+    const char lower = m_needle[0];
+    const char upper = (lower >= 'a' && lower <= 'z') ? char(lower - 'a' + 'A') : lower;
+    const char *last = end - n;
+    const char *nextLower = nullptr;
+    const char *nextUpper = nullptr;
+    bool lowerDone = false;
+    bool upperDone = lower == upper;
+    const char *pos = from;
+    while (pos <= last) {
+        if (!lowerDone && nextLower < pos) {
+            nextLower = static_cast<const char *>(std::memchr(pos, lower, std::size_t(last - pos + 1)));
+            lowerDone = !nextLower;
+        }
+        if (!upperDone && nextUpper < pos) {
+            nextUpper = static_cast<const char *>(std::memchr(pos, upper, std::size_t(last - pos + 1)));
+            upperDone = !nextUpper;
+        }
+        const char *candidate = lowerDone ? nullptr : nextLower;
+        if (!upperDone && (!candidate || nextUpper < candidate))
+            candidate = nextUpper;
+        if (!candidate)
+            return nullptr;
+        std::size_t i = 1;
+        while (i < n && foldAscii(candidate[i]) == m_needle[i])
+            ++i;
+        if (i == n)
+            return candidate;
+        pos = candidate + 1;
+    }
+    return nullptr;
+}
+
+bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
+                               const std::string &path, std::vector<Hit> &hits)
+{
+    const qsizetype size = qsizetype(length);
+    qsizetype pos = 0;
+    qsizetype counted = 0;
+    qsizetype line = m_line;
+    const bool jump = m_prefilter != Prefilter::None;
+    std::optional<search::TextView> view;
+    std::optional<search::Searcher> searcher;
+    while (pos < size) {
+        qsizetype from = pos;
+        if (jump) {
+            const char *candidate = findCandidate(data + pos, data + size);
+            if (!candidate)
+                break;
+            from = candidate - data;
+        }
+        if (!searcher) {
+            view.emplace();
+            view->data = data;
+            view->length = size;
+            view->utf8 = true;
+            searcher.emplace(*view, m_pattern, &m_budget);
+        }
+        search::Match match;
+        const search::SearchStatus status = searcher->find(from, size, match);
+        if (status != search::SearchStatus::Found) {
+            if (m_budget.exhausted())
+                return false;
+            break;
+        }
+        const qsizetype start = match.start;
+        if (start >= size)
+            break;
+        qsizetype lineStart = start;
+        while (lineStart > pos && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r')
+            --lineStart;
+        qsizetype lineEnd = start;
+        while (lineEnd < size && data[lineEnd] != '\n' && data[lineEnd] != '\r')
+            ++lineEnd;
+        line += countLineEnds(data + counted, std::size_t(lineStart - counted));
+        counted = lineStart;
+        hits.push_back({path, int(line), unsigned(start - lineStart),
+                        std::string(data + lineStart, std::size_t(lineEnd - lineStart))});
+        pos = lineEnd < size && data[lineEnd] == '\r' && lineEnd + 1 < size &&
+                      data[lineEnd + 1] == '\n'
+                  ? lineEnd + 2
+                  : lineEnd + 1;
+    }
+    if (!last)
+        m_line = int(line + countLineEnds(data + counted, std::size_t(size - counted)));
+    return true;
+}
+
+FileScanner::Outcome FileScanner::scanText(const std::string &path, std::string_view text,
+                                           std::vector<Hit> &hits)
+{
+    m_line = 1;
+    if (m_prefilter != Prefilter::None && !findCandidate(text.data(), text.data() + text.size()))
+        return Outcome::Searched;
+    return searchRegion(text.data(), text.size(), true, path, hits) ? Outcome::Searched
+                                                                     : Outcome::Stopped;
+}
+
+FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<Hit> &hits)
+{
+    FileHandle file(path);
+    if (!file.isOpen())
+        return Outcome::Unreadable;
+    qint64 expected = file.size();
+    bool atEnd = false;
+    if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+        return Outcome::Unreadable;
+    if (m_raw.empty())
+        return Outcome::Searched;
+    expected -= qint64(m_raw.size());
+
+    enc::EncodingDetector detector;
+    detector.detectSample(std::string_view(m_raw).substr(0, enc::EncodingDetector::SampleSize));
+    if (detector.isBinary())
+        return Outcome::Binary;
+    Mode mode = Mode::Ansi;
+    std::size_t skip = 0;
+    std::optional<enc::Decoder> decoder;
+    switch (detector.encoding()) {
+    case enc::Utf8:
+        mode = Mode::Utf8;
+        skip = std::size_t(detector.markLength());
+        break;
+    case enc::Ansi:
+        mode = Mode::Auto;
+        break;
+    case enc::Unicode:
+    case enc::UnicodeBigEndian:
+    case enc::Utf32LE:
+    case enc::Utf32BE:
+        mode = Mode::Decode;
+        decoder.emplace(detector.encoding(), detector.markLength());
+        break;
+    default: // marks nothing decodes: read as Windows-1252, like the editor
+        break;
+    }
+
+    const std::size_t firstHit = hits.size();
+    // Whether text already searched may hold UTF-8 sequences that the Windows-1252 reading an
+    // ill-formed byte later forces would show differently.
+    bool multiByteBehind = false;
+    m_line = 1;
+    m_text.clear();
+    while (true) {
+        const std::string_view fresh = std::string_view(m_raw).substr(std::min(skip, m_raw.size()));
+        skip = 0;
+        // The text to search: the file bytes themselves when a whole file of UTF-8 or ASCII
+        // came in one read, else the carried part of the last chunk and the new text.
+        const char *data = nullptr;
+        std::size_t all = 0;
+        if (m_text.empty() && atEnd && (mode == Mode::Utf8 || mode == Mode::Auto)) {
+            data = fresh.data();
+            all = fresh.size();
+        } else {
+            switch (mode) {
+            case Mode::Utf8:
+            case Mode::Auto:
+                m_text.append(fresh);
+                break;
+            case Mode::Ansi:
+                enc::cp1252::decode(fresh, m_text);
+                break;
+            case Mode::Decode:
+                decoder->decode(fresh, m_text, atEnd);
+                if (atEnd)
+                    decoder->finish(m_text);
+                break;
+            }
+            data = m_text.data();
+            all = m_text.size();
+        }
+        std::size_t end = atEnd ? all : wholeLines(data, all);
+        const bool byteCompatible = mode != Mode::Decode;
+        const bool skipRegion = byteCompatible && m_prefilter != Prefilter::None &&
+                                !findCandidate(data, data + end);
+        if (mode == Mode::Auto && !skipRegion) {
+            const auto *bytes = reinterpret_cast<const enc::utf8::Byte *>(data);
+            const enc::utf8::Scan scan = enc::utf8::scan(bytes, end);
+            if (scan.valid < end) {
+                // Not UTF-8 after all: the editor shows the whole file as Windows-1252.
+                if (multiByteBehind && hits.size() > firstHit) {
+                    hits.resize(firstHit);
+                    if (!file.rewind())
+                        return Outcome::Unreadable;
+                    expected = file.size();
+                    if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+                        return Outcome::Unreadable;
+                    expected -= qint64(m_raw.size());
+                    mode = Mode::Ansi;
+                    m_line = 1;
+                    m_text.clear();
+                    continue;
+                }
+                m_spare.clear();
+                enc::cp1252::decode(std::string_view(data, all), m_spare);
+                std::swap(m_text, m_spare);
+                mode = Mode::Ansi;
+                data = m_text.data();
+                all = m_text.size();
+                end = atEnd ? all : wholeLines(data, all);
+            } else {
+                multiByteBehind = multiByteBehind || scan.multiByte;
+            }
+        }
+        if (skipRegion) {
+            multiByteBehind = true; // unknown: it was never looked at
+            if (!atEnd)
+                m_line += int(countLineEnds(data, end));
+        } else if (!searchRegion(data, end, atEnd, path, hits)) {
+            return Outcome::Stopped;
+        }
+        if (atEnd)
+            return Outcome::Searched;
+        m_text.erase(0, end);
+        if (!m_budget.keepGoing(0))
+            return Outcome::Stopped;
+        if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+            return Outcome::Unreadable;
+        expected -= qint64(m_raw.size());
+    }
+}
+
+} // namespace pw::fif
