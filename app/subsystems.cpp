@@ -24,6 +24,10 @@
 #ifdef PENWRIGHT_WITH_HEX
 #include "hex/hexcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_FINDINFILES
+#include "findinfiles/findinfilescontroller.h"
+#include "findinfiles/findinfilesresults.h"
+#endif
 #ifdef PENWRIGHT_WITH_TOOLS
 #include "tools/processoutputview.h"
 #include "tools/toolscontroller.h"
@@ -105,6 +109,16 @@ void wireTools(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_FINDINFILES
+void wireFindInFiles(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *results = new CFindInFilesResults(&frame);
+    frame.setPaneWidget(Cmd::PaneFindInFiles, results);
+    frame.addCommandTarget(new FindInFilesController(
+        host, results, [&frame] { frame.showPane(Cmd::PaneFindInFiles); }, &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -126,6 +140,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_TOOLS
     wireTools(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_FINDINFILES
+    wireFindInFiles(frame, host);
 #endif
 }
 
