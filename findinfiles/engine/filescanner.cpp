@@ -7,6 +7,7 @@
 #include "editor/encoding/windows1252.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -24,11 +25,34 @@ char foldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
-// Line ends as the editor counts them: "\r\n", "\r" and "\n".
-qsizetype countLineEnds(const char *p, std::size_t n)
+// Bytes equal to '\n' in p[0, n), eight at a time.
+qsizetype countNewLines(const char *p, std::size_t n)
 {
-    if (!std::memchr(p, '\r', n))
-        return std::count(p, p + n, '\n');
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    qsizetype lines = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        // A zero byte of x is a '\n' of word; (x - ones) & ~x & highs marks zero bytes, and
+        // marks exactly them when no byte of x is 0x80 or above, which ((x & ~highs) + ~highs)
+        // avoids.
+        const std::uint64_t x = word ^ (ones * '\n');
+        const std::uint64_t nonzero = (((x & ~highs) + ~highs) | x) & highs;
+        lines += 8 - __builtin_popcountll(nonzero);
+    }
+    for (; i < n; ++i)
+        lines += p[i] == '\n';
+    return lines;
+}
+
+// Line ends as the editor counts them: "\r\n", "\r" and "\n". hasCr: whether the text holds
+// any CR at all (most files have none, and then only LFs need counting).
+qsizetype countLineEnds(const char *p, std::size_t n, bool hasCr)
+{
+    if (!hasCr)
+        return countNewLines(p, n);
     qsizetype lines = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (p[i] == '\n')
@@ -176,6 +200,10 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
     qsizetype counted = 0;
     qsizetype line = m_line;
     const bool jump = m_prefilter != Prefilter::None;
+    // A literal found by the exact scan is the component's match too, unless words matter.
+    const bool candidateIsMatch =
+        m_prefilter == Prefilter::Exact && !(m_pattern.flags() & search::SearchFlag::WholeWord);
+    const bool hasCr = std::memchr(data, '\r', length) != nullptr;
     std::optional<search::TextView> view;
     std::optional<search::Searcher> searcher;
     while (pos < size) {
@@ -186,19 +214,23 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
                 break;
             from = candidate - data;
         }
-        if (!searcher) {
-            view.emplace();
-            view->data = data;
-            view->length = size;
-            view->utf8 = true;
-            searcher.emplace(*view, m_pattern, &m_budget);
-        }
         search::Match match;
-        const search::SearchStatus status = searcher->find(from, size, match);
-        if (status != search::SearchStatus::Found) {
-            if (m_budget.exhausted())
-                return false;
-            break;
+        if (candidateIsMatch) {
+            match = {from, from + qsizetype(m_needle.size())};
+        } else {
+            if (!searcher) {
+                view.emplace();
+                view->data = data;
+                view->length = size;
+                view->utf8 = true;
+                searcher.emplace(*view, m_pattern, &m_budget);
+            }
+            const search::SearchStatus status = searcher->find(from, size, match);
+            if (status != search::SearchStatus::Found) {
+                if (m_budget.exhausted())
+                    return false;
+                break;
+            }
         }
         const qsizetype start = match.start;
         if (start >= size)
@@ -207,9 +239,14 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
         while (lineStart > pos && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r')
             --lineStart;
         qsizetype lineEnd = start;
-        while (lineEnd < size && data[lineEnd] != '\n' && data[lineEnd] != '\r')
-            ++lineEnd;
-        line += countLineEnds(data + counted, std::size_t(lineStart - counted));
+        if (!hasCr) {
+            const void *end = std::memchr(data + start, '\n', std::size_t(size - start));
+            lineEnd = end ? static_cast<const char *>(end) - data : size;
+        } else {
+            while (lineEnd < size && data[lineEnd] != '\n' && data[lineEnd] != '\r')
+                ++lineEnd;
+        }
+        line += countLineEnds(data + counted, std::size_t(lineStart - counted), hasCr);
         counted = lineStart;
         hits.push_back({path, int(line), unsigned(start - lineStart),
                         std::string(data + lineStart, std::size_t(lineEnd - lineStart))});
@@ -219,7 +256,7 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
                   : lineEnd + 1;
     }
     if (!last)
-        m_line = int(line + countLineEnds(data + counted, std::size_t(size - counted)));
+        m_line = int(line + countLineEnds(data + counted, std::size_t(size - counted), hasCr));
     return true;
 }
 
@@ -342,7 +379,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         if (skipRegion) {
             multiByteBehind = true; // unknown: it was never looked at
             if (!atEnd)
-                m_line += int(countLineEnds(data, end));
+                m_line += int(countLineEnds(data, end, std::memchr(data, '\r', end) != nullptr));
         } else if (!searchRegion(data, end, atEnd, path, hits)) {
             return Outcome::Stopped;
         }

@@ -139,11 +139,16 @@ void CFindInFiles::Search::listFolder(const Task &task, std::vector<Task> &found
             isFile = true;
             break;
         case DT_LNK:
+            if (!query.followLinks)
+                continue;
+            [[fallthrough]];
         case DT_UNKNOWN: {
             // Links are followed; a link to a folder above is caught when that folder is listed.
             struct stat target {};
             const std::string path = joinPath(task.path, name);
-            if (::stat(path.c_str(), &target) != 0)
+            const int got = query.followLinks ? ::stat(path.c_str(), &target)
+                                              : ::lstat(path.c_str(), &target);
+            if (got != 0)
                 continue;
             isFolder = S_ISDIR(target.st_mode);
             isFile = S_ISREG(target.st_mode);

@@ -27,6 +27,9 @@ struct FindQuery
     // Open documents with unsaved changes, by the full path the walk builds (folder + "/" +
     // names): their text in the editor, searched instead of the file.
     std::unordered_map<std::string, std::string> unsaved;
+    // Whether links to files and folders are followed (a link back up is then reported and
+    // skipped); without, links are passed over as ripgrep and grep -r pass them over.
+    bool followLinks = true;
     // Worker threads; 0 for one per processor, at least two.
     int threads = 0;
 };
