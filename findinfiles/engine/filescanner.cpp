@@ -40,7 +40,8 @@ qsizetype countNewLines(const char *p, std::size_t n)
         // avoids.
         const std::uint64_t x = word ^ (ones * '\n');
         const std::uint64_t nonzero = (((x & ~highs) + ~highs) | x) & highs;
-        lines += 8 - __builtin_popcountll(nonzero);
+        // The marks summed by one multiplication: each is 1 after the shift.
+        lines += 8 - qsizetype(((nonzero >> 7) * ones) >> 56);
     }
     for (; i < n; ++i)
         lines += p[i] == '\n';
@@ -128,22 +129,70 @@ private:
     int m_fd;
 };
 
+// The literal bytes every match of a regular expression in the component's syntax begins with:
+// the pattern up to its first byte with a meaning of its own, less a last byte made optional by
+// a following "*" or "?". Empty for a pattern anchored with "^", whose search must start at a
+// line start.
+std::string regexLiteralPrefix(const QByteArray &pattern)
+{
+    std::string prefix;
+    for (char c : pattern) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || std::strchr(" _#-:,;=\"'/<>!@%&~`", c);
+        if (c == '\0' || !plain) {
+            if ((c == '*' || c == '?') && !prefix.empty())
+                prefix.pop_back();
+            break;
+        }
+        prefix.push_back(c);
+    }
+    return prefix;
+}
+
 } // namespace
 
 FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBudget &budget)
     : m_pattern(pattern), m_budget(budget)
 {
     const QByteArray &text = pattern.text();
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
     // A literal ASCII text matches the same bytes in the file as in the editor's text of any
-    // 8-bit or UTF-8 file, so files without those bytes are passed over undecoded.
-    if (!pattern.isRegex() && pattern.isValid() && ascii) {
+    // 8-bit or UTF-8 file, so files without those bytes are passed over undecoded. A regular
+    // expression gets the same help from the literal bytes its matches begin with.
+    std::string needle = pattern.isRegex() ? regexLiteralPrefix(text)
+                                           : std::string(text.constData(), std::size_t(text.size()));
+    const bool ascii =
+        std::all_of(needle.begin(), needle.end(), [](char c) { return (unsigned char)c < 0x80; });
+    if (pattern.isValid() && ascii && !needle.empty()) {
         m_prefilter = pattern.matchCase() ? Prefilter::Exact : Prefilter::Folded;
-        m_needle.assign(text.constData(), std::size_t(text.size()));
+        m_needle = std::move(needle);
         if (m_prefilter == Prefilter::Folded)
             std::transform(m_needle.begin(), m_needle.end(), m_needle.begin(), foldAscii);
     }
+}
+
+void FileScanner::prepareCandidates(const char *data, std::size_t length)
+{
+    if (m_prefilter != Prefilter::Folded || (m_foldedFrom == data && m_folded.size() == length))
+        return;
+    // ASCII letters to lower case, eight bytes at a time: a byte gets 0x20 added when it lies in
+    // "A".."Z" (bytes from 0x80 never do).
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    constexpr std::uint64_t low7 = ~highs;
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    m_folded.resize(length);
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, data + i, 8);
+        const std::uint64_t atLeastA = (x & low7) + ones * (0x80 - 'A');
+        const std::uint64_t aboveZ = (x & low7) + ones * (0x80 - 'Z' - 1);
+        const std::uint64_t upper = atLeastA & ~aboveZ & ~x & highs;
+        x |= upper >> 2;
+        std::memcpy(m_folded.data() + i, &x, 8);
+    }
+    for (; i < length; ++i)
+        m_folded[i] = foldAscii(data[i]);
+    m_foldedFrom = data;
 }
 
 const char *FileScanner::findCandidate(const char *from, const char *end) const
@@ -151,72 +200,52 @@ const char *FileScanner::findCandidate(const char *from, const char *end) const
     const std::size_t n = m_needle.size();
     if (std::size_t(end - from) < n)
         return nullptr;
-    if (m_prefilter == Prefilter::Exact) {
+    const char *hay = from;
+    if (m_prefilter == Prefilter::Folded)
+        hay = m_folded.data() + (from - m_foldedFrom);
+    const std::size_t length = std::size_t(end - from);
 #if defined(__GLIBC__)
-        return static_cast<const char *>(::memmem(from, std::size_t(end - from), m_needle.data(), n));
+    const void *hit = ::memmem(hay, length, m_needle.data(), n);
 #else
-        const char *hit = std::search(from, end, m_needle.begin(), m_needle.end());
-        return hit == end ? nullptr : hit;
+    const char *found = std::search(hay, hay + length, m_needle.begin(), m_needle.end());
+    const void *hit = found == hay + length ? nullptr : found;
 #endif
-    }
-    // Both cases of the first byte, each found by memchr and kept until passed.
-    const char lower = m_needle[0];
-    const char upper = (lower >= 'a' && lower <= 'z') ? char(lower - 'a' + 'A') : lower;
-    const char *last = end - n;
-    const char *nextLower = nullptr;
-    const char *nextUpper = nullptr;
-    bool lowerDone = false;
-    bool upperDone = lower == upper;
-    const char *pos = from;
-    while (pos <= last) {
-        if (!lowerDone && nextLower < pos) {
-            nextLower = static_cast<const char *>(std::memchr(pos, lower, std::size_t(last - pos + 1)));
-            lowerDone = !nextLower;
-        }
-        if (!upperDone && nextUpper < pos) {
-            nextUpper = static_cast<const char *>(std::memchr(pos, upper, std::size_t(last - pos + 1)));
-            upperDone = !nextUpper;
-        }
-        const char *candidate = lowerDone ? nullptr : nextLower;
-        if (!upperDone && (!candidate || nextUpper < candidate))
-            candidate = nextUpper;
-        if (!candidate)
-            return nullptr;
-        std::size_t i = 1;
-        while (i < n && foldAscii(candidate[i]) == m_needle[i])
-            ++i;
-        if (i == n)
-            return candidate;
-        pos = candidate + 1;
-    }
-    return nullptr;
+    return hit ? from + (static_cast<const char *>(hit) - hay) : nullptr;
 }
 
 bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
                                const std::string &path, std::vector<Hit> &hits)
 {
     const qsizetype size = qsizetype(length);
-    qsizetype pos = 0;
+    const qsizetype needle = qsizetype(m_needle.size());
+    // The start of the text not yet reported, always a line start, and where the next scan for
+    // a candidate begins.
+    qsizetype lineFrom = 0;
+    qsizetype scanFrom = 0;
     qsizetype counted = 0;
     qsizetype line = m_line;
     const bool jump = m_prefilter != Prefilter::None;
+    if (jump)
+        prepareCandidates(data, length);
+    // A literal is checked at each candidate alone; a regular expression searches on from it.
+    const bool literalAtCandidate = jump && !m_pattern.isRegex();
     // A literal found by the exact scan is the component's match too, unless words matter.
-    const bool candidateIsMatch =
-        m_prefilter == Prefilter::Exact && !(m_pattern.flags() & search::SearchFlag::WholeWord);
+    const bool candidateIsMatch = literalAtCandidate && m_prefilter == Prefilter::Exact &&
+                                  !(m_pattern.flags() & search::SearchFlag::WholeWord);
     const bool hasCr = std::memchr(data, '\r', length) != nullptr;
     std::optional<search::TextView> view;
     std::optional<search::Searcher> searcher;
-    while (pos < size) {
-        qsizetype from = pos;
+    while (scanFrom < size) {
+        qsizetype from = scanFrom;
         if (jump) {
-            const char *candidate = findCandidate(data + pos, data + size);
+            const char *candidate = findCandidate(data + scanFrom, data + size);
             if (!candidate)
                 break;
             from = candidate - data;
         }
         search::Match match;
         if (candidateIsMatch) {
-            match = {from, from + qsizetype(m_needle.size())};
+            match = {from, from + needle};
         } else {
             if (!searcher) {
                 view.emplace();
@@ -225,10 +254,14 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
                 view->utf8 = true;
                 searcher.emplace(*view, m_pattern, &m_budget);
             }
-            const search::SearchStatus status = searcher->find(from, size, match);
-            if (status != search::SearchStatus::Found) {
+            const qsizetype end = literalAtCandidate ? std::min(size, from + needle) : size;
+            if (searcher->find(from, end, match) != search::SearchStatus::Found) {
                 if (m_budget.exhausted())
                     return false;
+                if (literalAtCandidate) {
+                    scanFrom = from + 1;
+                    continue;
+                }
                 break;
             }
         }
@@ -236,7 +269,7 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
         if (start >= size)
             break;
         qsizetype lineStart = start;
-        while (lineStart > pos && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r')
+        while (lineStart > lineFrom && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r')
             --lineStart;
         qsizetype lineEnd = start;
         if (!hasCr) {
@@ -250,10 +283,11 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
         counted = lineStart;
         hits.push_back({path, int(line), unsigned(start - lineStart),
                         std::string(data + lineStart, std::size_t(lineEnd - lineStart))});
-        pos = lineEnd < size && data[lineEnd] == '\r' && lineEnd + 1 < size &&
-                      data[lineEnd + 1] == '\n'
-                  ? lineEnd + 2
-                  : lineEnd + 1;
+        lineFrom = lineEnd < size && data[lineEnd] == '\r' && lineEnd + 1 < size &&
+                           data[lineEnd + 1] == '\n'
+                       ? lineEnd + 2
+                       : lineEnd + 1;
+        scanFrom = lineFrom;
     }
     if (!last)
         m_line = int(line + countLineEnds(data + counted, std::size_t(size - counted), hasCr));
@@ -264,8 +298,12 @@ FileScanner::Outcome FileScanner::scanText(const std::string &path, std::string_
                                            std::vector<Hit> &hits)
 {
     m_line = 1;
-    if (m_prefilter != Prefilter::None && !findCandidate(text.data(), text.data() + text.size()))
-        return Outcome::Searched;
+    m_foldedFrom = nullptr;
+    if (m_prefilter != Prefilter::None) {
+        prepareCandidates(text.data(), text.size());
+        if (!findCandidate(text.data(), text.data() + text.size()))
+            return Outcome::Searched;
+    }
     return searchRegion(text.data(), text.size(), true, path, hits) ? Outcome::Searched
                                                                      : Outcome::Stopped;
 }
@@ -316,6 +354,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
     m_line = 1;
     m_text.clear();
     while (true) {
+        m_foldedFrom = nullptr; // new bytes, maybe at the same place as the last ones
         const std::string_view fresh = std::string_view(m_raw).substr(std::min(skip, m_raw.size()));
         skip = 0;
         // The text to search: the file bytes themselves when a whole file of UTF-8 or ASCII
@@ -345,8 +384,11 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         }
         std::size_t end = atEnd ? all : wholeLines(data, all);
         const bool byteCompatible = mode != Mode::Decode;
-        const bool skipRegion = byteCompatible && m_prefilter != Prefilter::None &&
-                                !findCandidate(data, data + end);
+        bool skipRegion = false;
+        if (byteCompatible && m_prefilter != Prefilter::None) {
+            prepareCandidates(data, end);
+            skipRegion = !findCandidate(data, data + end);
+        }
         if (mode == Mode::Auto && !skipRegion) {
             const auto *bytes = reinterpret_cast<const enc::utf8::Byte *>(data);
             const enc::utf8::Scan scan = enc::utf8::scan(bytes, end);
@@ -368,6 +410,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
                 m_spare.clear();
                 enc::cp1252::decode(std::string_view(data, all), m_spare);
                 std::swap(m_text, m_spare);
+                m_foldedFrom = nullptr;
                 mode = Mode::Ansi;
                 data = m_text.data();
                 all = m_text.size();

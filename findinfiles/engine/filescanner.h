@@ -50,7 +50,10 @@ private:
     // The first place in [from, end) where the literal text's bytes stand (folded for a search
     // that ignores case): no match of the editor's text of a byte-compatible file can start
     // anywhere else. Null when there is none.
+    // Inside the text last given to prepareCandidates().
     const char *findCandidate(const char *from, const char *end) const;
+    // Readies findCandidate() for data[0, length): a folded copy when case does not matter.
+    void prepareCandidates(const char *data, std::size_t length);
     // Searches text that starts at a line start whose number is m_line; unless last, counts its
     // lines on into m_line. False when stopped.
     bool searchRegion(const char *data, std::size_t length, bool last, const std::string &path,
@@ -66,6 +69,8 @@ private:
     std::string m_text; // the editor's text of the chunk being searched, after the carried part
     std::string m_raw;  // file bytes waiting for decoding
     std::string m_spare;
+    std::string m_folded; // the lower-case copy of the text at m_foldedFrom
+    const char *m_foldedFrom = nullptr;
 };
 
 } // namespace pw::fif

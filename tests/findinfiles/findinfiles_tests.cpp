@@ -170,6 +170,9 @@ TEST_F(Tree, OptionsChooseFilesAndLines)
          {"b.H:2:0", "u16.txt:1:6", "u16.txt:2:12", "ansi.txt:1:6", "mac.txt:2:4"}},
         {"regular expression", "^f[a-z]+$", "*.*", true, true, false, true,
          {"b.H:1:0", "b.H:2:0"}},
+        // Files are passed over by the literal start, which folds like the expression.
+        {"regular expression with a literal start", "BAR b[a-z]+", "*.c", false, false, false,
+         true, {"a.c:3:4"}},
         {"component syntax: word start", "\\<ba", "*.c", false, false, false, true,
          {"a.c:2:4", "a.c:3:4"}},
     };
