@@ -6,6 +6,7 @@
 #include "chrome/commandbars.h"
 #include "chrome/customizedialog.h"
 #include "resources/commandids.h"
+#include "settings/settingkeys.h"
 
 #ifdef PENWRIGHT_WITH_SEARCH
 #include "search/findreplacecontroller.h"
@@ -114,8 +115,18 @@ void wireFindInFiles(CMainFrame &frame, MainFrameHost &host)
 {
     auto *results = new CFindInFilesResults(&frame);
     frame.setPaneWidget(Cmd::PaneFindInFiles, results);
-    frame.addCommandTarget(new FindInFilesController(
-        host, results, [&frame] { frame.showPane(Cmd::PaneFindInFiles); }, &frame));
+    auto *findInFiles = new FindInFilesController(
+        host, results, [&frame] { frame.showPane(Cmd::PaneFindInFiles); }, &frame);
+    frame.addCommandTarget(findInFiles);
+#ifdef PENWRIGHT_WITH_SEARCH
+    // The toolbar box shows what the dialog added to the search history.
+    if (auto *search = frame.findChild<FindReplaceController *>()) {
+        QObject::connect(findInFiles, &FindInFilesController::dialogDestroyed, search, [search] {
+            if (CToolbarFindComboBox *box = search->toolbarBox())
+                box->loadHistory(QString::fromLatin1(settings::section::SearchHistory));
+        });
+    }
+#endif
 }
 #endif
 

@@ -16,6 +16,7 @@
 #include <malloc.h>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <unordered_map>
 
 using namespace pw;
@@ -345,6 +346,27 @@ QJsonObject compareTools(const QStringList &args)
         });
     }
     result.insert(QStringLiteral("cases"), rows);
+    // Stop: from stopSearch to the finished call, in a search that is well under way (a regular
+    // expression without a literal start, which reads every file).
+    double worstStop = 0;
+    for (int r = 0; r < 3; ++r) {
+        fif::FindQuery query;
+        query.text = "[a-z]+_[0-9]+x";
+        query.regExp = true;
+        query.folder = dir.toStdString();
+        query.subfolders = true;
+        Collector collector(false);
+        fif::CFindInFiles engine;
+        engine.find(query, &collector);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60 + 40 * r));
+        QElapsedTimer timer;
+        timer.start();
+        engine.stopSearch();
+        collector.wait();
+        worstStop = std::max(worstStop, double(timer.nsecsElapsed()) / 1e6);
+        engine.cleanup();
+    }
+    result.insert(QStringLiteral("worstStopMs"), worstStop);
     result.insert(QStringLiteral("allIdentical"), allIdentical);
     return result;
 }

@@ -65,6 +65,7 @@ void FindInFilesController::openDialog()
         return;
     }
     m_dialog = new CFindInFilesDlg(*this, m_host.window());
+    connect(m_dialog, &QObject::destroyed, this, &FindInFilesController::dialogDestroyed);
     m_dialog->setModal(true);
     m_dialog->show();
 }

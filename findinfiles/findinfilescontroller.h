@@ -37,6 +37,10 @@ public:
     // column (bytes from the line start), once the text is there.
     void openResult(const QString &path, int line, unsigned column);
 
+signals:
+    // The dialog's window is gone; the search history it saved may have grown.
+    void dialogDestroyed();
+
 private:
     EditorHost &m_host;
     CFindInFilesResults *m_results;

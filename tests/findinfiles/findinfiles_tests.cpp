@@ -284,3 +284,15 @@ TEST_F(Tree, InvalidRegularExpressionIsReported)
     ASSERT_EQ(collector.statuses.size(), 2u);
     EXPECT_EQ(collector.statuses[1].kind, StatusKind::InvalidPattern);
 }
+
+TEST_F(Tree, MissingFolderIsReportedAsUnreadable)
+{
+    FindQuery q = query("foo");
+    q.folder = (root / "nothing-here").string();
+    Collector collector;
+    run(q, collector);
+    ASSERT_EQ(collector.statuses.size(), 2u);
+    EXPECT_EQ(collector.statuses[1].kind, StatusKind::UnreadableFolder);
+    EXPECT_EQ(collector.statuses[1].path, q.folder);
+    EXPECT_EQ(collector.summary.filesSearched, 0);
+}

@@ -6,6 +6,7 @@
 #include "findinfiles/findinfilesresults.h"
 #include "findinfiles/smartcombobox.h"
 #include "resources/commandids.h"
+#include "search/toolbarfindcombobox.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
 
@@ -167,6 +168,10 @@ TEST_F(FindInFilesTest, OptionsHistoriesAndFileTypeComeBack)
     dialog->closeButton()->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(frame()->findChild<CFindInFilesDlg *>());
+    // The toolbar's search box reads the history the dialog saved.
+    auto *toolbarBox = frame()->findChild<CToolbarFindComboBox *>();
+    ASSERT_TRUE(toolbarBox);
+    EXPECT_EQ(toolbarBox->itemText(0), QStringLiteral("^no \\w+ here$"));
 
     dialog = openDialog();
     ASSERT_TRUE(dialog);
