@@ -149,6 +149,26 @@ std::string regexLiteralPrefix(const QByteArray &pattern)
     return prefix;
 }
 
+// How common a byte is in source code and prose, roughly: the scan for candidates looks for the
+// needle's least common byte, so that it stops as seldom as possible.
+int commonness(unsigned char c)
+{
+    static const char letters[] = "etaoinsrhldcumfpgwybvkxjqz";
+    if (c == ' ')
+        return 120;
+    if (c >= 'a' && c <= 'z')
+        return 100 - 2 * int(std::strchr(letters, c) - letters);
+    if (c == '\t')
+        return 60;
+    if (c == '_')
+        return 80;
+    if (std::strchr("(),;.*=-/\"{}", c))
+        return 40;
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return 30;
+    return 10;
+}
+
 } // namespace
 
 FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBudget &budget)
@@ -167,6 +187,9 @@ FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBud
         m_needle = std::move(needle);
         if (m_prefilter == Prefilter::Folded)
             std::transform(m_needle.begin(), m_needle.end(), m_needle.begin(), foldAscii);
+        for (std::size_t i = 1; i < m_needle.size(); ++i)
+            if (commonness((unsigned char)m_needle[i]) < commonness((unsigned char)m_needle[m_rare]))
+                m_rare = i;
     }
 }
 
@@ -195,7 +218,7 @@ void FileScanner::prepareCandidates(const char *data, std::size_t length)
     m_foldedFrom = data;
 }
 
-const char *FileScanner::findCandidate(const char *from, const char *end) const
+const char *FileScanner::findCandidate(const char *from, const char *end, bool whole) const
 {
     const std::size_t n = m_needle.size();
     if (std::size_t(end - from) < n)
@@ -205,12 +228,30 @@ const char *FileScanner::findCandidate(const char *from, const char *end) const
         hay = m_folded.data() + (from - m_foldedFrom);
     const std::size_t length = std::size_t(end - from);
 #if defined(__GLIBC__)
-    const void *hit = ::memmem(hay, length, m_needle.data(), n);
-#else
-    const char *found = std::search(hay, hay + length, m_needle.begin(), m_needle.end());
-    const void *hit = found == hay + length ? nullptr : found;
+    // One scan of a whole text: memmem's set-up pays for itself in its longer skips.
+    if (whole) {
+        const void *hit = ::memmem(hay, length, m_needle.data(), n);
+        return hit ? from + (static_cast<const char *>(hit) - hay) : nullptr;
+    }
 #endif
-    return hit ? from + (static_cast<const char *>(hit) - hay) : nullptr;
+    // The needle's least common byte by memchr, then the whole needle around it: no set-up per
+    // call, which matters when candidates are close together.
+    const char rare = m_needle[m_rare];
+    const char *scan = hay + m_rare;
+    const char *last = hay + (length - n) + m_rare; // where the rare byte of the last fit lies
+    while (scan <= last) {
+        const void *hit = std::memchr(scan, rare, std::size_t(last - scan + 1));
+        if (!hit)
+            return nullptr;
+        const char *candidate = static_cast<const char *>(hit) - m_rare;
+        std::size_t same = 0;
+        while (same < n && candidate[same] == m_needle[same])
+            ++same;
+        if (same == n)
+            return from + (candidate - hay);
+        scan = static_cast<const char *>(hit) + 1;
+    }
+    return nullptr;
 }
 
 bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
@@ -301,7 +342,7 @@ FileScanner::Outcome FileScanner::scanText(const std::string &path, std::string_
     m_foldedFrom = nullptr;
     if (m_prefilter != Prefilter::None) {
         prepareCandidates(text.data(), text.size());
-        if (!findCandidate(text.data(), text.data() + text.size()))
+        if (!findCandidate(text.data(), text.data() + text.size(), true))
             return Outcome::Searched;
     }
     return searchRegion(text.data(), text.size(), true, path, hits) ? Outcome::Searched
@@ -387,7 +428,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         bool skipRegion = false;
         if (byteCompatible && m_prefilter != Prefilter::None) {
             prepareCandidates(data, end);
-            skipRegion = !findCandidate(data, data + end);
+            skipRegion = !findCandidate(data, data + end, true);
         }
         if (mode == Mode::Auto && !skipRegion) {
             const auto *bytes = reinterpret_cast<const enc::utf8::Byte *>(data);

@@ -50,8 +50,9 @@ private:
     // The first place in [from, end) where the literal text's bytes stand (folded for a search
     // that ignores case): no match of the editor's text of a byte-compatible file can start
     // anywhere else. Null when there is none.
-    // Inside the text last given to prepareCandidates().
-    const char *findCandidate(const char *from, const char *end) const;
+    // Inside the text last given to prepareCandidates(). whole: one scan of a whole text, where
+    // a set-up per call costs nothing.
+    const char *findCandidate(const char *from, const char *end, bool whole = false) const;
     // Readies findCandidate() for data[0, length): a folded copy when case does not matter.
     void prepareCandidates(const char *data, std::size_t length);
     // Searches text that starts at a line start whose number is m_line; unless last, counts its
@@ -65,6 +66,7 @@ private:
     search::SearchBudget &m_budget;
     Prefilter m_prefilter = Prefilter::None;
     std::string m_needle; // lower case for Folded
+    std::size_t m_rare = 0; // the needle's least common byte, where candidate scans look first
     int m_line = 1;
     std::string m_text; // the editor's text of the chunk being searched, after the carried part
     std::string m_raw;  // file bytes waiting for decoding
