@@ -276,13 +276,17 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
     const bool hasCr = std::memchr(data, '\r', length) != nullptr;
     std::optional<search::TextView> view;
     std::optional<search::Searcher> searcher;
+    // Candidates far apart are looked for with the scan that skips furthest; close ones with
+    // the one that costs nothing to start.
+    bool sparse = true;
     while (scanFrom < size) {
         qsizetype from = scanFrom;
         if (jump) {
-            const char *candidate = findCandidate(data + scanFrom, data + size);
+            const char *candidate = findCandidate(data + scanFrom, data + size, sparse);
             if (!candidate)
                 break;
             from = candidate - data;
+            sparse = from - scanFrom > 512;
         }
         search::Match match;
         if (candidateIsMatch) {
