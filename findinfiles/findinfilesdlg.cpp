@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -38,7 +39,8 @@ const char PlacementName[] = "FindInFilesDialog";
 
 QString statusText(const fif::FindStatus &status)
 {
-    const char *path = status.path.c_str();
+    const QByteArray name = QFile::decodeName(QByteArray::fromStdString(status.path)).toUtf8();
+    const char *path = name.constData();
     switch (status.kind) {
     case fif::StatusKind::Searching:
         return QString::asprintf(res::string(Str::FindInFilesSearching), path);

@@ -6,6 +6,7 @@
 #include "resources/stringids.h"
 
 #include <QAbstractListModel>
+#include <QFile>
 #include <QMouseEvent>
 
 namespace pw {
@@ -96,8 +97,11 @@ void CFindInFilesResults::addMatches(const std::vector<fif::Hit> &hits)
     rows.reserve(hits.size());
     for (const fif::Hit &hit : hits) {
         std::string text = hit.text.substr(0, MaxLineText);
-        const QString line = QString::asprintf(format, hit.path.c_str(), hit.line, text.c_str());
-        rows.push_back({line, Result{QString::fromStdString(hit.path), hit.line, hit.column}});
+        // File names are the system's bytes; the line is the editor's UTF-8.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(hit.path));
+        const QString line =
+            QString::asprintf(format, path.toUtf8().constData(), hit.line, text.c_str());
+        rows.push_back({line, Result{path, hit.line, hit.column}});
     }
     m_model->append(std::move(rows));
     scrollToBottom();
