@@ -97,15 +97,18 @@ public:
     }
     bool rewind() { return ::lseek(m_fd, 0, SEEK_SET) == 0; }
 
-    // Replaces buffer with the next bytes of the file, at most limit of them (fewer only at the
-    // end). Sets atEnd once the end was reached; false on a read error.
-    bool read(std::string &buffer, std::size_t limit, qint64 expected, bool &atEnd)
+    // The next bytes of the file, at most limit of them (fewer only at the end), read into
+    // buffer, which only ever grows so that no call pays for clearing it. Sets atEnd once the
+    // end was reached; nothing on a read error.
+    std::optional<std::string_view> read(std::string &buffer, std::size_t limit, qint64 expected,
+                                         bool &atEnd)
     {
-        // The buffer is sized to what the file is expected to hold, so small files cost small
-        // buffers; one byte more tells that the end was reached without another call.
+        // Small files need small reads; one byte more tells that the end was reached without
+        // another call.
         const std::size_t want =
             std::clamp<std::size_t>(std::size_t(std::max<qint64>(expected, 0)) + 1, 4096, limit);
-        buffer.resize(want);
+        if (buffer.size() < want)
+            buffer.resize(want);
         std::size_t got = 0;
         atEnd = false;
         while (got < want) {
@@ -113,7 +116,7 @@ public:
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return false;
+                return std::nullopt;
             }
             if (n == 0) {
                 atEnd = true;
@@ -121,8 +124,7 @@ public:
             }
             got += std::size_t(n);
         }
-        buffer.resize(got);
-        return true;
+        return std::string_view(buffer.data(), got);
     }
 
 private:
@@ -195,14 +197,15 @@ FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBud
 
 void FileScanner::prepareCandidates(const char *data, std::size_t length)
 {
-    if (m_prefilter != Prefilter::Folded || (m_foldedFrom == data && m_folded.size() == length))
+    if (m_prefilter != Prefilter::Folded || (m_foldedFrom == data && m_foldedLength == length))
         return;
     // ASCII letters to lower case, eight bytes at a time: a byte gets 0x20 added when it lies in
     // "A".."Z" (bytes from 0x80 never do).
     constexpr std::uint64_t highs = 0x8080808080808080ull;
     constexpr std::uint64_t low7 = ~highs;
     constexpr std::uint64_t ones = 0x0101010101010101ull;
-    m_folded.resize(length);
+    if (m_folded.size() < length)
+        m_folded.resize(length); // grows only: the bytes are overwritten below
     std::size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         std::uint64_t x;
@@ -216,6 +219,7 @@ void FileScanner::prepareCandidates(const char *data, std::size_t length)
     for (; i < length; ++i)
         m_folded[i] = foldAscii(data[i]);
     m_foldedFrom = data;
+    m_foldedLength = length;
 }
 
 const char *FileScanner::findCandidate(const char *from, const char *end, bool whole) const
@@ -360,14 +364,15 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         return Outcome::Unreadable;
     qint64 expected = file.size();
     bool atEnd = false;
-    if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+    std::optional<std::string_view> raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+    if (!raw)
         return Outcome::Unreadable;
-    if (m_raw.empty())
+    if (raw->empty())
         return Outcome::Searched;
-    expected -= qint64(m_raw.size());
+    expected -= qint64(raw->size());
 
     enc::EncodingDetector detector;
-    detector.detectSample(std::string_view(m_raw).substr(0, enc::EncodingDetector::SampleSize));
+    detector.detectSample(raw->substr(0, enc::EncodingDetector::SampleSize));
     if (detector.isBinary())
         return Outcome::Binary;
     Mode mode = Mode::Ansi;
@@ -400,7 +405,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
     m_text.clear();
     while (true) {
         m_foldedFrom = nullptr; // new bytes, maybe at the same place as the last ones
-        const std::string_view fresh = std::string_view(m_raw).substr(std::min(skip, m_raw.size()));
+        const std::string_view fresh = raw->substr(std::min(skip, raw->size()));
         skip = 0;
         // The text to search: the file bytes themselves when a whole file of UTF-8 or ASCII
         // came in one read, else the carried part of the last chunk and the new text.
@@ -444,9 +449,10 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
                     if (!file.rewind())
                         return Outcome::Unreadable;
                     expected = file.size();
-                    if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+                    raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+                    if (!raw)
                         return Outcome::Unreadable;
-                    expected -= qint64(m_raw.size());
+                    expected -= qint64(raw->size());
                     mode = Mode::Ansi;
                     m_line = 1;
                     m_text.clear();
@@ -476,9 +482,10 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         m_text.erase(0, end);
         if (!m_budget.keepGoing(0))
             return Outcome::Stopped;
-        if (!file.read(m_raw, ChunkBytes, expected, atEnd))
+        raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+        if (!raw)
             return Outcome::Unreadable;
-        expected -= qint64(m_raw.size());
+        expected -= qint64(raw->size());
     }
 }
 

@@ -73,6 +73,7 @@ private:
     std::string m_spare;
     std::string m_folded; // the lower-case copy of the text at m_foldedFrom
     const char *m_foldedFrom = nullptr;
+    std::size_t m_foldedLength = 0;
 };
 
 } // namespace pw::fif

@@ -296,3 +296,45 @@ TEST_F(Tree, MissingFolderIsReportedAsUnreadable)
     EXPECT_EQ(collector.statuses[1].path, q.folder);
     EXPECT_EQ(collector.summary.filesSearched, 0);
 }
+
+TEST_F(Tree, FilesLargerThanOneChunkKeepTheirLineNumbers)
+{
+    // Lines of 18 bytes, so the chunk edges fall inside lines and between CR and LF alike.
+    const int lines = 600'000;
+    const std::set<int> needles = {1, 233'017, 233'018, lines};
+    auto makeText = [&](const std::string &end) {
+        std::string text;
+        for (int i = 1; i <= lines; ++i)
+            text += (needles.count(i) ? "needle here 0123" : "filler text 0123") + end;
+        return text;
+    };
+    fs::create_directories(root / "big");
+    write("big/crlf.txt", makeText("\r\n"));
+    const std::string lf = makeText("\n");
+    write("big/lf.txt", lf);
+    // UTF-16 is decoded chunk by chunk.
+    std::string u16 = "\xFF\xFE";
+    u16.reserve(2 * lf.size() + 2);
+    for (char c : lf) {
+        u16.push_back(c);
+        u16.push_back(0);
+    }
+    write("big/u16.txt", u16);
+    Collector collector;
+    FindQuery q = query("needle");
+    q.folder = (root / "big").string();
+    run(q, collector);
+    std::set<std::string> expected;
+    for (int line : needles) {
+        expected.insert("crlf.txt:" + std::to_string(line) + ":0");
+        expected.insert("lf.txt:" + std::to_string(line) + ":0");
+        expected.insert("u16.txt:" + std::to_string(line) + ":0");
+    }
+    std::set<std::string> got;
+    for (const Hit &hit : collector.hits) {
+        got.insert(fs::path(hit.path).filename().string() + ":" + std::to_string(hit.line) + ":" +
+                   std::to_string(hit.column));
+        EXPECT_EQ(hit.text, "needle here 0123");
+    }
+    EXPECT_EQ(got, expected);
+}
