@@ -98,21 +98,23 @@ public:
     bool rewind() { return ::lseek(m_fd, 0, SEEK_SET) == 0; }
 
     // The next bytes of the file, at most limit of them (fewer only at the end), read into
-    // buffer, which only ever grows so that no call pays for clearing it. Sets atEnd once the
-    // end was reached; nothing on a read error.
-    std::optional<std::string_view> read(std::string &buffer, std::size_t limit, qint64 expected,
-                                         bool &atEnd)
+    // buffer after its first keep bytes; the view holds those and the new ones. The buffer only
+    // ever grows, so that no call pays for clearing it. Sets atEnd once the end was reached;
+    // nothing on a read error.
+    std::optional<std::string_view> read(std::string &buffer, std::size_t keep, std::size_t limit,
+                                         qint64 expected, bool &atEnd)
     {
         // Small files need small reads; one byte more tells that the end was reached without
         // another call.
-        const std::size_t want =
-            std::clamp<std::size_t>(std::size_t(std::max<qint64>(expected, 0)) + 1, 4096, limit);
-        if (buffer.size() < want)
-            buffer.resize(want);
+        const std::size_t want = std::clamp<std::size_t>(
+            std::size_t(std::max<qint64>(expected, 0)) + 1, std::min<std::size_t>(4096, limit),
+            limit);
+        if (buffer.size() < keep + want)
+            buffer.resize(keep + want);
         std::size_t got = 0;
         atEnd = false;
         while (got < want) {
-            const ssize_t n = ::read(m_fd, buffer.data() + got, want - got);
+            const ssize_t n = ::read(m_fd, buffer.data() + keep + got, want - got);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -124,7 +126,7 @@ public:
             }
             got += std::size_t(n);
         }
-        return std::string_view(buffer.data(), got);
+        return std::string_view(buffer.data(), keep + got);
     }
 
 private:
@@ -222,7 +224,8 @@ void FileScanner::prepareCandidates(const char *data, std::size_t length)
     m_foldedLength = length;
 }
 
-const char *FileScanner::findCandidate(const char *from, const char *end, bool whole) const
+const char *FileScanner::findCandidate(const char *from, const char *end,
+                                       [[maybe_unused]] bool whole) const
 {
     const std::size_t n = m_needle.size();
     if (std::size_t(end - from) < n)
@@ -231,18 +234,14 @@ const char *FileScanner::findCandidate(const char *from, const char *end, bool w
     if (m_prefilter == Prefilter::Folded)
         hay = m_folded.data() + (from - m_foldedFrom);
     const std::size_t length = std::size_t(end - from);
-#if defined(__GLIBC__)
-    // One scan of a whole text: memmem's set-up pays for itself in its longer skips.
-    if (whole) {
-        const void *hit = ::memmem(hay, length, m_needle.data(), n);
-        return hit ? from + (static_cast<const char *>(hit) - hay) : nullptr;
-    }
-#endif
     // The needle's least common byte by memchr, then the whole needle around it: no set-up per
-    // call, which matters when candidates are close together.
+    // call, which matters when candidates are close together, and memchr's speed while that
+    // byte stays rare. In one scan of a whole text, once misses come every few hundred bytes,
+    // memmem's longer skips take over.
     const char rare = m_needle[m_rare];
     const char *scan = hay + m_rare;
     const char *last = hay + (length - n) + m_rare; // where the rare byte of the last fit lies
+    [[maybe_unused]] std::size_t misses = 0;
     while (scan <= last) {
         const void *hit = std::memchr(scan, rare, std::size_t(last - scan + 1));
         if (!hit)
@@ -254,6 +253,14 @@ const char *FileScanner::findCandidate(const char *from, const char *end, bool w
         if (same == n)
             return from + (candidate - hay);
         scan = static_cast<const char *>(hit) + 1;
+#if defined(__GLIBC__)
+        if (whole && ++misses >= 32 && std::size_t(scan - hay) < misses * 256) {
+            const char *rest = candidate + 1;
+            const void *found =
+                ::memmem(rest, std::size_t(hay + length - rest), m_needle.data(), n);
+            return found ? from + (static_cast<const char *>(found) - hay) : nullptr;
+        }
+#endif
     }
     return nullptr;
 }
@@ -364,17 +371,25 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         return Outcome::Unreadable;
     qint64 expected = file.size();
     bool atEnd = false;
-    std::optional<std::string_view> raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+    // The sample the open routine decides by comes first, so that a binary file costs one
+    // small read; the rest of the first chunk follows it in the buffer.
+    constexpr std::size_t sampleSize = enc::EncodingDetector::SampleSize;
+    std::optional<std::string_view> raw = file.read(m_raw, 0, sampleSize, expected, atEnd);
     if (!raw)
         return Outcome::Unreadable;
     if (raw->empty())
         return Outcome::Searched;
     expected -= qint64(raw->size());
-
     enc::EncodingDetector detector;
-    detector.detectSample(raw->substr(0, enc::EncodingDetector::SampleSize));
+    detector.detectSample(raw->substr(0, sampleSize));
     if (detector.isBinary())
         return Outcome::Binary;
+    if (!atEnd) {
+        raw = file.read(m_raw, raw->size(), ChunkBytes - raw->size(), expected, atEnd);
+        if (!raw)
+            return Outcome::Unreadable;
+        expected = std::max<qint64>(0, expected - qint64(raw->size() - sampleSize));
+    }
     Mode mode = Mode::Ansi;
     std::size_t skip = 0;
     std::optional<enc::Decoder> decoder;
@@ -449,7 +464,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
                     if (!file.rewind())
                         return Outcome::Unreadable;
                     expected = file.size();
-                    raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+                    raw = file.read(m_raw, 0, ChunkBytes, expected, atEnd);
                     if (!raw)
                         return Outcome::Unreadable;
                     expected -= qint64(raw->size());
@@ -482,7 +497,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         m_text.erase(0, end);
         if (!m_budget.keepGoing(0))
             return Outcome::Stopped;
-        raw = file.read(m_raw, ChunkBytes, expected, atEnd);
+        raw = file.read(m_raw, 0, ChunkBytes, expected, atEnd);
         if (!raw)
             return Outcome::Unreadable;
         expected -= qint64(raw->size());
