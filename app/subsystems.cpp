@@ -8,6 +8,7 @@
 #include "chrome/commandbars.h"
 #include "chrome/customizedialog.h"
 #include "resources/commandids.h"
+#include "settings/settingkeys.h"
 
 #include <QPointer>
 
@@ -38,6 +39,10 @@
 #include "explorers/solutionbarproject.h"
 #include "framework/document.h"
 #include <QTimer>
+#endif
+#ifdef PENWRIGHT_WITH_FINDINFILES
+#include "findinfiles/findinfilescontroller.h"
+#include "findinfiles/findinfilesresults.h"
 #endif
 #ifdef PENWRIGHT_WITH_TOOLS
 #include "tools/processoutputview.h"
@@ -202,6 +207,26 @@ void wireExplorers(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_FINDINFILES
+void wireFindInFiles(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *results = new CFindInFilesResults(&frame);
+    frame.panes().setPaneWidget(Cmd::PaneFindInFiles, results);
+    auto *findInFiles = new FindInFilesController(
+        host, results, [&frame] { frame.panes().showPane(Cmd::PaneFindInFiles); }, &frame);
+    frame.addCommandTarget(findInFiles);
+#ifdef PENWRIGHT_WITH_SEARCH
+    // The toolbar box shows what the dialog added to the search history.
+    if (auto *search = frame.findChild<FindReplaceController *>()) {
+        QObject::connect(findInFiles, &FindInFilesController::dialogDestroyed, search, [search] {
+            if (CToolbarFindComboBox *box = search->toolbarBox())
+                box->loadHistory(QString::fromLatin1(settings::section::SearchHistory));
+        });
+    }
+#endif
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -238,6 +263,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_EXPLORERS
     wireExplorers(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_FINDINFILES
+    wireFindInFiles(frame, host);
 #endif
 }
 

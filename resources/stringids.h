@@ -106,6 +106,13 @@ constexpr int SearchLimitReached = 40409;   // why a regular expression search s
 constexpr int FindInFilesTitle = 40500;
 constexpr int FindInFilesResultLine = 40501; // "%s (%d): %s": path, line, line text
 constexpr int FindInFilesAllTypes = 40502;   // "*.*"
+constexpr int FindInFilesSearching = 40503;  // "Searching %s...": the folder
+constexpr int FindInFilesSummary = 40504;    // matching lines, files with matches, files searched
+constexpr int FindInFilesStopped = 40505;
+constexpr int FindInFilesUnreadableFolder = 40506; // the folder
+constexpr int FindInFilesLinkLoop = 40507;         // the link
+constexpr int FindInFilesUnreadableFile = 40508;   // the file
+constexpr int FindInFilesInvalidPattern = 40509;   // why
 
 // Function list (40600)
 constexpr int FunctionListNotSupported = 40600;

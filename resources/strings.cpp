@@ -112,6 +112,13 @@ constexpr StringInfo kStrings[] = {
     {Str::FindInFilesTitle, "Find in Files"},
     {Str::FindInFilesResultLine, "%s (%d): %s"},
     {Str::FindInFilesAllTypes, "*.*"},
+    {Str::FindInFilesSearching, "Searching %s..."},
+    {Str::FindInFilesSummary, "%d matches in %d files (%d files searched)"},
+    {Str::FindInFilesStopped, "The search was stopped."},
+    {Str::FindInFilesUnreadableFolder, "Cannot read the folder %s"},
+    {Str::FindInFilesLinkLoop, "Skipped %s: the link leads back into a folder it lies in"},
+    {Str::FindInFilesUnreadableFile, "Cannot read %s"},
+    {Str::FindInFilesInvalidPattern, "The regular expression is not valid: %s"},
 
     // Function list
     {Str::FunctionListNotSupported, "Language not supported"},
