@@ -6,7 +6,6 @@
 #include "explorers/solutionbarlist.h"
 #include "explorers/solutionbaropenfiles.h"
 #include "explorers/solutionbarproject.h"
-#include "explorers/smartcombobox.h"
 #include "resources/commandids.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
@@ -410,26 +409,6 @@ TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
 #endif
     ASSERT_TRUE(tree->selectPath(folder));
     EXPECT_FALSE(pane->itemCommandEnabled(Cmd::FileOpen)) << "a folder does not open";
-}
-
-// Completion looks from the second entry on and wraps to the first; deleting never completes.
-TEST(SmartComboBoxTest, CompletesTypedTextFromTheList)
-{
-    CSmartComboBox box;
-    box.addItems({u"alpha"_s, u"beta"_s, u"Alphabet"_s});
-    QLineEdit *edit = box.lineEdit();
-    edit->clear();
-    QTest::keyClicks(edit, u"al"_s);
-    EXPECT_EQ(edit->text(), u"Alphabet"_s);
-    EXPECT_EQ(edit->selectedText(), u"phabet"_s);
-    edit->clear();
-    QTest::keyClicks(edit, u"b"_s);
-    EXPECT_EQ(edit->text(), u"beta"_s);
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit->text(), u"b"_s);
-    edit->clear();
-    QTest::keyClicks(edit, u"x"_s);
-    EXPECT_EQ(edit->text(), u"x"_s);
 }
 
 } // namespace

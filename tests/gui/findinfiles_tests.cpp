@@ -190,4 +190,25 @@ TEST_F(FindInFilesTest, OptionsHistoriesAndFileTypeComeBack)
     EXPECT_EQ(dialog->folderBox()->lineEdit()->selectedText(), m_folder.mid(3));
 }
 
+// Completion looks from the second entry on and wraps to the first; deleting never completes.
+TEST(SmartComboBoxTest, CompletesTypedTextFromTheList)
+{
+    using namespace Qt::StringLiterals;
+    CSmartComboBox box;
+    box.addItems({u"alpha"_s, u"beta"_s, u"Alphabet"_s});
+    QLineEdit *edit = box.lineEdit();
+    edit->clear();
+    QTest::keyClicks(edit, u"al"_s);
+    EXPECT_EQ(edit->text(), u"Alphabet"_s);
+    EXPECT_EQ(edit->selectedText(), u"phabet"_s);
+    edit->clear();
+    QTest::keyClicks(edit, u"b"_s);
+    EXPECT_EQ(edit->text(), u"beta"_s);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), u"b"_s);
+    edit->clear();
+    QTest::keyClicks(edit, u"x"_s);
+    EXPECT_EQ(edit->text(), u"x"_s);
+}
+
 } // namespace pw::test
