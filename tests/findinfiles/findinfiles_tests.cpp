@@ -68,7 +68,8 @@ protected:
         write("b.H", "foobar\nfoo\n");
         write("notes", "foo in a file without a dot\n");
         write("sub/c.c", "x foo\n");
-        write(std::string("bin.c"), std::string("foo\0\x01\x02 binary", 15));
+        static const char binary[] = "foo\0\x01\x02 binary";
+        write(std::string("bin.c"), std::string(binary, sizeof binary - 1));
         // UTF-16 little endian with its mark: "hello foo\nsecond F\u00f6o foo\n".
         std::string u16 = "\xFF\xFE";
         for (char16_t c : std::u16string(u"hello foo\nsecond F\u00f6o foo\n")) {
