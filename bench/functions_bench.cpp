@@ -40,8 +40,7 @@ int lexerIdForFile(const QString &path)
         list.load(QCoreApplication::applicationDirPath() + QStringLiteral("/Config"));
         return list;
     }();
-    const pw::LanguageChoice choice =
-        pw::chooseLanguage(languages, path, pw::readFirstLine(path));
+    const pw::LanguageChoice choice = pw::chooseLanguage(languages, path, pw::readFirstLine(path));
     return choice.lexerId.value_or(languages.get(choice.index).lexerId);
 }
 

@@ -241,18 +241,17 @@ const char *const ShellName = R"~([0-9A-Za-z_][0-9A-Za-z_\-.:]*)~";
 
 RuleSet shell()
 {
-    return makeSet(26, true, {Hash}, R"~(\{)~",
-                   {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~",
-                     R"~(\{)~", R"~(\})~", ""},
-                    {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~",
-                     R"~(\})~", ""},
-                    // "function name() {", and the brace on the next line.
-                    {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*\([ \t]*\))~", R"~(\{)~",
-                     R"~(\})~", ""},
-                    {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*$)~", R"~(\{)~",
-                     R"~(\})~", ""},
-                    // The usual form, "name() {", which bash, dash and POSIX sh all take.
-                    {R"~(^[ \t]*)~", ShellName, R"~(\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""}});
+    return makeSet(
+        26, true, {Hash}, R"~(\{)~",
+        {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~", R"~(\{)~",
+          R"~(\})~", ""},
+         {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""},
+         // "function name() {", and the brace on the next line.
+         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*\([ \t]*\))~", R"~(\{)~", R"~(\})~",
+          ""},
+         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*$)~", R"~(\{)~", R"~(\})~", ""},
+         // The usual form, "name() {", which bash, dash and POSIX sh all take.
+         {R"~(^[ \t]*)~", ShellName, R"~(\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""}});
 }
 
 RuleSet tcl()

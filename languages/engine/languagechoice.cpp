@@ -19,21 +19,26 @@ struct HintExtension
 };
 
 constexpr HintExtension kHints[] = {
-    {"sh", ".sh"},         {"bash", ".sh"},        {"zsh", ".sh"},        {"ksh", ".sh"},
-    {"dash", ".sh"},       {"ash", ".sh"},         {"mksh", ".sh"},       {"shell-script", ".sh"},
-    {"shell", ".sh"},      {"python", ".py"},      {"py", ".py"},         {"pypy", ".py"},
-    {"perl", ".pl"},       {"cperl", ".pl"},       {"ruby", ".rb"},       {"tcl", ".tcl"},
-    {"tclsh", ".tcl"},     {"wish", ".tcl"},       {"expect", ".tcl"},    {"jimsh", ".tcl"},
-    {"lua", ".lua"},       {"luajit", ".lua"},     {"node", ".js"},       {"nodejs", ".js"},
-    {"js", ".js"},         {"javascript", ".js"},  {"xml", ".xml"},       {"nxml", ".xml"},
-    {"html", ".html"},     {"c", ".c"},            {"c++", ".cpp"},       {"cpp", ".cpp"},
-    {"make", ".mk"},       {"makefile", ".mk"},    {"gmake", ".mk"},      {"cmake", ".cmake"},
-    {"yaml", ".yml"},      {"markdown", ".md"},    {"json", ".json"},     {"conf", ".ini"},
-    {"dosini", ".ini"},    {"ini", ".ini"},        {"emacs-lisp", ".el"}, {"lisp", ".lisp"},
-    {"tex", ".tex"},       {"latex", ".tex"},      {"plaintex", ".tex"},  {"typescript", ".ts"},
-    {"pwsh", ".ps1"},      {"powershell", ".ps1"}, {"php", ".php"},       {"sql", ".sql"},
-    {"fortran", ".f90"},   {"f90", ".f90"},        {"pascal", ".pas"},    {"diff", ".diff"},
-    {"dockerfile", ".sh"}, {"java", ".java"},      {"css", ".css"},       {"text", ".txt"},
+    {"sh", ".sh"},         {"bash", ".sh"},         {"zsh", ".sh"},
+    {"ksh", ".sh"},        {"dash", ".sh"},         {"ash", ".sh"},
+    {"mksh", ".sh"},       {"shell-script", ".sh"}, {"shell", ".sh"},
+    {"python", ".py"},     {"py", ".py"},           {"pypy", ".py"},
+    {"perl", ".pl"},       {"cperl", ".pl"},        {"ruby", ".rb"},
+    {"tcl", ".tcl"},       {"tclsh", ".tcl"},       {"wish", ".tcl"},
+    {"expect", ".tcl"},    {"jimsh", ".tcl"},       {"lua", ".lua"},
+    {"luajit", ".lua"},    {"node", ".js"},         {"nodejs", ".js"},
+    {"js", ".js"},         {"javascript", ".js"},   {"xml", ".xml"},
+    {"nxml", ".xml"},      {"html", ".html"},       {"c", ".c"},
+    {"c++", ".cpp"},       {"cpp", ".cpp"},         {"make", ".mk"},
+    {"makefile", ".mk"},   {"gmake", ".mk"},        {"cmake", ".cmake"},
+    {"yaml", ".yml"},      {"markdown", ".md"},     {"json", ".json"},
+    {"conf", ".ini"},      {"dosini", ".ini"},      {"ini", ".ini"},
+    {"emacs-lisp", ".el"}, {"lisp", ".lisp"},       {"tex", ".tex"},
+    {"latex", ".tex"},     {"plaintex", ".tex"},    {"typescript", ".ts"},
+    {"pwsh", ".ps1"},      {"powershell", ".ps1"},  {"php", ".php"},
+    {"sql", ".sql"},       {"fortran", ".f90"},     {"f90", ".f90"},
+    {"pascal", ".pas"},    {"diff", ".diff"},       {"dockerfile", ".sh"},
+    {"java", ".java"},     {"css", ".css"},         {"text", ".txt"},
 };
 
 // "python3.11" -> "python", "tclsh8.6" -> "tclsh": the program, whatever its version.
@@ -46,8 +51,8 @@ QString withoutVersion(QString word)
 
 QString hintOfShebang(const QString &line)
 {
-    const QStringList words = line.mid(2).split(QRegularExpression(QStringLiteral("\\s+")),
-                                                Qt::SkipEmptyParts);
+    const QStringList words =
+        line.mid(2).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (words.isEmpty())
         return {};
     QString program = words.front().section(u'/', -1);

@@ -62,8 +62,8 @@ TEST(LanguageChoice, ShippedFilesChooseByExtensionThenNameThenFirstLine)
         {"", "", "Text"},
     };
     for (const auto &row : rows) {
-        const LanguageChoice choice = chooseLanguage(list, QString::fromUtf8(row.path),
-                                                     QString::fromUtf8(row.firstLine));
+        const LanguageChoice choice =
+            chooseLanguage(list, QString::fromUtf8(row.path), QString::fromUtf8(row.firstLine));
         const LanguageRecord chosen = list.get(choice.index);
         EXPECT_EQ(chosen.menuLabel, QString::fromUtf8(row.language))
             << row.path << " | " << row.firstLine;
@@ -101,8 +101,8 @@ TEST(LanguageChoice, FilesWithoutFileNamesStillLoadAndNamesAreMatchedWhole)
                           languageXml("New Make", ".mak",
                                       "<LEXERID>31</LEXERID>"
                                       "<FILENAMES> Makefile ; GNUmakefile;;</FILENAMES>")));
-    ASSERT_TRUE(
-        writeFile(dir.filePath(u"c-text.config"_s), languageXml("Text", ".*;.txt", "<DEFAULT>Y</DEFAULT>")));
+    ASSERT_TRUE(writeFile(dir.filePath(u"c-text.config"_s),
+                          languageXml("Text", ".*;.txt", "<DEFAULT>Y</DEFAULT>")));
     LanguageList list;
     ASSERT_TRUE(list.load(dir.path()));
     ASSERT_EQ(list.count(), 3) << list.loadErrors().join(u'\n').toStdString();
@@ -116,17 +116,18 @@ TEST(LanguageChoice, FilesWithoutFileNamesStillLoadAndNamesAreMatchedWhole)
         int index;
     } rows[] = {
         {"Makefile", "", 1},
-        {"MAKEFILE", "", 1},          // names, like extensions, ignore case
-        {"dir/GNUmakefile", "", 1},   // the folder is not part of the name
-        {"Makefile.old", "", 2},      // a whole name, not a prefix
-        {"xMakefile", "", 2},         //
+        {"MAKEFILE", "", 1},                // names, like extensions, ignore case
+        {"dir/GNUmakefile", "", 1},         // the folder is not part of the name
+        {"Makefile.old", "", 2},            // a whole name, not a prefix
+        {"xMakefile", "", 2},               //
         {"rules", "# vim: set ft=mk :", 0}, // a hint taken as an extension reaches the old file
         {"a.mk", "", 0},
     };
     for (const auto &row : rows) {
-        EXPECT_EQ(chooseLanguage(list, QString::fromUtf8(row.path), QString::fromUtf8(row.firstLine))
-                      .index,
-                  row.index)
+        EXPECT_EQ(
+            chooseLanguage(list, QString::fromUtf8(row.path), QString::fromUtf8(row.firstLine))
+                .index,
+            row.index)
             << row.path;
     }
     // Unclaimed: the default, with the document's function-list number left alone.
