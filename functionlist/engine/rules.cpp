@@ -247,9 +247,7 @@ RuleSet shell()
           R"~(\})~", ""},
          {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""},
          // "function name() {", and the brace on the next line.
-         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*\([ \t]*\))~", R"~(\{)~", R"~(\})~",
-          ""},
-         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([ \t]*$)~", R"~(\{)~", R"~(\})~", ""},
+         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([() \t]*)~", R"~(\{)~", R"~(\})~", ""},
          // The usual form, "name() {", which bash, dash and POSIX sh all take.
          {R"~(^[ \t]*)~", ShellName, R"~(\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""}});
 }
@@ -261,12 +259,13 @@ RuleSet tcl()
     const std::string bare = R"~([ \t]+[0-9A-Za-z_\-+$&='/" \t]*)~";
     const std::string proc = R"~(^[ \t]*proc[ \t]+)~";
     const std::string method = R"~(^[ \t]*proc[ \t]+[0-9A-Za-z_\-+&|]+[ \t]*::[ \t]*)~";
-    // Qualified names ("::tk::Priv", "ns::helper"), listed whole. They come first so that their
-    // full name is the one kept where the method rules find the same proc by its last part.
+    // Qualified names ("::tk::Priv", "ns::helper"), listed whole. The rule comes first so that
+    // the full name is the one kept where the method rules find the same proc by its last part.
+    // One suffix takes braced and bare arguments alike: it stops before the body's brace, which
+    // the block search then finds (one rule where two would double the scanning).
     const std::string qualified = R"~([0-9A-Za-z_\-+&|:]*::[0-9A-Za-z_\-+&|]+)~";
-    std::vector<Rule> rules;
-    for (const std::string &suffix : {braced, bare})
-        rules.push_back({proc, qualified, suffix, R"~(\{)~", R"~(\})~", ""});
+    const std::string arguments = R"~([ \t]+\{*[0-9A-Za-z_\-+$&='/" \t]*\}*[ \t]*)~";
+    std::vector<Rule> rules{{proc, qualified, arguments, R"~(\{)~", R"~(\})~", ""}};
     for (const std::string &prefix : {proc, method})
         for (const std::string &suffix : {braced, bare})
             rules.push_back({prefix, name, suffix, R"~(\{)~", R"~(\})~", ":"});
