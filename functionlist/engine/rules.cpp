@@ -259,13 +259,15 @@ RuleSet tcl()
     const std::string bare = R"~([ \t]+[0-9A-Za-z_\-+$&='/" \t]*)~";
     const std::string proc = R"~(^[ \t]*proc[ \t]+)~";
     const std::string method = R"~(^[ \t]*proc[ \t]+[0-9A-Za-z_\-+&|]+[ \t]*::[ \t]*)~";
-    // Qualified names ("::tk::Priv", "ns::helper"), listed whole. The rule comes first so that
+    // Qualified names ("::tk::Priv", "ns::helper"), listed whole. These rules come first so that
     // the full name is the one kept where the method rules find the same proc by its last part.
-    // One suffix takes braced and bare arguments alike: it stops before the body's brace, which
-    // the block search then finds (one rule where two would double the scanning).
+    // Their braced arguments may hold default values of any kind ("{{w .} {cmd {}}}"): up to the
+    // line's last closing brace.
     const std::string qualified = R"~([0-9A-Za-z_\-+&|:]*::[0-9A-Za-z_\-+&|]+)~";
-    const std::string arguments = R"~([ \t]+\{*[0-9A-Za-z_\-+$&='/" \t]*\}*[ \t]*)~";
-    std::vector<Rule> rules{{proc, qualified, arguments, R"~(\{)~", R"~(\})~", ""}};
+    const std::string anyBraced = R"~([ \t]+\{.*\})~";
+    std::vector<Rule> rules;
+    for (const std::string &suffix : {anyBraced, bare})
+        rules.push_back({proc, qualified, suffix, R"~(\{)~", R"~(\})~", ""});
     for (const std::string &prefix : {proc, method})
         for (const std::string &suffix : {braced, bare})
             rules.push_back({prefix, name, suffix, R"~(\{)~", R"~(\})~", ":"});

@@ -438,11 +438,16 @@ const Golden goldens[] = {
      "    return\n"
      "}\n"
      "proc plain {} {\n"
+     "}\n"
+     "proc ::tk::Defaults {{w .} {cmd {}}} {\n"
+     "    proc ::tk::Nested {} {\n"
+     "    }\n"
      "}\n",
      {{3, "::tk::ButtonEnter"},
       {6, "::tk::dialog::file::Create"},
       {9, "tk::ScaleActivate"},
-      {12, "plain"}}},
+      {12, "plain"},
+      {14, "::tk::Defaults"}}},
 };
 
 } // namespace
