@@ -73,6 +73,24 @@ TEST(LanguageChoice, ShippedFilesChooseByExtensionThenNameThenFirstLine)
     }
 }
 
+TEST(LanguageChoice, EveryShippedFileNameReachesItsOwnLanguage)
+{
+    // A name that another file also lists, or whose extension another language claims, would
+    // never reach the language listing it.
+    LanguageList list;
+    ASSERT_TRUE(list.load(QStringLiteral(PW_LANGUAGE_CONFIG_DIR)));
+    int names = 0;
+    for (int i = 0; i < list.count(); ++i) {
+        const LanguageRecord record = list.get(i);
+        for (const QString &name : record.fileNames.split(u';', Qt::SkipEmptyParts)) {
+            ++names;
+            EXPECT_EQ(chooseLanguage(list, u"/src/"_s + name, u"#!/usr/bin/perl"_s).index, i)
+                << name.toStdString();
+        }
+    }
+    EXPECT_GE(names, 8);
+}
+
 TEST(LanguageChoice, FirstLineOfAnyEncodingAndLineEnd)
 {
     const struct
