@@ -2,6 +2,7 @@
 // universal-ctags; "functions --list FILE" prints what the pane would list for FILE.
 #include "bench/benchregistry.h"
 #include "functionlist/engine/functionparser.h"
+#include "languages/engine/languagechoice.h"
 #include "languages/engine/languagelist.h"
 
 #include <QCoreApplication>
@@ -30,10 +31,8 @@ constexpr qsizetype MaxFileBytes = 512 * 1024;
 constexpr qsizetype PaneLimitBytes = 0x80000;
 constexpr double TargetMs = 50.0;
 
-// The language number a document with this file's extension gets. A small table of our own
-// for now; an open document chooses from the language files of the Config folder.
-// The language an open document would get: the shipped Config folder beside the program, the
-// first language claiming the extension (or the default one).
+// The language number an open document would get: the shipped Config folder beside the program,
+// chosen by extension, whole name and first line as the document chooses.
 int lexerIdForFile(const QString &path)
 {
     static const pw::LanguageList languages = [] {
@@ -41,9 +40,7 @@ int lexerIdForFile(const QString &path)
         list.load(QCoreApplication::applicationDirPath() + QStringLiteral("/Config"));
         return list;
     }();
-    const QString suffix = QFileInfo(path).suffix();
-    const pw::LanguageChoice choice = pw::chooseLanguageByExtension(
-        languages, suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    const pw::LanguageChoice choice = pw::chooseLanguage(languages, path, pw::readFirstLine(path));
     return choice.lexerId.value_or(languages.get(choice.index).lexerId);
 }
 
@@ -98,6 +95,9 @@ struct Group
     QString ctagsLanguage;
     QString ctagsKinds; // "--c-kinds=f" and so on
     QStringList files;
+    // ctags names Tcl procs by their last part ("Create" for "::tk::dialog::file::Create"); we
+    // list the whole name, compared by its last part.
+    bool lastPartOnly = false;
 };
 
 QStringList largestFiles(const QStringList &roots, const QStringList &patterns, int count)
@@ -238,7 +238,11 @@ QJsonObject runBenchmark(const QStringList &args)
         {QStringLiteral("Python"), QStringLiteral("Python"), QStringLiteral("--python-kinds=fm"),
          largestFiles(pythonRoots(), {QStringLiteral("*.py")}, perGroup)},
         {QStringLiteral("Tcl"), QStringLiteral("Tcl"), QStringLiteral("--tcl-kinds=p"),
-         largestFiles({QStringLiteral("/usr/share/tcltk")}, {QStringLiteral("*.tcl")}, perGroup)},
+         largestFiles({QStringLiteral("/usr/share/tcltk")}, {QStringLiteral("*.tcl")}, perGroup),
+         true},
+        {QStringLiteral("Shell"), QStringLiteral("Sh"), QStringLiteral("--sh-kinds=f"),
+         largestFiles({QStringLiteral("/usr/share"), QStringLiteral("/usr/lib")},
+                      {QStringLiteral("*.sh")}, perGroup)},
     };
     const QString ctags = QStandardPaths::findExecutable(QStringLiteral("ctags"));
 
@@ -262,8 +266,10 @@ QJsonObject runBenchmark(const QStringList &args)
             fl::ParseResult parsed;
             const double ms = parseMs(text, lexerIdForFile(path), runs, &parsed);
             std::set<QString> mine;
-            for (const fl::FunctionEntry &e : parsed.displayed)
-                mine.insert(trimmed(e.name));
+            for (const fl::FunctionEntry &e : parsed.displayed) {
+                const QString name = trimmed(e.name);
+                mine.insert(group.lastPartOnly ? name.section(QStringLiteral("::"), -1) : name);
+            }
             const std::set<QString> &other = ctagsNames[path];
             qint64 both = 0;
             for (const QString &name : mine)

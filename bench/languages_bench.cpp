@@ -2,6 +2,7 @@
 #include "settings/framesettings.h"
 #include "bench/benchregistry.h"
 #include "editor/mfcscintilla.h"
+#include "languages/engine/languagechoice.h"
 #include "languages/engine/languagelist.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 using pw::bench::median;
@@ -75,11 +77,30 @@ QByteArray cppText(qsizetype bytes)
     return text;
 }
 
+// "--which FILE": the menu label of the language opening FILE would choose, as the last line.
+QJsonObject whichLanguage(const QString &folder, const QString &path)
+{
+    QJsonObject result;
+    pw::LanguageList list;
+    list.load(folder);
+    if (list.count() == 0) {
+        result[QStringLiteral("error")] = QStringLiteral("no language files in %1").arg(folder);
+        return result;
+    }
+    const pw::LanguageChoice choice = pw::chooseLanguage(list, path, pw::readFirstLine(path));
+    std::printf("%s\n", qPrintable(list.get(choice.index).menuLabel));
+    std::fflush(stdout);
+    result[QStringLiteral("printed")] = true;
+    return result;
+}
+
 QJsonObject languagesBench(const QStringList &args)
 {
     QJsonObject result;
     const QString folder = pw::bench::option(args, QStringLiteral("--config"),
                                              QCoreApplication::applicationDirPath() + u"/Config");
+    if (args.contains(QStringLiteral("--which")))
+        return whichLanguage(folder, pw::bench::option(args, QStringLiteral("--which")));
     const int runs = std::max(
         1, pw::bench::option(args, QStringLiteral("--runs"), QStringLiteral("21")).toInt());
     const qsizetype megabytes =

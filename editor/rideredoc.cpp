@@ -8,6 +8,7 @@
 #include "editor/mfcscintilla.h"
 #include "editor/ridereview.h"
 #include "framework/messages.h"
+#include "languages/engine/languagechoice.h"
 #include "languages/engine/languagelist.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
@@ -156,6 +157,14 @@ void CRidereDoc::chooseLanguageByExtension(const QString &extension)
 {
     const LanguageChoice choice = pw::chooseLanguageByExtension(m_editorHost.languages(), extension);
     // Without a language of its own, the document keeps the function-list rules it had.
+    setLanguage(choice.index, choice.lexerId.value_or(m_languageId));
+    if (CRidereView *v = view())
+        v->applyLanguage();
+}
+
+void CRidereDoc::chooseLanguageForFile(const QString &path, const QString &firstLine)
+{
+    const LanguageChoice choice = pw::chooseLanguage(m_editorHost.languages(), path, firstLine);
     setLanguage(choice.index, choice.lexerId.value_or(m_languageId));
     if (CRidereView *v = view())
         v->applyLanguage();

@@ -70,6 +70,9 @@ public:
     // Picks the language claiming the extension (".cpp"; empty for a new document), or the
     // default one, and colours the view with it.
     void chooseLanguageByExtension(const QString &extension);
+    // Picks the language for a file saved or opened as path: its extension, else its whole name,
+    // else what firstLine says ("#!", "<?xml", an editor's mode line); colours the view with it.
+    void chooseLanguageForFile(const QString &path, const QString &firstLine);
     static QString extensionOf(const QString &path);
 
     CRidereView *view() const;

@@ -11,6 +11,7 @@
 #include "editor/ridereview.h"
 #include "editor/textload.h"
 #include "framework/messages.h"
+#include "languages/engine/languagechoice.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
 #include "settings/framesettings.h"
@@ -44,7 +45,8 @@ bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
     m_encoding = request.encoding;
     m_markLength = request.markLength;
     m_readOnly = request.readOnly;
-    chooseLanguageByExtension(extensionOf(path));
+    // Only the first line is read here; the text itself comes through the load below.
+    chooseLanguageForFile(path, readFirstLine(path));
     // The title shows while the text comes; the path is taken once the file is read.
     setTitle(QFileInfo(path).fileName());
     m_loadingPath = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -322,6 +324,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     QString path = requestedPath;
     const bool saveAs = path.isEmpty();
     const QString oldSuffix = extensionOf(pathName());
+    const QString oldName = QFileInfo(pathName()).fileName();
     Format format{m_encoding, m_markLength, m_lineEnding};
     if (saveAs) {
         const QString proposed = doc::plainTitle(pathName().isEmpty() ? title() : pathName());
@@ -360,8 +363,12 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     if (saveAs && replace) {
         m_editorHost.documentWatcher().unwatch(this);
         setPathName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-        if (extensionOf(path).compare(oldSuffix, Qt::CaseInsensitive) != 0)
-            chooseLanguageByExtension(extensionOf(path));
+        // A hand-made choice stays unless the new name says something new: another extension,
+        // or, for names without one, another name.
+        if (extensionOf(path).compare(oldSuffix, Qt::CaseInsensitive) != 0 ||
+            (oldSuffix.isEmpty() &&
+             QFileInfo(path).fileName().compare(oldName, Qt::CaseInsensitive) != 0))
+            chooseLanguageForFile(path, firstLineOf(ed->getLineText(0)));
         m_readOnly = false;
         ed->setReadOnly(false);
         if (m_backups)

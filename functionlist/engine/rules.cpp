@@ -118,7 +118,9 @@ RuleSet python()
 {
     return makeSet(
         22, true, {Hash}, "",
-        {{R"~(def[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]*\(.*\)[ \t]*:)~", "", "", ""}});
+        {{R"~(def[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]*\(.*\)[ \t]*:)~", "", "", ""},
+         // A return annotation between the parameters and the colon ("-> int", "-> None").
+         {R"~(def[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]*\(.*\)[ \t]*->.*:)~", "", "", ""}});
 }
 
 RuleSet perl()
@@ -234,13 +236,20 @@ RuleSet batch()
                    {{R"~(^[ \t]*:)~", R"~([0-9A-Za-z_]+)~", "$", "", "", ""}});
 }
 
+// Function names as bash takes them: "my-func", "ns::go", "a.b" as well as plain words.
+const char *const ShellName = R"~([0-9A-Za-z_][0-9A-Za-z_\-.:]*)~";
+
 RuleSet shell()
 {
-    return makeSet(26, true, {Hash}, R"~(\{)~",
-                   {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~",
-                     R"~(\{)~", R"~(\})~", ""},
-                    {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~",
-                     R"~(\})~", ""}});
+    return makeSet(
+        26, true, {Hash}, R"~(\{)~",
+        {{R"~(^[ \t]*function[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+[() \t]*)~", R"~(\{)~",
+          R"~(\})~", ""},
+         {R"~(^[ \t]*)~", R"~([0-9A-Za-z_]+)~", R"~([ \t]+\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""},
+         // "function name() {", and the brace on the next line.
+         {R"~(^[ \t]*function[ \t]+)~", ShellName, R"~([() \t]*)~", R"~(\{)~", R"~(\})~", ""},
+         // The usual form, "name() {", which bash, dash and POSIX sh all take.
+         {R"~(^[ \t]*)~", ShellName, R"~(\([ \t]*\))~", R"~(\{)~", R"~(\})~", ""}});
 }
 
 RuleSet tcl()
@@ -250,7 +259,15 @@ RuleSet tcl()
     const std::string bare = R"~([ \t]+[0-9A-Za-z_\-+$&='/" \t]*)~";
     const std::string proc = R"~(^[ \t]*proc[ \t]+)~";
     const std::string method = R"~(^[ \t]*proc[ \t]+[0-9A-Za-z_\-+&|]+[ \t]*::[ \t]*)~";
+    // Qualified names ("::tk::Priv", "ns::helper"), listed whole. These rules come first so that
+    // the full name is the one kept where the method rules find the same proc by its last part.
+    // Their braced arguments may hold default values of any kind ("{{w .} {cmd {}}}"): up to the
+    // line's last closing brace.
+    const std::string qualified = R"~([0-9A-Za-z_\-+&|:]*::[0-9A-Za-z_\-+&|]+)~";
+    const std::string anyBraced = R"~([ \t]+\{.*\})~";
     std::vector<Rule> rules;
+    for (const std::string &suffix : {anyBraced, bare})
+        rules.push_back({proc, qualified, suffix, R"~(\{)~", R"~(\})~", ""});
     for (const std::string &prefix : {proc, method})
         for (const std::string &suffix : {braced, bare})
             rules.push_back({prefix, name, suffix, R"~(\{)~", R"~(\})~", ":"});

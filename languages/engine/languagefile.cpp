@@ -96,6 +96,7 @@ std::optional<LanguageRecord> parseLanguageFile(const QByteArray &bytes, const Q
     LanguageRecord record;
     record.menuLabel = childText(root, "MENU");
     record.extensions = childText(root, "EXTENSION");
+    record.fileNames = childText(root, "FILENAMES");
     record.lexerName = childText(root, "LEXER");
     record.lexerId = scanDecimal(childText(root, "LEXERID"), -1);
     record.autoNest = isYes(childText(root, "AUTONEST"));

@@ -82,6 +82,24 @@ int LanguageList::indexOfExtension(const QString &extension) const
     return -1;
 }
 
+int LanguageList::indexOfFileName(const QString &fileName) const
+{
+    for (int i = 0; i < count() && !fileName.isEmpty(); ++i) {
+        if (m_records[size_t(i)].matchesFileName(fileName))
+            return i;
+    }
+    return -1;
+}
+
+int LanguageList::indexOfMenuLabel(const QString &label) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (m_records[size_t(i)].menuLabel.compare(label, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
 LanguageChoice chooseLanguageByExtension(const LanguageList &list, const QString &extension)
 {
     LanguageChoice choice;

@@ -34,6 +34,10 @@ public:
     int indexOfDefault() const;
     // The first language in list order whose extensions claim extension, or -1.
     int indexOfExtension(const QString &extension) const;
+    // The first language in list order that lists fileName (no folder) among its file names, or -1.
+    int indexOfFileName(const QString &fileName) const;
+    // The first language whose menu label equals label, ignoring case, or -1.
+    int indexOfMenuLabel(const QString &label) const;
     // The diagnostics of the files the last load skipped, in file order.
     QStringList loadErrors() const { return m_errors; }
 

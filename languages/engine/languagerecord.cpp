@@ -96,6 +96,16 @@ bool LanguageRecord::matchesExtension(const QString &extension) const
     return false;
 }
 
+bool LanguageRecord::matchesFileName(const QString &fileName) const
+{
+    const QStringView all(fileNames);
+    for (QStringView token : all.tokenize(u';', Qt::SkipEmptyParts)) {
+        if (token.trimmed().compare(fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 void LanguageRecord::addStyle(const QString &name, int style, const QString &foregroundText,
                               const QString &backgroundText, bool eolFilled)
 {

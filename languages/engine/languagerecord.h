@@ -47,6 +47,9 @@ public:
     bool modified = false;   // set by every edit; only modified records are written back
     QString menuLabel;
     QString extensions; // ";"-separated, each with its dot; ".*" marks the catch-all language
+    // ";"-separated whole file names ("Makefile;CMakeLists.txt"), for files whose extension says
+    // nothing; empty in files written before the field existed.
+    QString fileNames;
     std::array<QString, MaxKeywordSets> keywordSets;
     QString blockCommentStart;
     QString blockCommentEnd;
@@ -65,6 +68,9 @@ public:
     // True when one of the ";"-separated tokens of extensions equals extension, ignoring case.
     // Tokens are compared whole: ".*" matches only ".*", and ".cpp " does not match ".cpp".
     bool matchesExtension(const QString &extension) const;
+    // True when one of the ";"-separated tokens of fileNames equals fileName (no folder), ignoring
+    // case, as file systems elsewhere do.
+    bool matchesFileName(const QString &fileName) const;
 
     // Appends a style; ignored once MaxStyles are held. An empty background text gives the window
     // colour.

@@ -184,7 +184,7 @@ const Golden goldens[] = {
      "begin\n"
      "end.\n",
      {{3, "Square"}, {7, "TForm1.Button1Click"}, {16, "TThing.Create"}}},
-    {"Python: def with parameters over several lines; annotations are not in the pattern",
+    {"Python: def with parameters over several lines, an annotated async def",
      22,
      "import os\n"
      "\n"
@@ -204,12 +204,59 @@ const Golden goldens[] = {
      "# def commented(x):\n"
      "def spaced (x) :\n"
      "    pass\n",
-     {{3, "top"}, {7, "method"}, {10, "inner"}, {16, "commented"}, {17, "spaced"}}},
+     {{3, "top"}, {7, "method"}, {10, "inner"}, {14, "co"}, {16, "commented"}, {17, "spaced"}}},
+    {"Python: decorators, async def, return annotations, one over several lines",
+     22,
+     "from typing import Dict\n"
+     "\n"
+     "@dataclass(frozen=True)\n"
+     "class Point:\n"
+     "    x: int\n"
+     "\n"
+     "    @property\n"
+     "    def norm(self) -> float:\n"
+     "        return abs(self.x)\n"
+     "\n"
+     "    @staticmethod\n"
+     "    @lru_cache(maxsize=None)\n"
+     "    def origin() -> 'Point':\n"
+     "        return Point(0)\n"
+     "\n"
+     "async def fetch(url: str, *, timeout: float = 3.0) -> Dict[str, int]:\n"
+     "    return {}\n"
+     "\n"
+     "async def plain(session):\n"
+     "    pass\n"
+     "\n"
+     "def table(\n"
+     "    rows: list,\n"
+     "    width: int = 80,\n"
+     ") -> None:\n"
+     "    pass\n"
+     "\n"
+     "result = compute(x) -> y  # not a definition\n",
+     {{8, "norm"}, {13, "origin"}, {16, "fetch"}, {19, "plain"}, {22, "table"}}},
     {"Perl: sub with a brace body, also one in a comment",
      21,
      "sub hello {\n    print \"hi\\n\";\n}\nsub with_attrs : lvalue { $x }\n# sub hidden { }\n"
      "my $s = sub { 1 };\nsub proto;\n",
      {{1, "hello"}, {4, "with_attrs"}, {5, "hidden"}}},
+    {"Perl: subs with attributes, with and without arguments, and a signature",
+     21,
+     "package Counter;\n"
+     "use strict;\n"
+     "sub count :lvalue {\n"
+     "    $_[0]{count}\n"
+     "}\n"
+     "sub handler :ATTR(CODE) :method {\n"
+     "    my ($self) = @_;\n"
+     "}\n"
+     "sub add :prototype($$) ($a, $b) {\n"
+     "    return $a + $b;\n"
+     "}\n"
+     "sub forward :method;\n"
+     "1;\n",
+     {{3, "count"}, {6, "handler"}, {9, "add"}}},
     {"Objective-C: methods with and without a return type and arguments",
      5,
      "@implementation Foo\n"
@@ -327,11 +374,37 @@ const Golden goldens[] = {
      "@echo off\n:start\ncall :sub_1\ngoto :eof\n:sub_1\necho hi\n:: comment label\n"
      "  :indented\n:bad label\n",
      {{2, "start"}, {5, "sub_1"}, {8, "indented"}}},
-    {"shell: function keyword, or a name with a space before ()",
+    {"shell: function keyword, or a name with or without a space before ()",
      26,
      "#!/bin/sh\nfunction setup {\n  echo setup\n}\nbuild () {\n  make\n}\ncheck() {\n  true\n}\n"
      "# function old {\n",
-     {{2, "setup"}, {5, "build"}}},
+     {{2, "setup"}, {5, "build"}, {8, "check"}}},
+    {"shell: name() {, function name() {, function name on its own line, dashed names",
+     26,
+     "#!/usr/bin/env bash\n"
+     "set -euo pipefail\n"
+     "usage() {\n"
+     "    echo \"usage: $0\" >&2\n"
+     "}\n"
+     "function cleanup() {\n"
+     "    rm -f \"$tmp\"\n"
+     "}\n"
+     "function log_msg\n"
+     "{\n"
+     "    printf '%s\\n' \"$*\"\n"
+     "}\n"
+     "git-sync()\n"
+     "{\n"
+     "    inner() { :; }\n"
+     "    git pull --rebase\n"
+     "}\n"
+     "  indented () {\n"
+     "    true\n"
+     "  }\n"
+     "trap cleanup EXIT\n"
+     "arr=()\n"
+     "usage\n",
+     {{3, "usage"}, {6, "cleanup"}, {9, "log_msg"}, {13, "git-sync"}, {18, "indented"}}},
     {"Tcl: procs with braced or bare arguments, and namespace-qualified ones",
      29,
      "proc greet {name} {\n"
@@ -350,7 +423,31 @@ const Golden goldens[] = {
      "}\n"
      "proc ns::qualified x {\n"
      "}\n",
-     {{1, "greet"}, {7, "noargs"}, {11, "inner"}, {15, "qualified"}}},
+     {{1, "greet"}, {4, "::ns::helper"}, {7, "noargs"}, {11, "inner"}, {15, "ns::qualified"}}},
+    {"Tcl: Tk-style library procs with qualified names, listed whole",
+     29,
+     "namespace eval ::tk {}\n"
+     "# ::tk::Priv is set up elsewhere\n"
+     "proc ::tk::ButtonEnter w {\n"
+     "    variable ::tk::Priv\n"
+     "}\n"
+     "proc ::tk::dialog::file::Create {dataName type} {\n"
+     "    upvar ::tk::dialog::file::$dataName data\n"
+     "}\n"
+     "proc tk::ScaleActivate {w x y} {\n"
+     "    return\n"
+     "}\n"
+     "proc plain {} {\n"
+     "}\n"
+     "proc ::tk::Defaults {{w .} {cmd {}}} {\n"
+     "    proc ::tk::Nested {} {\n"
+     "    }\n"
+     "}\n",
+     {{3, "::tk::ButtonEnter"},
+      {6, "::tk::dialog::file::Create"},
+      {9, "tk::ScaleActivate"},
+      {12, "plain"},
+      {14, "::tk::Defaults"}}},
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 // libFuzzer target for language files: any bytes parse to a usable record or to nothing, and a
-// record's colours written back into the same bytes parse again.
+// record's colours written back into the same bytes parse again; the same bytes as a file's
+// head give one line and a lower-case language word.
+#include "languages/engine/languagechoice.h"
 #include "languages/engine/languagefile.h"
 
 #include <cstdint>
@@ -9,6 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString path = QStringLiteral("/fuzz/input.config");
+    const QString line = pw::firstLineOf(bytes);
+    if (line.contains(u'\n') || line.contains(u'\r'))
+        std::abort();
+    const QString hint = pw::languageHintOf(line);
+    if (hint != hint.toLower())
+        std::abort();
     QString error;
     const std::optional<pw::LanguageRecord> record = pw::parseLanguageFile(bytes, path, &error);
     if (!record)

@@ -5,6 +5,8 @@
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
 
+#include <QTest>
+
 using namespace pw;
 using namespace Qt::StringLiterals;
 using pw::test::AppFixture;
@@ -115,4 +117,50 @@ TEST_F(LanguageSelectionTest, CommentUsesTheLanguagesMarker)
     EXPECT_EQ(editorText(doc), QByteArray("# a = 1\n# b = 2\n"));
     ASSERT_TRUE(run(Cmd::UnCommentLines));
     EXPECT_EQ(editorText(doc), QByteArray("a = 1\nb = 2\n"));
+}
+
+TEST_F(LanguageSelectionTest, NameAndFirstLineColourWhatTheExtensionCannotAndAHandChoiceStays)
+{
+    const struct
+    {
+        const char *file;
+        const char *content;
+        const char *lexer;
+        int lexerId;
+    } rows[] = {
+        {"Makefile", "all:\n\tcc -o a a.c\n", "makefile", 31},
+        {"CMakeLists.txt", "project(x)\n", "cmake", -1},
+        {"deploy", "#!/usr/bin/env bash\nset -e\n", "bash", 26},
+        {"settings", "# -*- mode: python -*-\nx = 1\n", "python", 22},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file);
+        CRidereDoc *doc = open(writeFile(QString::fromLatin1(row.file), row.content));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(lexerOf(doc), QString::fromLatin1(row.lexer));
+        if (row.lexerId > 0) {
+            EXPECT_EQ(doc->languageId(), row.lexerId);
+        }
+    }
+
+    // A hand-made choice outlives a reload of a file whose first line says otherwise.
+    CRidereDoc *doc = open(writeFile(u"runner"_s, "#!/bin/sh\necho 1\n"));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(lexerOf(doc), u"bash"_s);
+    const int lua = indexOf(u"Lua"_s);
+    ASSERT_TRUE(run(Cmd::ColorDocumentAs + lua));
+    writeFile(u"runner"_s, "#!/bin/sh\necho 22\n");
+    doc->checkFileOnDisk();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editorText(doc).contains("echo 22"); }, 5000));
+    EXPECT_EQ(lexerOf(doc), u"lua"_s);
+    EXPECT_EQ(doc->languageId(), 23);
+
+    // Saved under a name that says something, the name chooses again.
+    CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &choice, const QString &) {
+        choice.path = m_dir.filePath(u"GNUmakefile"_s);
+        return true;
+    });
+    ASSERT_TRUE(run(Cmd::FileSaveAs));
+    CFileDialogEx::setSaveHook({});
+    EXPECT_EQ(lexerOf(doc), u"makefile"_s);
 }
