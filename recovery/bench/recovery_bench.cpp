@@ -52,7 +52,7 @@ QJsonObject measure(pw::bench::BenchApp &bench, qint64 size)
     bench.closeAll();
     auto *host = bench.app->host();
     auto *manager = dynamic_cast<pw::RecoveryManager *>(host->recovery());
-    host->router()->execute(pw::Cmd::FileNew);
+    host->router()->execute(Cmd::FileNew);
     auto *doc = qobject_cast<pw::CRidereDoc *>(host->activeFrame()->document());
     pw::CMFCScintilla *editor = doc->editor();
     {
