@@ -10,6 +10,7 @@
 #include "settings/appfolders.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -131,6 +132,8 @@ void RecoveryManager::snapshot(int number)
         tracked.changedWhileWriting = true;
         return;
     }
+    QElapsedTimer step;
+    step.start();
     recovery::Snapshot snapshot;
     recovery::SnapshotHeader &h = snapshot.header;
     h.path = document->pathName();
@@ -148,13 +151,14 @@ void RecoveryManager::snapshot(int number)
     const auto *text =
         static_cast<const char *>(editor->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
     snapshot.text = QByteArray(text ? text : "", text ? qsizetype(length) : 0);
+    m_lastUiStepNs = step.nsecsElapsed();
 
     tracked.writing = true;
     tracked.changedWhileWriting = false;
     const QString file = tracked.file;
     m_pool.start([this, number, file, snapshot = std::move(snapshot)] {
         QString error;
-        const bool ok = recovery::writeFileAtomically(file, recovery::encodeSnapshot(snapshot), &error);
+        const bool ok = recovery::writeSnapshotFile(file, snapshot, &error);
         QMetaObject::invokeMethod(
             this, [this, number, ok, error] { written(number, ok, error); }, Qt::QueuedConnection);
     });

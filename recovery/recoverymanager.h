@@ -46,6 +46,8 @@ public:
     // Lists the files of previous runs; when there are any, asks about them and carries out the
     // answers. Done once after start-up.
     void offerRecovery();
+    // How long the last snapshot held the UI thread, in nanoseconds.
+    qint64 lastUiStepNs() const { return m_lastUiStepNs; }
     // Scales the quiet periods (tests).
     static void setQuietScale(double scale);
 
@@ -69,6 +71,7 @@ private:
     std::map<int, std::unique_ptr<Tracked>> m_tracked;
     int m_nextNumber = 1;
     bool m_failureNoted = false;
+    qint64 m_lastUiStepNs = 0;
     static inline double s_quietScale = 1.0;
 };
 

@@ -90,7 +90,8 @@ QJsonObject measure(pw::bench::BenchApp &bench, qint64 size)
     return {{QStringLiteral("bytes"), size},
             {QStringLiteral("written"), written && QFile::exists(file)},
             {QStringLiteral("latency_ms"), double(clock.nsecsElapsed() - lastKey) / 1e6},
-            {QStringLiteral("longest_ui_turn_ms"), double(longestTurn) / 1e6}};
+            {QStringLiteral("longest_ui_turn_ms"), double(longestTurn) / 1e6},
+            {QStringLiteral("snapshot_ui_step_ms"), double(manager->lastUiStepNs()) / 1e6}};
 }
 
 QJsonObject recoveryBench(const QStringList &args)

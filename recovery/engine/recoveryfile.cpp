@@ -20,21 +20,39 @@ constexpr char Magic[8] = {'P', 'W', 'R', 'E', 'C', 'V', '0', '1'};
 constexpr std::uint32_t MaxStringBytes = 64 * 1024;
 constexpr int FieldCount = 9; // the fixed integer fields after the two strings
 
-std::uint32_t crc32(const char *data, std::size_t size)
+// Continues crc over data; start with 0. Eight bytes a step (slicing by eight): snapshots of big
+// texts are checksummed on every write.
+std::uint32_t crc32(const char *data, std::size_t size, std::uint32_t crc = 0)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
+    using Tables = std::array<std::array<std::uint32_t, 256>, 8>;
+    static const Tables t = [] {
+        Tables tables{};
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            tables[0][i] = c;
         }
-        return t;
+        for (std::size_t k = 1; k < 8; ++k) {
+            for (std::size_t i = 0; i < 256; ++i)
+                tables[k][i] = (tables[k - 1][i] >> 8) ^ tables[0][tables[k - 1][i] & 0xFF];
+        }
+        return tables;
     }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i)
-        c = table[(c ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (c >> 8);
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    std::uint32_t c = crc ^ 0xFFFFFFFFu;
+    while (size >= 8) {
+        const std::uint32_t one = (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                                   std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24) ^ c;
+        const std::uint32_t two = std::uint32_t(p[4]) | std::uint32_t(p[5]) << 8 |
+                                  std::uint32_t(p[6]) << 16 | std::uint32_t(p[7]) << 24;
+        c = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^
+            t[3][two & 0xFF] ^ t[2][(two >> 8) & 0xFF] ^ t[1][(two >> 16) & 0xFF] ^ t[0][two >> 24];
+        p += 8;
+        size -= 8;
+    }
+    while (size-- > 0)
+        c = t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
@@ -150,11 +168,13 @@ std::optional<SnapshotHeader> readHeader(Reader &r, std::uint64_t &textSize, Par
 
 } // namespace
 
-QByteArray encodeSnapshot(const Snapshot &snapshot)
+namespace {
+
+// Everything before the text.
+QByteArray encodeHeader(const Snapshot &snapshot)
 {
     const SnapshotHeader &h = snapshot.header;
     QByteArray out;
-    out.reserve(snapshot.text.size() + 256 + h.path.size() * 3 + h.title.size() * 3);
     out.append(Magic, sizeof Magic);
     putString(out, h.path);
     putString(out, h.title);
@@ -167,9 +187,31 @@ QByteArray encodeSnapshot(const Snapshot &snapshot)
     putU64(out, static_cast<std::uint64_t>(h.snapshotMs));
     putU64(out, static_cast<std::uint64_t>(snapshot.text.size()));
     putU64(out, 0);
-    out.append(snapshot.text);
-    putU32(out, crc32(out.constData(), static_cast<std::size_t>(out.size())));
     return out;
+}
+
+QByteArray encodeTrailer(const QByteArray &header, const QByteArray &text)
+{
+    std::uint32_t crc = crc32(header.constData(), static_cast<std::size_t>(header.size()));
+    crc = crc32(text.constData(), static_cast<std::size_t>(text.size()), crc);
+    QByteArray out;
+    putU32(out, crc);
+    return out;
+}
+
+} // namespace
+
+QByteArray encodeSnapshot(const Snapshot &snapshot)
+{
+    const QByteArray header = encodeHeader(snapshot);
+    return header + snapshot.text + encodeTrailer(header, snapshot.text);
+}
+
+bool writeSnapshotFile(const QString &path, const Snapshot &snapshot, QString *error)
+{
+    const QByteArray header = encodeHeader(snapshot);
+    const QByteArray trailer = encodeTrailer(header, snapshot.text);
+    return writeFileAtomically(path, {header, snapshot.text, trailer}, error);
 }
 
 std::optional<Snapshot> decodeSnapshot(const char *data, std::size_t size, ParseError *error)
@@ -223,7 +265,7 @@ std::optional<SnapshotHeader> decodeHeader(const QByteArray &head, std::int64_t 
     return header;
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool writeFileAtomically(const QString &path, const QList<QByteArrayView> &pieces, QString *error)
 {
     const auto fail = [error](const QString &why) {
         if (error)
@@ -238,20 +280,22 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    const char *p = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const QString why = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC));
-            ::close(fd);
-            ::unlink(tempName.constData());
-            return fail(why);
+    for (const QByteArrayView piece : pieces) {
+        const char *p = piece.data();
+        std::size_t left = static_cast<std::size_t>(piece.size());
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const QString why = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC));
+                ::close(fd);
+                ::unlink(tempName.constData());
+                return fail(why);
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -51,8 +53,18 @@ constexpr int HeaderReadLimit = 64 * 1024 + 256;
 
 // Writes path through a temporary file in the same folder, flushed to disk, renamed over path,
 // and the folder flushed too, so a crash leaves the old file or the new one, never a mix. false
-// (and error set) when anything failed; the temporary file is removed then.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// (and error set) when anything failed; the temporary file is removed then. The pieces are
+// written one after the other.
+bool writeFileAtomically(const QString &path, const QList<QByteArrayView> &pieces,
+                         QString *error = nullptr);
+inline bool writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                QString *error = nullptr)
+{
+    return writeFileAtomically(path, QList<QByteArrayView>{bytes}, error);
+}
+// The bytes of encodeSnapshot(snapshot), written without assembling them: a big text is not
+// copied again.
+bool writeSnapshotFile(const QString &path, const Snapshot &snapshot, QString *error = nullptr);
 
 constexpr const char *FileSuffix = ".pwrec";
 

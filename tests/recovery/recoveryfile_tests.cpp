@@ -76,7 +76,10 @@ TEST(RecoveryFile, RoundTripsThroughBytesAndThroughTheFolder)
 
         const QString file = dir.filePath(QStringLiteral("a-%1.pwrec").arg(++n));
         QString why;
-        ASSERT_TRUE(writeFileAtomically(file, bytes, &why)) << why.toStdString();
+        ASSERT_TRUE(writeSnapshotFile(file, s, &why)) << why.toStdString();
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), bytes);
         back = readSnapshot(file);
         ASSERT_TRUE(back);
         expectSame(s, *back);
@@ -92,6 +95,19 @@ TEST(RecoveryFile, RoundTripsThroughBytesAndThroughTheFolder)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), samples().size());
     // Files of a running instance are left out of the list.
     EXPECT_EQ(listEntries(dir.path(), {QStringLiteral("a-")}).size(), 0);
+}
+
+TEST(RecoveryFile, LayoutIsTheDocumentedOne)
+{
+    // Made by an independent writer of the layout (tests/fuzz/corpus/recovery/saved), whose
+    // checksum is zlib's CRC-32.
+    Snapshot s;
+    s.header = {QStringLiteral("/home/u/a.txt"), QStringLiteral("a.txt"), 0, 3, 2, 5, 12,
+                1700000000000000000LL, 1700000000000LL};
+    s.text = "hello\nworld\n";
+    const QByteArray bytes = encodeSnapshot(s);
+    EXPECT_EQ(bytes.size(), 122);
+    EXPECT_EQ(bytes.right(4).toHex(), "73ae4fd0");
 }
 
 TEST(RecoveryFile, RefusesDamagedTruncatedAndForeignFiles)
