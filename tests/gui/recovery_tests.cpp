@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTableWidget>
 #include <QThread>
 
 using namespace pw;
@@ -142,6 +143,20 @@ TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
     untitled.text = "\xe6\x97\xa5 x\r\ny";
     ASSERT_TRUE(recovery::writeFileAtomically(dir.filePath(dead + QStringLiteral("3.pwrec")),
                                               recovery::encodeSnapshot(untitled)));
+    // A file that is not open, changed on disk since its snapshot, and one that is gone.
+    const QString other = writeFile(QStringLiteral("c.txt"), "c on disk, changed later\n");
+    recovery::Snapshot changed;
+    changed.header.path = other;
+    changed.header.encoding = 0;
+    changed.header.markLength = 3;
+    changed.header.diskSize = 5;
+    changed.header.caret = 2;
+    changed.text = "c recovered \xc3\xa9\n";
+    ASSERT_TRUE(recovery::writeSnapshotFile(dir.filePath(dead + QStringLiteral("5.pwrec")), changed));
+    recovery::Snapshot gone = changed;
+    gone.header.path = m_dir.filePath(QStringLiteral("gone/d.txt"));
+    gone.text = "d was never on this disk";
+    ASSERT_TRUE(recovery::writeSnapshotFile(dir.filePath(dead + QStringLiteral("6.pwrec")), gone));
     // Another copy of the program still runs: its file is not ours to offer.
     recovery::InstanceLock live(folder());
     const QString liveFile = live.fileFor(1);
@@ -152,17 +167,23 @@ TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
     EXPECT_FALSE(QFile::exists(own)); // a normal end leaves nothing of its own
 
     QList<recovery::Entry> offered;
-    CRecoveryDialog::setShowHook([&offered](CRecoveryDialog &dialog) {
+    QStringList diskStates;
+    CRecoveryDialog::setShowHook([&offered, &diskStates](CRecoveryDialog &dialog) {
         offered = dialog.entries();
+        for (int row = 0; row < offered.size(); ++row)
+            diskStates << dialog.table()->item(row, 2)->text();
         dialog.setChoice(0, CRecoveryDialog::Recover);
         dialog.setChoice(1, CRecoveryDialog::Discard);
         dialog.setChoice(2, CRecoveryDialog::Recover);
         dialog.setChoice(3, CRecoveryDialog::Later);
+        // 4 and 5 keep the choice the dialog starts with: Recover.
         return int(QDialog::Accepted);
     });
     startApp();
     ASSERT_TRUE(waitFor([&] { return !offered.isEmpty(); }));
-    ASSERT_EQ(offered.size(), 4);
+    ASSERT_EQ(offered.size(), 6);
+    EXPECT_EQ(diskStates, (QStringList{"Unchanged", "Damaged recovery file", "Never saved",
+                                       "Unchanged", "Changed since", "Changed since"}));
     EXPECT_EQ(CRecoveryDialog::nameOf(offered[0]), path);
     EXPECT_TRUE(offered[1].damaged);
     EXPECT_EQ(CRecoveryDialog::nameOf(offered[2]), QStringLiteral("Untitled7"));
@@ -179,11 +200,27 @@ TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
     EXPECT_EQ(readFile(path), "disk text\n"); // nothing saved behind the user's back
 
     CRidereDoc *fresh = nullptr;
-    for (CMDIChildFrame *f : frame()->workspace().documentFrames()) {
-        auto *d = qobject_cast<CRidereDoc *>(f->document());
-        if (d && d->title() == QStringLiteral("Untitled7"))
-            fresh = d;
-    }
+    CRidereDoc *otherDoc = nullptr;
+    CRidereDoc *goneDoc = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        for (CMDIChildFrame *f : frame()->workspace().documentFrames()) {
+            auto *d = qobject_cast<CRidereDoc *>(f->document());
+            if (d && d->title() == QStringLiteral("Untitled7"))
+                fresh = d;
+            if (d && d->pathName() == other && !d->isLoading() && d->isModified())
+                otherDoc = d;
+            if (d && d->pathName() == gone.header.path)
+                goneDoc = d;
+        }
+        return fresh && otherDoc && goneDoc;
+    }));
+    EXPECT_EQ(editorText(otherDoc), changed.text);
+    EXPECT_EQ(otherDoc->encoding(), 0);
+    EXPECT_EQ(otherDoc->markLength(), 3);
+    EXPECT_EQ(otherDoc->editor()->send(Sci::SCI_GETCURRENTPOS), 2);
+    EXPECT_EQ(readFile(other), "c on disk, changed later\n");
+    EXPECT_TRUE(goneDoc->isModified());
+    EXPECT_EQ(editorText(goneDoc), gone.text);
     ASSERT_TRUE(fresh);
     EXPECT_TRUE(fresh->isModified());
     EXPECT_TRUE(fresh->pathName().isEmpty());
