@@ -246,7 +246,7 @@ std::optional<Snapshot> decodeSnapshot(const char *data, std::size_t size, Parse
 }
 
 std::optional<SnapshotHeader> decodeHeader(const QByteArray &head, std::int64_t fileSize,
-                                           ParseError *error)
+                                           ParseError *error, std::int64_t *textSizeOut)
 {
     ParseError local = ParseError::None;
     ParseError &err = error ? *error : local;
@@ -262,6 +262,8 @@ std::optional<SnapshotHeader> decodeHeader(const QByteArray &head, std::int64_t 
                                                                : ParseError::Damaged;
         return std::nullopt;
     }
+    if (textSizeOut)
+        *textSizeOut = static_cast<std::int64_t>(textSize);
     return header;
 }
 
@@ -336,16 +338,10 @@ QList<Entry> listEntries(const QString &folder, const QStringList &skipPrefixes)
         QFile file(entry.file);
         std::optional<SnapshotHeader> header;
         if (file.open(QIODevice::ReadOnly))
-            header = decodeHeader(file.read(HeaderReadLimit), file.size());
+            header = decodeHeader(file.read(HeaderReadLimit), file.size(), nullptr, &entry.textSize);
         entry.damaged = !header;
-        if (header) {
+        if (header)
             entry.header = *header;
-            // Everything but the fixed trailer after the text was read as the header.
-            entry.textSize = file.size() - 4 -
-                             (static_cast<std::int64_t>(sizeof Magic) + 8 +
-                              header->path.toUtf8().size() + header->title.toUtf8().size() +
-                              8 * FieldCount);
-        }
         entries.append(entry);
     }
     return entries;

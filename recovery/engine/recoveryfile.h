@@ -45,8 +45,10 @@ std::optional<Snapshot> decodeSnapshot(const char *data, std::size_t size, Parse
 
 // Only the header, from the first bytes of a file whose full size is fileSize: the start-up list
 // needs no text. The checksum is not verified here, only that the sizes agree.
+// textSize, when given, receives the size of the text.
 std::optional<SnapshotHeader> decodeHeader(const QByteArray &head, std::int64_t fileSize,
-                                           ParseError *error = nullptr);
+                                           ParseError *error = nullptr,
+                                           std::int64_t *textSize = nullptr);
 
 // Bytes of a file enough for decodeHeader whatever its path length.
 constexpr int HeaderReadLimit = 64 * 1024 + 256;
