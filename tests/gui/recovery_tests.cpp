@@ -6,6 +6,7 @@
 #include "recovery/recoverydialog.h"
 #include "recovery/recoverymanager.h"
 #include "resources/commandids.h"
+#include "chrome/statuspanes.h"
 #include "tests/support/appfixture.h"
 
 #include <QDeadlineTimer>
@@ -115,6 +116,38 @@ TEST_F(RecoveryTest, SnapshotFollowsTheQuietPeriodAndGoesWhenSavedOrDiscarded)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(waitFor([&] { return !QFile::exists(file); }));
     EXPECT_EQ(readFile(path), saved);
+}
+
+TEST_F(RecoveryTest, FailedSnapshotsNoteOnceInTheStatusBarAndNeverAsk)
+{
+    CRidereDoc *doc = open(writeFile(QStringLiteral("e.txt"), "e\n"));
+    ASSERT_TRUE(doc);
+    const QString file = manager()->fileOf(doc);
+    // A folder where the file should go makes every write fail, as a full disk would.
+    ASSERT_TRUE(QDir().mkpath(file + QStringLiteral("/blocked")));
+    int failures = 0;
+    QObject::connect(manager(), &RecoveryManager::snapshotWritten, manager(),
+                     [&failures](const QString &, bool ok) { failures += ok ? 0 : 1; });
+    const auto status = [this] { return frame()->statusPanes()->text(StatusPane::Message); };
+
+    type(doc, "x");
+    ASSERT_TRUE(waitFor([&] { return failures == 1; }));
+    EXPECT_TRUE(status().startsWith(QStringLiteral("Unsaved changes could not be kept")));
+    frame()->statusPanes()->setText(StatusPane::Message, QStringLiteral("Ready"));
+    type(doc, "y");
+    ASSERT_TRUE(waitFor([&] { return failures == 2; }));
+    EXPECT_EQ(status(), QStringLiteral("Ready"));
+    EXPECT_TRUE(m_messages.isEmpty());
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden).size(), 0);
+
+    // Room again: the next change is kept.
+    ASSERT_TRUE(QDir(file).removeRecursively());
+    type(doc, "z");
+    snapshotWhenWritten(doc);
+    std::optional<recovery::Snapshot> snap = recovery::readSnapshot(file);
+    ASSERT_TRUE(snap);
+    EXPECT_EQ(snap->text, "e\nxyz");
 }
 
 TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
