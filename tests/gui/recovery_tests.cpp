@@ -25,9 +25,9 @@ class RecoveryTest : public AppFixture
 protected:
     void SetUp() override
     {
-        // A quiet period of one second keeps the tests short and still far from the scheduler's
+        // A quiet period of 1.5 s keeps the tests short and still far from the scheduler's
         // noise.
-        RecoveryManager::setQuietScale(0.5);
+        RecoveryManager::setQuietScale(0.75);
         AppFixture::SetUp();
     }
     void TearDown() override
