@@ -38,12 +38,15 @@ public:
     void setFunctionList(FunctionListService *service) { m_functionList = service; }
     BackupService *backups() const override { return m_backups; }
     void setBackups(BackupService *service) { m_backups = service; }
+    RecoveryService *recovery() const override { return m_recovery; }
+    void setRecovery(RecoveryService *service) { m_recovery = service; }
 
 private:
     PenwrightApp &m_app;
     CMainFrame &m_frame;
     FunctionListService *m_functionList = nullptr;
     BackupService *m_backups = nullptr;
+    RecoveryService *m_recovery = nullptr;
     std::unique_ptr<DocumentWatcher> m_watcher;
 };
 

@@ -57,6 +57,9 @@
 #ifdef PENWRIGHT_WITH_WEBPREVIEW
 #include "markup/previewcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_RECOVERY
+#include "recovery/recoverymanager.h"
+#endif
 
 namespace pw {
 
@@ -227,6 +230,16 @@ void wireFindInFiles(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_RECOVERY
+// Snapshots of modified documents, and the offer of a previous run's once the window is up.
+void wireRecovery(CMainFrame &frame, MainFrameHost &host)
+{
+    auto *recovery = new RecoveryManager(host, &frame);
+    host.setRecovery(recovery);
+    QObject::connect(recovery, &QObject::destroyed, [&host] { host.setRecovery(nullptr); });
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -266,6 +279,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_FINDINFILES
     wireFindInFiles(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_RECOVERY
+    wireRecovery(frame, host);
 #endif
 }
 

@@ -61,6 +61,19 @@ public:
     virtual std::unique_ptr<DocumentBackups> createDocumentBackups() = 0;
 };
 
+class CRidereDoc;
+
+// Keeps the unsaved text of open documents safe from a crash; absent when the program is built
+// without it.
+class RecoveryService
+{
+public:
+    virtual ~RecoveryService() = default;
+    // document has its view and its text (new, or coming from its file): its changes are
+    // watched from now on, until it goes. Watching twice is harmless.
+    virtual void watch(CRidereDoc *document) = 0;
+};
+
 class EditorHost : public Host
 {
 public:
@@ -74,6 +87,8 @@ public:
     virtual DocumentWatcher &documentWatcher() = 0;
     // Null when the program has no backups.
     virtual BackupService *backups() const = 0;
+    // Null when the program keeps no recovery files.
+    virtual RecoveryService *recovery() const { return nullptr; }
 };
 
 } // namespace pw

@@ -122,6 +122,8 @@ bool CRidereDoc::onNewDocument()
     m_lineEnding = Sci::SC_EOL_LF;
     ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
     setModifiedFlag(false);
+    if (RecoveryService *recovery = m_editorHost.recovery())
+        recovery->watch(this);
     return CDocument::onNewDocument();
 }
 

@@ -77,6 +77,8 @@ public:
 
     CRidereView *view() const;
     CMFCScintilla *editor() const;
+    // The file as it was when the document last loaded or saved it.
+    const enc::FileStamp &fileStamp() const { return m_stamp; }
     // The document's backup copies; null when the program has no backups.
     DocumentBackups *backups() const { return m_backups.get(); }
 

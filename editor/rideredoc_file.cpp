@@ -55,6 +55,8 @@ bool CRidereDoc::onOpenDocument(const QString &path, const OpenRequest &request)
         showMessage(m_editorHost.window(), MessageIcon::Exclamation, error);
         return false;
     }
+    if (RecoveryService *recovery = m_editorHost.recovery())
+        recovery->watch(this);
     if (!m_load)
         return m_openSucceeded; // finished within the wait
     return true;

@@ -84,6 +84,10 @@ QString AppFolders::backupFolder()
 {
     return inSettingsFolder("Backup");
 }
+QString AppFolders::recoveryFolder()
+{
+    return inSettingsFolder("Recovery");
+}
 QString AppFolders::dictionaryFolder()
 {
     return inSettingsFolder("Aspell");

@@ -36,6 +36,8 @@ public:
     static QString settingsFile();
     static QString layoutFile();
     static QString backupFolder();
+    // Snapshots of unsaved documents, offered back after a crash.
+    static QString recoveryFolder();
     static QString dictionaryFolder();
     static QString configFolder();
     // Where an installation puts the shipped language files, read when the per-user folder has
