@@ -1,6 +1,9 @@
 // CRecoveryDialog: one row per recovery file with its name, time, disk state and choice.
 #include "recovery/recoverydialog.h"
 
+#include "framework/messages.h"
+#include "resources/stringids.h"
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -22,16 +25,14 @@ constexpr int ChoiceColumn = 3;
 CRecoveryDialog::CRecoveryDialog(QList<recovery::Entry> entries, QWidget *parent)
     : QDialog(parent), m_entries(std::move(entries)), m_table(new QTableWidget(this))
 {
-    setWindowTitle(QStringLiteral("Recover Unsaved Documents"));
+    setWindowTitle(resourceText(Str::RecoveryTitle));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        QStringLiteral("The program ended without saving these documents. Choose what to do with "
-                       "each one."),
-        this));
+    layout->addWidget(new QLabel(resourceText(Str::RecoveryExplain), this));
     m_table->setObjectName(QStringLiteral("RecoveryList"));
     m_table->setColumnCount(4);
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Document"), QStringLiteral("Snapshot"),
-                                        QStringLiteral("File on disk"), QStringLiteral("Action")});
+    m_table->setHorizontalHeaderLabels(
+        {resourceText(Str::RecoveryColumnDocument), resourceText(Str::RecoveryColumnSnapshot),
+         resourceText(Str::RecoveryColumnDisk), resourceText(Str::RecoveryColumnAction)});
     m_table->setRowCount(int(m_entries.size()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
@@ -41,22 +42,23 @@ CRecoveryDialog::CRecoveryDialog(QList<recovery::Entry> entries, QWidget *parent
         QString when;
         QString disk;
         if (entry.damaged) {
-            disk = QStringLiteral("Damaged recovery file");
+            disk = resourceText(Str::RecoveryDamaged);
         } else {
             when = QLocale().toString(
                 QDateTime::fromMSecsSinceEpoch(entry.header.snapshotMs).toLocalTime(),
                 QLocale::ShortFormat);
             if (entry.header.path.isEmpty())
-                disk = QStringLiteral("Never saved");
+                disk = resourceText(Str::RecoveryNeverSaved);
             else
-                disk = recovery::diskFileChanged(entry.header) ? QStringLiteral("Changed since")
-                                                               : QStringLiteral("Unchanged");
+                disk =
+                    resourceText(recovery::diskFileChanged(entry.header) ? Str::RecoveryChangedSince
+                                                                         : Str::RecoveryUnchanged);
         }
         m_table->setItem(row, 1, new QTableWidgetItem(when));
         m_table->setItem(row, 2, new QTableWidgetItem(disk));
         auto *combo = new QComboBox(m_table);
-        combo->addItems({QStringLiteral("Recover"), QStringLiteral("Discard"),
-                         QStringLiteral("Decide later")});
+        combo->addItems({resourceText(Str::RecoveryRecover), resourceText(Str::RecoveryDiscard),
+                         resourceText(Str::RecoveryLater)});
         m_table->setCellWidget(row, ChoiceColumn, combo);
         setChoice(row, entry.damaged ? Later : Recover);
         // Nothing in a damaged file can be opened.
@@ -69,7 +71,7 @@ CRecoveryDialog::CRecoveryDialog(QList<recovery::Entry> entries, QWidget *parent
     layout->addWidget(m_table);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
-    buttons->addButton(QStringLiteral("Decide Later"), QDialogButtonBox::RejectRole);
+    buttons->addButton(resourceText(Str::RecoveryDecideLater), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -5,8 +5,10 @@
 #include "editor/rideredoc.h"
 #include "framework/commandrouter.h"
 #include "framework/document.h"
+#include "framework/messages.h"
 #include "recovery/recoverydialog.h"
 #include "resources/commandids.h"
+#include "resources/stringids.h"
 #include "settings/appfolders.h"
 
 #include <QDateTime>
@@ -178,8 +180,7 @@ void RecoveryManager::written(int number, bool ok, const QString &error)
         // Once until a write works again: a full disk must not flood the user.
         m_failureNoted = true;
         m_host.setStatusText(StatusPane::Message,
-                             QStringLiteral("Unsaved changes could not be kept for recovery: %1")
-                                 .arg(error));
+                             resourceText(Str::RecoveryWriteFailed).arg(error));
     }
     if (tracked.removeWhenWritten) {
         tracked.removeWhenWritten = false;

@@ -239,6 +239,23 @@ constexpr int FilterColumnLabel = 41512;
 constexpr int FilterColumnExtension = 41513;
 constexpr int SyntaxSampleText = 41514; // "AaBbCcXxYyZz"
 
+// Recovery of unsaved work (41700)
+constexpr int RecoveryTitle = 41700;
+constexpr int RecoveryExplain = 41701;
+constexpr int RecoveryColumnDocument = 41702;
+constexpr int RecoveryColumnSnapshot = 41703;
+constexpr int RecoveryColumnDisk = 41704;
+constexpr int RecoveryColumnAction = 41705;
+constexpr int RecoveryDamaged = 41706;
+constexpr int RecoveryNeverSaved = 41707;
+constexpr int RecoveryChangedSince = 41708;
+constexpr int RecoveryUnchanged = 41709;
+constexpr int RecoveryRecover = 41710; // the action choices, in the dialog's Choice order
+constexpr int RecoveryDiscard = 41711;
+constexpr int RecoveryLater = 41712;
+constexpr int RecoveryDecideLater = 41713;
+constexpr int RecoveryWriteFailed = 41714;
+
 // Shared: English month names, MonthFirst + month - 1 (1-12)
 constexpr int MonthJanuary = 41600;
 constexpr int MonthDecember = 41611;

@@ -235,6 +235,24 @@ constexpr StringInfo kStrings[] = {
     {Str::SpellPersonalNotSaved,
      "The words added to the personal dictionary could not be saved.\n\n%1"},
 
+    // Recovery of unsaved work
+    {Str::RecoveryTitle, "Recover Unsaved Documents"},
+    {Str::RecoveryExplain,
+     "The program ended without saving these documents. Choose what to do with each one."},
+    {Str::RecoveryColumnDocument, "Document"},
+    {Str::RecoveryColumnSnapshot, "Snapshot"},
+    {Str::RecoveryColumnDisk, "File on disk"},
+    {Str::RecoveryColumnAction, "Action"},
+    {Str::RecoveryDamaged, "Damaged recovery file"},
+    {Str::RecoveryNeverSaved, "Never saved"},
+    {Str::RecoveryChangedSince, "Changed since"},
+    {Str::RecoveryUnchanged, "Unchanged"},
+    {Str::RecoveryRecover, "Recover"},
+    {Str::RecoveryDiscard, "Discard"},
+    {Str::RecoveryLater, "Decide later"},
+    {Str::RecoveryDecideLater, "Decide Later"},
+    {Str::RecoveryWriteFailed, "Unsaved changes could not be kept for recovery: %1"},
+
     // Properties sheet
     {Str::PropertiesSheetTitle, "Document Properties"},
     {Str::PageGeneral, "General Settings"},
