@@ -2,6 +2,7 @@
 // its results passed to the pane on the window's thread.
 #include "findinfiles/findinfilesdlg.h"
 
+#include "chrome/dialogcontrols.h"
 #include "chrome/themes.h"
 #include "chrome/toolbaricons.h"
 #include "editor/editorhost.h"
@@ -57,22 +58,6 @@ QString statusText(const fif::FindStatus &status)
     return {};
 }
 
-QPushButton *button(const QString &text, const char *name, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox *checkBox(const QString &text, const char *name, bool checked, QWidget *parent)
-{
-    auto *box = new QCheckBox(text, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setChecked(checked);
-    return box;
-}
-
 } // namespace
 
 // Runs on the search's threads: everything it does is handed to the window's thread.
@@ -86,7 +71,9 @@ public:
         CFindInFilesDlg *dialog = m_dialog;
         QMetaObject::invokeMethod(
             dialog,
-            [dialog, text = statusText(status)] { dialog->m_controller.results()->addStatus(text); },
+            [dialog, text = statusText(status)] {
+                dialog->m_controller.results()->addStatus(text);
+            },
             Qt::QueuedConnection);
     }
     void onMatches(std::vector<fif::Hit> &&hits) override
@@ -109,8 +96,7 @@ private:
 };
 
 CFindInFilesDlg::CFindInFilesDlg(FindInFilesController &controller, QWidget *parent)
-    : QDialog(parent), m_controller(controller),
-      m_settingsFile(controller.host().settingsFile()),
+    : QDialog(parent), m_controller(controller), m_settingsFile(controller.host().settingsFile()),
       m_callback(std::make_unique<Callback>(this))
 {
     setObjectName(QStringLiteral("FindInFilesDialog"));
@@ -126,20 +112,20 @@ CFindInFilesDlg::CFindInFilesDlg(FindInFilesController &controller, QWidget *par
     m_types->setObjectName(QStringLiteral("fileTypes"));
     m_folder = new CSmartComboBox(this);
     m_folder->setObjectName(QStringLiteral("directory"));
-    m_matchCase = checkBox(QStringLiteral("Match &case"), "matchCase",
-                           store.getInt(settings::findReplace::MatchCase) != 0, this);
-    m_wholeWord = checkBox(QStringLiteral("Match &whole word"), "wholeWord",
-                           store.getInt(settings::findReplace::MatchWord) != 0, this);
-    m_regExp = checkBox(QStringLiteral("Use regular expressions"), "regExp",
-                        store.getInt(settings::findReplace::RegExp) != 0, this);
-    m_subFolders = checkBox(QStringLiteral("&Search subfolders"), "subFolders",
-                            store.getInt(settings::findReplace::SubFolders) != 0, this);
-    m_find = button(QStringLiteral("&Find"), "find", this);
+    m_matchCase = dialogCheckBox(QStringLiteral("Match &case"), "matchCase",
+                                 store.getInt(settings::findReplace::MatchCase) != 0, this);
+    m_wholeWord = dialogCheckBox(QStringLiteral("Match &whole word"), "wholeWord",
+                                 store.getInt(settings::findReplace::MatchWord) != 0, this);
+    m_regExp = dialogCheckBox(QStringLiteral("Use regular expressions"), "regExp",
+                              store.getInt(settings::findReplace::RegExp) != 0, this);
+    m_subFolders = dialogCheckBox(QStringLiteral("&Search subfolders"), "subFolders",
+                                  store.getInt(settings::findReplace::SubFolders) != 0, this);
+    m_find = dialogButton(QStringLiteral("&Find"), "find", this);
     m_find->setDefault(true);
-    m_browse = button(QStringLiteral("Browse"), "browse", this);
-    m_stop = button(QStringLiteral("Stop"), "stop", this);
-    m_help = button(QStringLiteral("Help"), "help", this);
-    m_close = button(QStringLiteral("Close"), "close", this);
+    m_browse = dialogButton(QStringLiteral("Browse"), "browse", this);
+    m_stop = dialogButton(QStringLiteral("Stop"), "stop", this);
+    m_help = dialogButton(QStringLiteral("Help"), "help", this);
+    m_close = dialogButton(QStringLiteral("Close"), "close", this);
 
     auto *grid = new QGridLayout(this);
     auto label = [this](const QString &text, QWidget *buddy) {
@@ -167,8 +153,7 @@ CFindInFilesDlg::CFindInFilesDlg(FindInFilesController &controller, QWidget *par
 
     // The histories, then the file types: every filter's types after "*.*".
     m_search->loadHistory(m_settingsFile, QString::fromLatin1(settings::section::SearchHistory));
-    m_folder->loadHistory(m_settingsFile,
-                          QString::fromLatin1(settings::section::DirectoryHistory));
+    m_folder->loadHistory(m_settingsFile, QString::fromLatin1(settings::section::DirectoryHistory));
     m_folder->setCurrentIndex(m_folder->count() > 0 ? 0 : -1);
     m_types->addItem(QString::fromUtf8(res::string(Str::FindInFilesAllTypes)));
     QStringList filters;
@@ -176,8 +161,8 @@ CFindInFilesDlg::CFindInFilesDlg(FindInFilesController &controller, QWidget *par
     for (const QString &key : filters) {
         QString label;
         QString extension;
-        if (store.readLabelExtension(QString::fromLatin1(settings::section::FileFilter), key,
-                                     label, extension) &&
+        if (store.readLabelExtension(QString::fromLatin1(settings::section::FileFilter), key, label,
+                                     extension) &&
             !extension.isEmpty())
             m_types->addItem(extension);
     }
@@ -261,8 +246,8 @@ void CFindInFilesDlg::finished(const fif::FindSummary &summary)
     CFindInFilesResults *results = m_controller.results();
     if (summary.stopped)
         results->addStatus(QString::fromUtf8(res::string(Str::FindInFilesStopped)));
-    results->addStatus(QString::asprintf(res::string(Str::FindInFilesSummary),
-                                         int(summary.matches), int(summary.filesWithMatches),
+    results->addStatus(QString::asprintf(res::string(Str::FindInFilesSummary), int(summary.matches),
+                                         int(summary.filesWithMatches),
                                          int(summary.filesSearched)));
     m_engine.cleanup();
     setSearching(false);

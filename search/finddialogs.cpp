@@ -1,23 +1,24 @@
 // CFindDialog and CReplaceDialog: controls, options, histories, placement and their commands.
 #include "search/finddialogs.h"
 
+#include "chrome/dialogcontrols.h"
+#include "chrome/themes.h"
+#include "chrome/toolbaricons.h"
 #include "editor/editorhost.h"
+#include "editor/ridereview.h"
 #include "framework/commandrouter.h"
 #include "framework/messages.h"
+#include "resources/commandids.h"
+#include "resources/resources.h"
+#include "resources/stringids.h"
+#include "search/engine/searchrules.h"
+#include "search/findreplacecontroller.h"
+#include "search/toolbarfindcombobox.h"
 #include "settings/framesettings.h"
 #include "settings/registrysettings.h"
 #include "settings/settingkeys.h"
 #include "settings/windowplacement.h"
 #include "settings/xmlsettingsstore.h"
-#include "chrome/themes.h"
-#include "chrome/toolbaricons.h"
-#include "editor/ridereview.h"
-#include "resources/commandids.h"
-#include "resources/resources.h"
-#include "resources/stringids.h"
-#include "search/findreplacecontroller.h"
-#include "search/engine/searchrules.h"
-#include "search/toolbarfindcombobox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,21 +36,6 @@ namespace {
 const QString SearchHistory = QString::fromLatin1(settings::section::SearchHistory);
 const QString ReplaceHistory = QString::fromLatin1(settings::section::ReplaceHistory);
 
-QPushButton *button(const QString &text, const char *name, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox *checkBox(const QString &text, const char *name, bool checked, QWidget *parent)
-{
-    auto *box = new QCheckBox(text, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setChecked(checked);
-    return box;
-}
 } // namespace
 
 // ---- Shared parts
@@ -150,23 +136,23 @@ CFindDialog::CFindDialog(FindReplaceController *controller, CRidereView *view, c
     namespace fr = settings::findReplace;
     m_search = new CToolbarFindComboBox(this);
     m_search->setObjectName(QStringLiteral("findWhat"));
-    m_matchCase = checkBox(QStringLiteral("Match &case"), "matchCase",
-                           store.getInt(fr::MatchCase) != 0, this);
-    m_wholeWord = checkBox(QStringLiteral("Match &whole word"), "wholeWord",
-                           store.getInt(fr::MatchWord) != 0, this);
-    m_regExp = checkBox(QStringLiteral("Use regular expressions"), "regExp",
-                        store.getInt(fr::RegExp) != 0, this);
-    m_wrap = checkBox(QStringLiteral("&Wrap around"), "wrapAround",
-                      store.getInt(fr::WrapAround) != 0, this);
+    m_matchCase = dialogCheckBox(QStringLiteral("Match &case"), "matchCase",
+                                 store.getInt(fr::MatchCase) != 0, this);
+    m_wholeWord = dialogCheckBox(QStringLiteral("Match &whole word"), "wholeWord",
+                                 store.getInt(fr::MatchWord) != 0, this);
+    m_regExp = dialogCheckBox(QStringLiteral("Use regular expressions"), "regExp",
+                              store.getInt(fr::RegExp) != 0, this);
+    m_wrap = dialogCheckBox(QStringLiteral("&Wrap around"), "wrapAround",
+                            store.getInt(fr::WrapAround) != 0, this);
     m_up = new QRadioButton(QStringLiteral("&Up"), this);
     m_up->setObjectName(QStringLiteral("up"));
     m_down = new QRadioButton(QStringLiteral("&Down"), this);
     m_down->setObjectName(QStringLiteral("down"));
     (store.getInt(fr::SearchUp) != 0 ? m_up : m_down)->setChecked(true);
-    m_findNext = button(QStringLiteral("&Find Next"), "findNext", this);
+    m_findNext = dialogButton(QStringLiteral("&Find Next"), "findNext", this);
     m_findNext->setDefault(true);
-    m_markAll = button(QStringLiteral("&Mark All"), "markAll", this);
-    m_close = button(QStringLiteral("Close"), "close", this);
+    m_markAll = dialogButton(QStringLiteral("&Mark All"), "markAll", this);
+    m_close = dialogButton(QStringLiteral("Close"), "close", this);
 
     // The box stretches with the width; the buttons keep to the right, Close and Mark All to
     // the bottom right.
@@ -271,22 +257,22 @@ CReplaceDialog::CReplaceDialog(FindReplaceController *controller, CRidereView *v
     m_search->setObjectName(QStringLiteral("findWhat"));
     m_replace = new CToolbarFindComboBox(this);
     m_replace->setObjectName(QStringLiteral("replaceWith"));
-    m_wholeWord = checkBox(QStringLiteral("Match &whole words only"), "wholeWord",
-                           store.getInt(fr::MatchWord) != 0, this);
-    m_matchCase = checkBox(QStringLiteral("&Match case"), "matchCase",
-                           store.getInt(fr::MatchCase) != 0, this);
-    m_regExp = checkBox(QStringLiteral("Use Regular Expressions"), "regExp",
-                        store.getInt(fr::RegExp) != 0, this);
+    m_wholeWord = dialogCheckBox(QStringLiteral("Match &whole words only"), "wholeWord",
+                                 store.getInt(fr::MatchWord) != 0, this);
+    m_matchCase = dialogCheckBox(QStringLiteral("&Match case"), "matchCase",
+                                 store.getInt(fr::MatchCase) != 0, this);
+    m_regExp = dialogCheckBox(QStringLiteral("Use Regular Expressions"), "regExp",
+                              store.getInt(fr::RegExp) != 0, this);
     m_document = new QRadioButton(QStringLiteral("Active document"), this);
     m_document->setObjectName(QStringLiteral("activeDocument"));
     m_selection = new QRadioButton(QStringLiteral("Selected text"), this);
     m_selection->setObjectName(QStringLiteral("selectedText"));
     (store.getInt(fr::Selection) != 0 ? m_selection : m_document)->setChecked(true);
-    m_findNext = button(QStringLiteral("&Find Next"), "findNext", this);
+    m_findNext = dialogButton(QStringLiteral("&Find Next"), "findNext", this);
     m_findNext->setDefault(true);
-    m_replaceOne = button(QStringLiteral("&Replace"), "replace", this);
-    m_replaceAll = button(QStringLiteral("Replace &All"), "replaceAll", this);
-    m_close = button(QStringLiteral("&Close"), "close", this);
+    m_replaceOne = dialogButton(QStringLiteral("&Replace"), "replace", this);
+    m_replaceAll = dialogButton(QStringLiteral("Replace &All"), "replaceAll", this);
+    m_close = dialogButton(QStringLiteral("&Close"), "close", this);
 
     auto *findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
     findLabel->setBuddy(m_search);
