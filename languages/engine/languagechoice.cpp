@@ -114,8 +114,12 @@ QString firstLineOf(const QByteArray &head)
         text = QString::fromUtf8(head.mid(3));
     else
         text = QString::fromUtf8(head);
-    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-    return end < 0 ? text : text.left(end);
+    // A plain scan: a regular expression refuses text with unpaired surrogates, which a
+    // mislabelled UTF-16 head decodes to, and would then report no line end at all.
+    qsizetype end = 0;
+    while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
+        ++end;
+    return text.left(end);
 }
 
 QString readFirstLine(const QString &path)
