@@ -51,11 +51,12 @@ tinyxml2::XMLElement *findMacro(tinyxml2::XMLElement *root, const QString &name)
 {
     if (!root || name.isEmpty())
         return nullptr;
-    const QByteArray wanted = name.toUtf8();
+    // Names are matched as they are listed, decoded: a name whose bytes are not UTF-8 is still
+    // found, renamed and removed under the name the user sees.
     for (auto *macro = root->FirstChildElement("macro"); macro;
          macro = macro->NextSiblingElement("macro")) {
         const char *own = macro->Attribute("name");
-        if (own && *own && wanted == own)
+        if (own && *own && QString::fromUtf8(own) == name)
             return macro;
     }
     return nullptr;
