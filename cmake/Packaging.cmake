@@ -5,10 +5,9 @@ set(CPACK_PACKAGE_VENDOR Brightmoor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Brightmoor <penwright@brightmoor.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "multi-document text and source-code editor")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Penwright edits many text and source files at once, with syntax colouring for forty\n"
-    "languages, find and replace in files, a hex editor, file comparison, macros, spell\n"
-    "checking, HTML Tidy clean-ups and external tools.")
+set(CPACK_PACKAGE_DESCRIPTION "Penwright edits many text and source files at once, with syntax\n\
+colouring for forty languages, find and replace in files, a hex editor, file\n\
+comparison, macros, spell checking, HTML Tidy clean-ups and external tools.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
