@@ -28,21 +28,35 @@ endforeach()
 if(missing)
     message(FATAL_ERROR "Missing after install:\n${missing}")
 endif()
-if(NOT IS_EXECUTABLE ${PREFIX}/bin/penwright)
-    message(FATAL_ERROR "The installed program is not executable")
+
+# The installed program starts, and knows itself installed: its per-user folder gets its files,
+# and nothing but the program is in the program's folder.
+set(home ${PREFIX}-home)
+file(REMOVE_RECURSE ${home})
+file(MAKE_DIRECTORY ${home}/run)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen HOME=${home}
+                        XDG_CONFIG_HOME=${home}/config XDG_DATA_HOME=${home}/data
+                        XDG_CACHE_HOME=${home}/cache XDG_RUNTIME_DIR=${home}/run
+                        PENWRIGHT_EXIT_AFTER_PAINT=1 ${PREFIX}/bin/penwright
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE errors TIMEOUT 120)
+if(NOT result EQUAL 0 OR NOT out MATCHES "painted")
+    message(FATAL_ERROR "The installed program did not start (${result}): ${out}${errors}")
+endif()
+if(NOT IS_DIRECTORY ${home}/data/Brightmoor/Penwright)
+    message(FATAL_ERROR "The installed program did not use its per-user folder")
+endif()
+file(GLOB bin RELATIVE ${PREFIX}/bin ${PREFIX}/bin/*)
+if(NOT bin STREQUAL "penwright")
+    message(FATAL_ERROR "The program's folder holds more than the program: ${bin}")
 endif()
 
-# Every shipped language file, and nothing left in the program's folder but the program.
+# Every shipped language file.
 file(GLOB shipped RELATIVE ${SOURCE}/languages/Config ${SOURCE}/languages/Config/*.config)
 file(GLOB installed RELATIVE ${data}/Config ${data}/Config/*.config)
 list(SORT shipped)
 list(SORT installed)
 if(NOT shipped STREQUAL installed OR NOT shipped)
     message(FATAL_ERROR "Installed language files differ:\n${installed}\nshipped:\n${shipped}")
-endif()
-file(GLOB bin RELATIVE ${PREFIX}/bin ${PREFIX}/bin/*)
-if(NOT bin STREQUAL "penwright")
-    message(FATAL_ERROR "The program's folder holds more than the program: ${bin}")
 endif()
 
 file(READ ${entry} text)
@@ -61,4 +75,4 @@ if(VALIDATE)
 else()
     message(STATUS "desktop-file-validate not found: the entry's syntax is not checked")
 endif()
-file(REMOVE_RECURSE ${PREFIX})
+file(REMOVE_RECURSE ${PREFIX} ${home})
