@@ -15,6 +15,8 @@ int main(int argc, char **argv)
     QApplication qtApp(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Brightmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("Penwright"));
+    // Lets the desktop match the window to the entry "penwright.desktop", and so to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("penwright"));
 
     const QStringList arguments = qtApp.arguments();
     QStringList files;

@@ -197,10 +197,10 @@ void CMainFrame::navigate(bool backward)
 
 void CMainFrame::registerHelpCommands()
 {
-    // The help page ships beside the program; a section of it answers for an empty address, so
+    // The help page ships with the program; a section of it answers for an empty address, so
     // no command ever opens an address that leads nowhere.
     const auto openHelp = [](const QString &section) {
-        const QString page = AppFolders::programFolder() + QStringLiteral("help/index.html");
+        const QString page = AppFolders::shippedFile(QStringLiteral("help/index.html"));
         if (!QFileInfo::exists(page))
             return;
         QUrl url = QUrl::fromLocalFile(page);

@@ -1,11 +1,11 @@
-// The program's own icon, drawn in code so every size is sharp and nothing needs an image file.
+// The program's own icon, from the renderings of its drawing compiled into the program.
 #pragma once
 
 #include <QIcon>
 
 namespace pw {
 
-// A page with lines of text and a pen nib across it, at the usual icon sizes.
+// A written page with a pen across it, at every size the icon theme gets.
 QIcon appIcon();
 
 } // namespace pw

@@ -292,7 +292,7 @@ void CFindInFilesDlg::browse()
 
 void CFindInFilesDlg::showHelp()
 {
-    const QString page = AppFolders::programFolder() + QStringLiteral("help/index.html");
+    const QString page = AppFolders::shippedFile(QStringLiteral("help/index.html"));
     if (!QFileInfo::exists(page))
         return;
     QUrl url = QUrl::fromLocalFile(page);

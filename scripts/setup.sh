@@ -13,7 +13,7 @@ packages=(
     libqscintilla2-qt6-dev libtinyxml2-dev libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libtidy-dev qt6-webengine-dev ripgrep aspell aspell-en
-    xvfb xauth
+    xvfb xauth desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

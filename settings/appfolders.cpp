@@ -3,11 +3,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <optional>
 
 #ifndef PENWRIGHT_INSTALL_PREFIX
 #define PENWRIGHT_INSTALL_PREFIX "/usr/local"
+#endif
+#ifndef PENWRIGHT_INSTALL_BINDIR
+#define PENWRIGHT_INSTALL_BINDIR "bin"
+#endif
+#ifndef PENWRIGHT_INSTALL_DATADIR
+#define PENWRIGHT_INSTALL_DATADIR "share"
 #endif
 
 namespace pw {
@@ -17,16 +24,37 @@ std::optional<AppFolders::Inputs> &storedInputs()
     static std::optional<AppFolders::Inputs> inputs;
     return inputs;
 }
+
+const QString &dataSubfolder()
+{
+    static const QString folder =
+        QStringLiteral(PENWRIGHT_INSTALL_DATADIR) + QStringLiteral("/Brightmoor/Penwright");
+    return folder;
+}
 } // namespace
 
 AppFolders::Inputs AppFolders::systemInputs()
 {
     Inputs in;
     in.programFile = QCoreApplication::applicationFilePath();
-    in.programFiles = QDir::cleanPath(QStringLiteral(PENWRIGHT_INSTALL_PREFIX));
+    in.programFiles = installedPrefixOf(in.programFile);
+    if (in.programFiles.isEmpty())
+        in.programFiles = QDir::cleanPath(QStringLiteral(PENWRIGHT_INSTALL_PREFIX));
     in.localAppData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     in.documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return in;
+}
+
+QString AppFolders::installedPrefixOf(const QString &programFile)
+{
+    QString root = QFileInfo(programFile).absolutePath();
+    const QString binDir = QStringLiteral("/") + QStringLiteral(PENWRIGHT_INSTALL_BINDIR);
+    if (!root.endsWith(binDir))
+        return {};
+    root.chop(binDir.size());
+    if (root.isEmpty() || !QFileInfo(root + QLatin1Char('/') + dataSubfolder()).isDir())
+        return {};
+    return root;
 }
 
 void AppFolders::setInputs(const Inputs &inputs)
@@ -96,9 +124,21 @@ QString AppFolders::configFolder()
 {
     return inSettingsFolder("Config");
 }
+QString AppFolders::installedDataFolder()
+{
+    return inputs().programFiles + QLatin1Char('/') + dataSubfolder();
+}
 QString AppFolders::installedConfigFolder()
 {
-    return inputs().programFiles + QStringLiteral("/share/Brightmoor/Penwright/Config");
+    return installedDataFolder() + QStringLiteral("/Config");
+}
+QString AppFolders::shippedFile(const QString &relative)
+{
+    const QString beside = programFolder() + relative;
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = installedDataFolder() + QLatin1Char('/') + relative;
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 QString AppFolders::documentsFolder()

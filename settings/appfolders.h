@@ -22,6 +22,10 @@ public:
 
     // The inputs of the running program (QCoreApplication must exist).
     static Inputs systemInputs();
+    // A package may install the program under another prefix than the build was configured with
+    // (a .deb under /usr): a program in "<root>/bin" with "<root>/share/Brightmoor/Penwright"
+    // beside it was installed under <root>, which this returns; empty for any other program.
+    static QString installedPrefixOf(const QString &programFile);
     // Replace the inputs for the rest of the process (tests and the portable launcher).
     static void setInputs(const Inputs &inputs);
     static const Inputs &inputs();
@@ -40,9 +44,16 @@ public:
     static QString recoveryFolder();
     static QString dictionaryFolder();
     static QString configFolder();
+    // Where an installation puts the files shipped with the program (language files, Tidy
+    // profiles, the help page): "<prefix>/share/Brightmoor/Penwright".
+    static QString installedDataFolder();
     // Where an installation puts the shipped language files, read when the per-user folder has
     // none of its own.
     static QString installedConfigFolder();
+    // A file shipped with the program, by its path relative to the program ("help/index.html"):
+    // beside the program when it is there (a build tree or a portable copy), otherwise in the
+    // installation's data folder. Returns the first of the two when neither exists.
+    static QString shippedFile(const QString &relative);
     static QString documentsFolder();
 };
 

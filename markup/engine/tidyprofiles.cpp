@@ -43,10 +43,8 @@ QString ensure(const char *name)
     if (QFileInfo::exists(path))
         return path;
     QDir().mkpath(dir);
-    // An installed program keeps its shipped profiles beside itself; a per-user folder starts
-    // with copies of them.
-    const QString shipped =
-        AppFolders::programFolder() + QStringLiteral("Tidy/") + QLatin1String(name);
+    // A per-user folder starts with copies of the profiles shipped with the program.
+    const QString shipped = AppFolders::shippedFile(QStringLiteral("Tidy/") + QLatin1String(name));
     if (shipped != path && QFile::copy(shipped, path)) {
         QFile::setPermissions(path,
                               QFile::permissions(path) | QFile::WriteOwner | QFile::ReadOwner);

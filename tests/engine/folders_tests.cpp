@@ -1,6 +1,9 @@
 // The settings-folder rule: per-user inside the install prefix, beside the program elsewhere.
 #include "settings/appfolders.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using pw::AppFolders;
@@ -52,4 +55,49 @@ TEST(AppFolders, DerivedPathsShareTheFolder)
               QStringLiteral("/home/u/.local/share/Brightmoor/Penwright/WinSettings.cfg"));
     EXPECT_EQ(AppFolders::configFolder(),
               QStringLiteral("/home/u/.local/share/Brightmoor/Penwright/Config"));
+}
+
+// An installed copy finds its prefix from where it lies, whatever prefix the build had, and its
+// shipped files in the installation's data folder unless a copy lies beside it.
+TEST(AppFolders, InstalledCopyFindsItsPrefixAndShippedFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString usr = dir.filePath(QStringLiteral("usr"));
+    const QString data = usr + QStringLiteral("/share/Brightmoor/Penwright");
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/help")));
+    ASSERT_TRUE(QDir().mkpath(usr + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("opt/bin"))));
+    struct Row
+    {
+        QString program;
+        QString prefix;
+    };
+    const Row rows[] = {
+        {usr + QStringLiteral("/bin/penwright"), usr},
+        {dir.filePath(QStringLiteral("opt/bin/penwright")), QString()}, // no data folder
+        {usr + QStringLiteral("/share/penwright"), QString()},          // not in a bin folder
+        {QStringLiteral("/penwright"), QString()},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.program.toStdString());
+        EXPECT_EQ(AppFolders::installedPrefixOf(row.program), row.prefix);
+    }
+
+    AppFolders::setInputs({usr + QStringLiteral("/bin/penwright"), usr,
+                           dir.filePath(QStringLiteral("home")), QString()});
+    ASSERT_TRUE(AppFolders::isPerUser());
+    EXPECT_EQ(AppFolders::installedConfigFolder(), data + QStringLiteral("/Config"));
+    const QString help = QStringLiteral("help/index.html");
+    // Neither copy exists: the path beside the program, which the caller finds missing.
+    EXPECT_EQ(AppFolders::shippedFile(help), usr + QStringLiteral("/bin/help/index.html"));
+    QFile installed(data + QStringLiteral("/help/index.html"));
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    EXPECT_EQ(AppFolders::shippedFile(help), installed.fileName());
+    ASSERT_TRUE(QDir().mkpath(usr + QStringLiteral("/bin/help")));
+    QFile beside(usr + QStringLiteral("/bin/help/index.html"));
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(AppFolders::shippedFile(help), beside.fileName());
 }
