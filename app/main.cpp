@@ -21,13 +21,17 @@ int main(int argc, char **argv)
     const QStringList arguments = qtApp.arguments();
     QStringList files;
     bool newInstance = false;
+    bool printing = false;
     for (const QString &arg : arguments.mid(1)) {
         if (arg == QLatin1String("--new-instance"))
             newInstance = true;
+        else if (pw::PenwrightApp::isPrintSwitch(arg))
+            printing = true;
         else if (!arg.startsWith(QLatin1Char('-')))
             files << QFileInfo(arg).absoluteFilePath();
     }
-    if (!files.isEmpty() && !newInstance) {
+    // Printing from the command line is this start's own work, never a running program's.
+    if (!files.isEmpty() && !newInstance && !printing) {
         // A running program takes the files from the reopen list; when none answers in time,
         // this start opens them itself through the same list.
         pw::RegistrySettings registry;
@@ -40,6 +44,8 @@ int main(int argc, char **argv)
     pw::PenwrightApp app;
     if (!app.initInstance(arguments))
         return 1;
+    if (app.printedOnly())
+        return 0;
     // The start-up benchmark times the way to the first painted window, then leaves at once.
     if (qEnvironmentVariableIsSet("PENWRIGHT_EXIT_AFTER_PAINT")) {
         QObject::connect(&app, &pw::PenwrightApp::mainWindowPainted, &qtApp, [] {

@@ -15,8 +15,13 @@
 #include "resources/commandids.h"
 #include "resources/stringids.h"
 #include "settings/registrysettings.h"
+#ifdef PENWRIGHT_WITH_PRINTING
+#include "printing/printcommands.h"
+#endif
 
 #include <QApplication>
+#include <algorithm>
+#include <cstdio>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -105,6 +110,10 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     m_host = std::make_unique<MainFrameHost>(*this, *m_mainFrame);
     if (!m_mainFrame->create(*m_host))
         return false;
+    for (const QString &arg : arguments.mid(1)) {
+        if (isPrintSwitch(arg))
+            return printFromCommandLine(arguments);
+    }
 
     m_instance = new SingleInstance(SingleInstance::defaultServerName(), this);
     connect(m_instance, &SingleInstance::filesPending, this, [this] {
@@ -141,6 +150,41 @@ bool PenwrightApp::initInstance(const QStringList &arguments)
     if (CMDIChildFrame *frame = m_mainFrame->workspace().activeFrame())
         m_mainFrame->workspace().activateFrame(frame);
     return true;
+}
+
+bool PenwrightApp::isPrintSwitch(const QString &argument)
+{
+    static const QStringList switches{QStringLiteral("/p"), QStringLiteral("/pt"),
+                                      QStringLiteral("--print"), QStringLiteral("--print-to")};
+    return switches.contains(argument);
+}
+
+bool PenwrightApp::printFromCommandLine(const QStringList &arguments)
+{
+    m_printedOnly = true;
+    const auto at = std::find_if(arguments.begin() + 1, arguments.end(), &isPrintSwitch);
+    const bool toTarget = *at == QLatin1String("/pt") || *at == QLatin1String("--print-to");
+    const qsizetype index = at - arguments.begin();
+    const QString file = arguments.value(index + 1);
+    const QString target = toTarget ? arguments.value(index + 2) : QString();
+    if (file.isEmpty() || (toTarget && target.isEmpty())) {
+        std::fputs("usage: penwright /p FILE | /pt FILE PRINTER-OR-PDF\n", stderr);
+        return false;
+    }
+#ifdef PENWRIGHT_WITH_PRINTING
+    auto *document = qobject_cast<CRidereDoc *>(openDocumentFile(file, OpenRequest{}));
+    auto *commands = m_mainFrame->findChild<PrintCommands *>();
+    if (!document || !commands)
+        return false;
+    while (document->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    if (commands->printUnattended(document, target) >= 0)
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(commands->errorText()));
+#else
+    std::fputs("This build of Penwright cannot print.\n", stderr);
+#endif
+    return false;
 }
 
 bool PenwrightApp::reopenPreviousFiles()

@@ -53,6 +53,12 @@ public:
 
     // Start-up: false ends the program at once.
     bool initInstance(const QStringList &arguments);
+    // The command line's print switches: "/p FILE" (or --print) prints FILE on the default
+    // printer, "/pt FILE TARGET" (or --print-to) on the printer TARGET names, or to TARGET as a
+    // PDF file when it ends in ".pdf". Such a start prints, shows no window and ends.
+    static bool isPrintSwitch(const QString &argument);
+    // Start-up only printed: the program ends now (initInstance's result says how it went).
+    bool printedOnly() const { return m_printedOnly; }
     int exitInstance();
 
     CMainFrame *mainFrame() const { return m_mainFrame.get(); }
@@ -96,6 +102,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Carries out the print switches, if any; false when printing failed.
+    bool printFromCommandLine(const QStringList &arguments);
     void registerCommands();
     void registerTemplates();
     void registerCompareTemplate();
@@ -121,6 +129,7 @@ private:
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     QString m_lastFolder;
     bool m_reopeningFiles = false;
+    bool m_printedOnly = false;
     OpenDialogHook m_openDialogHook;
     SingleInstance *m_instance = nullptr;
 };

@@ -60,6 +60,9 @@
 #ifdef PENWRIGHT_WITH_RECOVERY
 #include "recovery/recoverymanager.h"
 #endif
+#ifdef PENWRIGHT_WITH_PRINTING
+#include "printing/printcommands.h"
+#endif
 
 namespace pw {
 
@@ -240,6 +243,16 @@ void wireRecovery(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_PRINTING
+// Print and Print Preview on the printer and margins Page Setup keeps.
+void wirePrinting(CMainFrame &frame, MainFrameHost &host)
+{
+    PrintCommands::PageSetup pageSetup{[&frame] { return frame.printer(); },
+                                       [&frame] { return frame.printMargins(); }};
+    frame.addCommandTarget(new PrintCommands(host, std::move(pageSetup), &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -282,6 +295,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_RECOVERY
     wireRecovery(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_PRINTING
+    wirePrinting(frame, host);
 #endif
 }
 

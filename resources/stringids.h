@@ -83,6 +83,20 @@ constexpr int ShowTabs = 40113;
 
 // Printing (40200)
 constexpr int PrintPageFooter = 40200; // "Page %d"
+constexpr int PrintFailed = 40201;     // "%s" names the printer or the file
+constexpr int PreviewTitle = 40202;
+constexpr int PreviewPrint = 40203;
+constexpr int PreviewFirst = 40204;
+constexpr int PreviewPrevious = 40205;
+constexpr int PreviewNext = 40206;
+constexpr int PreviewLast = 40207;
+constexpr int PreviewZoomIn = 40208;
+constexpr int PreviewZoomOut = 40209;
+constexpr int PreviewStop = 40210;
+constexpr int PreviewClose = 40211;
+constexpr int PreviewPageCount = 40212;
+constexpr int PreviewCounting = 40213;
+constexpr int PrintNoPrinter = 40214;
 
 // Language selection (40300)
 constexpr int ColoringNotAvailable = 40300;

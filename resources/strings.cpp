@@ -89,6 +89,20 @@ constexpr StringInfo kStrings[] = {
 
     // Printing
     {Str::PrintPageFooter, "Page %d"},
+    {Str::PrintFailed, "The document could not be printed to %s."},
+    {Str::PreviewTitle, "Print Preview"},
+    {Str::PreviewPrint, "&Print..."},
+    {Str::PreviewFirst, "First Page"},
+    {Str::PreviewPrevious, "Previous Page"},
+    {Str::PreviewNext, "Next Page"},
+    {Str::PreviewLast, "Last Page"},
+    {Str::PreviewZoomIn, "Zoom In"},
+    {Str::PreviewZoomOut, "Zoom Out"},
+    {Str::PreviewStop, "Stop Counting"},
+    {Str::PreviewClose, "&Close"},
+    {Str::PreviewPageCount, "of %d"},
+    {Str::PreviewCounting, "of %d (counting)"},
+    {Str::PrintNoPrinter, "No printer is installed. Print to a PDF file instead: /pt FILE OUT.pdf"},
 
     // Language selection
     {Str::ColoringNotAvailable, "Coloring Not Available"},

@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
     libqscintilla2-qt6-dev libtinyxml2-dev libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libtidy-dev qt6-webengine-dev ripgrep aspell aspell-en
+    libtidy-dev qt6-webengine-dev ripgrep aspell aspell-en poppler-utils
     xvfb xauth desktop-file-utils
 )
 missing=()
