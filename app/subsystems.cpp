@@ -60,6 +60,9 @@
 #ifdef PENWRIGHT_WITH_RECOVERY
 #include "recovery/recoverymanager.h"
 #endif
+#ifdef PENWRIGHT_WITH_PREFERENCES
+#include "preferences/preferencescommands.h"
+#endif
 
 namespace pw {
 
@@ -240,6 +243,14 @@ void wireRecovery(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_PREFERENCES
+// "Editor Properties": the sheet applies the theme and icon size through the command bars.
+void wirePreferences(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new PreferencesCommands(host, frame.commandBars(), &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -282,6 +293,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_RECOVERY
     wireRecovery(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_PREFERENCES
+    wirePreferences(frame, host);
 #endif
 }
 
