@@ -32,9 +32,10 @@ CPagePrint::CPagePrint(EditorHost &host, QWidget *parent) : CPropertyPage(parent
         m_formats[i]->setObjectName(QStringLiteral("printFormat%1").arg(i));
         group->addButton(m_formats[i], i);
         coloursLayout->addWidget(m_formats[i]);
-        watch(m_formats[i]);
     }
     m_formats[s.printFormat >= 0 && s.printFormat < 4 ? s.printFormat : 0]->setChecked(true);
+    for (QRadioButton *format : m_formats)
+        watch(format);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_header);
     layout->addWidget(m_footer);

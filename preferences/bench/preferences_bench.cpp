@@ -213,7 +213,7 @@ QJsonObject applySettings(const QStringList &args)
         const Binding *binding = equals > 0 ? bindingOf(arg.left(equals)) : nullptr;
         if (!binding) {
             result.insert(QStringLiteral("error"),
-                          QStringLiteral("not a setting of the properties sheet: ") + arg);
+                          QString(QStringLiteral("not a setting of the properties sheet: ") + arg));
             return result;
         }
         values.append({binding, arg.mid(equals + 1)});
@@ -227,14 +227,14 @@ QJsonObject applySettings(const QStringList &args)
     pw::bench::BenchApp app;
     pw::CMainFrame *frame = app.app->mainFrame();
     // An open text window, so that what applies to every window has one to reach.
-    frame->router()->execute(pw::Cmd::FileNew);
+    frame->router()->execute(Cmd::FileNew);
     {
         CPropertiesSheet sheet(*app.app->host(), frame->commandBars(), frame);
         for (const auto &[binding, value] : values) {
             const QString problem = setControl(sheet, *binding, value);
             if (!problem.isEmpty()) {
-                result.insert(QStringLiteral("error"), QLatin1String(binding->key) +
-                                                           QLatin1Char(' ') + problem);
+                result.insert(QStringLiteral("error"),
+                              QString(QLatin1String(binding->key) + QLatin1Char(' ') + problem));
                 return result;
             }
         }

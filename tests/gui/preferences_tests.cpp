@@ -100,6 +100,8 @@ TEST_F(PreferencesTest, SheetShowsItsEightPagesInOrder)
                                        "General Settings More", "Spell Checker",
                                        "Printer Options", "View Settings"}));
         EXPECT_FALSE(sheet.buttons()->button(QDialogButtonBox::Apply)->isEnabled());
+        for (int i = 0; i < CPropertiesSheet::PageCount; ++i)
+            EXPECT_FALSE(sheet.page(i)->isModified()) << i;
         sheet.reject();
     });
 }
@@ -206,8 +208,9 @@ TEST_F(PreferencesTest, EveryPageRoundTripsAndReachesTheOpenWindowsAndTheNextSta
     for (const PageCase &c : cases) {
         SCOPED_TRACE(c.control);
         EXPECT_TRUE(c.stored(mirror()));
-        if (c.applied)
+        if (c.applied) {
             EXPECT_TRUE(c.applied(frame(), ed));
+        }
     }
 
     // Written at close, read at the next start.
