@@ -31,6 +31,9 @@ CPageView::CPageView(EditorHost &host, CommandBars *bars, QWidget *parent)
     layout->addRow(QStringLiteral("Long line column:"), m_longLinePos);
     layout->addRow(m_transparent);
     layout->addRow(QStringLiteral("Transparency:"), m_percent);
+    // The percentage means something only while dialogs are semi-transparent.
+    m_percent->setEnabled(m_transparent->isChecked());
+    connect(m_transparent, &QCheckBox::toggled, m_percent, &QSlider::setEnabled);
     watch(m_longLinePos);
     watch(m_transparent);
     watch(m_percent);
