@@ -108,6 +108,16 @@ const LanguageList &MainFrameHost::languages() const
     return m_frame.languages();
 }
 
+void MainFrameHost::reloadLanguages(bool applyToOpen)
+{
+    m_frame.reloadLanguages(applyToOpen);
+}
+
+QList<CRidereView *> MainFrameHost::textViews() const
+{
+    return m_frame.workspace().textViews();
+}
+
 NavigationHistory &MainFrameHost::navigation()
 {
     return m_frame.navigation();

@@ -32,6 +32,8 @@ public:
     bool isPaneShown(int paneId) const override;
 
     const LanguageList &languages() const override;
+    void reloadLanguages(bool applyToOpen) override;
+    QList<CRidereView *> textViews() const override;
     NavigationHistory &navigation() override;
     FunctionListService *functionList() const override { return m_functionList; }
     DocumentWatcher &documentWatcher() override { return *m_watcher; }

@@ -63,6 +63,9 @@
 #ifdef PENWRIGHT_WITH_PRINTING
 #include "printing/printcommands.h"
 #endif
+#ifdef PENWRIGHT_WITH_PREFERENCES
+#include "preferences/preferencescommands.h"
+#endif
 
 namespace pw {
 
@@ -253,6 +256,14 @@ void wirePrinting(CMainFrame &frame, MainFrameHost &host)
 }
 #endif
 
+#ifdef PENWRIGHT_WITH_PREFERENCES
+// "Editor Properties": the sheet applies the theme and icon size through the command bars.
+void wirePreferences(CMainFrame &frame, MainFrameHost &host)
+{
+    frame.addCommandTarget(new PreferencesCommands(host, frame.commandBars(), &frame));
+}
+#endif
+
 } // namespace
 
 void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFrameHost &host)
@@ -298,6 +309,9 @@ void wireSubsystems([[maybe_unused]] CMainFrame &frame, [[maybe_unused]] MainFra
 #endif
 #ifdef PENWRIGHT_WITH_PRINTING
     wirePrinting(frame, host);
+#endif
+#ifdef PENWRIGHT_WITH_PREFERENCES
+    wirePreferences(frame, host);
 #endif
 }
 

@@ -28,8 +28,9 @@ public:
     // new settings, and in mode None every backup is deleted. A root that cannot be created is
     // reported to the user.
     backup::BackupResult applySettings();
+    bool applyBackupSettings() override { return applySettings().ok; }
     // "Delete Files...": every store forgets its backups, then all of them are deleted.
-    bool deleteAllBackups();
+    bool deleteAllBackups() override;
 
     // The stores of the open text documents.
     QList<backup::BackupStore *> stores() const;

@@ -1,4 +1,5 @@
-// penwright-bench "settings": start-up read and close-time write of a full settings file.
+// penwright-bench "settings": start-up read and close-time write of a full settings file, or
+// (with --apply/--dump) the properties sheet's apply path.
 #include "settings/framesettings.h"
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
@@ -196,6 +197,17 @@ bool buildLargeFile(const QString &path, qint64 targetBytes)
 QJsonObject run(const QStringList &args)
 {
     QJsonObject result;
+    // "--apply KEY=VALUE ... --dump" is the properties sheet's apply path; it lives with the
+    // preferences and is there only when the build has them.
+    if (args.contains(QStringLiteral("--apply")) || args.contains(QStringLiteral("--dump"))) {
+        const auto form = pw::bench::registry().find("settings-apply");
+        if (form == pw::bench::registry().end()) {
+            result.insert(QStringLiteral("error"),
+                          QStringLiteral("this build has no properties sheet"));
+            return result;
+        }
+        return form->second(args);
+    }
     const int runs = std::max(
         1, pw::bench::option(args, QStringLiteral("--runs"), QStringLiteral("15")).toInt());
     const qint64 largeMb =

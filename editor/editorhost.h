@@ -9,6 +9,7 @@
 namespace pw {
 
 class CMFCScintilla;
+class CRidereView;
 class DocumentWatcher;
 class LanguageList;
 class NavigationHistory;
@@ -59,6 +60,13 @@ class BackupService
 public:
     virtual ~BackupService() = default;
     virtual std::unique_ptr<DocumentBackups> createDocumentBackups() = 0;
+    // The preferences' Apply: every open document's backups follow the settings now (in mode 2
+    // the folder is made, in mode 0 every backup goes). False when the folder could not be made;
+    // the user has been told.
+    virtual bool applyBackupSettings() = 0;
+    // "Delete Files...": every open document forgets its backups, then all of them are deleted.
+    // False when something could not be deleted.
+    virtual bool deleteAllBackups() = 0;
 };
 
 class CRidereDoc;
@@ -79,6 +87,11 @@ class EditorHost : public Host
 public:
     // The languages documents are coloured with; a document's language is its position here.
     virtual const LanguageList &languages() const = 0;
+    // Loads the languages again from their files; with applyToOpen every open text window
+    // colours its text anew.
+    virtual void reloadLanguages(bool applyToOpen) = 0;
+    // Every open text window, for settings that reach all of them at once.
+    virtual QList<CRidereView *> textViews() const = 0;
     // Navigate Backward and Forward.
     virtual NavigationHistory &navigation() = 0;
     // Null when the program has no function list.

@@ -252,6 +252,9 @@ constexpr int ShellIntegrationExplainNew = 41511;
 constexpr int FilterColumnLabel = 41512;
 constexpr int FilterColumnExtension = 41513;
 constexpr int SyntaxSampleText = 41514; // "AaBbCcXxYyZz"
+// The shell integration on this platform: a desktop entry in the user's application menu.
+constexpr int DesktopIntegrationExplain = 41520;
+constexpr int DesktopIntegrationUnavailable = 41521;
 
 // Recovery of unsaved work (41700)
 constexpr int RecoveryTitle = 41700;

@@ -286,6 +286,11 @@ constexpr StringInfo kStrings[] = {
     {Str::FilterColumnLabel, "Label"},
     {Str::FilterColumnExtension, "Extension"},
     {Str::SyntaxSampleText, "AaBbCcXxYyZz"},
+    {Str::DesktopIntegrationExplain,
+     "Check this box to add Penwright to the desktop's application menu, with its icon and the "
+     "file types it opens.  Uncheck this box to remove it."},
+    {Str::DesktopIntegrationUnavailable,
+     "This copy of Penwright was built without desktop integration."},
 
     // Shared: English month names
     {Str::MonthJanuary, "January"},
