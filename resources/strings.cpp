@@ -119,6 +119,8 @@ constexpr StringInfo kStrings[] = {
     {Str::FindInFilesLinkLoop, "Skipped %s: the link leads back into a folder it lies in"},
     {Str::FindInFilesUnreadableFile, "Cannot read %s"},
     {Str::FindInFilesInvalidPattern, "The regular expression is not valid: %s"},
+    {Str::FindInFilesListFull,
+     "The list is full: only the first %d lines are listed; the summary counts every match."},
 
     // Function list
     {Str::FunctionListNotSupported, "Language not supported"},
