@@ -120,7 +120,7 @@ constexpr StringInfo kStrings[] = {
     {Str::FindInFilesUnreadableFile, "Cannot read %s"},
     {Str::FindInFilesInvalidPattern, "The regular expression is not valid: %s"},
     {Str::FindInFilesListFull,
-     "The list is full: only the first %d lines are listed; the summary counts every match."},
+     "The list is full: only the first %d lines are shown; the count below includes them all."},
 
     // Function list
     {Str::FunctionListNotSupported, "Language not supported"},
