@@ -244,6 +244,10 @@ QJsonObject runBenchmark(const QStringList &args)
          largestFiles({QStringLiteral("/usr/share"), QStringLiteral("/usr/lib")},
                       {QStringLiteral("*.sh")}, perGroup)},
     };
+    // "--language Tcl": that group alone, for profiling one language's rules.
+    const QString only = pw::bench::option(args, QStringLiteral("--language"), QString());
+    if (!only.isEmpty())
+        std::erase_if(groups, [&](const Group &g) { return g.name != only; });
     const QString ctags = QStandardPaths::findExecutable(QStringLiteral("ctags"));
 
     QJsonObject result;
@@ -325,6 +329,8 @@ QJsonObject runBenchmark(const QStringList &args)
                       totalTheirs ? double(totalCommon) / totalTheirs : 0);
     }
 
+    if (!only.isEmpty())
+        return result;
     // The speed goal: a C document as long as the pane parses.
     const QByteArray c512 = cDocument(cFiles);
     fl::ParseResult parsed;

@@ -1,8 +1,9 @@
 // penwright-bench grep: "--list" prints the matching lines of a folder search as
-// "path:line:column:text", sorted; without it, the engine against ripgrep and grep on a large
-// real tree (times, identical hit sets, peak memory).
+// "path:line:column:text", sorted; "--pane N" measures the results pane holding N hits; without
+// them, the engine against ripgrep and grep on a large real tree (times, hit sets, peak memory).
 #include "bench/benchregistry.h"
 #include "findinfiles/engine/findinfiles.h"
+#include "findinfiles/findinfilesresults.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -213,6 +214,8 @@ QJsonObject compareTools(const QStringList &args)
         {"regex", "#define [A-Z_]+ 0x[0-9a-fA-F]+", true, false, false},
         {"case-insensitive whole word", "error", false, true, true},
     };
+    // "--case word": only the cases whose name holds that text.
+    const QString only = option(args, QStringLiteral("--case"), QString());
     QJsonObject result;
     result.insert(QStringLiteral("dir"), dir);
     result.insert(QStringLiteral("runs"), runs);
@@ -227,6 +230,8 @@ QJsonObject compareTools(const QStringList &args)
     QJsonArray rows;
     bool allIdentical = true;
     for (const Case &c : cases) {
+        if (!only.isEmpty() && !QString::fromLatin1(c.name).contains(only))
+            continue;
         fif::FindQuery query;
         query.text = c.pattern;
         query.folder = dir.toStdString();
@@ -236,6 +241,20 @@ QJsonObject compareTools(const QStringList &args)
         query.wholeWord = c.word;
         // The same files as the tools: links are passed over, as neither follows them.
         query.followLinks = false;
+        QStringList common{QStringLiteral("-n"), QStringLiteral("--null")};
+        if (c.ignoreCase)
+            common << QStringLiteral("-i");
+        if (c.word)
+            common << QStringLiteral("-w");
+        QStringList rgArgs = common;
+        rgArgs << QStringLiteral("--no-ignore") << QStringLiteral("--hidden")
+               << QStringLiteral("-uu") << (c.regExp ? QStringLiteral("-e") : QStringLiteral("-F"));
+        if (!c.regExp)
+            rgArgs << QStringLiteral("-e");
+        rgArgs << QString::fromLatin1(c.pattern) << dir;
+        QStringList grepArgs = common;
+        grepArgs << QStringLiteral("-r") << (c.regExp ? QStringLiteral("-E") : QStringLiteral("-F"))
+                 << QStringLiteral("-e") << QString::fromLatin1(c.pattern) << dir;
         double ours = 1e300;
         HitSet ourHits;
         fif::FindSummary summary;
@@ -244,6 +263,11 @@ QJsonObject compareTools(const QStringList &args)
         resetPeakRss();
         const qint64 baseline = peakRssBytes();
         qint64 peak = baseline;
+        double rg = 1e300;
+        double grep = 1e300;
+        HitSet rgHits;
+        HitSet grepHits;
+        // The tools take turns run by run, so that a change in the machine's load falls on all.
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer timer;
             timer.start();
@@ -259,27 +283,6 @@ QJsonObject compareTools(const QStringList &args)
                 for (quint64 key : collector.m_lines)
                     ourHits.emplace(names[std::size_t(key >> 32)], int(key & 0xFFFFFFFFu));
             }
-        }
-
-        QStringList common{QStringLiteral("-n"), QStringLiteral("--null")};
-        if (c.ignoreCase)
-            common << QStringLiteral("-i");
-        if (c.word)
-            common << QStringLiteral("-w");
-        QStringList rgArgs = common;
-        rgArgs << QStringLiteral("--no-ignore") << QStringLiteral("--hidden")
-               << QStringLiteral("-uu") << (c.regExp ? QStringLiteral("-e") : QStringLiteral("-F"));
-        if (!c.regExp)
-            rgArgs << QStringLiteral("-e");
-        rgArgs << QString::fromLatin1(c.pattern) << dir;
-        QStringList grepArgs = common;
-        grepArgs << QStringLiteral("-r") << (c.regExp ? QStringLiteral("-E") : QStringLiteral("-F"))
-                 << QStringLiteral("-e") << QString::fromLatin1(c.pattern) << dir;
-        double rg = 1e300;
-        double grep = 1e300;
-        HitSet rgHits;
-        HitSet grepHits;
-        for (int r = 0; r < runs; ++r) {
             HitSet a;
             HitSet b;
             rg = std::min(rg, runTool(QStringLiteral("rg"), rgArgs, a));
@@ -371,10 +374,63 @@ QJsonObject compareTools(const QStringList &args)
     return result;
 }
 
+// The process's resident memory now, in bytes.
+qint64 rssBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stoll(line.substr(6)) * 1024;
+    return 0;
+}
+
+// "grep --pane N": the results pane's memory with N hits, handed to it in the engine's batches:
+// lines of 60 to 100 bytes in files of 40 hits each, paths as long as those under /usr/include.
+QJsonObject paneMemory(const QStringList &args)
+{
+    const qint64 count = option(args, QStringLiteral("--pane"), QStringLiteral("1000000")).toLongLong();
+    malloc_trim(0);
+    const qint64 before = rssBytes();
+    QElapsedTimer timer;
+    timer.start();
+    auto pane = std::make_unique<CFindInFilesResults>();
+    pane->addStatus(QStringLiteral("Searching /usr/include..."));
+    std::vector<fif::Hit> batch;
+    qint64 textBytes = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        fif::Hit hit;
+        hit.path = "/usr/include/x86_64-linux-gnu/some/folder/header_" + std::to_string(i / 40) + ".h";
+        hit.line = int(i % 40) * 25 + 1;
+        hit.column = 4;
+        hit.text = "    int value_" + std::to_string(i) + " = compute(first, second); /* a comment */";
+        hit.text.resize(60 + std::size_t(i % 41), ' ');
+        textBytes += qint64(hit.text.size());
+        batch.push_back(std::move(hit));
+        if (batch.size() == 512 || i + 1 == count) {
+            pane->addMatches(batch);
+            batch.clear();
+        }
+    }
+    const double fillMs = double(timer.nsecsElapsed()) / 1e6;
+    malloc_trim(0);
+    const qint64 after = rssBytes();
+    const QString sample = pane->lineText(pane->lineCount() / 2);
+    return QJsonObject{{QStringLiteral("hits"), count},
+                       {QStringLiteral("rows"), pane->lineCount()},
+                       {QStringLiteral("lineTextMB"), double(textBytes) / (1 << 20)},
+                       {QStringLiteral("paneMB"), double(after - before) / (1 << 20)},
+                       {QStringLiteral("bytesPerHit"), count ? double(after - before) / double(count) : 0},
+                       {QStringLiteral("fillMs"), fillMs},
+                       {QStringLiteral("sampleRow"), sample}};
+}
+
 QJsonObject grepBench(const QStringList &args)
 {
     if (args.contains(QStringLiteral("--list")))
         return listHits(args);
+    if (args.contains(QStringLiteral("--pane")))
+        return paneMemory(args);
     return compareTools(args);
 }
 

@@ -3,7 +3,7 @@
 
 #include "findinfiles/engine/filescanner.h"
 
-#include <QListView>
+#include <QTableView>
 #include <optional>
 #include <vector>
 
@@ -11,7 +11,9 @@ namespace pw {
 
 class FindResultsModel;
 
-class CFindInFilesResults : public QListView
+// A one-column table rather than a list view: its rows are laid out in constant time, so a
+// batch added to a million rows costs no more than one added to ten.
+class CFindInFilesResults : public QTableView
 {
     Q_OBJECT
 public:

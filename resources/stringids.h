@@ -127,6 +127,7 @@ constexpr int FindInFilesUnreadableFolder = 40506; // the folder
 constexpr int FindInFilesLinkLoop = 40507;         // the link
 constexpr int FindInFilesUnreadableFile = 40508;   // the file
 constexpr int FindInFilesInvalidPattern = 40509;   // why
+constexpr int FindInFilesListFull = 40510;         // the lines listed so far
 
 // Function list (40600)
 constexpr int FunctionListNotSupported = 40600;

@@ -133,6 +133,8 @@ constexpr StringInfo kStrings[] = {
     {Str::FindInFilesLinkLoop, "Skipped %s: the link leads back into a folder it lies in"},
     {Str::FindInFilesUnreadableFile, "Cannot read %s"},
     {Str::FindInFilesInvalidPattern, "The regular expression is not valid: %s"},
+    {Str::FindInFilesListFull,
+     "The list is full: only the first %d lines are shown; the count below includes them all."},
 
     // Function list
     {Str::FunctionListNotSupported, "Language not supported"},

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,34 +197,110 @@ FileScanner::FileScanner(const search::SearchPattern &pattern, search::SearchBud
         for (std::size_t i = 1; i < m_needle.size(); ++i)
             if (commonness((unsigned char)m_needle[i]) < commonness((unsigned char)m_needle[m_rare]))
                 m_rare = i;
+        // The second byte of the pair the folded scan compares, the rarest of the others.
+        m_pairB = m_rare;
+        for (std::size_t i = 0; i < m_needle.size(); ++i)
+            if (i != m_rare && (m_pairB == m_rare || commonness((unsigned char)m_needle[i]) <
+                                                         commonness((unsigned char)m_needle[m_pairB])))
+                m_pairB = i;
     }
 }
 
-void FileScanner::prepareCandidates(const char *data, std::size_t length)
+namespace {
+
+// Whether p[0, n) is the lower-case needle once its ASCII letters are folded.
+bool foldedEqual(const char *p, const std::string &needle)
 {
-    if (m_prefilter != Prefilter::Folded || (m_foldedFrom == data && m_foldedLength == length))
-        return;
-    // ASCII letters to lower case, eight bytes at a time: a byte gets 0x20 added when it lies in
-    // "A".."Z" (bytes from 0x80 never do).
-    constexpr std::uint64_t highs = 0x8080808080808080ull;
-    constexpr std::uint64_t low7 = ~highs;
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    if (m_folded.size() < length)
-        m_folded.resize(length); // grows only: the bytes are overwritten below
-    std::size_t i = 0;
-    for (; i + 8 <= length; i += 8) {
-        std::uint64_t x;
-        std::memcpy(&x, data + i, 8);
-        const std::uint64_t atLeastA = (x & low7) + ones * (0x80 - 'A');
-        const std::uint64_t aboveZ = (x & low7) + ones * (0x80 - 'Z' - 1);
-        const std::uint64_t upper = atLeastA & ~aboveZ & ~x & highs;
-        x |= upper >> 2;
-        std::memcpy(m_folded.data() + i, &x, 8);
+    for (std::size_t k = 0; k < needle.size(); ++k)
+        if (foldAscii(p[k]) != needle[k])
+            return false;
+    return true;
+}
+
+// The folded scan, sixteen or thirty-two starts at a time: a start is a candidate when the
+// needle's two rarest bytes stand at their offsets from it. A letter is compared with 0x20 set,
+// which folds exactly its two cases and no other byte; anything else is compared as it is.
+struct PairScan
+{
+    std::size_t a, b;
+    char orA, wantA, orB, wantB;
+};
+
+const char *scanPairsTail(const char *p, const char *lastStart, const PairScan &s,
+                          const std::string &needle)
+{
+    for (; p <= lastStart; ++p)
+        if (char(p[s.a] | s.orA) == s.wantA && char(p[s.b] | s.orB) == s.wantB &&
+            foldedEqual(p, needle))
+            return p;
+    return nullptr;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) const char *scanPairsAvx2(const char *p, const char *lastStart,
+                                                           const PairScan &s,
+                                                           const std::string &needle)
+{
+    const __m256i orA = _mm256_set1_epi8(s.orA), wantA = _mm256_set1_epi8(s.wantA);
+    const __m256i orB = _mm256_set1_epi8(s.orB), wantB = _mm256_set1_epi8(s.wantB);
+    // Every load stays inside the text: the last start of a block is at most lastStart, and
+    // a, b are offsets inside the needle.
+    for (; p + 31 <= lastStart; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + s.a));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + s.b));
+        auto mask = unsigned(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, orA), wantA),
+                             _mm256_cmpeq_epi8(_mm256_or_si256(y, orB), wantB))));
+        for (; mask; mask &= mask - 1) {
+            const char *candidate = p + __builtin_ctz(mask);
+            if (foldedEqual(candidate, needle))
+                return candidate;
+        }
     }
-    for (; i < length; ++i)
-        m_folded[i] = foldAscii(data[i]);
-    m_foldedFrom = data;
-    m_foldedLength = length;
+    return scanPairsTail(p, lastStart, s, needle);
+}
+
+const char *scanPairsSse2(const char *p, const char *lastStart, const PairScan &s,
+                          const std::string &needle)
+{
+    const __m128i orA = _mm_set1_epi8(s.orA), wantA = _mm_set1_epi8(s.wantA);
+    const __m128i orB = _mm_set1_epi8(s.orB), wantB = _mm_set1_epi8(s.wantB);
+    for (; p + 15 <= lastStart; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s.a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + s.b));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(x, orA), wantA), _mm_cmpeq_epi8(_mm_or_si128(y, orB), wantB))));
+        for (; mask; mask &= mask - 1) {
+            const char *candidate = p + __builtin_ctz(mask);
+            if (foldedEqual(candidate, needle))
+                return candidate;
+        }
+    }
+    return scanPairsTail(p, lastStart, s, needle);
+}
+
+// Read once, before any search: the CPU does not change.
+const bool haveAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
+} // namespace
+
+const char *FileScanner::findFolded(const char *from, const char *end) const
+{
+    const std::size_t n = m_needle.size();
+    const char *lastStart = end - n;
+    auto foldBits = [](char c) { return char(c >= 'a' && c <= 'z' ? 0x20 : 0); };
+    const PairScan s{m_rare, m_pairB, foldBits(m_needle[m_rare]), m_needle[m_rare],
+                     foldBits(m_needle[m_pairB]), m_needle[m_pairB]};
+#if defined(__x86_64__) && defined(__GNUC__)
+    return haveAvx2 ? scanPairsAvx2(from, lastStart, s, m_needle)
+                    : scanPairsSse2(from, lastStart, s, m_needle);
+#else
+    return scanPairsTail(from, lastStart, s, m_needle);
+#endif
 }
 
 const char *FileScanner::findCandidate(const char *from, const char *end,
@@ -230,9 +309,9 @@ const char *FileScanner::findCandidate(const char *from, const char *end,
     const std::size_t n = m_needle.size();
     if (std::size_t(end - from) < n)
         return nullptr;
-    const char *hay = from;
     if (m_prefilter == Prefilter::Folded)
-        hay = m_folded.data() + (from - m_foldedFrom);
+        return findFolded(from, end);
+    const char *hay = from;
     const std::size_t length = std::size_t(end - from);
     // The needle's least common byte by memchr, then the whole needle around it: no set-up per
     // call, which matters when candidates are close together, and memchr's speed while that
@@ -277,8 +356,6 @@ bool FileScanner::searchRegion(const char *data, std::size_t length, bool last,
     qsizetype counted = 0;
     qsizetype line = m_line;
     const bool jump = m_prefilter != Prefilter::None;
-    if (jump)
-        prepareCandidates(data, length);
     // A literal is checked at each candidate alone; a regular expression searches on from it.
     const bool literalAtCandidate = jump && !m_pattern.isRegex();
     // A literal found by the exact scan is the component's match too, unless words matter.
@@ -354,9 +431,7 @@ FileScanner::Outcome FileScanner::scanText(const std::string &path, std::string_
                                            std::vector<Hit> &hits)
 {
     m_line = 1;
-    m_foldedFrom = nullptr;
     if (m_prefilter != Prefilter::None) {
-        prepareCandidates(text.data(), text.size());
         if (!findCandidate(text.data(), text.data() + text.size(), true))
             return Outcome::Searched;
     }
@@ -419,7 +494,6 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
     m_line = 1;
     m_text.clear();
     while (true) {
-        m_foldedFrom = nullptr; // new bytes, maybe at the same place as the last ones
         const std::string_view fresh = raw->substr(std::min(skip, raw->size()));
         skip = 0;
         // The text to search: the file bytes themselves when a whole file of UTF-8 or ASCII
@@ -451,7 +525,6 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         const bool byteCompatible = mode != Mode::Decode;
         bool skipRegion = false;
         if (byteCompatible && m_prefilter != Prefilter::None) {
-            prepareCandidates(data, end);
             skipRegion = !findCandidate(data, data + end, true);
         }
         if (mode == Mode::Auto && !skipRegion) {
@@ -476,7 +549,6 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
                 m_spare.clear();
                 enc::cp1252::decode(std::string_view(data, all), m_spare);
                 std::swap(m_text, m_spare);
-                m_foldedFrom = nullptr;
                 mode = Mode::Ansi;
                 data = m_text.data();
                 all = m_text.size();

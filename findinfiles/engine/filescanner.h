@@ -50,11 +50,10 @@ private:
     // The first place in [from, end) where the literal text's bytes stand (folded for a search
     // that ignores case): no match of the editor's text of a byte-compatible file can start
     // anywhere else. Null when there is none.
-    // Inside the text last given to prepareCandidates(). whole: one scan of a whole text, where
-    // a set-up per call costs nothing.
+    // whole: one scan of a whole text, where a set-up per call costs nothing.
     const char *findCandidate(const char *from, const char *end, bool whole = false) const;
-    // Readies findCandidate() for data[0, length): a folded copy when case does not matter.
-    void prepareCandidates(const char *data, std::size_t length);
+    // The same for a search that ignores case, on the text itself (no folded copy).
+    const char *findFolded(const char *from, const char *end) const;
     // Searches text that starts at a line start whose number is m_line; unless last, counts its
     // lines on into m_line. False when stopped.
     bool searchRegion(const char *data, std::size_t length, bool last, const std::string &path,
@@ -65,15 +64,13 @@ private:
     const search::SearchPattern &m_pattern;
     search::SearchBudget &m_budget;
     Prefilter m_prefilter = Prefilter::None;
-    std::string m_needle; // lower case for Folded
-    std::size_t m_rare = 0; // the needle's least common byte, where candidate scans look first
+    std::string m_needle;    // lower case for Folded
+    std::size_t m_rare = 0;  // the needle's least common byte, where candidate scans look first
+    std::size_t m_pairB = 0; // the next least common one, which the folded scan checks too
     int m_line = 1;
     std::string m_text; // the editor's text of the chunk being searched, after the carried part
     std::string m_raw;  // file bytes waiting for decoding
     std::string m_spare;
-    std::string m_folded; // the lower-case copy of the text at m_foldedFrom
-    const char *m_foldedFrom = nullptr;
-    std::size_t m_foldedLength = 0;
 };
 
 } // namespace pw::fif

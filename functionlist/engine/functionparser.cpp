@@ -8,7 +8,7 @@
 
 namespace pw::functionlist {
 
-bool SkipRegions::contains(qsizetype a, qsizetype b) const
+const SkipRegion *SkipRegions::holding(qsizetype a, qsizetype b) const
 {
     // Regions may touch (one ends where the next starts), so the region before the last one
     // starting at or before a may still hold [a, b].
@@ -17,11 +17,11 @@ bool SkipRegions::contains(qsizetype a, qsizetype b) const
     for (int k = 0; k < 2 && it != m_regions.begin(); ++k) {
         --it;
         if (it->end >= b)
-            return true;
+            return &*it;
         if (it->end < a)
             break;
     }
-    return false;
+    return nullptr;
 }
 
 namespace {
@@ -228,7 +228,7 @@ void Parser::computeSkipRegions()
             } else {
                 end = m_text.lineEndPosition(m_text.lineFromPosition(at));
             }
-            regions.push_back({at, end});
+            regions.push_back({at, end, pairs[pick].hidesHeaders});
         }
         // An empty region would find the same opening again.
         const qsizetype from = std::max(regions.back().end, at + 1);
@@ -345,6 +345,12 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
 {
     const qsizetype length = m_text.length();
     const bool inSkip = entry.inSkipRegion;
+    // A header in a comment is commented-out code only when its body is in that same comment:
+    // "Copyright (C) 2024" in one comment and a "{" in a later one make no function.
+    const SkipRegion *own = inSkip ? m_skip.holding(entry.headerStart, entry.headerEnd) : nullptr;
+    if (own && own->hidesHeaders)
+        return false;
+    auto inOwn = [own](qsizetype a, qsizetype b) { return own->start <= a && b <= own->end; };
     Match opening;
     if (rule.open) {
         const search::SearchPattern &open = *rule.open;
@@ -360,12 +366,12 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
                     return false;
             }
         }
-        if (inSkip && !m_skip.contains(opening.start, opening.end))
+        if (inSkip && !inOwn(opening.start, opening.end))
             return false;
     }
     if (rule.braceBody) {
         const qsizetype partner = m_text.braceMatch(opening.start);
-        if (partner < 0)
+        if (partner < 0 || (inSkip && !inOwn(partner, partner + 1)))
             return false;
         entry.endPosition = partner + 1;
         return true;
@@ -386,7 +392,7 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
             return false;
         count = count - 1 + countOutsideSkip(m_nestOpeners, previous.end, close.start);
     }
-    if (inSkip && !m_skip.contains(close.start, close.end))
+    if (inSkip && !inOwn(close.start, close.end))
         return false;
     entry.endPosition = close.end;
     return true;

@@ -16,6 +16,7 @@ struct SkipRegion
 {
     qsizetype start = 0;
     qsizetype end = 0;
+    bool hidesHeaders = false; // from a skip pair that hides headers (SkipPair::hidesHeaders)
 };
 
 // Skip regions of one parse, ordered by start and never overlapping.
@@ -25,7 +26,9 @@ public:
     SkipRegions() = default;
     explicit SkipRegions(std::vector<SkipRegion> regions) : m_regions(std::move(regions)) {}
     // Whether [a, b] lies in one region: it starts at or before a and ends at or after b.
-    bool contains(qsizetype a, qsizetype b) const;
+    bool contains(qsizetype a, qsizetype b) const { return holding(a, b) != nullptr; }
+    // The region [a, b] lies in; null when there is none.
+    const SkipRegion *holding(qsizetype a, qsizetype b) const;
     const std::vector<SkipRegion> &regions() const { return m_regions; }
 
 private:

@@ -6,6 +6,9 @@ namespace pw::functionlist {
 namespace {
 
 const SkipPair Hash{"#", ""};
+// A C preprocessor line with the lines its trailing backslashes join to it: the body of a
+// multi-line macro holds "if (x) {" and "while (0)" that are no functions.
+const SkipPair Directive{"#", R"~([^\\]$)~", true};
 const SkipPair LineComment{"//", ""};
 const SkipPair BlockComment{R"~(/\*)~", R"~(\*/)~"};
 const SkipPair DoubleQuote{"\"", "\""};
@@ -26,7 +29,7 @@ RuleSet makeSet(int id, bool matchCase, std::vector<SkipPair> skips, std::string
 
 RuleSet cFamily(int id)
 {
-    return makeSet(id, true, {Hash, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
+    return makeSet(id, true, {Directive, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
                    {{"", R"~(~*[0-9A-Za-z_]+[ =<>+\-\*/\[\]]*)~",
                      R"~([ \t]*\([:0-9A-Za-z_\-&<>/\*, \t.\[\]\(\)=]*\)[ \t]*[const]*)~", R"~(\{)~",
                      R"~(\})~", R"~([;\"])~"}});

@@ -33,6 +33,9 @@ struct SkipPair
 {
     std::string open;
     std::string close;
+    // A header inside such a region is never listed: preprocessor lines hold macros, not the
+    // commented-out code that a header in a comment may be.
+    bool hidesHeaders = false;
 };
 
 struct RuleSet

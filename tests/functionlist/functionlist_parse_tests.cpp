@@ -448,6 +448,36 @@ const Golden goldens[] = {
       {9, "tk::ScaleActivate"},
       {12, "plain"},
       {14, "::tk::Defaults"}}},
+    {"C: the lines a backslash joins to a directive hold no functions, nor does a macro's body",
+     2,
+     "#define CHECK(x) \\\n"
+     "    do { \\\n"
+     "        if (!(x)) { \\\n"
+     "            abort(); \\\n"
+     "        } \\\n"
+     "    } while (0)\n"
+     "#if defined(A) \\\n"
+     "    || defined(B)\n"
+     "#define EMPTY(p) {}\n"
+     "#endif\n"
+     "static int after(int a)\n"
+     "{\n"
+     "    return a;\n"
+     "}\n",
+     {{11, "after"}}},
+    {"C: a header in a comment needs its body in that comment; commented-out code stays",
+     2,
+     "/* Copyright (C) 2024 The Authors */\n"
+     "/* an empty block: { } */\n"
+     "struct s { int a; };\n"
+     "// MATCHER(name, text) { return true; }\n"
+     "/*\n"
+     "int old(int x)\n"
+     "{\n"
+     "    return x;\n"
+     "}\n"
+     "*/\n",
+     {{4, "MATCHER"}, {6, "old"}}},
 };
 
 } // namespace
