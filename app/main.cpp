@@ -2,6 +2,7 @@
 #include "app/penwrightapp.h"
 #include "settings/registrysettings.h"
 #include "app/singleinstance.h"
+#include "editor/encoding/nativepath.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -16,7 +17,11 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Brightmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("Penwright"));
 
-    const QStringList arguments = qtApp.arguments();
+    // Qt decodes the arguments with replacement characters; a file name that is not UTF-8 must
+    // keep its bytes to be opened and saved again. Qt has taken its own options out of argv.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << pw::enc::pathFromNative(QByteArray(argv[i]));
     QStringList files;
     bool newInstance = false;
     for (const QString &arg : arguments.mid(1)) {
