@@ -22,15 +22,15 @@ TEST(NativePath, EveryByteStringSurvivesTheStringForm)
         bool escaped;
     } rows[] = {
         {"plain/name.txt", false},
-        {"caf\xc3\xa9/\xe6\x97\xa5.txt", false},        // valid UTF-8 is decoded as Qt does
-        {"caf\xe9.txt", true},                          // Latin-1 byte
-        {"\xff\xfe", true},                             // never in UTF-8
-        {"a\xc3", true},                                // sequence cut at the end
-        {"\xe6\x97z", true},                            // cut in the middle
-        {"\xc0\xaf", true},                             // overlong slash
-        {"\xed\xb3\xa9", true},                         // an encoded surrogate
-        {"\xf0\x9f\x98\x80\xe9", true},                 // a real pair, then a stray byte
-        {"\xf4\x90\x80\x80", true},                     // beyond U+10FFFF
+        {"caf\xc3\xa9/\xe6\x97\xa5.txt", false}, // valid UTF-8 is decoded as Qt does
+        {"caf\xe9.txt", true},                   // Latin-1 byte
+        {"\xff\xfe", true},                      // never in UTF-8
+        {"a\xc3", true},                         // sequence cut at the end
+        {"\xe6\x97z", true},                     // cut in the middle
+        {"\xc0\xaf", true},                      // overlong slash
+        {"\xed\xb3\xa9", true},                  // an encoded surrogate
+        {"\xf0\x9f\x98\x80\xe9", true},          // a real pair, then a stray byte
+        {"\xf4\x90\x80\x80", true},              // beyond U+10FFFF
     };
     for (const auto &row : rows) {
         const QString path = pathFromNative(row.native);
