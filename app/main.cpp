@@ -1,12 +1,40 @@
 // Program entry: hands files to a running program, or runs start-up, the event loop and exit.
 #include "app/penwrightapp.h"
+#include "app/mainframe.h"
+#include "app/workspace.h"
+#include "editor/mfcscintilla.h"
+#include "framework/document.h"
+#include "editor/rideredoc.h"
 #include "settings/registrysettings.h"
 #include "app/singleinstance.h"
+#include "editor/encoding/nativepath.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// Puts text at the caret of the active document once its file is read, as one stroke of typing.
+void typeIntoActiveDocument(pw::PenwrightApp &app, const QByteArray &text)
+{
+    pw::CMDIChildFrame *frame = app.mainFrame()->workspace().activeFrame();
+    auto *document = frame ? qobject_cast<pw::CRidereDoc *>(frame->document()) : nullptr;
+    if (!document)
+        return;
+    const auto type = [document, text] {
+        document->editor()->sendText(pw::Sci::SCI_ADDTEXT, static_cast<unsigned long>(text.size()),
+                                     text.constData());
+    };
+    if (document->isLoading())
+        QObject::connect(document, &pw::CRidereDoc::loadFinished, document, type,
+                         Qt::SingleShotConnection);
+    else
+        type();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -18,7 +46,11 @@ int main(int argc, char **argv)
     // Lets the desktop match the window to the entry "penwright.desktop", and so to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("penwright"));
 
-    const QStringList arguments = qtApp.arguments();
+    // Qt decodes the arguments with replacement characters; a file name that is not UTF-8 must
+    // keep its bytes to be opened and saved again. Qt has taken its own options out of argv.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << pw::enc::pathFromNative(QByteArray(argv[i]));
     QStringList files;
     bool newInstance = false;
     bool printing = false;
@@ -53,6 +85,13 @@ int main(int argc, char **argv)
             std::fflush(stdout);
             std::_Exit(0);
         });
+    }
+    // The crash-recovery test kills a real run after it has typed into a file: the text of
+    // PENWRIGHT_TYPE_AT_START (UTF-8) goes into the active document once the window has painted.
+    // Nothing else reads it.
+    if (const QByteArray typed = qgetenv("PENWRIGHT_TYPE_AT_START"); !typed.isEmpty()) {
+        QObject::connect(&app, &pw::PenwrightApp::mainWindowPainted, &qtApp,
+                         [&app, typed] { typeIntoActiveDocument(app, typed); });
     }
     const int code = qtApp.exec();
     return code == 0 ? app.exitInstance() : code;

@@ -3,6 +3,7 @@
 #include "app/mainframe.h"
 #include "app/penwrightapp.h"
 #include "app/workspace.h"
+#include "editor/encoding/nativepath.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
@@ -238,7 +239,7 @@ void CMainFrame::dropEvent(QDropEvent *event)
 {
     for (const QUrl &url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            m_app->openWithAutomaticChoice(url.toLocalFile());
+            m_app->openWithAutomaticChoice(enc::pathFromLocalUrl(url));
     }
     event->acceptProposedAction();
 }

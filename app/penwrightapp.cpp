@@ -6,6 +6,7 @@
 #include "app/workspace.h"
 #include "app/singleinstance.h"
 #include "editor/encoding/encodingdetector.h"
+#include "editor/encoding/nativepath.h"
 #include "editor/filedialogex.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereframe.h"
@@ -197,7 +198,7 @@ bool PenwrightApp::reopenPreviousFiles()
         if (file.isEmpty())
             continue;
         // A file that no longer exists fails as any open would; the others still open.
-        if (QFileInfo::exists(file))
+        if (enc::pathExists(file))
             any = openDocumentFile(file, OpenRequest{OpenAuto, enc::Auto, 0, false}) != nullptr ||
                   any;
     }

@@ -1,5 +1,6 @@
 // CRidereView: creation, settings, notifications and the editing commands of a text window.
 #include "editor/ridereview.h"
+#include "editor/encoding/nativepath.h"
 
 #include "editor/editorhost.h"
 #include "editor/editorsearch.h"
@@ -75,7 +76,7 @@ CRidereView::CRidereView(EditorHost &host, CRidereDoc *document, QWidget *parent
     // Files dropped on the text open like files dropped on the main window.
     connect(m_editor, &QsciScintillaBase::SCN_URIDROPPED, this, [this](const QUrl &url) {
         if (url.isLocalFile())
-            m_host.openWithAutomaticChoice(url.toLocalFile());
+            m_host.openWithAutomaticChoice(enc::pathFromLocalUrl(url));
     });
     registerCommands();
 }

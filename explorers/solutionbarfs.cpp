@@ -1,6 +1,7 @@
 // CSolutionBarFSContainer: filling at the first idle moment, opening and the item commands.
 #include "explorers/solutionbarfs.h"
 #include "explorers/filepropertiesdialog.h"
+#include "explorers/filesystemroots.h"
 
 #include "framework/host.h"
 #include "framework/openrequest.h"
@@ -13,7 +14,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -52,14 +52,13 @@ void CFileSysTreeCtrl::fill()
     if (m_model)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    m_model->setRootPath(QDir::rootPath());
+    QStringList tops{QDir::rootPath()};
+    if (QDir::cleanPath(QDir::homePath()) != QDir::cleanPath(QDir::rootPath()))
+        tops << QDir::homePath();
+    m_model = new FileSystemRoots(
+        tops, int(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System), this);
     setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        hideColumn(column);
-    const QModelIndex top = m_model->index(QDir::rootPath());
-    expand(top);
+    // Nothing below the two top items is read until it is opened.
     selectPath(QDir::homePath());
     QGuiApplication::restoreOverrideCursor();
 }
@@ -79,6 +78,11 @@ void CFileSysTreeCtrl::refresh()
         selectPath(keep);
 }
 
+QModelIndex CFileSysTreeCtrl::indexOf(const QString &path) const
+{
+    return m_model ? m_model->indexOf(path) : QModelIndex();
+}
+
 QString CFileSysTreeCtrl::selectedPath() const
 {
     return m_model && currentIndex().isValid() ? m_model->filePath(currentIndex()) : QString();
@@ -88,7 +92,7 @@ bool CFileSysTreeCtrl::selectPath(const QString &path)
 {
     if (!m_model)
         return false;
-    const QModelIndex index = m_model->index(path);
+    const QModelIndex index = indexOf(path);
     if (!index.isValid())
         return false;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
@@ -120,7 +124,7 @@ CSolutionBarFSContainer::CSolutionBarFSContainer(Host &host, QWidget *parent)
     connect(m_tree, &QWidget::customContextMenuRequested, this,
             &CSolutionBarFSContainer::showContextMenu);
     connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (m_tree->isFilled() && !m_tree->fileModel()->isDir(index))
+        if (m_tree->isFilled() && !m_tree->roots()->isDir(index))
             openSelected(false);
     });
     // Reading the disk waits for the first idle moment after start-up.

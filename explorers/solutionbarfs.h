@@ -7,32 +7,35 @@
 #include <QWidget>
 #include <functional>
 
-class QFileSystemModel;
 class QToolBar;
 
 namespace pw {
 
+class FileSystemRoots;
 class Host;
 
-// The tree over the file-system model. The model reads folders on its own thread as they open and
-// watches every folder it has read, so what is shown follows files that appear or vanish.
+// The tree of the file-system root and the home folder. Their models read folders on their own
+// threads as they open and watch every folder they have read, so what is shown follows files that
+// appear or vanish.
 class CFileSysTreeCtrl : public QTreeView
 {
     Q_OBJECT
 public:
     explicit CFileSysTreeCtrl(QWidget *parent = nullptr);
 
-    QFileSystemModel *fileModel() const { return m_model; }
+    FileSystemRoots *roots() const { return m_model; }
     bool isFilled() const { return m_model != nullptr; }
-    // Builds the tree from the root and opens it down to the home folder, which it selects.
+    // Makes the two top items, the root and the home folder, and selects the home folder.
     void fill();
     // Reads the tree anew, keeping the selected path.
     void refresh();
     QString selectedPath() const;
     bool selectPath(const QString &path);
+    // The item of path (under the home item when it is there); invalid before fill().
+    QModelIndex indexOf(const QString &path) const;
 
 private:
-    QFileSystemModel *m_model = nullptr;
+    FileSystemRoots *m_model = nullptr;
 };
 
 class CSolutionBarFSContainer : public QWidget, public CommandTarget

@@ -2,6 +2,7 @@
 #include "explorers/solutionbarproject.h"
 #include "explorers/engine/projecttree.h"
 #include "explorers/insertion.h"
+#include "editor/encoding/nativepath.h"
 
 #include "framework/commandrouter.h"
 #include "framework/host.h"
@@ -267,7 +268,7 @@ void CSolutionBarProject::openItem(QTreeWidgetItem *item)
 {
     if (!item || CSolutionBarProjectTree::isFolder(item))
         return;
-    m_host.openWithAutomaticChoice(QFile::decodeName(CSolutionBarProjectTree::pathOf(item)));
+    m_host.openWithAutomaticChoice(enc::pathFromNative(CSolutionBarProjectTree::pathOf(item)));
 }
 
 void CSolutionBarProject::newFile()
@@ -279,7 +280,7 @@ void CSolutionBarProject::newFile()
     const QByteArray path = CSolutionBarProjectTree::pathOf(target) + '/' + nativePathOf(name);
     if (!createEmptyFile(path))
         return;
-    if (!m_host.openWithAutomaticChoice(QFile::decodeName(path)))
+    if (!m_host.openWithAutomaticChoice(enc::pathFromNative(path)))
         return;
     if (!m_tree->findChildByPath(target, path))
         m_tree->insertEntry(target, path, false);
@@ -311,7 +312,7 @@ void CSolutionBarProject::addExistingFiles()
         QByteArray copy;
         if (!copyFileInto(nativePathOf(file), CSolutionBarProjectTree::pathOf(target), &copy))
             continue;
-        if (m_host.openWithAutomaticChoice(QFile::decodeName(copy)) &&
+        if (m_host.openWithAutomaticChoice(enc::pathFromNative(copy)) &&
             !m_tree->findChildByPath(target, copy))
             m_tree->insertEntry(target, copy, false);
     }

@@ -36,6 +36,12 @@ void CDocument::setPathName(const QString &path, bool addToRecent)
 void CDocument::setTitle(const QString &title)
 {
     m_title = title;
+    // A file name that is not UTF-8 carries its stray bytes as lone low surrogates so that it can
+    // be opened and saved; people see them as replacement characters.
+    for (qsizetype i = 0; i < m_title.size(); ++i) {
+        if (m_title.at(i).isLowSurrogate() && (i == 0 || !title.at(i - 1).isHighSurrogate()))
+            m_title[i] = QChar(QChar::ReplacementCharacter);
+    }
     emit titleChanged();
 }
 

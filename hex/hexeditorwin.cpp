@@ -1,5 +1,6 @@
 // HexEditorWin: the messages, loading and saving, scrolling, painting the visible rows, the search.
 #include "hex/hexeditorwin.h"
+#include "editor/encoding/nativepath.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -140,7 +141,7 @@ bool HexEditorWin::loadFile(const QString &path, QString *error)
     stopSearch();
     m_search.reset();
     std::string why;
-    if (!m_buffer.open(path.toStdString(), &why)) {
+    if (!m_buffer.open(enc::nativeFromPath(path).toStdString(), &why)) {
         if (error)
             *error = QString::fromStdString(why);
         return false;
@@ -166,7 +167,7 @@ bool HexEditorWin::saveFile(const QString &path, QString *error, const hex::Save
         return false;
     }
     std::string why;
-    const std::string target = path.toStdString();
+    const std::string target = enc::nativeFromPath(path).toStdString();
     m_saving = true;
     const bool ok = target == m_buffer.path() ? m_buffer.save(&why, options)
                                               : m_buffer.saveAs(target, &why, options);

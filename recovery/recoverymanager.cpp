@@ -28,6 +28,8 @@ struct RecoveryManager::Tracked
     bool writing = false;
     bool changedWhileWriting = false; // snapshot again once the write ends
     bool removeWhenWritten = false;   // the document was saved or closed meanwhile
+    QElapsedTimer writeClock;         // from the copy of the text to the end of the write
+    qint64 lastWriteMs = -1;
 };
 
 RecoveryManager::RecoveryManager(EditorHost &host, QObject *parent)
@@ -112,8 +114,16 @@ void RecoveryManager::changed(Tracked &tracked)
     if (!document || !document->isModified())
         return;
     CMFCScintilla *editor = document->editor();
-    const bool large = editor && editor->send(Sci::SCI_GETLENGTH) >= LargeTextBytes;
-    tracked.timer->start(int((large ? LargeQuietMs : QuietMs) * s_quietScale));
+    const long long length = editor ? editor->send(Sci::SCI_GETLENGTH) : 0;
+    int quiet = length >= LargeTextBytes ? LargeQuietMs : QuietMs;
+    if (quiet == QuietMs) {
+        // A big text takes the better part of a second to copy, check and sync; that time comes
+        // out of the quiet period, so its file still exists about QuietMs after the last change.
+        const qint64 expected =
+            tracked.lastWriteMs >= 0 ? tracked.lastWriteMs : length / WriteBytesPerMs;
+        quiet -= int(std::min<qint64>(expected, QuietMs / 2));
+    }
+    tracked.timer->start(int(quiet * s_quietScale));
 }
 
 void RecoveryManager::snapshot(int number)
@@ -134,6 +144,7 @@ void RecoveryManager::snapshot(int number)
         tracked.changedWhileWriting = true;
         return;
     }
+    tracked.writeClock.start();
     QElapsedTimer step;
     step.start();
     recovery::Snapshot snapshot;
@@ -173,6 +184,8 @@ void RecoveryManager::written(int number, bool ok, const QString &error)
         return;
     Tracked &tracked = *found->second;
     tracked.writing = false;
+    if (ok)
+        tracked.lastWriteMs = tracked.writeClock.elapsed();
     emit snapshotWritten(tracked.file, ok);
     if (ok) {
         m_failureNoted = false;

@@ -32,6 +32,9 @@ public:
     static constexpr int QuietMs = 2000;
     static constexpr int LargeQuietMs = 30000;
     static constexpr long long LargeTextBytes = 256LL << 20;
+    // What a snapshot is expected to take from the copy to the synced file, per millisecond,
+    // before a document's first one has been timed.
+    static constexpr long long WriteBytesPerMs = 100000;
 
     explicit RecoveryManager(EditorHost &host, QObject *parent = nullptr);
     ~RecoveryManager() override; // waits for the writes, then removes this run's files

@@ -1,10 +1,9 @@
 // Encoding detection from byte-order marks, zero-byte patterns and a UTF-8 test.
 #include "editor/encoding/encodingdetector.h"
 
+#include "editor/encoding/fileops.h"
 #include "editor/encoding/utf8scan.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 
@@ -60,19 +59,20 @@ bool EncodingDetector::detect(const QString &path)
 {
     m_path = path;
     detectSample({});
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) // devices and pipes could block or never end
+    // Through the file layer, which reaches names that are not UTF-8 by their bytes.
+    sys::Info info;
+    if (!sys::infoOf(path, info) && info.exists && !info.regular) // devices and pipes could block
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    sys::File file;
+    if (file.openForReading(path))
         return false;
     std::string sample(SampleSize, '\0');
-    qint64 got = 0;
+    std::size_t got = 0;
     // A short read is not the end of a regular file only on unusual file systems; keep asking
     // until the sample is full or the file ends.
-    while (got < SampleSize) {
-        const qint64 n = file.read(sample.data() + got, SampleSize - got);
-        if (n < 0)
+    while (got < std::size_t(SampleSize)) {
+        std::size_t n = 0;
+        if (file.read(sample.data() + got, std::size_t(SampleSize) - got, n))
             return false;
         if (n == 0)
             break;

@@ -47,6 +47,8 @@ Error infoOf(const QString &path, Info &info);
 Error linkInfoOf(const QString &path, Info &info);
 Error removeFile(const QString &path);
 Error renameFile(const QString &from, const QString &to);
+// Whether this process may write to the file.
+bool isWritable(const QString &path);
 // Best effort: makes a rename in folder durable.
 void syncFolder(const QString &folder);
 // Whether this process runs with the right to give files away (root).

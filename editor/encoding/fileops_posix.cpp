@@ -1,5 +1,6 @@
 // The file operations of fileops.h over POSIX calls.
 #include "editor/encoding/fileops.h"
+#include "editor/encoding/nativepath.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,7 @@ namespace {
 
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return nativeFromPath(path);
 }
 
 Error lastError()
@@ -84,6 +85,11 @@ Error removeFile(const QString &path)
 Error renameFile(const QString &from, const QString &to)
 {
     return ::rename(native(from).constData(), native(to).constData()) == 0 ? Error{} : lastError();
+}
+
+bool isWritable(const QString &path)
+{
+    return ::access(native(path).constData(), W_OK) == 0;
 }
 
 void syncFolder(const QString &folder)

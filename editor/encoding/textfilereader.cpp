@@ -2,6 +2,7 @@
 #include "editor/encoding/textfilereader.h"
 
 #include "editor/encoding/encodingdetector.h"
+#include "editor/encoding/nativepath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +71,7 @@ bool TextFileReader::open(const QString &path, DocEncoding encoding, QString *er
         return failOpen(cannotOpen, e.text);
     m_stamp = sys::stampOf(info);
     m_size = info.size;
-    m_readOnly = !QFileInfo(path).isWritable();
+    m_readOnly = !pathIsWritable(path);
     m_done = false;
     m_atEnd = false;
     m_buffer.resize(std::size_t(ChunkSize));

@@ -1,7 +1,10 @@
 // The explorer panes in a running program: the project tree's commands on a real folder, the
 // list explorer's insertion, the Document Selector following windows, the file explorer's watch.
+#include "editor/encoding/nativepath.h"
 #include "editor/filedialogex.h"
+#include "explorers/engine/projecttree.h"
 #include "explorers/filepropertiesdialog.h"
+#include "explorers/filesystemroots.h"
 #include "explorers/solutionbarfs.h"
 #include "explorers/solutionbarlist.h"
 #include "explorers/solutionbaropenfiles.h"
@@ -17,11 +20,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileSystemModel>
+#include <QPersistentModelIndex>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <cstdio>
 
 using namespace pw;
 using namespace Qt::StringLiterals;
@@ -361,9 +366,14 @@ TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
     const QString folder = m_dir.filePath(u"watched"_s);
     ASSERT_TRUE(QDir().mkpath(folder));
     writeFile(u"watched/first.txt"_s, "1");
+    // The root and the home folder are the two top items.
+    FileSystemRoots *model = tree->roots();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->filePath(model->index(0, 0)), QDir::rootPath());
+    EXPECT_EQ(model->filePath(model->index(1, 0)), QDir::homePath());
+    EXPECT_EQ(tree->selectedPath(), QDir::homePath());
     ASSERT_TRUE(tree->selectPath(folder));
-    QFileSystemModel *model = tree->fileModel();
-    const QModelIndex dir = model->index(folder);
+    const QPersistentModelIndex dir = tree->indexOf(folder);
     tree->expand(dir);
     const auto shown = [&](const QString &name) {
         for (int row = 0; row < model->rowCount(dir); ++row) {
@@ -409,6 +419,74 @@ TEST_F(ExplorersTest, FileExplorerSeesFilesMadeOutsideAndShowsProperties)
 #endif
     ASSERT_TRUE(tree->selectPath(folder));
     EXPECT_FALSE(pane->itemCommandEnabled(Cmd::FileOpen)) << "a folder does not open";
+}
+
+// A name that is not UTF-8 opens from the project tree by command, shows with a replacement
+// character, and saves back into the very same file; as bytes it opens the same way.
+TEST_F(ExplorersTest, FileNamedInBytesThatAreNotUtf8OpensAndSavesInPlace)
+{
+    const QString folder = m_dir.filePath(u"bytes"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray native = QFile::encodeName(folder) + "/caf\xe9.txt";
+    {
+        std::FILE *file = std::fopen(native.constData(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs("old\n", file);
+        std::fclose(file);
+    }
+    // The temporary folder's own clean-up cannot reach the name.
+    const auto cleanUp = qScopeGuard([&] { explorers::removeEntry(QFile::encodeName(folder)); });
+    const auto onDisk = [&] {
+        QList<QByteArray> names;
+        for (const explorers::ProjectEntry &entry : explorers::listFolder(QFile::encodeName(folder)))
+            names << entry.nativePath;
+        return names;
+    };
+
+    CSolutionBarProject *pane = project();
+    pane->addFolder(folder);
+    QTreeWidgetItem *item = childNamed(pane->tree()->root(), u"caf\uFFFD.txt"_s);
+    ASSERT_NE(item, nullptr);
+    pane->tree()->setCurrentItem(item);
+    ASSERT_TRUE(run(Cmd::ProjectOpenFile));
+    CRidereDoc *doc = activeDoc();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !doc->isLoading(); }));
+    EXPECT_EQ(editorText(doc), "old\n");
+    EXPECT_EQ(doc->title(), u"caf\uFFFD.txt"_s);
+    EXPECT_EQ(enc::nativeFromPath(doc->pathName()), native);
+    EXPECT_FALSE(doc->isReadOnly());
+
+    doc->editor()->send(Sci::SCI_DOCUMENTEND);
+    doc->editor()->sendText(Sci::SCI_ADDTEXT, 4, "new\n");
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_FALSE(doc->isModified());
+    {
+        std::FILE *file = std::fopen(native.constData(), "rb");
+        ASSERT_NE(file, nullptr);
+        char back[16] = {};
+        const std::size_t got = std::fread(back, 1, sizeof back, file);
+        std::fclose(file);
+        EXPECT_EQ(QByteArray(back, qsizetype(got)), "old\nnew\n");
+    }
+    EXPECT_EQ(onDisk(), QList<QByteArray>{native}) << "a second file appeared";
+    EXPECT_EQ(doc->title(), u"caf\uFFFD.txt"_s);
+
+    // Asked again, the open window comes forward.
+    EXPECT_TRUE(run(Cmd::ProjectOpenFile));
+    EXPECT_EQ(activeDoc(), doc);
+    EXPECT_EQ(frame()->workspace().documentFrames().size(), 2); // with start-up's empty one
+
+#ifdef PENWRIGHT_TEST_WITH_HEX
+    doc->frame()->closeWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    OpenRequest request;
+    request.mode = OpenHex;
+    CDocument *hex = m_app->openDocumentFile(enc::pathFromNative(native), request);
+    ASSERT_NE(hex, nullptr);
+    EXPECT_EQ(qobject_cast<CRidereDoc *>(hex), nullptr) << "opened as text";
+    EXPECT_EQ(enc::nativeFromPath(hex->pathName()), native);
+#endif
 }
 
 } // namespace

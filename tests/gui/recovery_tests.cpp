@@ -1,6 +1,7 @@
 // Recovery in a running program: snapshots after the quiet period, gone when saved or discarded,
 // and a restart that offers a previous run's files and brings the text back.
 #include "app/mainframehost.h"
+#include "editor/encoding/docencoding.h"
 #include "recovery/engine/instancelock.h"
 #include "recovery/engine/recoveryfile.h"
 #include "recovery/recoverydialog.h"
@@ -12,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTableWidget>
 #include <QThread>
 
@@ -268,6 +270,79 @@ TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
     left.sort();
     expected.sort();
     EXPECT_EQ(left, expected);
+}
+
+// The real program, killed without warning after typing into a Windows-1252 file, leaves a snapshot
+// that the next start offers and recovers with its text, caret and encoding.
+TEST_F(RecoveryTest, KilledProgramsTypingComesBackAtTheNextStart)
+{
+    const QByteArray onDisk = "caf\xe9 au lait\n"; // not UTF-8: the file opens as Windows-1252
+    const QString path = writeFile(QStringLiteral("killed.txt"), onDisk);
+    const QByteArray typed = "Gr\xc3\xbc\xc3\x9f" "e, ";
+    m_answer = QMessageBox::No;
+    ASSERT_TRUE(closeApp());
+
+    // A portable copy beside the test's settings, with a home of its own, so that neither the
+    // build tree nor the user's settings are touched and no running copy takes the file.
+    const QString program = m_dir.filePath(QStringLiteral("penwright"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PENWRIGHT_BUILD_DIR "/penwright"), program));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("home/data")));
+    env.insert(QStringLiteral("PENWRIGHT_TYPE_AT_START"), QString::fromUtf8(typed));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, {QStringLiteral("--new-instance"), path});
+    ASSERT_TRUE(child.waitForStarted(30000));
+    // Written to a temporary name and renamed, so a file that shows is whole.
+    const QDir dir(folder());
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return !dir.entryList({QStringLiteral("*.pwrec")}, QDir::Files).isEmpty() ||
+                   child.state() == QProcess::NotRunning;
+        },
+        120000));
+    ASSERT_EQ(child.state(), QProcess::Running) << "the program ended on its own";
+    child.kill(); // SIGKILL: nothing runs on the way out
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(readFile(path), onDisk);
+
+    QList<recovery::Entry> offered;
+    CRecoveryDialog::setShowHook([&offered](CRecoveryDialog &dialog) {
+        offered = dialog.entries();
+        for (int row = 0; row < offered.size(); ++row)
+            dialog.setChoice(row, CRecoveryDialog::Recover);
+        return int(QDialog::Accepted);
+    });
+    startApp();
+    ASSERT_TRUE(waitFor([&] { return !offered.isEmpty(); }, 60000));
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_FALSE(offered[0].damaged);
+    EXPECT_EQ(CRecoveryDialog::nameOf(offered[0]), path);
+
+    CDocument *reopened = nullptr;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            reopened = frame()->workspace().isAlreadyOpen(path);
+            return reopened && !qobject_cast<CRidereDoc *>(reopened)->isLoading() &&
+                   reopened->isModified();
+        },
+        60000));
+    auto *recovered = qobject_cast<CRidereDoc *>(reopened);
+    EXPECT_EQ(editorText(recovered), typed + "caf\xc3\xa9 au lait\n");
+    EXPECT_EQ(recovered->editor()->send(Sci::SCI_GETCURRENTPOS), typed.size());
+    EXPECT_EQ(recovered->encoding(), enc::Ansi);
+    EXPECT_EQ(readFile(path), onDisk); // recovered, not saved
+    EXPECT_TRUE(dir.entryList({QStringLiteral("*.pwrec")}, QDir::Files).isEmpty());
+
+    // Saved by the user, the text reaches the disk in the file's own encoding.
+    frame()->workspace().activateFrame(recovered->frame());
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(path), "Gr\xfc\xdf" "e, caf\xe9 au lait\n");
 }
 
 } // namespace
