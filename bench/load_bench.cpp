@@ -14,7 +14,13 @@
 #include <Qsci/qsciscintillabase.h>
 #include <QFile>
 #include <QJsonArray>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <fstream>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -112,6 +118,103 @@ double timedSave(CRidereDoc *doc, const QString &out)
     timer.start();
     const bool ok = doc->doSave(out, false);
     return ok ? timer.nsecsElapsed() / 1e9 : -1;
+}
+
+// Another editor opening the same file, for comparison: Geany, started on a virtual X server of
+// its own (Xvfb, which says its display number on its output once it takes connections), timed
+// from its launch to the moment a mapped window of it carries the file's name in its title. The
+// window is looked for with xdotool every 20 ms, which reads the X server's window tree and
+// needs no window manager. Geany gets a throw-away configuration folder, no session, no plugins
+// and an instance of its own, so nothing of a user's Geany takes part.
+QJsonObject peerOpen(const QString &file)
+{
+    QJsonObject out;
+    out[QStringLiteral("peer")] = QStringLiteral("geany");
+    const auto unavailable = [&out](const QString &reason) {
+        out[QStringLiteral("peer")] = QStringLiteral("unavailable");
+        out[QStringLiteral("reason")] = reason;
+        return out;
+    };
+    const QString geany = QStandardPaths::findExecutable(QStringLiteral("geany"));
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (geany.isEmpty())
+        return unavailable(QStringLiteral("geany is not installed"));
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        return unavailable(QStringLiteral("Xvfb and xdotool are needed to see Geany's window"));
+
+    QProcess server;
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp")});
+    QByteArray display;
+    QElapsedTimer wait;
+    wait.start();
+    while (!display.endsWith('\n') && server.state() != QProcess::NotRunning &&
+           wait.elapsed() < 15000) {
+        server.waitForReadyRead(200);
+        display += server.readAllStandardOutput();
+    }
+    if (!display.endsWith('\n')) {
+        server.kill();
+        server.waitForFinished(5000);
+        return unavailable(QStringLiteral("the virtual X server did not start"));
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(display.trimmed()));
+    env.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("x11"));
+    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+
+    QTemporaryDir config;
+    QProcess peer;
+    peer.setProcessEnvironment(env);
+    peer.setProcessChannelMode(QProcess::MergedChannels);
+    const QString titlePattern = QRegularExpression::escape(QFileInfo(file).fileName());
+    QElapsedTimer clock;
+    clock.start();
+    peer.start(geany, {QStringLiteral("-c"), config.path(), QStringLiteral("-i"),
+                       QStringLiteral("-s"), QStringLiteral("-p"), file});
+    double seconds = -1;
+    while (clock.elapsed() < 120000 && peer.state() != QProcess::NotRunning) {
+        QProcess probe;
+        probe.setProcessEnvironment(env);
+        probe.start(xdotool, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                              QStringLiteral("--name"), titlePattern});
+        probe.waitForFinished(5000);
+        if (probe.exitCode() == 0 && !probe.readAllStandardOutput().trimmed().isEmpty()) {
+            seconds = clock.nsecsElapsed() / 1e9;
+            break;
+        }
+        QThread::msleep(20);
+    }
+    // Its high-water mark, while it still runs.
+    qint64 peak = 0;
+    std::ifstream status("/proc/" + std::to_string(peer.processId()) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            peak = std::stoll(line.substr(6)) * 1024;
+    const QString output = QString::fromLocal8Bit(peer.readAll()).trimmed();
+    peer.terminate();
+    if (!peer.waitForFinished(5000)) {
+        peer.kill();
+        peer.waitForFinished(5000);
+    }
+    server.terminate();
+    if (!server.waitForFinished(5000)) {
+        server.kill();
+        server.waitForFinished(5000);
+    }
+    if (seconds < 0)
+        return unavailable(output.isEmpty()
+                               ? QStringLiteral("Geany showed no window titled with the file")
+                               : QStringLiteral("Geany showed no window titled with the file: ") +
+                                     output.left(300));
+    out[QStringLiteral("seconds_to_titled_window")] = seconds;
+    if (peak > 0)
+        out[QStringLiteral("peak_rss_bytes")] = peak;
+    return out;
 }
 
 // Text of about `bytes` bytes: source-like lines with some accented letters.
@@ -212,12 +315,17 @@ QJsonObject loadOne(const QStringList &args, bool save)
         out[QStringLiteral("save_seconds")] = timedSave(loaded.doc, target);
         out[QStringLiteral("out")] = target;
         out[QStringLiteral("identical")] = sameFiles(file, target);
+    } else if (!args.contains(QStringLiteral("--no-peer"))) {
+        // Our window is closed first, so the two programs never hold the text at the same time.
+        bench.closeAll();
+        out[QStringLiteral("peer")] = peerOpen(file);
     }
     return out;
 }
 
 // The generated matrix: 1, 10 and 100 MB in Ansi, UTF-8 (with a mark, and without one with its
-// first multi-byte character after the sample), UTF-16 LE and UTF-16 BE.
+// first multi-byte character after the sample), UTF-16 LE and UTF-16 BE. The 100 MB UTF-8 file is
+// also opened by Geany when it is installed ("peer"; --no-peer leaves it out).
 QJsonObject matrix(const QStringList &args)
 {
     // The 1000 MB row is UTF-8 only: it shows the scale, the smaller rows show every encoding.
@@ -273,8 +381,11 @@ QJsonObject matrix(const QStringList &args)
             const bool identical = sameFiles(path, out);
             allIdentical = allIdentical && identical;
             row[QStringLiteral("identical")] = identical;
-            rows.append(row);
             bench.closeAll();
+            if (mb == 100 && qstrcmp(kind, "utf8") == 0 &&
+                !args.contains(QStringLiteral("--no-peer")))
+                row[QStringLiteral("peer")] = peerOpen(path);
+            rows.append(row);
             QFile::remove(out);
             QFile::remove(path);
         }

@@ -28,6 +28,8 @@ constexpr long kChunkBytes = 262144;
 // How long an open waits for its worker before the window is shown and the load goes on behind
 // it: a small file is simply there, a big one never holds the window longer than this.
 std::atomic<int> g_loadWaitMs{60};
+// Files above this size cannot be in within the wait; waiting for them would only hold the window.
+constexpr qint64 kWaitedLoadBytes = qint64(8) << 20;
 
 QString displayPath(const QString &path)
 {
@@ -96,7 +98,7 @@ bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *er
     });
     poll->start();
     connect(load, &TextLoad::finished, this, &CRidereDoc::finishLoad, Qt::QueuedConnection);
-    if (load->waitFor(g_loadWaitMs)) {
+    if (load->totalBytes() <= kWaitedLoadBytes && load->waitFor(g_loadWaitMs)) {
         finishLoad();
         return true;
     }

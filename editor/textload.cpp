@@ -8,7 +8,6 @@
 
 #include <QDir>
 
-
 namespace pw {
 
 // The component's loader interface (its ILoader), which this build of the component does not
@@ -102,12 +101,6 @@ bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *er
     }
     m_total = m_reader->size();
     m_large = m_reader->textSizeEstimate() >= largeFileBytes();
-    m_loader = m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
-    if (!m_loader) {
-        if (error)
-            *error = QStringLiteral("The editor could not make room for the text.");
-        return false;
-    }
     m_thread = std::thread([this] { run(); });
     return true;
 }
@@ -132,14 +125,17 @@ LoadedText TextLoad::takeResult()
     return m_result;
 }
 
-void TextLoad::provideLoader()
+// The component fills the whole room it is given with zeros, text and styles alike: several
+// hundred megabytes for a big file, which would hold the window for a second. Making a loader
+// reads and writes nothing of the editor it is asked through (the text it makes belongs to no
+// editor), so it is made here, on the load's own thread.
+long TextLoad::createLoader()
 {
+    const long loader =
+        m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
     std::lock_guard lock(m_lock);
-    if (!m_loaderWanted)
-        return;
-    m_loaderWanted = false;
-    m_loader = m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
-    m_finishedSignal.notify_all();
+    m_loader = loader;
+    return loader;
 }
 
 void TextLoad::run()
@@ -150,12 +146,14 @@ void TextLoad::run()
     bool firstChunk = true;
     int status = 0;
     for (;;) {
-        long loader = 0;
-        {
-            std::lock_guard lock(m_lock);
-            loader = m_loader;
+        if (m_cancel)
+            break;
+        const long loader = createLoader();
+        if (!loader) {
+            result.error = QStringLiteral("The editor could not make room for the text.");
+            break;
         }
-        while (!m_cancel && status == 0 && loader && reader.nextChunk(chunk)) {
+        while (!m_cancel && status == 0 && reader.nextChunk(chunk)) {
             if (firstChunk && !chunk.empty()) {
                 // Only the end of the first line decides the line ending.
                 result.lineEnding =
@@ -170,15 +168,9 @@ void TextLoad::run()
             break;
         // The file is Ansi after all: everything so far goes, and it is read again.
         {
-            std::unique_lock lock(m_lock);
+            std::lock_guard lock(m_lock);
             loaderRelease(m_loader);
             m_loader = 0;
-            m_loaderWanted = true;
-        }
-        QMetaObject::invokeMethod(this, "provideLoader", Qt::QueuedConnection);
-        {
-            std::unique_lock lock(m_lock);
-            m_finishedSignal.wait(lock, [this] { return m_loader != 0 || m_cancel; });
         }
         firstChunk = true;
         if (m_cancel || !reader.restartAsAnsi(&result.error))

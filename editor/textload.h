@@ -39,10 +39,10 @@ struct LoadedText
 };
 
 // The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,
-// decoded and handed to the component's loader (SCI_CREATELOADER) on a thread of its own, which
-// builds the text and its line index without touching any editor. Nothing of the editor that
-// asked changes: the caller attaches the text when finished() says so. Destroying the load
-// stops the thread within one chunk and frees everything it read.
+// decoded and handed to the component's loader (SCI_CREATELOADER), made and filled on a thread of
+// its own, which builds the text and its line index without touching any editor's state. Nothing of
+// the editor that asked changes: the caller attaches the text when finished() says so. Destroying
+// the load stops the thread within one chunk and frees everything it read.
 class TextLoad : public QObject
 {
     Q_OBJECT
@@ -83,8 +83,8 @@ signals:
 
 private:
     void run();
-    // Runs on the UI thread: the component makes every loader there.
-    Q_INVOKABLE void provideLoader();
+    // A new loader for the reader's text, kept in m_loader; 0 when the component has no room.
+    long createLoader();
 
     CMFCScintilla *m_editor;
     std::unique_ptr<enc::TextFileReader> m_reader;
@@ -100,9 +100,6 @@ private:
     bool m_finished = false;
     bool m_resultTaken = false;
     LoadedText m_result;
-    // A file that looked like UTF-8 and was not is read again into a new loader, which the
-    // thread asks the UI thread for.
-    bool m_loaderWanted = false;
 };
 
 } // namespace pw

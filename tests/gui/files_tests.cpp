@@ -329,4 +329,29 @@ TEST_F(BackgroundLoadTest, LargeFilesStartWithoutColouringFoldingAndWrap)
     EXPECT_STREQ(lexer.constData(), "cpp");
 }
 
+// However long an open may wait for its load, it waits only for files that can be in by then:
+// a big one returns at once and arrives behind the window.
+TEST_F(FilesTest, OpenWaitsOnlyForFilesThatFitTheWait)
+{
+    CRidereDoc::setLoadWaitMs(20000);
+    const struct
+    {
+        const char *name;
+        qsizetype lines;
+        bool loadedOnReturn;
+    } rows[] = {{"small.txt", 1000, true}, {"big.txt", 600000, false}}; // 16 bytes a line
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray bytes = QByteArray("0123456789abcde\n").repeated(row.lines);
+        CRidereDoc *doc = open(writeFile(QString::fromLatin1(row.name), bytes));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(!doc->isLoading(), row.loadedOnReturn);
+        QElapsedTimer timer;
+        timer.start();
+        while (doc->isLoading() && timer.elapsed() < 20000)
+            QTest::qWait(10);
+        EXPECT_EQ(doc->editor()->send(Sci::SCI_GETLENGTH), bytes.size());
+    }
+}
+
 } // namespace

@@ -43,6 +43,8 @@ protected:
                     m_dir.filePath(QStringLiteral("Config")));
         // The registry layer lives in the test's private home; start every test from nothing.
         QSettings(QStringLiteral("Brightmoor"), QStringLiteral("Penwright")).clear();
+        // A small file is whole when its open returns, however busy the machine running the tests.
+        CRidereDoc::setLoadWaitMs(20000);
         startApp();
     }
 
@@ -72,6 +74,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_app.reset();
         setMessageHook(m_previousHook);
+        CRidereDoc::setLoadWaitMs(60);
     }
 
     CMainFrame *frame() const { return m_app->mainFrame(); }
