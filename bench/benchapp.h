@@ -41,6 +41,9 @@ struct BenchApp
         app.reset();
         setMessageHook({});
     }
+    // The window of the running program, for benchmarks that drive its commands and bars.
+    CMainFrame *frame() const { return app->mainFrame(); }
+
     BenchApp(const BenchApp &) = delete;
     BenchApp &operator=(const BenchApp &) = delete;
 

@@ -225,7 +225,7 @@ QJsonObject applySettings(const QStringList &args)
     });
 
     pw::bench::BenchApp app;
-    pw::CMainFrame *frame = app.app->mainFrame();
+    pw::CMainFrame *frame = app.frame();
     // An open text window, so that what applies to every window has one to reach.
     frame->router()->execute(Cmd::FileNew);
     {

@@ -9,19 +9,6 @@
 
 namespace pw {
 
-namespace {
-PreferencesCommands::SheetHook &sheetHook()
-{
-    static PreferencesCommands::SheetHook hook;
-    return hook;
-}
-} // namespace
-
-void PreferencesCommands::setSheetHook(SheetHook hook)
-{
-    sheetHook() = std::move(hook);
-}
-
 PreferencesCommands::PreferencesCommands(EditorHost &host, CommandBars *bars, QObject *parent)
     : QObject(parent), m_host(host), m_bars(bars)
 {
@@ -32,8 +19,8 @@ void PreferencesCommands::showSheet()
 {
     {
         CPropertiesSheet sheet(m_host, m_bars, m_host.window());
-        if (sheetHook())
-            sheetHook()(sheet);
+        if (s_sheetHook)
+            s_sheetHook(sheet);
         else
             sheet.exec();
     }

@@ -24,9 +24,10 @@ public:
 
     // Tests drive the sheet through this instead of running it.
     using SheetHook = std::function<void(CPropertiesSheet &)>;
-    static void setSheetHook(SheetHook hook);
+    static void setSheetHook(SheetHook hook) { s_sheetHook = std::move(hook); }
 
 private:
+    static inline SheetHook s_sheetHook;
     EditorHost &m_host;
     CommandBars *m_bars;
 };

@@ -14,14 +14,6 @@
 
 namespace pw {
 
-namespace {
-SpellCommands::RunHook &runHook()
-{
-    static SpellCommands::RunHook hook;
-    return hook;
-}
-} // namespace
-
 SpellCommands::SpellCommands(EditorHost &host, QObject *parent) : QObject(parent), m_host(host)
 {
     // A missing library is no reason to stop the program: the command says so when used.
@@ -33,11 +25,6 @@ SpellCommands::SpellCommands(EditorHost &host, QObject *parent) : QObject(parent
             const CRidereDoc *document = activeTextDocument();
             ui.enabled = document && !document->isLoading();
         });
-}
-
-void SpellCommands::setRunHook(RunHook hook)
-{
-    runHook() = std::move(hook);
 }
 
 CRidereDoc *SpellCommands::activeTextDocument() const
@@ -62,9 +49,9 @@ void SpellCommands::checkSpelling()
             stopped = dialog.stopped();
             if (!stopped)
                 showMessage(m_host.window(), MessageIcon::Exclamation, Str::SpellInitFailed);
-        } else if (runHook()) {
+        } else if (s_runHook) {
             dialog.show();
-            runHook()(dialog);
+            s_runHook(dialog);
             if (dialog.isVisible())
                 dialog.reject();
         } else {

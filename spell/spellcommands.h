@@ -21,9 +21,10 @@ public:
 
     // Tests drive the dialog here instead of running it modally; it is shown when called.
     using RunHook = std::function<void(CSpellCheckDialog &)>;
-    static void setRunHook(RunHook hook);
+    static void setRunHook(RunHook hook) { s_runHook = std::move(hook); }
 
 private:
+    static inline RunHook s_runHook;
     CRidereDoc *activeTextDocument() const;
     void checkSpelling();
 

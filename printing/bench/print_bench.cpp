@@ -1,5 +1,6 @@
 // penwright-bench "print": a file printed to PDF through the Print command's path, or the time
 // the preview takes to its first page and to the last page start.
+#include "app/mainframehost.h"
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/rideredoc.h"
@@ -46,12 +47,12 @@ QJsonObject run(const QStringList &args)
     while (document->isLoading())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     QCoreApplication::processEvents();
-    FrameSettings &s = bench.app->mainFrame()->settings();
+    FrameSettings &s = bench.app->host()->settings();
     s.printHeader = true;
     s.printFooter = true;
     s.printLineNumbers = args.contains(QStringLiteral("--line-numbers"));
     s.printFormat = format;
-    auto *commands = bench.app->mainFrame()->findChild<PrintCommands *>();
+    auto *commands = bench.frame()->findChild<PrintCommands *>();
     if (!commands)
         return failure(QStringLiteral("the program has no printing"));
 
