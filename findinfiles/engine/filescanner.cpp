@@ -128,6 +128,13 @@ public:
                 break;
             }
             got += std::size_t(n);
+            // A regular file reads short only at its end: once the size it had when opened is
+            // reached, the call that would return nothing is saved. Most files end here. Files
+            // that report no size (those of /proc) are read until a read returns nothing.
+            if (got < want && expected > 0 && qint64(got) >= expected) {
+                atEnd = true;
+                break;
+            }
         }
         return std::string_view(buffer.data(), keep + got);
     }
@@ -446,10 +453,12 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         return Outcome::Unreadable;
     qint64 expected = file.size();
     bool atEnd = false;
-    // The sample the open routine decides by comes first, so that a binary file costs one
-    // small read; the rest of the first chunk follows it in the buffer.
+    // The first read takes the whole of most source files in one call; a binary file costs no
+    // more than that one read, as the sample the open routine decides by is its start. The rest
+    // of the first chunk follows it in the buffer.
     constexpr std::size_t sampleSize = enc::EncodingDetector::SampleSize;
-    std::optional<std::string_view> raw = file.read(m_raw, 0, sampleSize, expected, atEnd);
+    constexpr std::size_t firstRead = 64u << 10;
+    std::optional<std::string_view> raw = file.read(m_raw, 0, firstRead, expected, atEnd);
     if (!raw)
         return Outcome::Unreadable;
     if (raw->empty())
@@ -460,10 +469,11 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
     if (detector.isBinary())
         return Outcome::Binary;
     if (!atEnd) {
-        raw = file.read(m_raw, raw->size(), ChunkBytes - raw->size(), expected, atEnd);
+        const std::size_t first = raw->size();
+        raw = file.read(m_raw, first, ChunkBytes - first, expected, atEnd);
         if (!raw)
             return Outcome::Unreadable;
-        expected = std::max<qint64>(0, expected - qint64(raw->size() - sampleSize));
+        expected = std::max<qint64>(0, expected - qint64(raw->size() - first));
     }
     Mode mode = Mode::Ansi;
     std::size_t skip = 0;
