@@ -586,7 +586,8 @@ std::optional<Unencodable> firstUnencodable(std::string_view text, DocEncoding e
         return std::nullopt;
     constexpr std::size_t kSlice = 65536;
     std::string scratch;
-    scratch.reserve(kSlice * 4);
+    // Sized for the text, so that checking a short text does not cost a quarter megabyte.
+    scratch.reserve(std::min(text.size(), kSlice) * 4 + 16);
     for (std::size_t at = 0; at < text.size(); at += kSlice) {
         scratch.clear();
         if (!encoder.encode(text.substr(at, kSlice), scratch))
