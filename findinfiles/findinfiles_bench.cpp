@@ -186,8 +186,10 @@ double runTool(const QString &program, const QStringList &args, HitSet &hits)
 
 // Files all three tools search the same way: reached without links (neither tool follows them),
 // text for all (no zero byte, no UTF-16 or UTF-32 mark) and with the same line ends for all (no
-// CR alone).
-bool comparable(const std::string &path)
+// CR alone). For whole words, also valid UTF-8: grep in the C locale takes every byte above 127
+// as a non-word byte, while the editor reads such a file as Windows-1252, whose accented letters
+// are word characters (Geany's tag files end names with such bytes).
+bool comparable(const std::string &path, bool wholeWord)
 {
     const QFileInfo info(QString::fromStdString(path));
     if (info.canonicalFilePath() != info.absoluteFilePath())
@@ -197,6 +199,8 @@ bool comparable(const std::string &path)
     if (bytes.find('\0') != std::string::npos)
         return false;
     if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0)
+        return false;
+    if (wholeWord && !QUtf8StringView(bytes).isValidUtf8())
         return false;
     for (std::size_t i = bytes.find('\r'); i != std::string::npos; i = bytes.find('\r', i + 1))
         if (i + 1 >= bytes.size() || bytes[i + 1] != '\n')
@@ -299,7 +303,7 @@ QJsonObject compareTools(const QStringList &args)
                 files.insert(hit.first);
         std::set<std::string> excluded;
         for (const std::string &file : files)
-            if (!comparable(file))
+            if (!comparable(file, c.word))
                 excluded.insert(file);
         auto restrict = [&](const HitSet &set) {
             HitSet kept;
