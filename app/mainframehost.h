@@ -2,6 +2,7 @@
 #pragma once
 
 #include "editor/editorhost.h"
+#include "framework/serviceregistry.h"
 
 #include <memory>
 
@@ -42,6 +43,7 @@ public:
     void setBackups(BackupService *service) { m_backups = service; }
     RecoveryService *recovery() const override { return m_recovery; }
     void setRecovery(RecoveryService *service) { m_recovery = service; }
+    ServiceRegistry &services() override { return m_services; }
 
 private:
     PenwrightApp &m_app;
@@ -49,6 +51,7 @@ private:
     FunctionListService *m_functionList = nullptr;
     BackupService *m_backups = nullptr;
     RecoveryService *m_recovery = nullptr;
+    ServiceRegistry m_services;
     std::unique_ptr<DocumentWatcher> m_watcher;
 };
 

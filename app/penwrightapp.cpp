@@ -174,7 +174,7 @@ bool PenwrightApp::printFromCommandLine(const QStringList &arguments)
     }
 #ifdef PENWRIGHT_WITH_PRINTING
     auto *document = qobject_cast<CRidereDoc *>(openDocumentFile(file, OpenRequest{}));
-    auto *commands = m_mainFrame->findChild<PrintCommands *>();
+    auto *commands = m_host->services().service<PrintCommands>();
     if (!document || !commands)
         return false;
     while (document->isLoading())

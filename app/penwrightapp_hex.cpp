@@ -1,7 +1,6 @@
 // PenwrightApp and the hex window: its document template and the open routine's hex branch.
 #include "app/penwrightapp.h"
 
-#include "app/mainframe.h"
 #include "app/mainframehost.h"
 #include "framework/document.h"
 
@@ -20,7 +19,7 @@ void PenwrightApp::registerHexTemplate()
     // The find dialog's owner is wired in with the main frame, after the templates.
     m_templates.push_back(std::make_unique<CDocTemplate>(
         CDocTemplate::Hex, Str::DocTypeHex, resourceText(Str::DocTypeHex), [this] {
-            return new CHexFrame(*m_host, m_mainFrame->findChild<HexCommands *>());
+            return new CHexFrame(*m_host, m_host->services().service<HexCommands>());
         }));
 #endif
 }

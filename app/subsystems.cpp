@@ -75,6 +75,7 @@ namespace {
 void wireSearch(CMainFrame &frame, MainFrameHost &host)
 {
     auto *search = new FindReplaceController(host, &frame);
+    host.services().registerService(search);
     frame.addCommandTarget(search);
     frame.commandBars()->setControlFactory(
         Cmd::ToolbarFindBox,
@@ -115,15 +116,17 @@ void wireBackup(CMainFrame &frame, MainFrameHost &host)
 #endif
 
 #ifdef PENWRIGHT_WITH_HEX
-// "Open as Hex..." and the hex find dialog; the hex windows find the commands by type.
+// "Open as Hex..." and the hex find dialog; the hex windows find the commands in the host's
+// services.
 void wireHex(CMainFrame &frame, MainFrameHost &host)
 {
     auto *hex = new HexCommands(host, &frame);
+    host.services().registerService(hex);
     frame.addCommandTarget(hex);
     QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, hex, &HexCommands::destroyDialogs);
 #ifdef PENWRIGHT_WITH_SEARCH
     // The toolbar box searches a hex window as hex, and Find Next there reads the box.
-    if (auto *search = frame.findChild<FindReplaceController *>()) {
+    if (auto *search = host.services().service<FindReplaceController>()) {
         search->setHexFindHandler([hex](const QString &text) { return hex->toolbarFind(text); });
         hex->setBoxTextProvider([search] { return search->findText(); });
     }
@@ -138,6 +141,7 @@ void wireTools(CMainFrame &frame, MainFrameHost &host)
     frame.panes().setPaneWidget(Cmd::PaneToolWindow, view);
     auto *tools = new ToolsController(
         host, frame.commandBars(), view, [&frame] { frame.panes().showPane(Cmd::PaneToolWindow); }, &frame);
+    host.services().registerService(tools);
     frame.addCommandTarget(tools);
     QObject::connect(&frame, &CMainFrame::aboutToWriteSettings, tools, &ToolsController::saveTools);
 }
@@ -168,7 +172,7 @@ void wireMarkup(CMainFrame &frame, MainFrameHost &host)
         host.setStatusText(StatusPane::Message, text.section(QLatin1Char('\n'), 0, 0));
     };
 #ifdef PENWRIGHT_WITH_TOOLS
-    if (auto *tools = frame.findChild<ToolsController *>()) {
+    if (auto *tools = host.services().service<ToolsController>()) {
         QPointer<ToolsController> controller(tools);
         output = [&frame, controller](const QString &text) {
             if (!controller || !controller->outputView())
@@ -226,7 +230,7 @@ void wireFindInFiles(CMainFrame &frame, MainFrameHost &host)
     frame.addCommandTarget(findInFiles);
 #ifdef PENWRIGHT_WITH_SEARCH
     // The toolbar box shows what the dialog added to the search history.
-    if (auto *search = frame.findChild<FindReplaceController *>()) {
+    if (auto *search = host.services().service<FindReplaceController>()) {
         QObject::connect(findInFiles, &FindInFilesController::dialogDestroyed, search, [search] {
             if (CToolbarFindComboBox *box = search->toolbarBox())
                 box->loadHistory(QString::fromLatin1(settings::section::SearchHistory));
@@ -252,7 +256,10 @@ void wirePrinting(CMainFrame &frame, MainFrameHost &host)
 {
     PrintCommands::PageSetup pageSetup{[&frame] { return frame.printer(); },
                                        [&frame] { return frame.printMargins(); }};
-    frame.addCommandTarget(new PrintCommands(host, std::move(pageSetup), &frame));
+    auto *print = new PrintCommands(host, std::move(pageSetup), &frame);
+    // The command line's print switches and the bench print through these commands.
+    host.services().registerService(print);
+    frame.addCommandTarget(print);
 }
 #endif
 

@@ -14,6 +14,7 @@ namespace pw {
 class CDocument;
 class CMDIChildFrame;
 class CommandRouter;
+class ServiceRegistry;
 struct FrameSettings;
 
 // The status bar's panes, in the order they are shown.
@@ -62,6 +63,8 @@ public:
     // The program is closing and remembers its open files for the next start.
     virtual bool closingWithReopen() const = 0;
     virtual bool isPaneShown(int paneId) const = 0;
+    // The subsystems' objects the build wired in, by type.
+    virtual ServiceRegistry &services() = 0;
 };
 
 } // namespace pw

@@ -1,11 +1,9 @@
 // CTidySheet and CPageTidy: the "Tidy Properties" sheet over the three shipped profiles.
 #pragma once
 
-#include <QDialog>
-#include <QString>
+#include "chrome/propertysheet.h"
 
-class QDialogButtonBox;
-class QTabWidget;
+#include <QString>
 
 namespace pw {
 
@@ -13,7 +11,7 @@ class TidyOptionGrid;
 
 // One profile's options. The grid is filled from the profile the first time the page is shown;
 // apply() writes it back when it was.
-class CPageTidy : public QWidget
+class CPageTidy : public PropertySheetPage
 {
     Q_OBJECT
 public:
@@ -21,26 +19,21 @@ public:
 
     QString profilePath() const { return m_profilePath; }
     bool isInitialised() const { return m_initialised; }
-    bool isModified() const { return m_modified; }
     void initialise();
     // Saves the grid to the profile when the page was shown; false when the file could not be
     // written.
     bool apply();
+    bool applySheetPage() override { return apply(); }
     TidyOptionGrid *grid() const { return m_grid; }
 
-signals:
-    void modifiedChanged(bool modified);
-
 private:
-    void setModified(bool modified);
-
     QString m_profilePath;
     TidyOptionGrid *m_grid;
     bool m_initialised = false;
-    bool m_modified = false;
 };
 
-class CTidySheet : public QDialog
+// Every page that was shown is saved on OK and Apply, changed or not.
+class CTidySheet : public PropertySheet
 {
     Q_OBJECT
 public:
@@ -48,21 +41,7 @@ public:
 
     explicit CTidySheet(QWidget *parent = nullptr);
 
-    void setCurrentPage(int index);
-    int currentPage() const;
     CPageTidy *page(int index) const;
-    // "Apply": every shown page is saved; the button goes grey until the next change.
-    bool apply();
-    QDialogButtonBox *buttons() const { return m_buttons; }
-
-    void accept() override;
-
-private:
-    void updateApply();
-
-    QTabWidget *m_tabs;
-    CPageTidy *m_pages[PageCount] = {};
-    QDialogButtonBox *m_buttons;
 };
 
 } // namespace pw

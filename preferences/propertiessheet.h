@@ -1,10 +1,7 @@
 // CPropertiesSheet: "Document Properties", the eight preference pages with OK, Cancel and Apply.
 #pragma once
 
-#include <QDialog>
-
-class QDialogButtonBox;
-class QTabWidget;
+#include "chrome/propertysheet.h"
 
 namespace pw {
 
@@ -15,7 +12,7 @@ class EditorHost;
 // Pages copy the main window's settings in when the sheet is made. OK and Apply write back the
 // pages that changed and apply them to every open window; Cancel leaves the settings as the
 // last Apply left them.
-class CPropertiesSheet : public QDialog
+class CPropertiesSheet : public PropertySheet
 {
     Q_OBJECT
 public:
@@ -35,21 +32,6 @@ public:
     CPropertiesSheet(EditorHost &host, CommandBars *bars, QWidget *parent = nullptr);
 
     CPropertyPage *page(int index) const;
-    QTabWidget *tabs() const { return m_tabs; }
-    QDialogButtonBox *buttons() const { return m_buttons; }
-    // Selects the page, as a click on its tab would.
-    void setCurrentPage(int index);
-
-    // "Apply": every changed page is applied; the button goes grey until the next change.
-    void apply();
-    void accept() override;
-
-private:
-    void updateApply();
-
-    QTabWidget *m_tabs;
-    CPropertyPage *m_pages[PageCount] = {};
-    QDialogButtonBox *m_buttons;
 };
 
 } // namespace pw

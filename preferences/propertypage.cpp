@@ -19,20 +19,13 @@
 
 namespace pw {
 
-void CPropertyPage::applyIfModified()
+bool CPropertyPage::applySheetPage()
 {
-    if (!m_modified)
-        return;
+    if (!isModified())
+        return true;
     apply();
     setModified(false);
-}
-
-void CPropertyPage::setModified(bool modified)
-{
-    if (m_modified == modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
+    return true;
 }
 
 void CPropertyPage::watch(QWidget *control)

@@ -1,6 +1,7 @@
 // CPropertyPage and the controls the preference pages share: colour buttons, number edits.
 #pragma once
 
+#include "chrome/propertysheet.h"
 #include "preferences/engine/numberrules.h"
 
 #include <QPushButton>
@@ -14,29 +15,21 @@ namespace pw {
 
 // One page of the properties sheet. It copies its values in when it is made and writes them back
 // only from apply(); any change marks it modified, which enables the sheet's Apply.
-class CPropertyPage : public QWidget
+class CPropertyPage : public PropertySheetPage
 {
     Q_OBJECT
 public:
-    using QWidget::QWidget;
+    using PropertySheetPage::PropertySheetPage;
 
-    bool isModified() const { return m_modified; }
-    // Writes the page's values back and applies them to the open windows; the page is then
-    // unmodified again.
-    void applyIfModified();
-
-signals:
-    void modifiedChanged(bool modified);
+    // A modified page writes its values back and applies them to the open windows; the page is
+    // then unmodified again. An unmodified one writes nothing.
+    bool applySheetPage() override;
 
 protected:
     virtual void apply() = 0;
-    void setModified(bool modified = true);
     // Connects the usual change signals of a check box, radio button, slider, combo box or line
     // edit to setModified().
     void watch(QWidget *control);
-
-private:
-    bool m_modified = false;
 };
 
 // A button showing a colour (0x00BBGGRR); clicking it asks for another one.

@@ -52,7 +52,7 @@ QJsonObject run(const QStringList &args)
     s.printFooter = true;
     s.printLineNumbers = args.contains(QStringLiteral("--line-numbers"));
     s.printFormat = format;
-    auto *commands = bench.frame()->findChild<PrintCommands *>();
+    auto *commands = bench.app->host()->services().service<PrintCommands>();
     if (!commands)
         return failure(QStringLiteral("the program has no printing"));
 
