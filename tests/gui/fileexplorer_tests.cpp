@@ -2,12 +2,14 @@
 // bytes, unreadable folders and link loops shown without children, a large folder shown in batches.
 #include "editor/encoding/nativepath.h"
 #include "explorers/engine/projecttree.h"
+#include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
 #include "explorers/solutionbarfs.h"
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -171,6 +173,23 @@ TEST_F(FileExplorerTest, NamesThatAreNotUtf8AreListedOpenedAndWatchedByTheirByte
                shown(odd) == QStringList{u"also\uFFFD.txt"_s};
     })) << shown(dir).join(u'|').toStdString() << " / " << shown(odd).join(u'|').toStdString();
     EXPECT_EQ(model()->nativePath(model()->index(2, 0, dir)), base + "/new\xe9.txt");
+
+    // Properties read the file through its bytes and set its read-only attribute there.
+    QString askedFor;
+    m_pane->setPropertiesShower([&](const QString &path) { askedFor = path; });
+    ASSERT_TRUE(tree()->selectPath(file));
+    ASSERT_TRUE(m_pane->runItemCommand(Cmd::FileProperties));
+    ASSERT_EQ(askedFor, file);
+    CFilePropertiesDialog dialog(askedFor);
+    EXPECT_EQ(dialog.fieldText(1005), u"caf\uFFFD.txt"_s);
+    EXPECT_EQ(dialog.fieldText(1006), folder);
+    EXPECT_EQ(dialog.fieldText(1007), u"14 (bytes)"_s);
+    EXPECT_FALSE(dialog.readOnlyBox()->isChecked());
+    dialog.readOnlyBox()->setChecked(true);
+    dialog.accept();
+    struct stat st;
+    ASSERT_EQ(::stat(QByteArray(base + "/caf\xe9.txt").constData(), &st), 0);
+    EXPECT_FALSE(st.st_mode & S_IWUSR);
 }
 
 TEST_F(FileExplorerTest, UnreadableFoldersAndLinkLoopsShowWithoutChildren)
