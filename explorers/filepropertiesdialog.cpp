@@ -1,6 +1,7 @@
 // CFilePropertiesDialog: fills its fields from the file and writes back the read-only attribute.
 #include "explorers/filepropertiesdialog.h"
 
+#include "editor/encoding/nativepath.h"
 #include "framework/messages.h"
 #include "resources/stringids.h"
 
@@ -12,9 +13,15 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QVBoxLayout>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 namespace pw {
 
@@ -23,6 +30,79 @@ namespace {
 constexpr QFileDevice::Permissions kWriteBits =
     QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
     QFileDevice::WriteOther;
+
+// What the fields show, read through QFileInfo or, for a name QFileInfo cannot reach, by its bytes.
+struct FileFacts
+{
+    bool found = false;
+    bool folder = false;
+    bool writable = false;
+    QString name;
+    QString type;
+    QIcon icon;
+    QString location;
+    qint64 size = 0;
+    QDateTime times[3]; // created, modified, accessed
+};
+
+#ifdef Q_OS_LINUX
+QDateTime timeOf(const struct statx_timestamp &stamp)
+{
+    return QDateTime::fromMSecsSinceEpoch(stamp.tv_sec * 1000 + stamp.tv_nsec / 1000000);
+}
+
+// The path keeps bytes that are not UTF-8 (nativepath.h).
+FileFacts factsOfBytes(const QString &path)
+{
+    FileFacts facts;
+    struct statx st;
+    if (::statx(AT_FDCWD, enc::nativeFromPath(path).constData(), 0,
+                STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return facts;
+    const QString shown = enc::displayPath(path);
+    const qsizetype slash = shown.lastIndexOf(QLatin1Char('/'));
+    facts.found = true;
+    facts.folder = S_ISDIR(st.stx_mode);
+    facts.writable = st.stx_mode & S_IWUSR;
+    facts.name = shown.mid(slash + 1);
+    facts.location = slash <= 0 ? QStringLiteral("/") : shown.left(slash);
+    facts.size = qint64(st.stx_size);
+    const QMimeDatabase types;
+    facts.type = facts.folder ? types.mimeTypeForName(QStringLiteral("inode/directory")).comment()
+                              : types.mimeTypeForFile(facts.name, QMimeDatabase::MatchExtension).comment();
+    facts.icon = QFileIconProvider().icon(facts.folder ? QFileIconProvider::Folder
+                                                       : QFileIconProvider::File);
+    if (st.stx_mask & STATX_BTIME)
+        facts.times[0] = timeOf(st.stx_btime);
+    facts.times[1] = timeOf(st.stx_mtime);
+    facts.times[2] = timeOf(st.stx_atime);
+    return facts;
+}
+#endif
+
+FileFacts factsOf(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    if (enc::hasEscapedBytes(path))
+        return factsOfBytes(path);
+#endif
+    FileFacts facts;
+    const QFileInfo info(path);
+    facts.found = info.exists();
+    if (!facts.found)
+        return facts;
+    facts.folder = info.isDir();
+    facts.writable = info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    facts.name = info.fileName();
+    facts.location = info.absolutePath();
+    facts.size = info.size();
+    facts.type = QMimeDatabase().mimeTypeForFile(info).comment();
+    facts.icon = QFileIconProvider().icon(info);
+    facts.times[0] = info.birthTime();
+    facts.times[1] = info.lastModified();
+    facts.times[2] = info.lastRead();
+    return facts;
+}
 
 } // namespace
 
@@ -74,8 +154,8 @@ CFilePropertiesDialog::CFilePropertiesDialog(const QString &path, QWidget *paren
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
-    const QFileInfo info(path);
-    m_found = info.exists();
+    const FileFacts facts = factsOf(path);
+    m_found = facts.found;
     // On this platform a hidden file is one whose name starts with a dot: the box shows it, and
     // only a rename could change it.
     m_hidden->setEnabled(false);
@@ -83,21 +163,20 @@ CFilePropertiesDialog::CFilePropertiesDialog(const QString &path, QWidget *paren
         m_readOnly->setEnabled(false);
         return;
     }
-    icon->setPixmap(QFileIconProvider().icon(info).pixmap(32, 32));
-    m_fields[1005]->setText(info.fileName());
-    m_fields[1012]->setText(QMimeDatabase().mimeTypeForFile(info).comment());
-    m_fields[1006]->setText(QDir::toNativeSeparators(info.absolutePath()));
+    icon->setPixmap(facts.icon.pixmap(32, 32));
+    m_fields[1005]->setText(facts.name);
+    m_fields[1012]->setText(facts.type);
+    m_fields[1006]->setText(QDir::toNativeSeparators(facts.location));
     const QByteArray sizeFormat = resourceText(Str::FilePropertiesSize).toUtf8();
     // The size field has always shown the low 32 bits of the size.
     m_fields[1007]->setText(
-        QString::asprintf(sizeFormat.constData(), int(quint32(quint64(info.size())))));
-    const QDateTime times[] = {info.birthTime(), info.lastModified(), info.lastRead()};
+        QString::asprintf(sizeFormat.constData(), int(quint32(quint64(facts.size)))));
     for (int i = 0; i < 3; ++i) {
-        if (times[i].isValid())
-            m_fields[1008 + i]->setText(formatTime(times[i]));
+        if (facts.times[i].isValid())
+            m_fields[1008 + i]->setText(formatTime(facts.times[i]));
     }
-    m_readOnly->setChecked(!(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteUser)));
-    m_hidden->setChecked(info.fileName().startsWith(QLatin1Char('.')));
+    m_readOnly->setChecked(!facts.writable);
+    m_hidden->setChecked(facts.name.startsWith(QLatin1Char('.')));
 }
 
 QString CFilePropertiesDialog::fieldText(int controlId) const
@@ -108,6 +187,18 @@ QString CFilePropertiesDialog::fieldText(int controlId) const
 
 void CFilePropertiesDialog::accept()
 {
+#ifdef Q_OS_LINUX
+    if (m_found && enc::hasEscapedBytes(m_path)) {
+        const QByteArray native = enc::nativeFromPath(m_path);
+        struct stat st;
+        if (::stat(native.constData(), &st) == 0 && m_readOnly->isChecked() == bool(st.st_mode & S_IWUSR))
+            ::chmod(native.constData(), m_readOnly->isChecked()
+                                            ? st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) & 07777
+                                            : (st.st_mode | S_IWUSR) & 07777);
+        QDialog::accept();
+        return;
+    }
+#endif
     if (m_found) {
         QFileDevice::Permissions permissions = QFile::permissions(m_path);
         const bool readOnly = !(permissions & (QFileDevice::WriteOwner | QFileDevice::WriteUser));

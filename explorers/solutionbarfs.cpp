@@ -2,6 +2,9 @@
 #include "explorers/solutionbarfs.h"
 #include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
+#include "explorers/treeshared.h"
+
+#include "editor/encoding/nativepath.h"
 
 #include "framework/host.h"
 #include "framework/openrequest.h"
@@ -13,7 +16,6 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -45,22 +47,27 @@ CFileSysTreeCtrl::CFileSysTreeCtrl(QWidget *parent) : QTreeView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    // The view reads a folder it opens only once it lays itself out; a hidden pane's folders,
+    // opened by selectPath or by a command, are read at once all the same.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (model() && model()->canFetchMore(index))
+            model()->fetchMore(index);
+    });
 }
 
 void CFileSysTreeCtrl::fill()
 {
     if (m_model)
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const explorers::WaitCursor wait;
     QStringList tops{QDir::rootPath()};
     if (QDir::cleanPath(QDir::homePath()) != QDir::cleanPath(QDir::rootPath()))
         tops << QDir::homePath();
-    m_model = new FileSystemRoots(
-        tops, int(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System), this);
+    m_model = new FileSystemRoots(tops, this);
+    connect(m_model, &FileSystemRoots::folderNote, this, &CFileSysTreeCtrl::folderNote);
     setModel(m_model);
     // Nothing below the two top items is read until it is opened.
     selectPath(QDir::homePath());
-    QGuiApplication::restoreOverrideCursor();
 }
 
 void CFileSysTreeCtrl::refresh()
@@ -114,6 +121,8 @@ CSolutionBarFSContainer::CSolutionBarFSContainer(Host &host, QWidget *parent)
     QAction *refresh = m_toolbar->addAction(style()->standardIcon(QStyle::SP_BrowserReload),
                                             commandText(Cmd::RefreshFileExplorer));
     connect(refresh, &QAction::triggered, m_tree, &CFileSysTreeCtrl::refresh);
+    connect(m_tree, &CFileSysTreeCtrl::folderNote, this,
+            [this](const QString &text) { m_host.setStatusText(StatusPane::Message, text); });
     layout->addWidget(m_toolbar);
     layout->addWidget(m_tree);
     m_showProperties = [this](const QString &path) {
@@ -148,7 +157,7 @@ bool CSolutionBarFSContainer::itemCommandEnabled(int id) const
     if (path.isEmpty())
         return false;
     if (id == Cmd::FileOpen || id == Cmd::FileOpenHex)
-        return QFileInfo(path).isFile();
+        return enc::pathIsFile(path);
     return true;
 }
 
@@ -165,12 +174,17 @@ bool CSolutionBarFSContainer::runItemCommand(int id)
         openSelected(true);
         return true;
     case Cmd::CopyFilePath:
-        QApplication::clipboard()->setText(QDir::toNativeSeparators(path));
+        QApplication::clipboard()->setText(QDir::toNativeSeparators(enc::displayPath(path)));
         return true;
-    case Cmd::OpenContainingFolder:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(
-            QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath()));
+    case Cmd::OpenContainingFolder: {
+        // The URL is made from the bytes, so a folder whose name is not UTF-8 opens too.
+        QByteArray folder = enc::nativeFromPath(path);
+        if (!m_tree->roots()->isDir(m_tree->currentIndex()))
+            folder.truncate(std::max<qsizetype>(folder.lastIndexOf('/'), 1));
+        QDesktopServices::openUrl(
+            QUrl::fromEncoded("file://" + folder.toPercentEncoding("/"), QUrl::StrictMode));
         return true;
+    }
     case Cmd::RefreshFileExplorer:
         m_tree->refresh();
         return true;
@@ -185,7 +199,7 @@ bool CSolutionBarFSContainer::runItemCommand(int id)
 void CSolutionBarFSContainer::openSelected(bool hex)
 {
     const QString path = m_tree->selectedPath();
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    if (path.isEmpty() || !enc::pathIsFile(path))
         return;
     if (hex) {
         OpenRequest request;

@@ -14,9 +14,9 @@ namespace pw {
 class FileSystemRoots;
 class Host;
 
-// The tree of the file-system root and the home folder. Their models read folders on their own
-// threads as they open and watch every folder they have read, so what is shown follows files that
-// appear or vanish.
+// The tree of the file-system root and the home folder. Folders are read on a worker thread as
+// they open and watched once read, so what is shown follows files that appear or vanish; every
+// entry is reached by its bytes, whether its name is UTF-8 or not.
 class CFileSysTreeCtrl : public QTreeView
 {
     Q_OBJECT
@@ -33,6 +33,10 @@ public:
     bool selectPath(const QString &path);
     // The item of path (under the home item when it is there); invalid before fill().
     QModelIndex indexOf(const QString &path) const;
+
+signals:
+    // A folder that was opened cannot show entries (unreadable, or a link loop).
+    void folderNote(const QString &text);
 
 private:
     FileSystemRoots *m_model = nullptr;

@@ -1,6 +1,7 @@
 // CSolutionBarProjectTree: lazy filling, renaming and moving of project entries by native path.
 #include "explorers/solutionbarproject.h"
 #include "explorers/engine/projecttree.h"
+#include "explorers/treeshared.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -24,30 +25,6 @@ namespace {
 const char kDragFormat[] = "application/x-penwright-project-item";
 // A hovered folder opens after this long, so a drag can reach deep targets.
 constexpr int kHoverExpandMs = 800;
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
-// One shared icon per kind: a large folder holds one item per entry, and an icon made for each
-// of them costs memory and time.
-QIcon folderIcon(bool open)
-{
-    static const QIcon closedIcon = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
-    static const QIcon openIcon = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-    return open ? openIcon : closedIcon;
-}
-
-QIcon fileIcon()
-{
-    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    return icon;
-}
 
 ProjectEntry entryOf(const QTreeWidgetItem *item)
 {

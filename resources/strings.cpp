@@ -223,6 +223,8 @@ constexpr StringInfo kStrings[] = {
     {Str::FilePropertiesUnknown, "Unknown"},
     {Str::FilePropertiesSize, "%02d (bytes)"},
     {Str::FilePropertiesTime, "%02d %s %d, %02d:%02d:%02d"},
+    {Str::FileExplorerUnreadable, "The folder %s cannot be read"},
+    {Str::FileExplorerLinkLoop, "%s leads back to a folder above it and is not opened again"},
 
     // Markup tools
     {Str::XmlWellFormed, "** document is well formed **"},

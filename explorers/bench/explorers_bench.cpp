@@ -1,11 +1,17 @@
 // penwright-bench "explorer" (a folder's tree as the project pane shows it, or the fill time of a
-// large folder) and "listexplorer" (the three insertion lists and what each entry inserts).
+// large folder), "fileexplorer" (a large folder opened in the File Explorer) and "listexplorer"
+// (the three insertion lists and what each entry inserts).
 #include "bench/benchregistry.h"
 #include "explorers/engine/listtables.h"
 #include "explorers/engine/projecttree.h"
+#include "explorers/filesystemroots.h"
 #include "explorers/solutionbarproject.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <QTreeView>
+#include <unistd.h>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -54,6 +60,58 @@ QJsonObject explorerBench(const QStringList &args)
             {QStringLiteral("fill_seconds"), fillSeconds}};
 }
 
+// A folder of --files entries (default 100000) opened in a shown File Explorer tree: the time until
+// its first rows show, until all show, and the longest the window went without a turn of its event
+// loop meanwhile. The entries are links to a few files, as a new inode per entry is slow to get.
+QJsonObject fileExplorerBench(const QStringList &args)
+{
+    const int files = pw::bench::option(args, QStringLiteral("--files"), QStringLiteral("100000")).toInt();
+    QTemporaryDir temp;
+    const QByteArray folder = nativePathOf(temp.path());
+    // A file takes at most 65,000 links on ext4; each 50,000 entries get a file of their own.
+    QByteArray first;
+    for (int i = 0; i < files; ++i) {
+        const QByteArray name = folder + "/file" + QByteArray::number(i) + ".txt";
+        const bool made = i % 50000 == 0 ? QFile(QFile::decodeName(name)).open(QIODevice::WriteOnly)
+                                         : ::link(first.constData(), name.constData()) == 0;
+        if (!made)
+            return {{QStringLiteral("error"), QStringLiteral("cannot create the files")}};
+        if (i % 50000 == 0)
+            first = name;
+    }
+    pw::FileSystemRoots model({temp.path()});
+    QTreeView view;
+    view.setUniformRowHeights(true);
+    view.setModel(&model);
+    view.resize(300, 600);
+    view.show();
+    QElapsedTimer timer;
+    qint64 lastTurn = 0;
+    qint64 longestTurn = 0;
+    qint64 firstRows = -1;
+    QTimer turns;
+    turns.setInterval(0);
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const qint64 now = timer.nsecsElapsed();
+        longestTurn = std::max(longestTurn, now - lastTurn);
+        lastTurn = now;
+        if (firstRows < 0 && model.rowCount(model.index(0, 0)) > 0)
+            firstRows = now;
+    });
+    timer.start();
+    turns.start();
+    view.expand(model.index(0, 0));
+    model.fetchMore(model.index(0, 0));
+    while (!model.isIdle() || model.rowCount(model.index(0, 0)) == 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const double allSeconds = double(timer.nsecsElapsed()) / 1e9;
+    return {{QStringLiteral("files"), files},
+            {QStringLiteral("shown"), model.rowCount(model.index(0, 0))},
+            {QStringLiteral("first_rows_seconds"), double(firstRows) / 1e9},
+            {QStringLiteral("all_rows_seconds"), allSeconds},
+            {QStringLiteral("longest_stall_seconds"), double(longestTurn) / 1e9}};
+}
+
 // The counts as one JSON object, then per entry its display text, a tab and the text a double
 // click hands to the editor of a document (UTF-8), "<%REPLACE%>" standing for the selection.
 QJsonObject listExplorerBench(const QStringList &)
@@ -72,6 +130,7 @@ QJsonObject listExplorerBench(const QStringList &)
 }
 
 PW_BENCH("explorer", explorerBench);
+PW_BENCH("fileexplorer", fileExplorerBench);
 PW_BENCH("listexplorer", listExplorerBench);
 
 } // namespace

@@ -99,10 +99,20 @@ bool entryLess(const ProjectEntry &a, const ProjectEntry &b)
     return a.nativePath < b.nativePath;
 }
 
-std::vector<ProjectEntry> listFolder(const QByteArray &folder)
+QByteArray folderIdentity(const QByteArray &folder)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0)
+        return {};
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+}
+
+std::vector<ProjectEntry> listFolder(const QByteArray &folder, bool *readable)
 {
     std::vector<ProjectEntry> entries;
     DIR *dir = ::opendir(folder.constData());
+    if (readable)
+        *readable = dir != nullptr;
     if (!dir)
         return entries;
     while (const dirent *item = ::readdir(dir)) {

@@ -24,8 +24,11 @@ QString displayNameOf(const QByteArray &nativeName);
 
 // The entries of a folder ("." and ".." skipped, hidden entries kept) in the tree's order:
 // folders before files, otherwise by full path without regard to case. An unreadable folder
-// lists as empty.
-std::vector<ProjectEntry> listFolder(const QByteArray &folder);
+// lists as empty, with readable (when given) set to false.
+std::vector<ProjectEntry> listFolder(const QByteArray &folder, bool *readable = nullptr);
+// Where a folder is on disk (device and inode), the same for every link to it; empty when it cannot
+// be reached. A folder whose identity is one of its ancestors' is a link loop.
+QByteArray folderIdentity(const QByteArray &folder);
 // The tree's order of two entries.
 bool entryLess(const ProjectEntry &a, const ProjectEntry &b);
 
