@@ -35,6 +35,60 @@ QString displayPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
+
+// Lines shown whose bytes add up to less than this are laid out by the first paint at once.
+constexpr long kLayoutInTurnsBytes = 32768;
+
+// The component lays out a whole line, however long, the first time it shows it, measuring every
+// character: a screen of lines of 10 000 characters holds the window for a tenth of a second in
+// one paint, before the load's last report. The lines about to be shown are laid out here one a
+// turn (each styled first, so the paint finds them as it would make them), with the window's
+// painting held meanwhile; the paint then only draws. A single line still takes as long as the
+// component needs for it.
+class ShownLinesLayout : public QObject
+{
+public:
+    ShownLinesLayout(CMFCScintilla *ed, long first, long last)
+        : QObject(ed), m_editor(ed), m_line(first), m_last(last)
+    {
+        m_editor->viewport()->setUpdatesEnabled(false);
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, &ShownLinesLayout::next);
+        m_timer.start();
+    }
+
+private:
+    void next()
+    {
+        const long end = m_editor->send(Sci::SCI_GETLINEENDPOSITION, m_line);
+        const long styled = m_editor->send(Sci::SCI_GETENDSTYLED);
+        if (styled < end)
+            m_editor->send(Sci::SCI_COLOURISE, styled, end);
+        m_editor->send(Sci::SCI_POINTXFROMPOSITION, 0, end);
+        if (++m_line <= m_last)
+            return;
+        m_timer.stop();
+        m_editor->viewport()->setUpdatesEnabled(true);
+        deleteLater();
+    }
+
+    CMFCScintilla *m_editor;
+    QTimer m_timer;
+    long m_line;
+    long m_last;
+};
+
+void layOutShownLinesInTurns(CMFCScintilla *ed)
+{
+    const long lines = ed->send(Sci::SCI_GETLINECOUNT);
+    const long first =
+        ed->send(Sci::SCI_DOCLINEFROMVISIBLE, ed->send(Sci::SCI_GETFIRSTVISIBLELINE));
+    const long last = std::min(lines - 1, first + ed->send(Sci::SCI_LINESONSCREEN) + 1);
+    if (ed->send(Sci::SCI_GETLINEENDPOSITION, last) - ed->send(Sci::SCI_POSITIONFROMLINE, first) <
+        kLayoutInTurnsBytes)
+        return;
+    new ShownLinesLayout(ed, first, last);
+}
 } // namespace
 
 void CRidereDoc::setLoadWaitMs(int ms)
@@ -247,6 +301,7 @@ void CRidereDoc::finishLoad()
     requestFunctionList(FunctionListService::Reason::Loaded);
     setModifiedFlag(m_savePointLost);
     m_openSucceeded = true;
+    layOutShownLinesInTurns(ed);
     if (m_largeFile && !m_coloursWanted)
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
     if (!m_trailing.empty())

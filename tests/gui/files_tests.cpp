@@ -266,6 +266,8 @@ TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
         {"utf16.txt", QByteArray("\xFF\xFE") + QByteArray("a\0\xE9\0\n\0", 6).repeated(20000)},
         {"utf16be.txt", QByteArray("\xFE\xFF") + QByteArray("\0a\0\xE9\0\n", 6).repeated(20000)},
         {"utf32.txt", QByteArray("\xFF\xFE\0\0", 4) + QByteArray("a\0\0\0\n\0\0\0", 8).repeated(9000)},
+        // Lines this long are laid out one a turn before the window paints them again.
+        {"long-lines.txt", QByteArray(QByteArray(12000, 'w') + '\n').repeated(60)},
     };
     for (const auto &[name, bytes] : rows) {
         SCOPED_TRACE(name);
@@ -277,6 +279,11 @@ TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
         EXPECT_FALSE(doc->isModified());
         EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 0);
         EXPECT_FALSE(doc->editor()->canUndo()) << "the load is no edit";
+        QElapsedTimer timer;
+        timer.start();
+        while (!doc->editor()->viewport()->updatesEnabled() && timer.elapsed() < 5000)
+            QTest::qWait(10);
+        EXPECT_TRUE(doc->editor()->viewport()->updatesEnabled()) << "the window paints again";
         ASSERT_TRUE(run(Cmd::FileSave));
         EXPECT_EQ(readFile(path), bytes);
     }
