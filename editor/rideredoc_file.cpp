@@ -235,7 +235,8 @@ void CRidereDoc::finishLoad()
     const bool restyle = m_loadPurpose == LoadPurpose::Restyle;
     if (!result.ok) {
         ed->setReadOnly(m_readOnly);
-        if (restyle) {
+        // Colouring asked for a text that is still without style bytes: it stays plain.
+        if (m_styleless && m_coloursWanted) {
             m_coloursWanted = false;
             if (CRidereView *v = view())
                 v->textReplaced(m_largeFile);
