@@ -214,7 +214,9 @@ void CRidereView::setLanguage(int index)
     m_viewAsIndex.reset();
     m_plainLargeText = false; // the user asked for colouring
     m_document->setLanguage(index, languages.get(index).lexerId);
-    applyLanguage();
+    // A text being made again with style bytes is coloured when it arrives.
+    if (!m_document->isLoading())
+        applyLanguage();
 }
 
 void CRidereView::setViewAsHook(ViewAsHook hook)
@@ -242,7 +244,8 @@ void CRidereView::showViewAsDialog()
     // Only the colouring changes; the document keeps its language for the function list.
     m_viewAsIndex = index;
     m_plainLargeText = false;
-    applyLanguage();
+    if (!m_document->isLoading())
+        applyLanguage();
 }
 
 void CRidereView::registerLanguageCommands()
