@@ -305,7 +305,7 @@ void CRidereDoc::finishLoad()
     layOutShownLinesInTurns(ed);
     if (m_largeFile && !m_coloursWanted)
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
-    if (!m_trailing.empty())
+    if (!restyle && !m_trailing.empty())
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                     resourceText(Str::TrailingBytesKept)
                         .arg(displayPath(m_loadingPath))
