@@ -180,6 +180,9 @@ void CRidereDoc::setLanguage(int index, int lexerId)
 
 void CRidereDoc::setEncoding(int encoding, int markLength)
 {
+    // A load decides the encoding itself, and a copy still reads the text where it lies.
+    if (isLoading())
+        return;
     const auto from = enc::DocEncoding(m_encoding);
     const auto to = enc::DocEncoding(encoding);
     m_encoding = encoding;
@@ -215,7 +218,8 @@ void CRidereDoc::setLineEnding(int mode)
 void CRidereDoc::setReadOnly(bool readOnly)
 {
     m_readOnly = readOnly;
-    if (CMFCScintilla *ed = editor())
+    // While a text loads the editor stays read-only; the load's end applies the choice.
+    if (CMFCScintilla *ed = editor(); ed && !isLoading())
         ed->setReadOnly(readOnly);
     emit titleChanged();
 }

@@ -44,6 +44,15 @@ public:
     void cancelLoad();
     // Opened in large-file mode: colouring, folding and word wrap started off.
     bool isLargeFile() const { return m_largeFile; }
+    // The text has no style bytes (large-file mode) and cannot be coloured as it is.
+    bool isStyleless() const { return m_styleless; }
+    // The user asked for colouring: a text without style bytes is made again with them, read
+    // from the file when it is as saved, else copied after the user agrees to lose the undo
+    // history. True when colouring can go ahead (now, or once the new text is in); false when
+    // the user said no or a load is still running.
+    bool makeColourable();
+    // The editor reached its save point; after a copy the text there is not the file's.
+    void savePointReached();
     // "Reload": asks first when the document is modified.
     void reload();
     // Compares the file with what was loaded or saved last: a change by another program reloads
@@ -87,8 +96,11 @@ signals:
     void loadFinished();
 
 private:
-    enum class LoadPurpose { Open, Reload };
+    // Restyle: the document's own text copied into a text with style bytes.
+    enum class LoadPurpose { Open, Reload, Restyle };
     bool startLoad(const QString &path, LoadPurpose purpose, QString *error);
+    // Progress, Stop and the handover of a load just started.
+    void followLoad(TextLoad *load, LoadPurpose purpose);
     void finishLoad();
 
     struct Format
@@ -132,6 +144,12 @@ private:
     QString m_loadingPath;
     bool m_openSucceeded = false;
     bool m_largeFile = false;
+    bool m_styleless = false;
+    // Chosen colouring: later loads of a large file keep style bytes.
+    bool m_coloursWanted = false;
+    // A copied text is at the editor's save point without being the file: undoing back to it
+    // leaves the document modified.
+    bool m_savePointLost = false;
     std::unique_ptr<DocumentBackups> m_backups;
 };
 

@@ -35,6 +35,60 @@ QString displayPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
+
+// Lines shown whose bytes add up to less than this are laid out by the first paint at once.
+constexpr long kLayoutInTurnsBytes = 32768;
+
+// The component lays out a whole line, however long, the first time it shows it, measuring every
+// character: a screen of lines of 10 000 characters holds the window for a tenth of a second in
+// one paint, before the load's last report. The lines about to be shown are laid out here one a
+// turn (each styled first, so the paint finds them as it would make them), with the window's
+// painting held meanwhile; the paint then only draws. A single line still takes as long as the
+// component needs for it.
+class ShownLinesLayout : public QObject
+{
+public:
+    ShownLinesLayout(CMFCScintilla *ed, long first, long last)
+        : QObject(ed), m_editor(ed), m_line(first), m_last(last)
+    {
+        m_editor->viewport()->setUpdatesEnabled(false);
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, &ShownLinesLayout::next);
+        m_timer.start();
+    }
+
+private:
+    void next()
+    {
+        const long end = m_editor->send(Sci::SCI_GETLINEENDPOSITION, m_line);
+        const long styled = m_editor->send(Sci::SCI_GETENDSTYLED);
+        if (styled < end)
+            m_editor->send(Sci::SCI_COLOURISE, styled, end);
+        m_editor->send(Sci::SCI_POINTXFROMPOSITION, 0, end);
+        if (++m_line <= m_last)
+            return;
+        m_timer.stop();
+        m_editor->viewport()->setUpdatesEnabled(true);
+        deleteLater();
+    }
+
+    CMFCScintilla *m_editor;
+    QTimer m_timer;
+    long m_line;
+    long m_last;
+};
+
+void layOutShownLinesInTurns(CMFCScintilla *ed)
+{
+    const long lines = ed->send(Sci::SCI_GETLINECOUNT);
+    const long first =
+        ed->send(Sci::SCI_DOCLINEFROMVISIBLE, ed->send(Sci::SCI_GETFIRSTVISIBLELINE));
+    const long last = std::min(lines - 1, first + ed->send(Sci::SCI_LINESONSCREEN) + 1);
+    if (ed->send(Sci::SCI_GETLINEENDPOSITION, last) - ed->send(Sci::SCI_POSITIONFROMLINE, first) <
+        kLayoutInTurnsBytes)
+        return;
+    new ShownLinesLayout(ed, first, last);
+}
 } // namespace
 
 void CRidereDoc::setLoadWaitMs(int ms)
@@ -79,10 +133,17 @@ bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *er
     if (!ed || m_load)
         return false;
     auto *load = new TextLoad(ed, this);
-    if (!load->start(path, enc::DocEncoding(m_encoding), error)) {
+    if (!load->start(path, enc::DocEncoding(m_encoding), error, m_coloursWanted)) {
         delete load;
         return false;
     }
+    followLoad(load, purpose);
+    return true;
+}
+
+void CRidereDoc::followLoad(TextLoad *load, LoadPurpose purpose)
+{
+    CMFCScintilla *ed = editor();
     m_load = load;
     m_loadPurpose = purpose;
     m_loadProgress = m_editorHost.startBackgroundProgress(load->totalBytes());
@@ -100,11 +161,53 @@ bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *er
     connect(load, &TextLoad::finished, this, &CRidereDoc::finishLoad, Qt::QueuedConnection);
     if (load->totalBytes() <= kWaitedLoadBytes && load->waitFor(g_loadWaitMs)) {
         finishLoad();
+        return;
+    }
+    // The window goes on while the text comes: typing into the old text would be lost (and a
+    // copy reads the old text where it is).
+    ed->setReadOnly(true);
+}
+
+bool CRidereDoc::makeColourable()
+{
+    CMFCScintilla *ed = editor();
+    if (isLoading() || !ed)
+        return false;
+    if (!m_styleless) {
+        m_coloursWanted = true;
         return true;
     }
-    // The window goes on while the text comes: typing into the old text would be lost.
+    // As saved: read again from the file, with the same load as an open.
+    if (!isModified() && !pathName().isEmpty() && QFileInfo::exists(pathName())) {
+        m_coloursWanted = true;
+        m_loadingPath = pathName();
+        QString error;
+        if (startLoad(m_loadingPath, LoadPurpose::Reload, &error))
+            return true;
+        m_coloursWanted = false;
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation, error);
+        return false;
+    }
+    if ((isModified() || ed->canUndo()) &&
+        showMessage(m_editorHost.window(), MessageIcon::Question, Str::ColouringClearsUndo,
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    m_coloursWanted = true;
+    // The text is read where it lies while the copy runs: one call puts it in one piece, and the
+    // editor stays read-only until the copy is attached.
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    const auto *text = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
+    auto *load = new TextLoad(ed, this);
     ed->setReadOnly(true);
+    load->startCopy(text, length);
+    followLoad(load, LoadPurpose::Restyle);
     return true;
+}
+
+void CRidereDoc::savePointReached()
+{
+    if (!m_savePointLost)
+        setModifiedFlag(false);
 }
 
 void CRidereDoc::cancelLoad()
@@ -129,8 +232,15 @@ void CRidereDoc::finishLoad()
     m_loadProgress.reset();
     CMFCScintilla *ed = editor();
     const bool opening = m_loadPurpose == LoadPurpose::Open;
+    const bool restyle = m_loadPurpose == LoadPurpose::Restyle;
     if (!result.ok) {
         ed->setReadOnly(m_readOnly);
+        // Colouring asked for a text that is still without style bytes: it stays plain.
+        if (m_styleless && m_coloursWanted) {
+            m_coloursWanted = false;
+            if (CRidereView *v = view())
+                v->textReplaced(m_largeFile);
+        }
         if (!result.cancelled)
             showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                         result.error.isEmpty()
@@ -144,28 +254,38 @@ void CRidereDoc::finishLoad()
     }
     const long caret = ed->send(Sci::SCI_GETCURRENTPOS);
     const long firstLine = ed->send(Sci::SCI_GETFIRSTVISIBLELINE);
+    const bool wasModified = isModified();
+    // A copy has the same lines: its bookmarks come with it.
+    const std::vector<std::pair<long, int>> markers =
+        restyle ? ed->lineMarkers() : std::vector<std::pair<long, int>>();
     // The editor takes the new text; the one it showed is freed with its last reference.
     ed->send(Sci::SCI_SETDOCPOINTER, 0, result.document);
     ed->send(Sci::SCI_RELEASEDOCUMENT, 0, result.document);
     ed->setCodePage(Sci::SC_CP_UTF8);
     ed->updateModificationEvents();
-    m_encoding = result.encoding;
-    m_markLength = result.markLength;
-    m_lineEnding = result.lineEnding;
-    m_trailing = result.trailingBytes;
-    m_stamp = result.stamp;
-    m_answeredStamp = m_stamp;
-    if (result.readOnly)
-        m_readOnly = true;
-    m_largeFile = ed->send(Sci::SCI_GETLENGTH) >= TextLoad::largeFileBytes();
+    if (!restyle) {
+        m_encoding = result.encoding;
+        m_markLength = result.markLength;
+        m_lineEnding = result.lineEnding;
+        m_trailing = result.trailingBytes;
+        m_stamp = result.stamp;
+        m_answeredStamp = m_stamp;
+        if (result.readOnly)
+            m_readOnly = true;
+    }
+    m_styleless = result.styleless;
+    m_largeFile = m_styleless || ed->send(Sci::SCI_GETLENGTH) >= TextLoad::largeFileBytes();
     ed->send(Sci::SCI_SETEOLMODE, m_lineEnding);
     // A loader's text records no undo while it is filled; from here on edits are undoable.
     ed->send(Sci::SCI_SETUNDOCOLLECTION, 1);
+    m_savePointLost = restyle && wasModified;
     ed->send(Sci::SCI_SETSAVEPOINT);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
+    if (restyle)
+        ed->restoreLineMarkers(markers);
     // The language's lexer and tab settings belong to the text just attached.
     if (CRidereView *v = view())
-        v->textReplaced(m_largeFile);
+        v->textReplaced(m_largeFile && !m_coloursWanted);
     if (m_editorHost.settings().lineNumbers)
         ed->showLineNumbers(true);
     if (opening) {
@@ -180,11 +300,12 @@ void CRidereDoc::finishLoad()
     ed->setReadOnly(m_readOnly);
     m_editorHost.documentWatcher().watch(this);
     requestFunctionList(FunctionListService::Reason::Loaded);
-    setModifiedFlag(false);
+    setModifiedFlag(m_savePointLost);
     m_openSucceeded = true;
-    if (m_largeFile)
+    layOutShownLinesInTurns(ed);
+    if (m_largeFile && !m_coloursWanted)
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
-    if (!m_trailing.empty())
+    if (!restyle && !m_trailing.empty())
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                     resourceText(Str::TrailingBytesKept)
                         .arg(displayPath(m_loadingPath))
@@ -380,6 +501,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     }
     // A save that replaced the file by renaming leaves the watch on the old one.
     m_editorHost.documentWatcher().watch(this);
+    m_savePointLost = false;
     ed->send(Sci::SCI_SETSAVEPOINT);
     if (m_editorHost.settings().resetUndoOnSave)
         ed->send(Sci::SCI_EMPTYUNDOBUFFER);

@@ -46,7 +46,7 @@ CRidereView::CRidereView(EditorHost &host, CRidereDoc *document, QWidget *parent
     registerFormatCommands();
 
     connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this,
-            [this] { m_document->setModifiedFlag(false); });
+            [this] { m_document->savePointReached(); });
     connect(m_editor, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this,
             [this] { m_document->setModifiedFlag(true); });
     connect(m_editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CRidereView::onUpdateUi);
@@ -184,9 +184,9 @@ void CRidereView::applyLanguage()
                             m_host.settings());
 }
 
-void CRidereView::textReplaced(bool largeFile)
+void CRidereView::textReplaced(bool plain)
 {
-    m_plainLargeText = largeFile && !m_viewAsIndex;
+    m_plainLargeText = plain && !m_viewAsIndex;
     if (m_plainLargeText) {
         m_editor->setWordWrap(false);
         m_editor->setFolding(false);
@@ -208,12 +208,15 @@ bool CRidereView::eventFilter(QObject *watched, QEvent *event)
 void CRidereView::setLanguage(int index)
 {
     const LanguageList &languages = m_host.languages();
-    if (index > languages.count())
+    // A text without style bytes is made again with them first.
+    if (index > languages.count() || !m_document->makeColourable())
         return;
     m_viewAsIndex.reset();
     m_plainLargeText = false; // the user asked for colouring
     m_document->setLanguage(index, languages.get(index).lexerId);
-    applyLanguage();
+    // A text being made again with style bytes is coloured when it arrives.
+    if (!m_document->isLoading())
+        applyLanguage();
 }
 
 void CRidereView::setViewAsHook(ViewAsHook hook)
@@ -236,12 +239,13 @@ void CRidereView::showViewAsDialog()
         accepted = dialog.exec() == QDialog::Accepted;
         index = dialog.selectedIndex();
     }
-    if (!accepted)
+    if (!accepted || !m_document->makeColourable())
         return;
     // Only the colouring changes; the document keeps its language for the function list.
     m_viewAsIndex = index;
     m_plainLargeText = false;
-    applyLanguage();
+    if (!m_document->isLoading())
+        applyLanguage();
 }
 
 void CRidereView::registerLanguageCommands()

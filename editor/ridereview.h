@@ -54,9 +54,9 @@ public:
     using ViewAsHook = std::function<bool(const QStringList &labels, int &index)>;
     static void setViewAsHook(ViewAsHook hook);
 
-    // The document attached a new text: its language comes back, and a large one starts without
-    // colouring, folding and word wrap.
-    void textReplaced(bool largeFile);
+    // The document attached a new text: its language comes back, and a plain one (large, and
+    // nobody asked for colouring) starts without colouring, folding and word wrap.
+    void textReplaced(bool plain);
 
     // "Ln %2d Col %2d" for the caret.
     QString positionText() const;

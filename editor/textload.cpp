@@ -87,7 +87,8 @@ qint64 TextLoad::textBytesEstimate(const QString &path, enc::DocEncoding encodin
     return reader.open(path, encoding) ? reader.textSizeEstimate() : -1;
 }
 
-bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *error)
+bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *error,
+                     bool withStyles)
 {
     m_reader = std::make_unique<enc::TextFileReader>();
     if (!m_reader->open(path, encoding, error))
@@ -101,8 +102,17 @@ bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *er
     }
     m_total = m_reader->size();
     m_large = m_reader->textSizeEstimate() >= largeFileBytes();
+    m_styleless = m_large && !withStyles;
     m_thread = std::thread([this] { run(); });
     return true;
+}
+
+void TextLoad::startCopy(const char *text, qint64 length)
+{
+    m_copyText = text;
+    m_total = length;
+    m_large = length >= largeFileBytes();
+    m_thread = std::thread([this] { runCopy(); });
 }
 
 void TextLoad::cancel()
@@ -131,8 +141,10 @@ LoadedText TextLoad::takeResult()
 // editor), so it is made here, on the load's own thread.
 long TextLoad::createLoader()
 {
+    const qint64 bytes = m_copyText ? m_total : m_reader->textSizeEstimate();
     const long loader =
-        m_editor->send(Sci::SCI_CREATELOADER, long(m_reader->textSizeEstimate() + 1000), 0);
+        m_editor->send(Sci::SCI_CREATELOADER, long(bytes + 1000),
+                       m_styleless ? long(Sci::SC_DOCUMENTOPTION_STYLES_NONE) : 0);
     std::lock_guard lock(m_lock);
     m_loader = loader;
     return loader;
@@ -194,7 +206,41 @@ void TextLoad::run()
         result.trailingBytes = reader.trailingBytes();
         result.stamp = reader.stamp();
         result.readOnly = reader.wasReadOnly();
+        result.styleless = m_styleless;
     }
+    handOver(std::move(result));
+}
+
+void TextLoad::runCopy()
+{
+    LoadedText result;
+    constexpr qint64 chunkBytes = qint64(1) << 20;
+    int status = 0;
+    const long loader = m_cancel ? 0 : createLoader();
+    if (!m_cancel && !loader)
+        result.error = QStringLiteral("The editor could not make room for the text.");
+    for (qint64 done = 0; loader && !m_cancel && status == 0 && done < m_total;) {
+        const qint64 length = std::min(chunkBytes, m_total - done);
+        status = loaderAddData(loader, m_copyText + done, std::ptrdiff_t(length));
+        done += length;
+        m_done = done;
+    }
+    std::lock_guard lock(m_lock);
+    if (m_cancel) {
+        result.cancelled = true;
+    } else if (status != 0) {
+        result.error = QStringLiteral("The editor could not hold the whole text.");
+    } else if (m_loader) {
+        result.document = reinterpret_cast<long>(loaderConvertToDocument(m_loader));
+        m_loader = 0;
+        result.ok = result.document != 0;
+    }
+    handOver(std::move(result));
+}
+
+// Called with m_lock held.
+void TextLoad::handOver(LoadedText result)
+{
     if (!result.ok && m_loader) {
         loaderRelease(m_loader); // frees what was read
         m_loader = 0;

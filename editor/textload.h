@@ -36,6 +36,8 @@ struct LoadedText
     std::string trailingBytes;
     enc::FileStamp stamp;
     bool readOnly = false;
+    // The text has no style bytes (large-file mode): it cannot be coloured until it is rebuilt.
+    bool styleless = false;
 };
 
 // The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,
@@ -47,9 +49,10 @@ class TextLoad : public QObject
 {
     Q_OBJECT
 public:
-    // Texts from this many bytes on open in large-file mode: colouring, folding and word wrap
-    // start off (the user can turn them on).
-    static constexpr qint64 DefaultLargeFileBytes = qint64(256) << 20;
+    // Texts from this many bytes open in large-file mode: colouring, folding and word wrap start
+    // off, and the text is made without style bytes, one per character, so it takes half the
+    // memory (the user can turn colouring on, which rebuilds the text with them).
+    static constexpr qint64 DefaultLargeFileBytes = qint64(64) << 20;
     // The most text the component holds: its positions are 32-bit, and the loader is asked for
     // a little more room than the text.
     static constexpr qint64 MaxTextBytes = qint64(0x7FFFFFFF) - 4096;
@@ -62,8 +65,13 @@ public:
     ~TextLoad() override;
 
     // Opens path in encoding (Auto decides from the file) and starts the thread. False, with the
-    // reason in error, when the file cannot be opened.
-    bool start(const QString &path, enc::DocEncoding encoding, QString *error);
+    // reason in error, when the file cannot be opened. A large text is made without style bytes
+    // unless withStyles.
+    bool start(const QString &path, enc::DocEncoding encoding, QString *error,
+               bool withStyles = false);
+    // Copies length bytes of text into a new text with style bytes on the thread. The bytes must
+    // stay where they are, unchanged, until finished() (the caller's text is read-only by then).
+    void startCopy(const char *text, qint64 length);
     // Waits up to ms for the thread to finish; true when it has (finished() is still emitted).
     bool waitFor(int ms);
     void cancel();
@@ -83,6 +91,10 @@ signals:
 
 private:
     void run();
+    // The copy's thread: the text in chunks, then the same handover as a file's.
+    void runCopy();
+    // Frees what a failed load read and tells the UI thread; m_lock is held.
+    void handOver(LoadedText result);
     // A new loader for the reader's text, kept in m_loader; 0 when the component has no room.
     long createLoader();
 
@@ -93,6 +105,8 @@ private:
     std::atomic<qint64> m_done{0};
     qint64 m_total = 0;
     bool m_large = false;
+    bool m_styleless = false;
+    const char *m_copyText = nullptr;
     long m_loader = 0;
     // The thread hands its result over under the lock; the UI thread is told with a queued call.
     std::mutex m_lock;

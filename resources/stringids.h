@@ -67,6 +67,7 @@ constexpr int FileTooLargeForText = 40027;    // path
 constexpr int SaveFailedReason = 40028;       // second line of a failed save: the system's reason
 constexpr int LargeFileMode = 40029;          // status-bar note for a file opened in large-file mode
 constexpr int TooLargeOpenAsHex = 40030;      // path, size: offered the hex window instead of text
+constexpr int ColouringClearsUndo = 40031;    // asked before a modified large text is rebuilt to colour it
 
 // Main frame (40100)
 constexpr int CaptionProjectExplorer = 40100;

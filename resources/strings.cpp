@@ -73,6 +73,9 @@ constexpr StringInfo kStrings[] = {
     {Str::SaveFailedReason, "Reason: %1"},
     {Str::LargeFileMode, "Large file: colouring, folding and word wrap are off; choose a language "
                          "or turn them on to have them"},
+    {Str::ColouringClearsUndo,
+     "To colour this large document it must be copied into a new one that can hold colours. "
+     "Its undo history will be cleared; the text and its unsaved changes are kept. Continue?"},
 
     // Main frame
     {Str::CaptionProjectExplorer, "Project Explorer"},

@@ -2,6 +2,8 @@
 // does to the file on disk.
 #include "editor/doccore/doccore.h"
 #include "editor/documentwatcher.h"
+#include "editor/editorsearch.h"
+#include "editor/mfcscintilla.h"
 #include "chrome/statuspanes.h"
 #include "editor/encoding/textfile.h"
 #include "editor/ridereview.h"
@@ -55,6 +57,12 @@ protected:
                              QFile::encodeName(path).constData()) == 0);
     }
     void checkDisk() { m_app->host()->documentWatcher().checkAll(); }
+    static QByteArray lexerOf(CRidereDoc *doc)
+    {
+        QByteArray lexer(64, '\0');
+        doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(lexer.data()));
+        return QByteArray(lexer.constData());
+    }
 };
 
 TEST(FileFilters, AllFilesMatchesNamesWithoutADot)
@@ -258,6 +266,8 @@ TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
         {"utf16.txt", QByteArray("\xFF\xFE") + QByteArray("a\0\xE9\0\n\0", 6).repeated(20000)},
         {"utf16be.txt", QByteArray("\xFE\xFF") + QByteArray("\0a\0\xE9\0\n", 6).repeated(20000)},
         {"utf32.txt", QByteArray("\xFF\xFE\0\0", 4) + QByteArray("a\0\0\0\n\0\0\0", 8).repeated(9000)},
+        // Lines this long are laid out one a turn before the window paints them again.
+        {"long-lines.txt", QByteArray(QByteArray(12000, 'w') + '\n').repeated(60)},
     };
     for (const auto &[name, bytes] : rows) {
         SCOPED_TRACE(name);
@@ -269,6 +279,11 @@ TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
         EXPECT_FALSE(doc->isModified());
         EXPECT_EQ(doc->editor()->send(Sci::SCI_GETCURRENTPOS), 0);
         EXPECT_FALSE(doc->editor()->canUndo()) << "the load is no edit";
+        QElapsedTimer timer;
+        timer.start();
+        while (!doc->editor()->viewport()->updatesEnabled() && timer.elapsed() < 5000)
+            QTest::qWait(10);
+        EXPECT_TRUE(doc->editor()->viewport()->updatesEnabled()) << "the window paints again";
         ASSERT_TRUE(run(Cmd::FileSave));
         EXPECT_EQ(readFile(path), bytes);
     }
@@ -309,24 +324,109 @@ TEST_F(BackgroundLoadTest, StopAndClosingDuringALoadAreSafe)
     EXPECT_EQ(second->editor()->send(Sci::SCI_GETLENGTH), big.size());
 }
 
-TEST_F(BackgroundLoadTest, LargeFilesStartWithoutColouringFoldingAndWrap)
+TEST_F(BackgroundLoadTest, LargeFilesStartPlainAndWithoutStyleBytes)
 {
     TextLoad::setLargeFileBytes(100000);
     frame()->settings().wordWrap = true;
-    const QString path = writeFile(QStringLiteral("large.c"), QByteArray("int x;\n").repeated(20000));
-    CRidereDoc *doc = open(path);
+    const QByteArray text = QByteArray("int x;\n").repeated(20000);
+    CRidereDoc *doc = open(writeFile(QStringLiteral("large.c"), text));
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(waitLoaded(doc));
+    CMFCScintilla *ed = doc->editor();
     EXPECT_TRUE(doc->isLargeFile());
-    QByteArray lexer(64, '\0');
-    doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(lexer.data()));
-    EXPECT_STREQ(lexer.constData(), "null");
-    EXPECT_EQ(doc->editor()->send(Sci::SCI_GETWRAPMODE), Sci::SC_WRAP_NONE);
+    EXPECT_TRUE(doc->isStyleless());
+    EXPECT_TRUE(ed->send(Sci::SCI_GETDOCUMENTOPTIONS) & Sci::SC_DOCUMENTOPTION_STYLES_NONE);
+    EXPECT_EQ(lexerOf(doc), QByteArray("null"));
+    EXPECT_EQ(ed->send(Sci::SCI_GETWRAPMODE), Sci::SC_WRAP_NONE);
     EXPECT_TRUE(frame()->statusPanes()->text(StatusPane::Message).startsWith(QStringLiteral("Large file")));
-    // Choosing the language turns colouring back on.
-    ASSERT_TRUE(run(Cmd::ColorDocumentAs + doc->languageIndex()));
-    doc->editor()->send(Sci::SCI_GETLEXERLANGUAGE, 0, reinterpret_cast<long>(lexer.data()));
-    EXPECT_STREQ(lexer.constData(), "cpp");
+    // What else may touch a text without styles: folding on, Mark All, a lexer run by hand.
+    frame()->settings().codeFolding = true;
+    doc->view()->applyFolding(true);
+    EXPECT_TRUE(EditorSearch(ed, m_app->host()).markAll("x;", {}).found());
+    EXPECT_EQ(ed->send(Sci::SCI_MARKERNEXT, 19999, CMFCScintilla::BookmarkMask), 19999);
+    ed->send(Sci::SCI_SETLEXERLANGUAGE, 0, reinterpret_cast<long>("cpp"));
+    ed->send(Sci::SCI_COLOURISE, 0, -1);
+    EXPECT_EQ(ed->send(Sci::SCI_GETSTYLEAT, 0), 0);
+    EXPECT_EQ(editorText(doc), text);
+    // A smaller file keeps its styles.
+    CRidereDoc *small = open(writeFile(QStringLiteral("small.c"), "int y;\n"));
+    ASSERT_NE(small, nullptr);
+    ASSERT_TRUE(waitLoaded(small));
+    EXPECT_FALSE(small->isStyleless());
+    EXPECT_EQ(lexerOf(small), QByteArray("cpp"));
+}
+
+// Colouring a text without style bytes makes it again with them: read from the file when it is
+// as saved, else copied after the user agrees to lose the undo history.
+TEST_F(BackgroundLoadTest, ColouringALargeTextRebuildsItWithStyles)
+{
+    TextLoad::setLargeFileBytes(100000);
+    const QByteArray text = QByteArray("int x;\n").repeated(30000);
+    const struct
+    {
+        const char *name;
+        const char *typed; // typed at the end before colouring; null: left as saved
+        QMessageBox::StandardButton answer;
+        bool byDialog; // "More ..." instead of the language's own command
+        bool rebuilt;
+    } rows[] = {
+        {"as saved", nullptr, QMessageBox::No, false, true},
+        {"modified, the user says no", "int y;", QMessageBox::No, false, false},
+        {"modified, copied", "int y;", QMessageBox::Yes, true, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = writeFile(QStringLiteral("large.c"), text);
+        CRidereDoc *doc = open(path);
+        ASSERT_NE(doc, nullptr);
+        ASSERT_TRUE(waitLoaded(doc));
+        ASSERT_TRUE(doc->isStyleless());
+        QTest::qWait(20); // the new window settles before the test scrolls it
+        CMFCScintilla *ed = doc->editor();
+        QByteArray expected = text;
+        if (row.typed) {
+            type(doc, QString::fromLatin1(row.typed));
+            expected += row.typed;
+        }
+        ed->send(Sci::SCI_SETFIRSTVISIBLELINE, 20000);
+        ed->send(Sci::SCI_GOTOPOS, 140004);
+        const long firstLine = ed->send(Sci::SCI_GETFIRSTVISIBLELINE);
+        ed->send(Sci::SCI_MARKERADD, 20001, CMFCScintilla::BookmarkMarker);
+        m_answer = row.answer;
+        m_messages.clear();
+        CRidereView::setViewAsHook([&](const QStringList &, int &index) {
+            index = doc->languageIndex();
+            return true;
+        });
+        ASSERT_TRUE(run(row.byDialog ? int(Cmd::ColorDocumentAsMore)
+                                     : Cmd::ColorDocumentAs + doc->languageIndex()));
+        CRidereView::setViewAsHook({});
+        ASSERT_TRUE(waitLoaded(doc));
+        EXPECT_EQ(m_messages.size(), row.typed ? 1 : 0) << "asked only before losing undo";
+        EXPECT_EQ(editorText(doc), expected);
+        EXPECT_EQ(doc->isModified(), row.typed != nullptr);
+        EXPECT_EQ(doc->isStyleless(), !row.rebuilt);
+        EXPECT_EQ(ed->send(Sci::SCI_GETCURRENTPOS), 140004);
+        EXPECT_EQ(ed->send(Sci::SCI_GETFIRSTVISIBLELINE), firstLine);
+        EXPECT_FALSE(ed->isReadOnly());
+        EXPECT_EQ(lexerOf(doc), row.rebuilt ? QByteArray("cpp") : QByteArray("null"));
+        ed->send(Sci::SCI_COLOURISE, 0, -1);
+        EXPECT_EQ(ed->send(Sci::SCI_GETSTYLEAT, 140000) != 0, row.rebuilt) << "int is a keyword";
+        if (row.typed && row.rebuilt) {
+            EXPECT_EQ(ed->send(Sci::SCI_MARKERNEXT, 0, -1), 20001) << "bookmarks come along";
+            EXPECT_FALSE(ed->canUndo());
+            // Undoing back to the copy's start is still not the file.
+            type(doc, QStringLiteral("z"));
+            run(Cmd::EditUndo);
+            EXPECT_TRUE(doc->isModified());
+            ASSERT_TRUE(run(Cmd::FileSave));
+            EXPECT_EQ(readFile(path), expected);
+            EXPECT_FALSE(doc->isModified());
+        }
+        m_answer = QMessageBox::No;
+        doc->frame()->closeWithoutAsking();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 // However long an open may wait for its load, it waits only for files that can be in by then:
