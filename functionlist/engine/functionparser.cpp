@@ -237,6 +237,7 @@ private:
     std::vector<FunctionEntry> m_entries;
     Patterns m_nestOpeners;
     Patterns m_nestedHeaders;
+    Patterns m_notAfter;
     std::map<std::string, std::optional<std::vector<int>>> m_literalLines;
     const bool m_prefilter;
 };
@@ -275,6 +276,8 @@ CompiledRule Parser::compile(const Rule &rule)
         m_nestOpeners = alternatives(m_set.nestOpeners);
     if (m_nestedHeaders.empty())
         m_nestedHeaders = alternatives(m_set.nestedHeaders);
+    if (m_notAfter.empty())
+        m_notAfter = alternatives(m_set.notAfter);
     return c;
 }
 
@@ -570,6 +573,12 @@ void Parser::parseRule(int index)
         entry.endPosition = entry.headerEnd;
         entry.name = nameOf(rule, entry.headerStart, entry.headerEnd);
         entry.inSkipRegion = m_skip.contains(entry.headerStart, entry.headerEnd);
+        // A header that starts in a comment or string and goes on past it ("types (as opposed
+        // to just" on one "//" line, "based on them)" on the next) is prose, not code.
+        if (!entry.inSkipRegion && m_skip.holding(entry.headerStart, entry.headerStart + 1))
+            continue;
+        if (!m_notAfter.empty() && anyMatch(m_notAfter, entry.lineStart, entry.headerStart))
+            continue;
         if (!body(rule, entry))
             continue;
         entry.endLine = m_text.lineFromPosition(entry.endPosition);
@@ -606,6 +615,7 @@ std::vector<SearchPattern> searchPatternsOf(const RuleSet &rules)
     }
     addAlternatives(rules.nestOpeners);
     addAlternatives(rules.nestedHeaders);
+    addAlternatives(rules.notAfter);
     for (const SkipPair &pair : rules.skipPairs) {
         add(pair.open, false);
         add(pair.close, false);

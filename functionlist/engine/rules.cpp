@@ -29,10 +29,15 @@ RuleSet makeSet(int id, bool matchCase, std::vector<SkipPair> skips, std::string
 
 RuleSet cFamily(int id)
 {
-    return makeSet(id, true, {Directive, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
-                   {{"", R"~(~*[0-9A-Za-z_]+[ =<>+\-\*/\[\]]*)~",
-                     R"~([ \t]*\([:0-9A-Za-z_\-&<>/\*, \t.\[\]\(\)=]*\)[ \t]*[const]*)~", R"~(\{)~",
-                     R"~(\})~", R"~([;\"])~"}});
+    RuleSet set =
+        makeSet(id, true, {Directive, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
+                {{"", R"~(~*[0-9A-Za-z_]+[ =<>+\-\*/\[\]]*)~",
+                  R"~([ \t]*\([:0-9A-Za-z_\-&<>/\*, \t.\[\]\(\)=]*\)[ \t]*[const]*)~", R"~(\{)~",
+                  R"~(\})~", R"~([;\"]|\<namespace\>|\<class\>|\<struct\>|\<union\>|\<enum\>)~"}});
+    // "namespace std _GLIBCXX_VISIBILITY(default) {" would make the whole namespace one function,
+    // as would a macro call followed by "namespace testing {" (the breakers above).
+    set.notAfter = R"~(\<namespace\>)~";
+    return set;
 }
 
 RuleSet resourceScript()

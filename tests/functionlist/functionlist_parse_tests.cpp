@@ -480,6 +480,32 @@ const Golden goldens[] = {
      "}\n"
      "*/\n",
      {{4, "MATCHER"}, {6, "old"}}},
+    {"C++ headers: a namespace is no function's body, however a macro call stands before it",
+     3,
+     "// based on the parameter types (as opposed to just\n"
+     "// their number).\n"
+     "namespace std _GLIBCXX_VISIBILITY(default)\n"
+     "{\n"
+     "  inline int twice(int x)\n"
+     "  { return 2 * x; }\n"
+     "}\n"
+     "GTEST_DISABLE_MSC_WARNINGS_PUSH_(4251)\n"
+     "\n"
+     "namespace testing {\n"
+     "class Listener {\n"
+     " public:\n"
+     "  Listener() : ss_(0) {}\n"
+     "  int size() const { return n_; }\n"
+     "};\n"
+     "}\n"
+     "struct node *make(int x) {\n"
+     "  return 0;\n"
+     "}\n"
+     "enum color pick(void)\n"
+     "{\n"
+     "  return RED;\n"
+     "}\n",
+     {{5, "twice"}, {13, "Listener"}, {14, "size"}, {17, "make"}, {20, "pick"}}},
 };
 
 } // namespace
