@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 
 namespace pw::functionlist {
 
@@ -216,6 +217,7 @@ private:
     bool findHeader(const CompiledRule &rule, qsizetype from, Match &m);
     const std::vector<int> *linesHolding(const std::string &literal);
     bool checkParameters(const CompiledRule &rule, qsizetype &headerEnd);
+    bool mayMatch(const search::SearchPattern &re, qsizetype from, qsizetype to);
     bool anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
     bool anyMatch(const Patterns &patterns, qsizetype from, qsizetype to);
     int countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
@@ -238,7 +240,13 @@ private:
     Patterns m_nestOpeners;
     Patterns m_nestedHeaders;
     Patterns m_notAfter;
-    std::map<std::string, std::optional<std::vector<int>>> m_literalLines;
+    std::unordered_map<const search::SearchPattern *, std::string> m_literals;
+    struct LiteralLines
+    {
+        std::vector<int> lines;
+        bool tooMany = false;
+    };
+    std::map<std::string, LiteralLines> m_literalLines;
     const bool m_prefilter;
 };
 
@@ -302,30 +310,35 @@ bool Parser::find(const search::SearchPattern &re, qsizetype from, qsizetype to,
     return status == search::SearchStatus::Found;
 }
 
-// The lines of the text that hold literal, or null when there is no literal or so many lines
-// hold it that searching them one by one would cost more than one search through the text.
+// The lines of the text that hold literal, ascending, or null when there is no literal or so
+// many lines hold it that searching them one by one would cost more than one search through the
+// text.
 const std::vector<int> *Parser::linesHolding(const std::string &literal)
 {
     if (literal.empty())
         return nullptr;
-    auto &slot = m_literalLines[literal];
-    if (!slot) {
-        std::vector<int> lines;
+    auto [it, added] = m_literalLines.try_emplace(literal);
+    LiteralLines &found = it->second;
+    if (added) {
+        // A search costs a few hundred bytes' worth of scanning before it looks at a byte: with
+        // a line to search for every 256 bytes of text, one search through it is cheaper.
+        const qsizetype most = m_text.length() / 256;
         const std::string_view text(m_text.data(), std::size_t(m_text.length()));
         std::size_t at = text.find(literal);
         while (at != std::string_view::npos) {
+            if (qsizetype(found.lines.size()) >= most) {
+                found.tooMany = true;
+                found.lines.clear();
+                break;
+            }
             const int line = m_text.lineFromPosition(qsizetype(at));
-            lines.push_back(line);
+            found.lines.push_back(line);
             if (line + 1 >= m_text.lineCount())
                 break;
             at = text.find(literal, std::size_t(m_text.positionFromLine(line + 1)));
         }
-        slot = std::move(lines);
     }
-    // A search costs a few hundred bytes' worth of scanning before it looks at a byte.
-    if (qsizetype(slot->size()) * 256 > m_text.length())
-        return nullptr;
-    return &*slot;
+    return found.tooMany ? nullptr : &found.lines;
 }
 
 // The next header from `from`: as one search to the text's end would find it. No match crosses a
@@ -432,9 +445,31 @@ bool Parser::checkParameters(const CompiledRule &rule, qsizetype &headerEnd)
     return true;
 }
 
+// Whether [from, to] may hold a match of re: false when it lacks the literal every match holds.
+// A literal scan of a short range costs far less than starting a search.
+bool Parser::mayMatch(const search::SearchPattern &re, qsizetype from, qsizetype to)
+{
+    if (!re.matchCase())
+        return true;
+    auto [it, added] = m_literals.try_emplace(&re);
+    if (added)
+        it->second = requiredLiteral(re.text().toStdString());
+    const std::string &literal = it->second;
+    if (literal.empty())
+        return true;
+    from = std::max<qsizetype>(from, 0);
+    to = std::min(to, m_text.length());
+    if (to - from < qsizetype(literal.size()))
+        return false;
+    const std::string_view range(m_text.data() + from, std::size_t(to - from));
+    return range.find(literal) != std::string_view::npos;
+}
+
 bool Parser::anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     for (const search::SearchPattern *re : patterns) {
+        if (!mayMatch(*re, from, to))
+            continue;
         qsizetype at = from;
         Match m;
         while (at <= to && find(*re, at, to, m)) {
@@ -450,7 +485,7 @@ bool Parser::anyMatch(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     Match m;
     for (const search::SearchPattern *re : patterns)
-        if (find(*re, from, to, m))
+        if (mayMatch(*re, from, to) && find(*re, from, to, m))
             return true;
     return false;
 }
@@ -509,6 +544,10 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
     if (rule.open) {
         const search::SearchPattern &open = *rule.open;
         if (!find(open, entry.headerEnd, length, opening))
+            return false;
+        // Checked again below once nested headers may have moved the opening on; first here, as
+        // the breakers may have to look as far as a far-off brace for most headers in comments.
+        if (m_nestedHeaders.empty() && inSkip && !inOwn(opening.start, opening.end))
             return false;
         if (anyOutsideSkip(rule.breakers, entry.headerEnd, opening.start))
             return false;
