@@ -506,6 +506,21 @@ const Golden goldens[] = {
      "  return RED;\n"
      "}\n",
      {{5, "twice"}, {13, "Listener"}, {14, "size"}, {17, "make"}, {20, "pick"}}},
+    {"C++: conversion operators and operator new by their whole name",
+     3,
+     "class PolymorphicMatcher {\n"
+     " public:\n"
+     "  operator Matcher<const T&>() const {\n"
+     "    return Matcher<const T&>(impl_);\n"
+     "  }\n"
+     "  operator SwitchInst *() { return &SI; }\n"
+     "  void *operator new(size_t S) { return User::operator new(S, 2); }\n"
+     "  bool operator==(const A &a) const { return true; }\n"
+     "};\n",
+     {{3, "operator Matcher<const T&>"},
+      {6, "operator SwitchInst *"},
+      {7, "operator new"},
+      {8, "operator=="}}},
 };
 
 } // namespace
