@@ -92,12 +92,15 @@ QJsonObject listFile(const QString &path)
 struct Group
 {
     QString name;
-    QString ctagsLanguage;
-    QString ctagsKinds; // "--c-kinds=f" and so on
+    // How ctags reads the files: "--language-force=Python --python-kinds=fm" and so on.
+    QStringList ctagsOptions;
     QStringList files;
     // ctags names Tcl procs by their last part ("Create" for "::tk::dialog::file::Create"); we
     // list the whole name, compared by its last part.
     bool lastPartOnly = false;
+    // A second reading reported beside the first (the C group: every file read as C, as the
+    // figures before this reading were taken); empty for none.
+    QStringList otherCtagsOptions = {};
 };
 
 QStringList largestFiles(const QStringList &roots, const QStringList &patterns, int count)
@@ -155,13 +158,17 @@ double parseMs(const QByteArray &text, int lexerId, int runs, fl::ParseResult *l
     return median(times);
 }
 
-QString trimmed(const QByteArray &name)
+// A name as the two tools are compared: without blanks, since ctags writes "operator ==" and
+// "operator Matcher<T>" where the text and our list have "operator==".
+QString comparable(const QString &name)
 {
-    return QString::fromUtf8(name).trimmed();
+    QString out = name;
+    out.removeIf([](QChar c) { return c.isSpace(); });
+    return out;
 }
 
 // Function names per file from one ctags run over the group, and its wall time.
-bool runCtags(const QString &ctags, const Group &group, int runs,
+bool runCtags(const QString &ctags, const Group &group, const QStringList &options, int runs,
               std::map<QString, std::set<QString>> &names, double &ms, QString &error)
 {
     QTemporaryDir dir;
@@ -172,12 +179,9 @@ bool runCtags(const QString &ctags, const Group &group, int runs,
     }
     list.write(group.files.join(QLatin1Char('\n')).toLocal8Bit());
     list.close();
-    const QStringList args = {QStringLiteral("-x"),
-                              QStringLiteral("--_xformat=%N\t%n\t%F"),
-                              QStringLiteral("--language-force=") + group.ctagsLanguage,
-                              group.ctagsKinds,
-                              QStringLiteral("-L"),
-                              list.fileName()};
+    const QStringList args =
+        QStringList{QStringLiteral("-x"), QStringLiteral("--_xformat=%N\t%n\t%F")} + options +
+        QStringList{QStringLiteral("-L"), list.fileName()};
     std::vector<double> times;
     QByteArray output;
     for (int i = 0; i < runs; ++i) {
@@ -196,9 +200,10 @@ bool runCtags(const QString &ctags, const Group &group, int runs,
     ms = median(times);
     for (const QByteArray &line : output.split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() >= 3)
+        // ctags names a lambda "__anon" and a number of its own; no list can show such a name.
+        if (fields.size() >= 3 && !fields[0].startsWith("__anon"))
             names[QString::fromLocal8Bit(fields.mid(2).join('\t'))].insert(
-                QString::fromUtf8(fields[0]).trimmed());
+                comparable(QString::fromUtf8(fields[0])));
     }
     return true;
 }
@@ -228,19 +233,27 @@ QJsonObject runBenchmark(const QStringList &args)
     const QString include = QStringLiteral("/usr/include");
     const QStringList cFiles =
         largestFiles({include}, {QStringLiteral("*.c"), QStringLiteral("*.h")}, perGroup);
+    auto forced = [](const char *language, const char *kinds) {
+        return QStringList{QStringLiteral("--language-force=") + QLatin1String(language),
+                           QLatin1String(kinds)};
+    };
+    const QString cKinds = QStringLiteral("--c-kinds=f");
+    const QString cxxKinds = QStringLiteral("--c++-kinds=f");
     std::vector<Group> groups = {
-        {QStringLiteral("C"), QStringLiteral("C"), QStringLiteral("--c-kinds=f"), cFiles},
-        {QStringLiteral("C++"), QStringLiteral("C++"), QStringLiteral("--c++-kinds=f"),
+        // ctags as it reads these files by itself: "*.h" with its C++ parser, which reads class
+        // bodies (LLVM's, gmock's and libstdc++'s headers are C++ under that name), "*.c" as C.
+        {QStringLiteral("C"), {cKinds, cxxKinds}, cFiles, false, forced("C", "--c-kinds=f")},
+        {QStringLiteral("C++"), forced("C++", "--c++-kinds=f"),
          largestFiles({include},
                       {QStringLiteral("*.hpp"), QStringLiteral("*.cpp"), QStringLiteral("*.cc"),
                        QStringLiteral("*.cxx")},
                       perGroup)},
-        {QStringLiteral("Python"), QStringLiteral("Python"), QStringLiteral("--python-kinds=fm"),
+        {QStringLiteral("Python"), forced("Python", "--python-kinds=fm"),
          largestFiles(pythonRoots(), {QStringLiteral("*.py")}, perGroup)},
-        {QStringLiteral("Tcl"), QStringLiteral("Tcl"), QStringLiteral("--tcl-kinds=p"),
+        {QStringLiteral("Tcl"), forced("Tcl", "--tcl-kinds=p"),
          largestFiles({QStringLiteral("/usr/share/tcltk")}, {QStringLiteral("*.tcl")}, perGroup),
          true},
-        {QStringLiteral("Shell"), QStringLiteral("Sh"), QStringLiteral("--sh-kinds=f"),
+        {QStringLiteral("Shell"), forced("Sh", "--sh-kinds=f"),
          largestFiles({QStringLiteral("/usr/share"), QStringLiteral("/usr/lib")},
                       {QStringLiteral("*.sh")}, perGroup)},
     };
@@ -261,8 +274,14 @@ QJsonObject runBenchmark(const QStringList &args)
         std::map<QString, std::set<QString>> ctagsNames;
         double ctagsMs = 0;
         QString ctagsError;
-        const bool haveCtags =
-            !ctags.isEmpty() && runCtags(ctags, group, runs, ctagsNames, ctagsMs, ctagsError);
+        const bool haveCtags = !ctags.isEmpty() && runCtags(ctags, group, group.ctagsOptions, runs,
+                                                            ctagsNames, ctagsMs, ctagsError);
+        std::map<QString, std::set<QString>> otherNames;
+        double otherMs = 0;
+        const bool haveOther =
+            haveCtags && !group.otherCtagsOptions.isEmpty() &&
+            runCtags(ctags, group, group.otherCtagsOptions, 1, otherNames, otherMs, ctagsError);
+        qint64 otherTheirs = 0, otherCommon = 0;
         double groupMs = 0;
         qint64 bytes = 0, ours = 0, theirs = 0, common = 0;
         for (const QString &path : group.files) {
@@ -271,13 +290,19 @@ QJsonObject runBenchmark(const QStringList &args)
             const double ms = parseMs(text, lexerIdForFile(path), runs, &parsed);
             std::set<QString> mine;
             for (const fl::FunctionEntry &e : parsed.displayed) {
-                const QString name = trimmed(e.name);
+                const QString name = comparable(QString::fromUtf8(e.name));
                 mine.insert(group.lastPartOnly ? name.section(QStringLiteral("::"), -1) : name);
             }
             const std::set<QString> &other = ctagsNames[path];
             qint64 both = 0;
             for (const QString &name : mine)
                 both += other.count(name);
+            if (haveOther) {
+                const std::set<QString> &second = otherNames[path];
+                otherTheirs += qint64(second.size());
+                for (const QString &name : mine)
+                    otherCommon += second.count(name);
+            }
             groupMs += ms;
             bytes += text.size();
             ours += qint64(mine.size());
@@ -306,6 +331,19 @@ QJsonObject runBenchmark(const QStringList &args)
             language.insert(QStringLiteral("common_of_ours"), ours ? double(common) / ours : 0);
             language.insert(QStringLiteral("common_of_ctags"),
                             theirs ? double(common) / theirs : 0);
+            language.insert(QStringLiteral("ctags_options"),
+                            group.ctagsOptions.join(QLatin1Char(' ')));
+            if (haveOther) {
+                language.insert(QStringLiteral("other_reading"),
+                                QJsonObject{{QStringLiteral("ctags_options"),
+                                             group.otherCtagsOptions.join(QLatin1Char(' '))},
+                                            {QStringLiteral("ctags_names"), otherTheirs},
+                                            {QStringLiteral("common_names"), otherCommon},
+                                            {QStringLiteral("common_of_ours"),
+                                             ours ? double(otherCommon) / ours : 0},
+                                            {QStringLiteral("common_of_ctags"),
+                                             otherTheirs ? double(otherCommon) / otherTheirs : 0}});
+            }
             totalCtagsMs += ctagsMs;
         } else {
             language.insert(QStringLiteral("ctags"),

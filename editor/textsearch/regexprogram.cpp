@@ -4,6 +4,8 @@
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <optional>
 #include <pcre2.h>
 
@@ -30,6 +32,25 @@ qsizetype nextLineStart(const char *subject, qsizetype length, qsizetype pos)
             return p + 1 < length && subject[p + 1] == '\n' ? p + 2 : p + 1;
     }
     return length + 1;
+}
+
+struct JitStackFree
+{
+    void operator()(pcre2_jit_stack *stack) const { pcre2_jit_stack_free(stack); }
+};
+
+// The JIT stack of the calling thread, of the given greatest size. Creating one maps its whole
+// size, so a stack per matcher made the many small searches of a function-list parse spend a
+// third of their time in mmap and munmap. A thread runs one match at a time, so its matchers
+// may share one stack; PCRE2 asks for it at the start of each match on the matching thread.
+pcre2_jit_stack *threadJitStack(void *bytes)
+{
+    thread_local std::map<std::size_t, std::unique_ptr<pcre2_jit_stack, JitStackFree>> stacks;
+    const std::size_t size = *static_cast<const std::size_t *>(bytes);
+    auto &stack = stacks[size];
+    if (!stack)
+        stack.reset(pcre2_jit_stack_create(32 * 1024, size, nullptr));
+    return stack.get(); // null: PCRE2 uses its own 32 KiB on the machine stack
 }
 
 } // namespace
@@ -60,11 +81,11 @@ RegexProgram::RegexProgram(std::string_view pattern, bool matchCase, bool posix,
     const std::string &source = m_translation.pcre;
     // PCRE2_USE_OFFSET_LIMIT lets the matcher cap the start positions of one call without
     // cutting the subject short, which would change what lookaheads and "$" see.
-    m_code->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
-                                 PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX |
-                                     PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF |
-                                     PCRE2_NEVER_UCP | PCRE2_USE_OFFSET_LIMIT,
-                                 &code, &offset, compile);
+    m_code->code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
+                      PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX | PCRE2_MATCH_UNSET_BACKREF |
+                          PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_USE_OFFSET_LIMIT,
+                      &code, &offset, compile);
     pcre2_compile_context_free(compile);
     if (!m_code->code) {
         PCRE2_UCHAR message[256];
@@ -83,15 +104,13 @@ struct RegexMatcher::Context
 {
     pcre2_match_data *data = nullptr;
     pcre2_match_context *match = nullptr;
-    pcre2_jit_stack *stack = nullptr;
+    std::size_t jitStackBytes = 0;
     ~Context()
     {
         if (data)
             pcre2_match_data_free(data);
         if (match)
             pcre2_match_context_free(match);
-        if (stack)
-            pcre2_jit_stack_free(stack);
     }
 };
 
@@ -106,16 +125,15 @@ RegexMatcher::RegexMatcher(const RegexProgram &program, const SearchLimits &limi
     m_context->match = pcre2_match_context_create(nullptr);
     pcre2_set_match_limit(m_context->match, limits.matchLimit);
     pcre2_set_heap_limit(m_context->match, limits.heapLimitKiB);
-    m_context->stack = pcre2_jit_stack_create(32 * 1024, limits.jitStackBytes, nullptr);
-    if (m_context->stack)
-        pcre2_jit_stack_assign(m_context->match, nullptr, m_context->stack);
+    m_context->jitStackBytes = limits.jitStackBytes;
+    pcre2_jit_stack_assign(m_context->match, threadJitStack, &m_context->jitStackBytes);
 }
 
 RegexMatcher::~RegexMatcher() = default;
 
 RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, qsizetype from,
-                                        qsizetype lastStart, qsizetype base,
-                                        SearchBudget &budget, Match &match)
+                                        qsizetype lastStart, qsizetype base, SearchBudget &budget,
+                                        Match &match)
 {
     match = {};
     if (!m_program.isValid())
@@ -158,8 +176,8 @@ RegexMatcher::Result RegexMatcher::find(const char *subject, qsizetype length, q
                 if (took < FastCall)
                     m_window = std::min(m_window * 2, m_maxWindow);
                 else if (took > SlowCall)
-                    m_window = std::max<qsizetype>(1, qsizetype(double(m_window) * TargetCall /
-                                                                 took));
+                    m_window =
+                        std::max<qsizetype>(1, qsizetype(double(m_window) * TargetCall / took));
             }
             pos = last + 1;
         } else if (!oneByOne && !oneCall && window > 1) {

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <map>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 namespace pw::functionlist {
 
@@ -55,6 +60,96 @@ HeaderParts headerParts(const Rule &rule)
     return parts;
 }
 
+// The longest run of bytes that every match of pattern (the component's syntax, POSIX flavour, a
+// case-sensitive search) holds in a row; empty when there is none or the pattern uses more than
+// single bytes, sets, "." and repeats, whose meaning this does not follow (groups, escaped
+// letters and digits).
+std::string requiredLiteral(const std::string &pattern)
+{
+    std::string best, run;
+    auto endRun = [&] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    const std::size_t n = pattern.size();
+    std::size_t i = !pattern.empty() && pattern[0] == '^' ? 1 : 0;
+    while (i < n) {
+        const char c = pattern[i];
+        int byte = -1; // the byte of a one-byte item; -1 for a set, "." or a word edge
+        bool zeroWidth = false;
+        if (c == '[') {
+            std::size_t j = i + 1;
+            if (j < n && pattern[j] == '^')
+                ++j;
+            if (j < n && pattern[j] == '-')
+                ++j;
+            if (j < n && pattern[j] == ']')
+                ++j;
+            while (j < n && pattern[j] != ']')
+                j += pattern[j] == '\\' ? 2 : 1;
+            if (j >= n)
+                return {};
+            i = j + 1;
+        } else if (c == '\\') {
+            if (i + 1 >= n)
+                return {};
+            const auto e = static_cast<unsigned char>(pattern[i + 1]);
+            if (e == '<' || e == '>')
+                zeroWidth = true;
+            else if (std::isalnum(e))
+                return {};
+            else
+                byte = e;
+            i += 2;
+        } else if (c == '(' || c == ')' || c == '|' || c == '*' || c == '+' || c == '?') {
+            return {};
+        } else if (c == '$' && i + 1 == n) {
+            break;
+        } else {
+            byte = c == '.' ? -1 : static_cast<unsigned char>(c);
+            ++i;
+        }
+        const char repeat = i < n ? pattern[i] : 0;
+        const bool repeated = repeat == '*' || repeat == '+' || repeat == '?';
+        if (repeated) {
+            if (zeroWidth)
+                return {};
+            ++i;
+            if (i < n && (pattern[i] == '*' || pattern[i] == '+' || pattern[i] == '?'))
+                return {};
+        }
+        if (zeroWidth || byte < 0 || byte == '\r' || byte == '\n' || (repeated && repeat != '+')) {
+            endRun();
+            continue;
+        }
+        run.push_back(char(byte));
+        if (repeated)
+            endRun();
+    }
+    endRun();
+    return best;
+}
+
+// Whether every match of pattern starts with one given byte (a word start before it aside).
+bool startsWithByte(std::string_view p)
+{
+    if (p.starts_with("\\<"))
+        p.remove_prefix(2);
+    if (p.empty())
+        return false;
+    std::size_t width = 1; // bytes of the first item
+    if (p[0] == '\\') {
+        if (p.size() < 2 || std::isalnum(static_cast<unsigned char>(p[1])) || p[1] == '<' ||
+            p[1] == '>')
+            return false;
+        width = 2;
+    } else if (std::string_view("^[.*+?()|$").find(p[0]) != std::string_view::npos) {
+        return false;
+    }
+    return p.size() <= width || (p[width] != '*' && p[width] != '?');
+}
+
 // Ends a parse early: stopped from outside or out of budget.
 struct Abort
 {
@@ -74,6 +169,9 @@ struct CompiledRule
     const search::SearchPattern *close = nullptr;
     std::vector<const search::SearchPattern *> breakers;
     bool braceBody = false;
+    // Lines holding a literal that every header holds, ascending; null when the header is
+    // searched through the whole text.
+    const std::vector<int> *headerLines = nullptr;
 };
 
 class Parser
@@ -85,7 +183,8 @@ public:
           m_stopped(m_stop, [this] { m_cancel.store(true, std::memory_order_relaxed); }),
           m_time(std::chrono::milliseconds(std::max<qint64>(options.deadlineMs, 0)), &m_cancel),
           m_search(text, m_time, options.search),
-          m_budget(options.workBase + options.workPerByte * text.length())
+          m_budget(options.workBase + options.workPerByte * text.length()),
+          m_prefilter(options.literalPrefilter)
     {
         // A parse is exact or incomplete: a search may not pass over a start position.
         m_time.setPassOverHardPositions(false);
@@ -115,7 +214,10 @@ private:
     Patterns alternatives(const std::string &text);
     CompiledRule compile(const Rule &rule);
     bool find(const search::SearchPattern &re, qsizetype from, qsizetype to, Match &m);
+    bool findHeader(const CompiledRule &rule, qsizetype from, Match &m);
+    const std::vector<int> *linesHolding(const std::string &literal);
     bool checkParameters(const CompiledRule &rule, qsizetype &headerEnd);
+    bool mayMatch(const search::SearchPattern &re, qsizetype from, qsizetype to);
     bool anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
     bool anyMatch(const Patterns &patterns, qsizetype from, qsizetype to);
     int countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to);
@@ -137,6 +239,15 @@ private:
     std::vector<FunctionEntry> m_entries;
     Patterns m_nestOpeners;
     Patterns m_nestedHeaders;
+    Patterns m_notAfter;
+    std::unordered_map<const search::SearchPattern *, std::string> m_literals;
+    struct LiteralLines
+    {
+        std::vector<int> lines;
+        bool tooMany = false;
+    };
+    std::map<std::string, LiteralLines> m_literalLines;
+    const bool m_prefilter;
 };
 
 Parser::Patterns Parser::alternatives(const std::string &text)
@@ -165,10 +276,16 @@ CompiledRule Parser::compile(const Rule &rule)
         c.close = &pattern(rule.blockClose);
     c.breakers = alternatives(rule.breaker);
     c.braceBody = rule.blockOpen == "\\{";
+    // Not for headers that start with a fixed byte ("def", "function"): PCRE2 finds those by its
+    // own scan for that byte, faster than searches line by line.
+    if (m_prefilter && m_set.matchCase && !startsWithByte(parts.header))
+        c.headerLines = linesHolding(requiredLiteral(parts.header));
     if (m_nestOpeners.empty())
         m_nestOpeners = alternatives(m_set.nestOpeners);
     if (m_nestedHeaders.empty())
         m_nestedHeaders = alternatives(m_set.nestedHeaders);
+    if (m_notAfter.empty())
+        m_notAfter = alternatives(m_set.notAfter);
     return c;
 }
 
@@ -191,6 +308,55 @@ bool Parser::find(const search::SearchPattern &re, qsizetype from, qsizetype to,
     if (m_search.scannedBytes() > m_budget)
         throw Abort{ParseStatus::Incomplete, "the text needs too much searching"};
     return status == search::SearchStatus::Found;
+}
+
+// The lines of the text that hold literal, ascending, or null when there is no literal or so
+// many lines hold it that searching them one by one would cost more than one search through the
+// text.
+const std::vector<int> *Parser::linesHolding(const std::string &literal)
+{
+    if (literal.empty())
+        return nullptr;
+    auto [it, added] = m_literalLines.try_emplace(literal);
+    LiteralLines &found = it->second;
+    if (added) {
+        // A search costs a few hundred bytes' worth of scanning before it looks at a byte: with
+        // a line to search for every 256 bytes of text, one search through it is cheaper.
+        const qsizetype most = m_text.length() / 256;
+        const std::string_view text(m_text.data(), std::size_t(m_text.length()));
+        std::size_t at = text.find(literal);
+        while (at != std::string_view::npos) {
+            if (qsizetype(found.lines.size()) >= most) {
+                found.tooMany = true;
+                found.lines.clear();
+                break;
+            }
+            const int line = m_text.lineFromPosition(qsizetype(at));
+            found.lines.push_back(line);
+            if (line + 1 >= m_text.lineCount())
+                break;
+            at = text.find(literal, std::size_t(m_text.positionFromLine(line + 1)));
+        }
+    }
+    return found.tooMany ? nullptr : &found.lines;
+}
+
+// The next header from `from`: as one search to the text's end would find it. No match crosses a
+// line end and every header holds the rule's literal, so only the lines holding it are searched.
+bool Parser::findHeader(const CompiledRule &rule, qsizetype from, Match &m)
+{
+    const qsizetype length = m_text.length();
+    if (!rule.headerLines)
+        return find(*rule.header, from, length, m);
+    const std::vector<int> &lines = *rule.headerLines;
+    for (auto it = std::lower_bound(lines.begin(), lines.end(), m_text.lineFromPosition(from));
+         it != lines.end(); ++it) {
+        const qsizetype start = std::max(from, m_text.positionFromLine(*it));
+        const qsizetype end = m_text.lineEndPosition(*it);
+        if (start <= end && find(*rule.header, start, end, m))
+            return true;
+    }
+    return false;
 }
 
 void Parser::computeSkipRegions()
@@ -279,9 +445,31 @@ bool Parser::checkParameters(const CompiledRule &rule, qsizetype &headerEnd)
     return true;
 }
 
+// Whether [from, to] may hold a match of re: false when it lacks the literal every match holds.
+// A literal scan of a short range costs far less than starting a search.
+bool Parser::mayMatch(const search::SearchPattern &re, qsizetype from, qsizetype to)
+{
+    if (!re.matchCase())
+        return true;
+    auto [it, added] = m_literals.try_emplace(&re);
+    if (added)
+        it->second = requiredLiteral(re.text().toStdString());
+    const std::string &literal = it->second;
+    if (literal.empty())
+        return true;
+    from = std::max<qsizetype>(from, 0);
+    to = std::min(to, m_text.length());
+    if (to - from < qsizetype(literal.size()))
+        return false;
+    const std::string_view range(m_text.data() + from, std::size_t(to - from));
+    return range.find(literal) != std::string_view::npos;
+}
+
 bool Parser::anyOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     for (const search::SearchPattern *re : patterns) {
+        if (!mayMatch(*re, from, to))
+            continue;
         qsizetype at = from;
         Match m;
         while (at <= to && find(*re, at, to, m)) {
@@ -297,7 +485,7 @@ bool Parser::anyMatch(const Patterns &patterns, qsizetype from, qsizetype to)
 {
     Match m;
     for (const search::SearchPattern *re : patterns)
-        if (find(*re, from, to, m))
+        if (mayMatch(*re, from, to) && find(*re, from, to, m))
             return true;
     return false;
 }
@@ -319,7 +507,8 @@ int Parser::countOutsideSkip(const Patterns &patterns, qsizetype from, qsizetype
 
 // The next block close from `from`, passing over closes in comments and strings unless the header
 // itself is in one.
-bool Parser::findClose(const search::SearchPattern &close, qsizetype from, bool headerInSkip, Match &m)
+bool Parser::findClose(const search::SearchPattern &close, qsizetype from, bool headerInSkip,
+                       Match &m)
 {
     const qsizetype length = m_text.length();
     while (from <= length && find(close, from, length, m)) {
@@ -355,6 +544,10 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
     if (rule.open) {
         const search::SearchPattern &open = *rule.open;
         if (!find(open, entry.headerEnd, length, opening))
+            return false;
+        // Checked again below once nested headers may have moved the opening on; first here, as
+        // the breakers may have to look as far as a far-off brace for most headers in comments.
+        if (m_nestedHeaders.empty() && inSkip && !inOwn(opening.start, opening.end))
             return false;
         if (anyOutsideSkip(rule.breakers, entry.headerEnd, opening.start))
             return false;
@@ -404,7 +597,7 @@ void Parser::parseRule(int index)
     const qsizetype length = m_text.length();
     qsizetype from = 0;
     Match m;
-    while (from <= length && find(*rule.header, from, length, m)) {
+    while (from <= length && findHeader(rule, from, m)) {
         FunctionEntry entry;
         entry.rule = index;
         entry.headerStart = m.start;
@@ -419,6 +612,12 @@ void Parser::parseRule(int index)
         entry.endPosition = entry.headerEnd;
         entry.name = nameOf(rule, entry.headerStart, entry.headerEnd);
         entry.inSkipRegion = m_skip.contains(entry.headerStart, entry.headerEnd);
+        // A header that starts in a comment or string and goes on past it ("types (as opposed
+        // to just" on one "//" line, "based on them)" on the next) is prose, not code.
+        if (!entry.inSkipRegion && m_skip.holding(entry.headerStart, entry.headerStart + 1))
+            continue;
+        if (!m_notAfter.empty() && anyMatch(m_notAfter, entry.lineStart, entry.headerStart))
+            continue;
         if (!body(rule, entry))
             continue;
         entry.endLine = m_text.lineFromPosition(entry.endPosition);
@@ -455,6 +654,7 @@ std::vector<SearchPattern> searchPatternsOf(const RuleSet &rules)
     }
     addAlternatives(rules.nestOpeners);
     addAlternatives(rules.nestedHeaders);
+    addAlternatives(rules.notAfter);
     for (const SkipPair &pair : rules.skipPairs) {
         add(pair.open, false);
         add(pair.close, false);

@@ -79,6 +79,9 @@ struct ParseOptions
     // parsing thread's processor time, the search under way stopping within about 100 ms; 0 for
     // no limit.
     qint64 deadlineMs = 10'000;
+    // Search a header only on the lines that hold a literal every match of it holds ("proc",
+    // "def"), rather than through the whole text; the same entries either way.
+    bool literalPrefilter = true;
 };
 
 // A pattern a parse searches with, as handed to the search.

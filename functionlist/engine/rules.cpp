@@ -29,10 +29,22 @@ RuleSet makeSet(int id, bool matchCase, std::vector<SkipPair> skips, std::string
 
 RuleSet cFamily(int id)
 {
-    return makeSet(id, true, {Directive, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
-                   {{"", R"~(~*[0-9A-Za-z_]+[ =<>+\-\*/\[\]]*)~",
-                     R"~([ \t]*\([:0-9A-Za-z_\-&<>/\*, \t.\[\]\(\)=]*\)[ \t]*[const]*)~", R"~(\{)~",
-                     R"~(\})~", R"~([;\"])~"}});
+    const std::string parameters =
+        R"~([ \t]*\([:0-9A-Za-z_\-&<>/\*, \t.\[\]\(\)=]*\)[ \t]*[const]*)~";
+    const std::string breakers = R"~([;\"]|\<namespace\>|\<class\>|\<struct\>|\<union\>|\<enum\>)~";
+    RuleSet set =
+        makeSet(id, true, {Directive, LineComment, BlockComment, DoubleQuote}, R"~(\{)~",
+                {// Conversion operators and "operator new" by their whole name ("operator
+                 // Matcher<T>"), which the rule after this one would give as "T>". Listed first, so
+                 // that this name is the one kept for a function both rules find.
+                 {"", R"~(\<operator[ \t]+[0-9A-Za-z_:][0-9A-Za-z_:<>,&\* \t]*)~", parameters,
+                  R"~(\{)~", R"~(\})~", breakers},
+                 {"", R"~(~*[0-9A-Za-z_]+[ =<>+\-\*/\[\]]*)~", parameters, R"~(\{)~", R"~(\})~",
+                  breakers}});
+    // "namespace std _GLIBCXX_VISIBILITY(default) {" would make the whole namespace one function,
+    // as would a macro call followed by "namespace testing {" (the breakers above).
+    set.notAfter = R"~(\<namespace\>)~";
+    return set;
 }
 
 RuleSet resourceScript()

@@ -47,6 +47,9 @@ struct RuleSet
     std::vector<SkipPair> skipPairs;
     std::string nestOpeners;   // alternatives ("|") that pair with a block close
     std::string nestedHeaders; // alternatives ("|") that push the block opening further on
+    // Alternatives ("|") that, found on a header's line before it, show it is no function: a
+    // macro call between "namespace std" and its brace.
+    std::string notAfter;
 
     // Flags of the header, name and block searches; skip regions always search without case.
     int searchFlags() const { return ScFindBase | (matchCase ? ScFindMatchCase : 0); }

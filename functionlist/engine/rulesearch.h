@@ -40,8 +40,9 @@ public:
     RuleSearch &operator=(const RuleSearch &) = delete;
 
     // The first match of pattern in the range [from, to]; a range starting past the text's end
-    // finds nothing. A pattern the component refuses finds nothing (InvalidPattern); Stopped: the budget ran out, the parse was cancelled or a position
-    // needed too much backtracking (stopPoint() says which), with no answer.
+    // finds nothing. A pattern the component refuses finds nothing (InvalidPattern); Stopped: the
+    // budget ran out, the parse was cancelled or a position needed too much backtracking
+    // (stopPoint() says which), with no answer.
     search::SearchStatus find(const search::SearchPattern &pattern, qsizetype from, qsizetype to,
                               Match &match);
     search::StopPoint stopPoint() const { return m_stop; }

@@ -49,7 +49,9 @@ private:
     QByteArray m_text;
     bool m_utf8 = false;
     std::vector<qsizetype> m_lineStarts;
-    // Built on first use: partner of each bracket position, -1 elsewhere.
+    // Built on first use, for the bracket bytes only (a table per text byte cost a quarter of a
+    // parse): the positions of the paired brackets, ascending, and each one's partner.
+    mutable std::vector<std::int32_t> m_bracket;
     mutable std::vector<std::int32_t> m_partner;
     mutable bool m_partnersBuilt = false;
 };

@@ -54,6 +54,45 @@ TEST(TextModel, BracesPairOnlyWithTheirOwnKind)
     EXPECT_EQ(TextModel("((x)").braceMatch(0), -1);
 }
 
+// Long texts are read sixteen bytes at a time: every bracket and line end, wherever it falls in
+// such a block, is found as the component finds it, scanning from the bracket for its partner.
+TEST(TextModel, LongTextsPairAndSplitAsTheComponentScans)
+{
+    const char alphabet[] = "()[]{}<>\r\nab";
+    std::uint32_t seed = 7;
+    for (int round = 0; round < 20; ++round) {
+        QByteArray text;
+        const int length = 1 + round * 37;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text.append(alphabet[(seed >> 16) % (sizeof alphabet - 1)]);
+        }
+        const TextModel model(text);
+        int lines = 1;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool lineEnd = text[i] == '\n' ||
+                                 (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+            if (lineEnd) {
+                EXPECT_EQ(model.positionFromLine(lines++), i + 1) << text.toStdString();
+            }
+            const qsizetype kind = QByteArray("()[]{}<>").indexOf(text[i]);
+            qsizetype partner = -1;
+            if (kind >= 0) {
+                const char open = "([{<"[kind / 2], close = ")]}>"[kind / 2];
+                const int step = kind % 2 == 0 ? 1 : -1;
+                int depth = 0;
+                for (qsizetype j = i; j >= 0 && j < text.size() && partner < 0; j += step) {
+                    depth += text[j] == open ? step : text[j] == close ? -step : 0;
+                    if (depth == 0)
+                        partner = j;
+                }
+            }
+            EXPECT_EQ(model.braceMatch(i), partner) << "at " << i << " of " << text.toStdString();
+        }
+        EXPECT_EQ(model.lineCount(), lines);
+    }
+}
+
 TEST(TextModel, PositionsMovePastCharactersAndLineEndPairs)
 {
     const QByteArray text("a\xc3\xa9z\r\nq\xe9w");

@@ -3,6 +3,8 @@
 #include "functionlist/engine/functionlistworker.h"
 #include "functionlist/engine/functionparser.h"
 
+#include <QDirIterator>
+#include <QFile>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -478,6 +480,47 @@ const Golden goldens[] = {
      "}\n"
      "*/\n",
      {{4, "MATCHER"}, {6, "old"}}},
+    {"C++ headers: a namespace is no function's body, however a macro call stands before it",
+     3,
+     "// based on the parameter types (as opposed to just\n"
+     "// their number).\n"
+     "namespace std _GLIBCXX_VISIBILITY(default)\n"
+     "{\n"
+     "  inline int twice(int x)\n"
+     "  { return 2 * x; }\n"
+     "}\n"
+     "GTEST_DISABLE_MSC_WARNINGS_PUSH_(4251)\n"
+     "\n"
+     "namespace testing {\n"
+     "class Listener {\n"
+     " public:\n"
+     "  Listener() : ss_(0) {}\n"
+     "  int size() const { return n_; }\n"
+     "};\n"
+     "}\n"
+     "struct node *make(int x) {\n"
+     "  return 0;\n"
+     "}\n"
+     "enum color pick(void)\n"
+     "{\n"
+     "  return RED;\n"
+     "}\n",
+     {{5, "twice"}, {13, "Listener"}, {14, "size"}, {17, "make"}, {20, "pick"}}},
+    {"C++: conversion operators and operator new by their whole name",
+     3,
+     "class PolymorphicMatcher {\n"
+     " public:\n"
+     "  operator Matcher<const T&>() const {\n"
+     "    return Matcher<const T&>(impl_);\n"
+     "  }\n"
+     "  operator SwitchInst *() { return &SI; }\n"
+     "  void *operator new(size_t S) { return User::operator new(S, 2); }\n"
+     "  bool operator==(const A &a) const { return true; }\n"
+     "};\n",
+     {{3, "operator Matcher<const T&>"},
+      {6, "operator SwitchInst *"},
+      {7, "operator new"},
+      {8, "operator=="}}},
 };
 
 } // namespace
@@ -488,6 +531,57 @@ TEST(FunctionParse, EachRuleSetRecognisesItsLanguage)
         const Listing actual = parse(g.lexerId, g.source);
         EXPECT_EQ(actual, g.expected) << g.what << " (" << g.lexerId << "), got:" << show(actual);
     }
+}
+
+// Headers anchored at a line start are searched only on the lines that hold a literal they need
+// ("proc", "function", "("): every rule set must find exactly what searches through the whole
+// text find, on the sources above, on this machine's files and on lines that hold the literal
+// without being headers.
+TEST(FunctionParse, LinePrefilterFindsWhatWholeTextSearchesFind)
+{
+    std::vector<QByteArray> texts;
+    for (const Golden &g : goldens)
+        texts.emplace_back(g.source);
+    texts.emplace_back("# proc a {} {\r\nproc\r  proc b {x} {\r\n}\rfunction\tc() {\n  }\n"
+                       "processing() { x; }\n  f ( ) {\n}\nproc");
+    const std::pair<const char *, const char *> machine[] = {
+        {"/usr/share/tcltk", "*.tcl"}, {"/usr/share", "*.sh"}, {"/usr/include", "*.h"}};
+    for (const auto &[root, glob] : machine) {
+        QDirIterator it(QString::fromLatin1(root), {QString::fromLatin1(glob)}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        for (int taken = 0; taken < 3 && it.hasNext();) {
+            QFile file(it.next());
+            if (file.size() > 2000 && file.size() < 40000 && file.open(QIODevice::ReadOnly)) {
+                texts.push_back(file.readAll());
+                ++taken;
+            }
+        }
+    }
+    ParseOptions whole;
+    whole.literalPrefilter = false;
+    auto entries = [](const ParseResult &r) {
+        std::vector<std::tuple<int, QByteArray, qsizetype, qsizetype, int>> out;
+        for (const FunctionEntry &e : r.found)
+            out.emplace_back(e.line, e.name, e.headerStart, e.endPosition, e.rule);
+        return out;
+    };
+    for (const int id : supportedLexerIds())
+        for (const QByteArray &text : texts) {
+            const ParseResult lines = parseFunctions(text, id);
+            const ParseResult scan = parseFunctions(text, id, {}, whole);
+            ASSERT_EQ(lines.status, scan.status);
+            EXPECT_EQ(entries(lines), entries(scan)) << "language " << id << " on\n"
+                                                     << text.left(300).toStdString();
+        }
+    // And it does spare the searching: Tcl's proc rules look at the lines holding "proc" only.
+    QByteArray tcl;
+    for (int i = 0; i < 200; ++i)
+        tcl += "set x [list a b c d e f g h i j k l m n o p q r s t u v w x y z]\n";
+    tcl += "proc ::ns::last {a} {\n    return $a\n}\n";
+    const ParseResult lines = parseFunctions(tcl, 29), scan = parseFunctions(tcl, 29, {}, whole);
+    ASSERT_EQ(listingOf(lines), (Listing{{201, "::ns::last"}}));
+    EXPECT_GT(scan.scannedBytes - lines.scannedBytes, 5 * tcl.size())
+        << "each of the six proc rules scanned the whole text";
 }
 
 TEST(FunctionParse, ThreeLineParameterListIsOneHeader)
@@ -519,19 +613,26 @@ TEST(FunctionParse, HeaderEdgeCases)
         {"the line break right after the parenthesis", 2, "int f(\n  int a) {\n}\n", {{1, "f"}}},
         {"a blank line among the parameters", 2, "int f(int a,\n\n  int b) {\n}\n", {{1, "f"}}},
         {"an unclosed parenthesis", 2, "int f(int a {\n}\n", {}},
-        {"a prototype before the next body", 2,
-         "int proto(int x);\nint real(void)\n{\n  return 0;\n}\n", {{2, "real"}}},
+        {"a prototype before the next body",
+         2,
+         "int proto(int x);\nint real(void)\n{\n  return 0;\n}\n",
+         {{2, "real"}}},
         {"a prototype with a commented semicolon", 2, "int proto(int x); /* ; */\n", {}},
         // A function whose header and braces all lie in a comment is listed; a commented-out
         // header in front of a real body is not.
-        {"a whole function in a comment", 2, "/* int old(void) { return 1; } */\nint x;\n",
+        {"a whole function in a comment",
+         2,
+         "/* int old(void) { return 1; } */\nint x;\n",
          {{1, "old"}}},
         {"a line-commented header", 2, "// int old(void)\n{\n  return 1;\n}\n", {}},
         {"a block-commented header", 2, "/* int old(void) */\n{\n  return 1;\n}\n", {}},
-        {"a comment opener in a string", 2,
-         "char *s = \"/* not a comment\";\nint f(void) { return 0; }\n", {{2, "f"}}},
+        {"a comment opener in a string",
+         2,
+         "char *s = \"/* not a comment\";\nint f(void) { return 0; }\n",
+         {{2, "f"}}},
         {"a quote in a comment", 2, "/* \"quote */ int g(void) { return 0; }\n", {{1, "g"}}},
-        {"a nested function of the same rule", 8,
+        {"a nested function of the same rule",
+         8,
          "function outer() {\n  function inner() {\n  }\n}\nfunction next() {\n}\n",
          {{1, "outer"}, {5, "next"}}},
         {"empty text", 2, "", {}},
