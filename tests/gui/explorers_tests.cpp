@@ -19,7 +19,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QScopeGuard>
 #include <QLineEdit>
@@ -36,15 +35,7 @@ namespace {
 
 bool waitFor(const std::function<bool()> &condition, int ms = 5000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(condition, ms);
 }
 
 QStringList childTexts(const QTreeWidgetItem *item)

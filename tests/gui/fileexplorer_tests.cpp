@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -31,15 +30,7 @@ namespace {
 
 bool waitFor(const std::function<bool()> &condition, int ms = 10000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(condition, ms);
 }
 
 void writeNative(const QByteArray &path, const QByteArray &bytes)
