@@ -148,13 +148,15 @@ struct Case
     bool word;
 };
 
-// Runs a tool that prints "path\0line:text" lines; the hit set and the time in milliseconds.
-double runTool(const QString &program, const QStringList &args, HitSet &hits)
+// Runs a tool that prints "path\0line:text" lines; the hit set and the time in milliseconds. The
+// locale is C unless given: grep's word characters follow it.
+double runTool(const QString &program, const QStringList &args, HitSet &hits,
+               const QString &locale = QStringLiteral("C"))
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    env.insert(QStringLiteral("LC_ALL"), locale);
     process.setProcessEnvironment(env);
     QElapsedTimer timer;
     timer.start();
@@ -290,7 +292,10 @@ QJsonObject compareTools(const QStringList &args)
             HitSet a;
             HitSet b;
             rg = std::min(rg, runTool(QStringLiteral("rg"), rgArgs, a));
-            grep = std::min(grep, runTool(QStringLiteral("grep"), grepArgs, b));
+            // Whole words in a UTF-8 locale, where letters of any script are word characters
+            // for grep as for the editor and rg; the comparison keeps to UTF-8 files then.
+            grep = std::min(grep, runTool(QStringLiteral("grep"), grepArgs, b,
+                                          c.word ? QStringLiteral("C.UTF-8") : QStringLiteral("C")));
             if (r == 0) {
                 rgHits = std::move(a);
                 grepHits = std::move(b);
