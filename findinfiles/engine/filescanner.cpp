@@ -497,7 +497,16 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
         break;
     }
 
-    const std::size_t firstHit = hits.size();
+    std::size_t firstHit = hits.size();
+    // Lines up to this one were handed out already; a second reading from the start (as
+    // Windows-1252, see below) must not report them again.
+    int spilledThrough = 0;
+    auto dropRepeated = [&] {
+        if (spilledThrough > 0)
+            hits.erase(std::remove_if(hits.begin() + std::ptrdiff_t(firstHit), hits.end(),
+                                      [&](const Hit &h) { return h.line <= spilledThrough; }),
+                       hits.end());
+    };
     // Whether text already searched may hold UTF-8 sequences that the Windows-1252 reading an
     // ill-formed byte later forces would show differently.
     bool multiByteBehind = false;
@@ -572,13 +581,27 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
             if (!atEnd)
                 m_line += int(countLineEnds(data, end, std::memchr(data, '\r', end) != nullptr));
         } else if (!searchRegion(data, end, atEnd, path, hits)) {
+            dropRepeated();
             return Outcome::Stopped;
         }
-        if (atEnd)
+        if (atEnd) {
+            dropRepeated();
             return Outcome::Searched;
+        }
         m_text.erase(0, end);
-        if (!m_budget.keepGoing(0))
+        // Hits can be handed out once the file's reading is settled, or while all text behind
+        // is ASCII, which reads the same either way; a later reading from the start then
+        // finds the same lines again, and they are dropped above.
+        if (m_spill && hits.size() >= m_spillAt && (mode != Mode::Auto || !multiByteBehind)) {
+            dropRepeated();
+            spilledThrough = std::max(spilledThrough, m_line - 1);
+            m_spill(hits);
+            firstHit = hits.size();
+        }
+        if (!m_budget.keepGoing(0)) {
+            dropRepeated();
             return Outcome::Stopped;
+        }
         raw = file.read(m_raw, 0, ChunkBytes, expected, atEnd);
         if (!raw)
             return Outcome::Unreadable;

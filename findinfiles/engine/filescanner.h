@@ -5,6 +5,7 @@
 #include "editor/encoding/codec.h"
 #include "editor/textsearch/textsearch.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,7 @@ class FileScanner
 public:
     // Bytes read from a file at a time; memory per worker stays about twice this, whatever the
     // size of the file, plus its longest line.
-    static constexpr std::size_t ChunkBytes = 4u << 20;
+    static constexpr std::size_t ChunkBytes = 1u << 20;
 
     enum class Outcome {
         Searched,
@@ -40,6 +41,14 @@ public:
 
     // Appends the matching lines of the file at path.
     Outcome scanFile(const std::string &path, std::vector<Hit> &hits);
+    // Between chunks of a long file, once hits holds at least `at` lines, hands it to spill,
+    // which empties it, where none of them can be taken back any more: a file with a hundred
+    // thousand matching lines is never held whole.
+    void setSpill(std::function<void(std::vector<Hit> &)> spill, std::size_t at)
+    {
+        m_spill = std::move(spill);
+        m_spillAt = at;
+    }
     // The same for text the editor holds (UTF-8), such as an open document's unsaved text.
     Outcome scanText(const std::string &path, std::string_view text, std::vector<Hit> &hits);
 
@@ -68,6 +77,8 @@ private:
     std::size_t m_rare = 0;  // the needle's least common byte, where candidate scans look first
     std::size_t m_pairB = 0; // the next least common one, which the folded scan checks too
     int m_line = 1;
+    std::function<void(std::vector<Hit> &)> m_spill;
+    std::size_t m_spillAt = 0;
     std::string m_text; // the editor's text of the chunk being searched, after the carried part
     std::string m_raw;  // file bytes waiting for decoding
     std::string m_spare;

@@ -179,6 +179,18 @@ void CFindInFiles::Search::work()
         callback->onMatches(std::move(batch));
         batch.clear();
     };
+    // Hits of the file under way that went out before it ended, and where its own hits start
+    // in the batch.
+    qint64 spilled = 0;
+    std::size_t before = 0;
+    scanner.setSpill(
+        [&](std::vector<Hit> &hits) {
+            spilled += qint64(hits.size() - before);
+            before = 0;
+            flush();
+            batchStart = Clock::now();
+        },
+        BatchLines);
 
     std::unique_lock lock(queueMutex);
     while (true) {
@@ -193,7 +205,8 @@ void CFindInFiles::Search::work()
         if (task.folder) {
             listFolder(task, found);
         } else {
-            const std::size_t before = batch.size();
+            before = batch.size();
+            spilled = 0;
             const auto unsaved = query.unsaved.find(task.path);
             const FileScanner::Outcome outcome =
                 unsaved != query.unsaved.end()
@@ -201,9 +214,10 @@ void CFindInFiles::Search::work()
                     : scanner.scanFile(task.path, batch);
             if (outcome == FileScanner::Outcome::Searched) {
                 filesSearched.fetch_add(1, std::memory_order_relaxed);
-                if (batch.size() > before) {
+                const qint64 found = spilled + qint64(batch.size() - before);
+                if (found > 0) {
                     filesWithMatches.fetch_add(1, std::memory_order_relaxed);
-                    matches.fetch_add(qint64(batch.size() - before), std::memory_order_relaxed);
+                    matches.fetch_add(found, std::memory_order_relaxed);
                 }
             } else if (outcome == FileScanner::Outcome::Unreadable) {
                 status(StatusKind::UnreadableFile, task.path);

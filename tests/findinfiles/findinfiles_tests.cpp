@@ -339,3 +339,51 @@ TEST_F(Tree, FilesLargerThanOneChunkKeepTheirLineNumbers)
     }
     EXPECT_EQ(got, expected);
 }
+
+TEST_F(Tree, ManyHitsOfOneFileGoOutBeforeItEndsAndNoneIsRepeated)
+{
+    // Every tenth line matches; 17-byte lines put about 250,000 in a chunk. In "late.txt" the
+    // first chunk is ASCII, UTF-8 letters follow, and a lone Windows-1252 byte near the end
+    // makes the editor read the whole file as Windows-1252: what went out after the first
+    // chunk stands, the rest is read again from the start and shown as Windows-1252.
+    const int lines = 600'000;
+    const int utf8From = 300'001;
+    const int badLine = 550'001;
+    struct Row {
+        const char *name;
+        bool late;
+    };
+    for (const Row row : {Row{"ascii.txt", false}, Row{"late.txt", true}}) {
+        SCOPED_TRACE(row.name);
+        std::string text;
+        std::set<int> expected;
+        for (int i = 1; i <= lines; ++i) {
+            if (row.late && i == badLine) {
+                text += "bad \xE9 byte here\n";
+            } else if (i % 10 == 1) {
+                text += row.late && i >= utf8From ? "needle caf\xC3\xA9 012\n" : "needle here 0123\n";
+                expected.insert(i);
+            } else {
+                text += "filler text 0123\n";
+            }
+        }
+        fs::create_directories(root / "many");
+        write(std::string("many/") + row.name, text);
+        Collector collector;
+        FindQuery q = query("needle");
+        q.folder = (root / "many").string();
+        q.fileTypes = row.name;
+        run(q, collector);
+        std::multiset<int> got;
+        for (const Hit &hit : collector.hits) {
+            got.insert(hit.line);
+            if (row.late && hit.line == utf8From) {
+                EXPECT_EQ(hit.text, "needle caf\xC3\x83\xC2\xA9 012");
+            }
+        }
+        EXPECT_EQ(got, std::multiset<int>(expected.begin(), expected.end()));
+        EXPECT_EQ(collector.summary.matches, qint64(expected.size()));
+        EXPECT_EQ(collector.summary.filesWithMatches, 1);
+        EXPECT_GT(collector.batches, 1) << "the file's hits were held until it ended";
+    }
+}
