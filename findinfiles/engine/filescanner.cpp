@@ -464,7 +464,7 @@ FileScanner::Outcome FileScanner::scanFile(const std::string &path, std::vector<
     if (raw->empty())
         return Outcome::Searched;
     expected -= qint64(raw->size());
-    enc::EncodingDetector detector;
+    enc::EncodingDetector &detector = m_detector;
     detector.detectSample(raw->substr(0, sampleSize));
     if (detector.isBinary())
         return Outcome::Binary;

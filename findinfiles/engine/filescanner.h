@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/encoding/codec.h"
+#include "editor/encoding/encodingdetector.h"
 #include "editor/textsearch/textsearch.h"
 
 #include <functional>
@@ -79,6 +80,8 @@ private:
     int m_line = 1;
     std::function<void(std::vector<Hit> &)> m_spill;
     std::size_t m_spillAt = 0;
+    // Kept between files, so that its copy of each sample reuses one buffer.
+    enc::EncodingDetector m_detector;
     std::string m_text; // the editor's text of the chunk being searched, after the carried part
     std::string m_raw;  // file bytes waiting for decoding
     std::string m_spare;
