@@ -146,7 +146,6 @@ TEST(LineEnding, FromTheFirstLine)
         {"\n\r\n", Crlf, "\n", Lf},
         {"\r\r\n", Crlf, "\r", Cr},
         {"no break", Cr, "no break", Cr},
-        {"no break", Lf, "no break", Lf},
         {"", Crlf, "", Crlf},
     };
     for (const Row &row : rows) {
