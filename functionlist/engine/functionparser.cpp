@@ -555,7 +555,8 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
             qsizetype last = entry.headerEnd;
             while (anyMatch(m_nestedHeaders, last, opening.start)) {
                 last = opening.end;
-                if (!find(open, opening.end, length, opening))
+                // An opening that matches no text would be found again at the same place.
+                if (!find(open, std::max(opening.end, opening.start + 1), length, opening))
                     return false;
             }
         }
@@ -580,10 +581,12 @@ bool Parser::body(const CompiledRule &rule, FunctionEntry &entry)
         return false;
     int count = countOutsideSkip(m_nestOpeners, from, close.start);
     while (count != 0) {
-        const Match previous = close;
-        if (!findClose(closeRe, previous.end, inSkip, close))
+        // A close that matches no text would be found again, and the openers at its place
+        // counted again, without end.
+        const qsizetype resume = std::max(close.end, close.start + 1);
+        if (!findClose(closeRe, resume, inSkip, close))
             return false;
-        count = count - 1 + countOutsideSkip(m_nestOpeners, previous.end, close.start);
+        count = count - 1 + countOutsideSkip(m_nestOpeners, resume, close.start);
     }
     if (inSkip && !inOwn(close.start, close.end))
         return false;

@@ -725,6 +725,37 @@ TEST(FunctionParse, PathologicalInputsEndIncomplete)
     EXPECT_EQ(backtracking.status, ParseStatus::Incomplete);
 }
 
+TEST(FunctionParse, PatternsThatMatchNoTextStillMoveOn)
+{
+    // An opening or a close that matches nothing, at a line start where a nest pattern matches,
+    // once sent the body search round the same place until the deadline ended the parse.
+    struct Row
+    {
+        const char *what;
+        Rule rule;
+        std::string nestOpeners, nestedHeaders;
+    };
+    const Row rows[] = {
+        {"empty close, nest opener at a line start", {"", "^y*", "", "", "x*", ""}, "^", ""},
+        {"empty opening, nested header at a line start", {"", "^y*", "", "x*", "", ""}, "", "^"},
+    };
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "f {\n  g\n}\n";
+    ParseOptions options;
+    options.deadlineMs = 5000;
+    for (const Row &row : rows) {
+        RuleSet set;
+        set.lexerId = 1000;
+        set.supported = true;
+        set.rules = {row.rule};
+        set.nestOpeners = row.nestOpeners;
+        set.nestedHeaders = row.nestedHeaders;
+        const ParseResult r = parseFunctions(text, set, {}, options);
+        EXPECT_EQ(r.status, ParseStatus::Complete) << row.what << ": " << r.problem;
+    }
+}
+
 TEST(FunctionParse, UnbalancedInputsStillParse)
 {
     QByteArray text("int g(void) {\n");
