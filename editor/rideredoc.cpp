@@ -217,6 +217,12 @@ void CRidereDoc::setLineEnding(int mode)
 
 void CRidereDoc::setReadOnly(bool readOnly)
 {
+    // Edits to a text with cut lines could never be saved.
+    if (m_linesCut && !readOnly) {
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation,
+                    resourceText(Str::LinesCutCannotSave).arg(QDir::toNativeSeparators(pathName())));
+        return;
+    }
     m_readOnly = readOnly;
     // While a text loads the editor stays read-only; the load's end applies the choice.
     if (CMFCScintilla *ed = editor(); ed && !isLoading())

@@ -51,6 +51,10 @@ public:
     // history. True when colouring can go ahead (now, or once the new text is in); false when
     // the user said no or a load is still running.
     bool makeColourable();
+    // Lines over the line limit were cut into pieces when the file was read: the text shown is
+    // not the file's, so the document stays read-only and cannot be saved until it is read again
+    // with whole lines (the user is asked after the load, and again on Reload).
+    bool hasCutLines() const { return m_linesCut; }
     // The editor reached its save point; after a copy the text there is not the file's.
     void savePointReached();
     // "Reload": asks first when the document is modified.
@@ -124,6 +128,8 @@ private:
     // nothing was saved. format comes back as it was written (UTF-8 if the user chose that).
     bool writeWithQuestions(const QString &path, Format &format);
     void reloadInPlace();
+    // After a load that cut lines: offers to read the file again with them whole.
+    void offerWholeLines(qint64 longestLine);
     void registerCommands();
 
     EditorHost &m_editorHost;
@@ -150,6 +156,11 @@ private:
     // A copied text is at the editor's save point without being the file: undoing back to it
     // leaves the document modified.
     bool m_savePointLost = false;
+    bool m_linesCut = false;
+    // The user asked for whole lines, whatever the pause: later loads cut nothing.
+    bool m_wholeLinesWanted = false;
+    // The read-only choice that cut lines overrule, given back when the lines come back whole.
+    bool m_readOnlyUncut = false;
     std::unique_ptr<DocumentBackups> m_backups;
 };
 

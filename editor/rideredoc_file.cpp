@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <atomic>
 
@@ -133,7 +134,8 @@ bool CRidereDoc::startLoad(const QString &path, LoadPurpose purpose, QString *er
     if (!ed || m_load)
         return false;
     auto *load = new TextLoad(ed, this);
-    if (!load->start(path, enc::DocEncoding(m_encoding), error, m_coloursWanted)) {
+    const qint64 lineLimit = m_wholeLinesWanted ? 0 : TextLoad::lineLimitBytes();
+    if (!load->start(path, enc::DocEncoding(m_encoding), error, m_coloursWanted, lineLimit)) {
         delete load;
         return false;
     }
@@ -272,6 +274,14 @@ void CRidereDoc::finishLoad()
         m_answeredStamp = m_stamp;
         if (result.readOnly)
             m_readOnly = true;
+        // Cut lines make the text read-only; whole ones give the user's choice back.
+        if (result.linesCut > 0 && !m_linesCut)
+            m_readOnlyUncut = m_readOnly;
+        else if (result.linesCut == 0 && m_linesCut)
+            m_readOnly = m_readOnlyUncut || result.readOnly;
+        m_linesCut = result.linesCut > 0;
+        if (m_linesCut)
+            m_readOnly = true;
     }
     m_styleless = result.styleless;
     m_largeFile = m_styleless || ed->send(Sci::SCI_GETLENGTH) >= TextLoad::largeFileBytes();
@@ -305,16 +315,40 @@ void CRidereDoc::finishLoad()
     layOutShownLinesInTurns(ed);
     if (m_largeFile && !m_coloursWanted)
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
+    if (m_linesCut)
+        m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LinesCutStatus));
     if (!restyle && !m_trailing.empty())
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                     resourceText(Str::TrailingBytesKept)
                         .arg(displayPath(m_loadingPath))
                         .arg(m_trailing.size()));
+    emit titleChanged();
     emit loadFinished();
+    // Asked once the text shows, so the question never holds a window without its text; a
+    // reload (another program's change) only keeps the status bar's note.
+    if (opening && result.linesCut > 0)
+        offerWholeLines(result.longestLine);
+}
+
+void CRidereDoc::offerWholeLines(qint64 longestLine)
+{
+    const QLocale locale;
+    const QString question = resourceText(Str::LinesCutQuestion)
+                                 .arg(displayPath(pathName()), locale.toString(longestLine),
+                                      locale.toString(TextLoad::lineLimitBytes()));
+    if (showMessage(m_editorHost.window(), MessageIcon::Question, question,
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    m_wholeLinesWanted = true;
+    reloadInPlace();
 }
 
 void CRidereDoc::reload()
 {
+    if (m_linesCut && !isLoading()) {
+        offerWholeLines(0);
+        return;
+    }
     if (pathName().isEmpty() || !isModified())
         return;
     if (showMessage(m_editorHost.window(), MessageIcon::Question, Str::ReloadModifiedQuestion,
@@ -446,6 +480,12 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     CMFCScintilla *ed = editor();
     if (!ed)
         return false;
+    // A text with cut lines is not the file: written anywhere, it would pass for it.
+    if (m_linesCut) {
+        showMessage(m_editorHost.window(), MessageIcon::Exclamation,
+                    resourceText(Str::LinesCutCannotSave).arg(displayPath(pathName())));
+        return false;
+    }
     QString path = requestedPath;
     const bool saveAs = path.isEmpty();
     const QString oldSuffix = extensionOf(pathName());

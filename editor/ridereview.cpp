@@ -511,9 +511,11 @@ void CRidereView::registerCommands()
         always);
     onCommand(
         Cmd::SetReadOnly, [this] { m_document->setReadOnly(!m_editor->isReadOnly()); },
-        [ed](CommandUi &ui) {
+        [this, ed](CommandUi &ui) {
             ui.checkable = true;
             ui.checked = ed->isReadOnly();
+            // Cut lines keep the text read-only until it is read again whole.
+            ui.enabled = !m_document->hasCutLines();
         });
     onCommand(
         Cmd::ToggleBookmark, [ed] { ed->toggleBookmark(-1); }, always);

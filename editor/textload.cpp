@@ -1,12 +1,15 @@
 // TextLoad: the worker that reads, decodes and fills the component's loader, and the handover.
 #include "editor/textload.h"
 
+#include "editor/encoding/linecutter.h"
 #include "editor/encoding/textfile.h"
 #include "editor/mfcscintilla.h"
 #include "framework/messages.h"
 #include "resources/stringids.h"
 
 #include <QDir>
+
+#include <optional>
 
 namespace pw {
 
@@ -53,6 +56,19 @@ PW_FOREIGN_VTABLE void *loaderConvertToDocument(long handle)
 }
 
 std::atomic<qint64> g_largeFileBytes{TextLoad::DefaultLargeFileBytes};
+std::atomic<qint64> g_lineLimitBytes{TextLoad::DefaultLineLimitBytes};
+
+std::string_view lineBreakOf(int lineEnding)
+{
+    switch (lineEnding) {
+    case Sci::SC_EOL_CRLF:
+        return "\r\n";
+    case Sci::SC_EOL_CR:
+        return "\r";
+    default:
+        return "\n";
+    }
+}
 
 } // namespace
 
@@ -64,6 +80,16 @@ void TextLoad::setLargeFileBytes(qint64 bytes)
 qint64 TextLoad::largeFileBytes()
 {
     return g_largeFileBytes;
+}
+
+void TextLoad::setLineLimitBytes(qint64 bytes)
+{
+    g_lineLimitBytes = bytes > 0 ? bytes : DefaultLineLimitBytes;
+}
+
+qint64 TextLoad::lineLimitBytes()
+{
+    return g_lineLimitBytes;
 }
 
 TextLoad::TextLoad(CMFCScintilla *editor, QObject *parent) : QObject(parent), m_editor(editor) {}
@@ -88,8 +114,9 @@ qint64 TextLoad::textBytesEstimate(const QString &path, enc::DocEncoding encodin
 }
 
 bool TextLoad::start(const QString &path, enc::DocEncoding encoding, QString *error,
-                     bool withStyles)
+                     bool withStyles, qint64 lineLimit)
 {
+    m_lineLimit = std::max<qint64>(lineLimit, 0);
     m_reader = std::make_unique<enc::TextFileReader>();
     if (!m_reader->open(path, encoding, error))
         return false;
@@ -141,7 +168,10 @@ LoadedText TextLoad::takeResult()
 // editor), so it is made here, on the load's own thread.
 long TextLoad::createLoader()
 {
-    const qint64 bytes = m_copyText ? m_total : m_reader->textSizeEstimate();
+    qint64 bytes = m_copyText ? m_total : m_reader->textSizeEstimate();
+    // Room for the breaks of a text that is one long line.
+    if (m_lineLimit > 0)
+        bytes += 2 * (bytes / m_lineLimit);
     const long loader =
         m_editor->send(Sci::SCI_CREATELOADER, long(bytes + 1000),
                        m_styleless ? long(Sci::SC_DOCUMENTOPTION_STYLES_NONE) : 0);
@@ -157,6 +187,7 @@ void TextLoad::run()
     std::string chunk;
     bool firstChunk = true;
     int status = 0;
+    std::optional<enc::LineCutter> cutter;
     for (;;) {
         if (m_cancel)
             break;
@@ -171,9 +202,13 @@ void TextLoad::run()
                 result.lineEnding =
                     enc::detectLineEnding(enc::firstLineWithBreak(chunk), Sci::SC_EOL_LF);
                 firstChunk = false;
+                // Pieces are joined by the file's own line ending, as a line of its own would be.
+                if (m_lineLimit > 0)
+                    cutter.emplace(std::size_t(m_lineLimit), lineBreakOf(result.lineEnding));
             }
-            if (!chunk.empty())
-                status = loaderAddData(loader, chunk.data(), std::ptrdiff_t(chunk.size()));
+            const std::string_view text = cutter ? cutter->cut(chunk) : std::string_view(chunk);
+            if (!text.empty())
+                status = loaderAddData(loader, text.data(), std::ptrdiff_t(text.size()));
             m_done = reader.position();
         }
         if (m_cancel || status != 0 || !reader.restartRequired())
@@ -207,6 +242,10 @@ void TextLoad::run()
         result.stamp = reader.stamp();
         result.readOnly = reader.wasReadOnly();
         result.styleless = m_styleless;
+        if (cutter) {
+            result.linesCut = qint64(cutter->cuts());
+            result.longestLine = qint64(cutter->longestLine());
+        }
     }
     handOver(std::move(result));
 }

@@ -38,6 +38,10 @@ struct LoadedText
     bool readOnly = false;
     // The text has no style bytes (large-file mode): it cannot be coloured until it is rebuilt.
     bool styleless = false;
+    // Line breaks put into lines over the line limit, and the longest line of the file (bytes of
+    // text, before cutting). The longest is counted only while a limit is set.
+    qint64 linesCut = 0;
+    qint64 longestLine = 0;
 };
 
 // The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,
@@ -53,6 +57,9 @@ public:
     // off, and the text is made without style bytes, one per character, so it takes half the
     // memory (the user can turn colouring on, which rebuilds the text with them).
     static constexpr qint64 DefaultLargeFileBytes = qint64(64) << 20;
+    // A line is laid out whole, at about a microsecond and a half a byte, before any of it shows:
+    // longer lines are cut into pieces of this many bytes, so no piece holds the window for long.
+    static constexpr qint64 DefaultLineLimitBytes = qint64(16) << 10;
     // The most text the component holds: its positions are 32-bit, and the loader is asked for
     // a little more room than the text.
     static constexpr qint64 MaxTextBytes = qint64(0x7FFFFFFF) - 4096;
@@ -66,9 +73,9 @@ public:
 
     // Opens path in encoding (Auto decides from the file) and starts the thread. False, with the
     // reason in error, when the file cannot be opened. A large text is made without style bytes
-    // unless withStyles.
+    // unless withStyles. Lines longer than lineLimit bytes are cut into pieces; 0 keeps them.
     bool start(const QString &path, enc::DocEncoding encoding, QString *error,
-               bool withStyles = false);
+               bool withStyles = false, qint64 lineLimit = 0);
     // Copies length bytes of text into a new text with style bytes on the thread. The bytes must
     // stay where they are, unchanged, until finished() (the caller's text is read-only by then).
     void startCopy(const char *text, qint64 length);
@@ -85,6 +92,8 @@ public:
     // Tests use small thresholds; the defaults suit real files.
     static void setLargeFileBytes(qint64 bytes);
     static qint64 largeFileBytes();
+    static void setLineLimitBytes(qint64 bytes);
+    static qint64 lineLimitBytes();
 
 signals:
     void finished();
@@ -106,6 +115,7 @@ private:
     qint64 m_total = 0;
     bool m_large = false;
     bool m_styleless = false;
+    qint64 m_lineLimit = 0;
     const char *m_copyText = nullptr;
     long m_loader = 0;
     // The thread hands its result over under the lock; the UI thread is told with a queued call.

@@ -68,6 +68,9 @@ constexpr int SaveFailedReason = 40028;       // second line of a failed save: t
 constexpr int LargeFileMode = 40029;          // status-bar note for a file opened in large-file mode
 constexpr int TooLargeOpenAsHex = 40030;      // path, size: offered the hex window instead of text
 constexpr int ColouringClearsUndo = 40031;    // asked before a modified large text is rebuilt to colour it
+constexpr int LinesCutQuestion = 40032;       // path, longest line, limit: show cut lines whole?
+constexpr int LinesCutStatus = 40033;         // status-bar note for a text with cut lines
+constexpr int LinesCutCannotSave = 40034;     // path: refused save of a text with cut lines
 
 // Main frame (40100)
 constexpr int CaptionProjectExplorer = 40100;

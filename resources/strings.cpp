@@ -76,6 +76,17 @@ constexpr StringInfo kStrings[] = {
     {Str::ColouringClearsUndo,
      "To colour this large document it must be copied into a new one that can hold colours. "
      "Its undo history will be cleared; the text and its unsaved changes are kept. Continue?"},
+    {Str::LinesCutQuestion,
+     "%1 has lines longer than %3 bytes (the longest: %2 bytes). Such a line holds the window "
+     "while it is measured for display, so these lines are shown cut into pieces of %3 bytes, "
+     "and the document is read-only: saving it would change the file.\n\nShow the lines whole "
+     "instead? The window may then stop responding for seconds when they are first shown, and "
+     "again whenever one of them is edited."},
+    {Str::LinesCutStatus, "Long lines are shown cut into pieces; the document is read-only. "
+                          "Choose Reload to show them whole"},
+    {Str::LinesCutCannotSave,
+     "%1 is shown with its long lines cut into pieces, so it cannot be saved or made writable: "
+     "the text shown is not the file's. Choose Reload to read it with whole lines first."},
 
     // Main frame
     {Str::CaptionProjectExplorer, "Project Explorer"},

@@ -36,6 +36,7 @@ protected:
         enc::TextFileReader::setReadFault({});
         CRidereDoc::setLoadWaitMs(60);
         TextLoad::setLargeFileBytes(0);
+        TextLoad::setLineLimitBytes(0);
         AppFixture::TearDown();
     }
     static void type(CRidereDoc *doc, const QString &text)
@@ -354,6 +355,52 @@ TEST_F(BackgroundLoadTest, LargeFilesStartPlainAndWithoutStyleBytes)
     ASSERT_TRUE(waitLoaded(small));
     EXPECT_FALSE(small->isStyleless());
     EXPECT_EQ(lexerOf(small), QByteArray("cpp"));
+}
+
+// A line too long to lay out without a pause shows cut, read-only and unsavable, until the user
+// asks for it whole.
+TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
+{
+    TextLoad::setLineLimitBytes(1000);
+    const QByteArray bytes = "head\r\n" + QByteArray(2500, 'x') + "\r\ntail\r\n";
+    const QString path = writeFile(QStringLiteral("long.txt"), bytes);
+    m_answer = QMessageBox::No;
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(waitLoaded(doc));
+    QTest::qWait(50);
+    CMFCScintilla *ed = doc->editor();
+    EXPECT_TRUE(doc->hasCutLines());
+    EXPECT_EQ(ed->send(Sci::SCI_GETLINECOUNT), 6) << "the long line in three pieces";
+    EXPECT_EQ(ed->send(Sci::SCI_LINELENGTH, 2), 1002) << "a piece with the file's own line end";
+    EXPECT_TRUE(ed->isReadOnly());
+    EXPECT_TRUE(doc->decoratedTitle().contains(QStringLiteral("[Read Only]")));
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages.takeFirst().contains(QStringLiteral("2,500")));
+    EXPECT_FALSE(state(Cmd::SetReadOnly).enabled);
+    // Neither Save nor Save As writes the cut text anywhere.
+    bool asked = false;
+    CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &, const QString &) { return asked = true; });
+    for (int command : {Cmd::FileSave, Cmd::FileSaveAs}) {
+        run(command);
+        EXPECT_EQ(m_messages.size(), 1) << command;
+        m_messages.clear();
+    }
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(readFile(path), bytes);
+    // Reload asks again; yes reads the file with whole lines, editable and saved byte for byte.
+    m_answer = QMessageBox::Yes;
+    run(Cmd::ReloadDocument);
+    ASSERT_TRUE(waitLoaded(doc));
+    EXPECT_FALSE(doc->hasCutLines());
+    EXPECT_EQ(ed->send(Sci::SCI_GETLINECOUNT), 4);
+    EXPECT_FALSE(ed->isReadOnly());
+    EXPECT_TRUE(state(Cmd::SetReadOnly).enabled);
+    EXPECT_EQ(editorText(doc), bytes);
+    m_messages.clear();
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(readFile(path), bytes);
 }
 
 // Colouring a text without style bytes makes it again with them: read from the file when it is
