@@ -187,6 +187,12 @@ void CRidereDoc::setEncoding(int encoding, int markLength)
     const auto to = enc::DocEncoding(encoding);
     m_encoding = encoding;
     m_markLength = markLength;
+    // A text with cut lines is never edited, and it can be read again as it is: the file in the
+    // new encoding, rather than an unsavable change.
+    if (m_linesCut) {
+        reloadInPlace();
+        return;
+    }
     CMFCScintilla *ed = editor();
     if (!ed || !enc::reinterpretationChangesText(from, to))
         return;

@@ -362,7 +362,7 @@ TEST_F(BackgroundLoadTest, LargeFilesStartPlainAndWithoutStyleBytes)
 TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
 {
     TextLoad::setLineLimitBytes(1000);
-    const QByteArray bytes = "head\r\n" + QByteArray(2500, 'x') + "\r\ntail\r\n";
+    const QByteArray bytes = "h\xC3\xA9" "ad\r\n" + QByteArray(2500, 'x') + "\r\ntail\r\n";
     const QString path = writeFile(QStringLiteral("long.txt"), bytes);
     m_answer = QMessageBox::No;
     CRidereDoc *doc = open(path);
@@ -388,6 +388,15 @@ TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
     }
     EXPECT_FALSE(asked);
     EXPECT_EQ(readFile(path), bytes);
+    // Another encoding reads the file again, still cut, rather than changing what cannot be saved.
+    ASSERT_TRUE(run(Cmd::EncodingAnsi));
+    ASSERT_TRUE(waitLoaded(doc));
+    EXPECT_EQ(doc->encoding(), enc::Ansi);
+    EXPECT_TRUE(editorText(doc).startsWith("h\xC3\x83\xC2\xA9" "ad"));
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_TRUE(doc->hasCutLines());
+    ASSERT_TRUE(run(Cmd::EncodingUtf8NoMark));
+    ASSERT_TRUE(waitLoaded(doc));
     // Reload asks again; yes reads the file with whole lines, editable and saved byte for byte.
     m_answer = QMessageBox::Yes;
     run(Cmd::ReloadDocument);
