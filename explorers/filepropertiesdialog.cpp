@@ -1,6 +1,7 @@
 // CFilePropertiesDialog: fills its fields from the file and writes back the read-only attribute.
 #include "explorers/filepropertiesdialog.h"
 
+#include "editor/encoding/fileops.h"
 #include "editor/encoding/nativepath.h"
 #include "framework/messages.h"
 #include "resources/stringids.h"
@@ -18,14 +19,13 @@
 #include <QMimeDatabase>
 #include <QVBoxLayout>
 
-#ifdef Q_OS_LINUX
-#include <fcntl.h>
-#include <sys/stat.h>
-#endif
-
 namespace pw {
 
 namespace {
+
+// The POSIX permission bits, as the engine's file calls give and take them.
+constexpr unsigned kOwnerWrite = 0200;
+constexpr unsigned kAnyWrite = 0222;
 
 constexpr QFileDevice::Permissions kWriteBits =
     QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
@@ -45,47 +45,41 @@ struct FileFacts
     QDateTime times[3]; // created, modified, accessed
 };
 
-#ifdef Q_OS_LINUX
-QDateTime timeOf(const struct statx_timestamp &stamp)
+QDateTime timeOf(std::int64_t ns)
 {
-    return QDateTime::fromMSecsSinceEpoch(stamp.tv_sec * 1000 + stamp.tv_nsec / 1000000);
+    return ns ? QDateTime::fromMSecsSinceEpoch(ns / 1000000) : QDateTime();
 }
 
-// The path keeps bytes that are not UTF-8 (nativepath.h).
+// A name that is not UTF-8 keeps its bytes (nativepath.h), which only the engine's calls reach.
 FileFacts factsOfBytes(const QString &path)
 {
     FileFacts facts;
-    struct statx st;
-    if (::statx(AT_FDCWD, enc::nativeFromPath(path).constData(), 0,
-                STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    enc::sys::Info info;
+    if (enc::sys::infoOf(path, info) || !info.exists)
         return facts;
     const QString shown = enc::displayPath(path);
     const qsizetype slash = shown.lastIndexOf(QLatin1Char('/'));
     facts.found = true;
-    facts.folder = S_ISDIR(st.stx_mode);
-    facts.writable = st.stx_mode & S_IWUSR;
+    facts.folder = info.directory;
+    facts.writable = info.mode & kOwnerWrite;
     facts.name = shown.mid(slash + 1);
     facts.location = slash <= 0 ? QStringLiteral("/") : shown.left(slash);
-    facts.size = qint64(st.stx_size);
+    facts.size = info.size;
     const QMimeDatabase types;
     facts.type = facts.folder ? types.mimeTypeForName(QStringLiteral("inode/directory")).comment()
                               : types.mimeTypeForFile(facts.name, QMimeDatabase::MatchExtension).comment();
     facts.icon = QFileIconProvider().icon(facts.folder ? QFileIconProvider::Folder
                                                        : QFileIconProvider::File);
-    if (st.stx_mask & STATX_BTIME)
-        facts.times[0] = timeOf(st.stx_btime);
-    facts.times[1] = timeOf(st.stx_mtime);
-    facts.times[2] = timeOf(st.stx_atime);
+    facts.times[0] = timeOf(enc::sys::createdNs(path));
+    facts.times[1] = timeOf(info.modifiedNs);
+    facts.times[2] = timeOf(info.accessedNs);
     return facts;
 }
-#endif
 
 FileFacts factsOf(const QString &path)
 {
-#ifdef Q_OS_LINUX
     if (enc::hasEscapedBytes(path))
         return factsOfBytes(path);
-#endif
     FileFacts facts;
     const QFileInfo info(path);
     facts.found = info.exists();
@@ -187,18 +181,15 @@ QString CFilePropertiesDialog::fieldText(int controlId) const
 
 void CFilePropertiesDialog::accept()
 {
-#ifdef Q_OS_LINUX
     if (m_found && enc::hasEscapedBytes(m_path)) {
-        const QByteArray native = enc::nativeFromPath(m_path);
-        struct stat st;
-        if (::stat(native.constData(), &st) == 0 && m_readOnly->isChecked() == bool(st.st_mode & S_IWUSR))
-            ::chmod(native.constData(), m_readOnly->isChecked()
-                                            ? st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) & 07777
-                                            : (st.st_mode | S_IWUSR) & 07777);
+        enc::sys::Info info;
+        if (!enc::sys::infoOf(m_path, info) && info.exists &&
+            m_readOnly->isChecked() == bool(info.mode & kOwnerWrite))
+            enc::sys::setMode(m_path, m_readOnly->isChecked() ? info.mode & ~kAnyWrite
+                                                              : info.mode | kOwnerWrite);
         QDialog::accept();
         return;
     }
-#endif
     if (m_found) {
         QFileDevice::Permissions permissions = QFile::permissions(m_path);
         const bool readOnly = !(permissions & (QFileDevice::WriteOwner | QFileDevice::WriteUser));

@@ -29,6 +29,7 @@ struct Info
     bool directory = false;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0; // last modification, nanoseconds since the epoch
+    std::int64_t accessedNs = 0; // last read, likewise
     std::uint64_t inode = 0;
     std::uint64_t device = 0;
     std::uint64_t links = 1;
@@ -45,6 +46,11 @@ FileStamp stampOf(const Info &info);
 Error infoOf(const QString &path, Info &info);
 // Like infoOf but does not follow a final symbolic link.
 Error linkInfoOf(const QString &path, Info &info);
+// When the file was made, in nanoseconds since the epoch; 0 where the system does not keep it or
+// cannot tell.
+std::int64_t createdNs(const QString &path);
+// Sets the permission bits (07777) of the file.
+Error setMode(const QString &path, unsigned mode);
 Error removeFile(const QString &path);
 Error renameFile(const QString &from, const QString &to);
 // Whether this process may write to the file.

@@ -32,8 +32,10 @@ void fill(const struct stat &st, Info &info)
     info.size = std::int64_t(st.st_size);
 #if defined(__APPLE__)
     info.modifiedNs = std::int64_t(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
+    info.accessedNs = std::int64_t(st.st_atimespec.tv_sec) * 1000000000 + st.st_atimespec.tv_nsec;
 #else
     info.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.accessedNs = std::int64_t(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
 #endif
     info.inode = std::uint64_t(st.st_ino);
     info.device = std::uint64_t(st.st_dev);
@@ -75,6 +77,29 @@ Error infoOf(const QString &path, Info &info)
 Error linkInfoOf(const QString &path, Info &info)
 {
     return statWith(::lstat, path, info);
+}
+
+std::int64_t createdNs(const QString &path)
+{
+#if defined(__linux__) && defined(STATX_BTIME)
+    struct statx st;
+    if (::statx(AT_FDCWD, native(path).constData(), 0, STATX_BTIME, &st) == 0 &&
+        (st.stx_mask & STATX_BTIME))
+        return std::int64_t(st.stx_btime.tv_sec) * 1000000000 + st.stx_btime.tv_nsec;
+#elif defined(__APPLE__)
+    struct stat st;
+    if (::stat(native(path).constData(), &st) == 0)
+        return std::int64_t(st.st_birthtimespec.tv_sec) * 1000000000 +
+               st.st_birthtimespec.tv_nsec;
+#else
+    (void)path; // this system keeps no creation time
+#endif
+    return 0;
+}
+
+Error setMode(const QString &path, unsigned mode)
+{
+    return ::chmod(native(path).constData(), mode_t(mode & 07777)) == 0 ? Error{} : lastError();
 }
 
 Error removeFile(const QString &path)

@@ -1,12 +1,14 @@
 // File names that are not UTF-8: the string form keeps their bytes, and loading and safe saving
 // reach the very file.
 #include "editor/encoding/encodingdetector.h"
+#include "editor/encoding/fileops.h"
 #include "editor/encoding/nativepath.h"
 #include "testutil.h"
 
 #include <QUrl>
 #include <cstdio>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pw::enc;
@@ -108,6 +110,23 @@ TEST_F(NativePathFile, LoadAndSafeSaveReachTheFileByItsBytes)
     const std::size_t got = std::fread(back, 1, sizeof back, file);
     std::fclose(file);
     EXPECT_EQ(std::string(back, got), "saved \xef\n");
+
+    // The attributes a properties box shows and sets.
+    sys::Info info;
+    ASSERT_FALSE(sys::infoOf(path, info));
+    ASSERT_TRUE(info.exists);
+    EXPECT_EQ(info.size, 8);
+    EXPECT_GT(info.accessedNs, 0);
+    ASSERT_FALSE(sys::setMode(path, info.mode & ~0222u));
+    struct stat st;
+    ASSERT_EQ(::stat(native.constData(), &st), 0);
+    EXPECT_EQ(unsigned(st.st_mode & 07777), info.mode & ~0222u);
+    const std::int64_t created = sys::createdNs(path);
+    // Some file systems keep no creation time; where one is kept it is no later than the change.
+    if (created) {
+        EXPECT_LE(created, info.modifiedNs);
+    }
+    EXPECT_TRUE(sys::setMode(pathFromNative(nativeFolder() + "/gone\xe9"), 0644));
 }
 
 } // namespace
