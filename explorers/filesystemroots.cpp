@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QThreadPool>
 #include <algorithm>
 #include <iterator>
 
@@ -50,12 +51,42 @@ QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
     return folder + '/' + name;
 }
 
+// The pools of models that went while a listing of theirs still ran (a hung network mount),
+// freed once their listings have ended. Never destroyed itself: at exit a hung listing must not
+// hold the process.
+void releasePool(std::unique_ptr<QThreadPool> pool)
+{
+    static auto *const orphans = new std::vector<std::unique_ptr<QThreadPool>>;
+    std::erase_if(*orphans, [](const std::unique_ptr<QThreadPool> &p) { return p->waitForDone(0); });
+    pool->clear();
+    if (!pool->waitForDone(0))
+        orphans->push_back(std::move(pool));
+}
+
+std::mutex g_hookLock;
+std::function<void(const QByteArray &)> g_listingHook;
+
+std::function<void(const QByteArray &)> listingHook()
+{
+    std::lock_guard lock(g_hookLock);
+    return g_listingHook;
+}
+
 } // namespace
 
-FileSystemRoots::FileSystemRoots(const QStringList &folders, QObject *parent)
-    : QAbstractItemModel(parent), m_watcher(new FolderWatcher(this))
+void FileSystemRoots::setListingHook(std::function<void(const QByteArray &path)> hook)
 {
-    m_pool.setMaxThreadCount(2);
+    std::lock_guard lock(g_hookLock);
+    g_listingHook = std::move(hook);
+}
+
+FileSystemRoots::FileSystemRoots(const QStringList &folders, QObject *parent)
+    : QAbstractItemModel(parent), m_pool(std::make_unique<QThreadPool>()),
+      m_reply(std::make_shared<Reply>()), m_watcher(new FolderWatcher(this))
+{
+    // Each model has threads of its own, made with the rights the program has when it is made.
+    m_pool->setMaxThreadCount(2);
+    m_reply->model = this;
     for (const QString &folder : folders) {
         const QString clean = QDir::cleanPath(folder);
         const QByteArray path = enc::nativeFromPath(clean);
@@ -84,9 +115,13 @@ FileSystemRoots::FileSystemRoots(const QStringList &folders, QObject *parent)
 
 FileSystemRoots::~FileSystemRoots()
 {
-    // Listings under way report to this model; they finish before it goes.
-    m_pool.clear();
-    m_pool.waitForDone();
+    // Listings under way find no model to report to; what one posted before this point is
+    // dropped with the model's posted events.
+    {
+        std::lock_guard lock(m_reply->lock);
+        m_reply->model = nullptr;
+    }
+    releasePool(std::move(m_pool));
     for (; m_waiting > 0; --m_waiting)
         QGuiApplication::restoreOverrideCursor();
 }
@@ -249,10 +284,15 @@ void FileSystemRoots::startListing(Node *node, bool shown)
     const quint64 job = ++m_lastJob;
     node->job = job;
     m_jobs.insert(job, node);
-    m_pool.start([this, job, path = node->path, ancestors = ancestorsOf(node)] {
+    m_pool->start([reply = m_reply, job, path = node->path, ancestors = ancestorsOf(node)] {
+        if (const auto hook = listingHook())
+            hook(path);
         auto listing = std::make_shared<Listing>(readListing(path, ancestors));
-        QMetaObject::invokeMethod(
-            this, [this, job, listing] { listingDone(job, *listing); }, Qt::QueuedConnection);
+        std::lock_guard lock(reply->lock);
+        if (FileSystemRoots *model = reply->model)
+            QMetaObject::invokeMethod(
+                model, [model, job, listing] { model->listingDone(job, *listing); },
+                Qt::QueuedConnection);
     });
 }
 

@@ -10,7 +10,9 @@
 #include <QSet>
 #include <QThreadPool>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace pw {
@@ -32,7 +34,12 @@ public:
 
     // folders: the top items' paths, in order, as the file layer takes them.
     explicit FileSystemRoots(const QStringList &folders, QObject *parent = nullptr);
+    // Returns at once: a listing still reading (a hung network mount) finishes on its own thread
+    // and its result is dropped.
     ~FileSystemRoots() override;
+
+    // Tests hold a listing on its worker thread with this; it runs before each folder is read.
+    static void setListingHook(std::function<void(const QByteArray &path)> hook);
 
     int topCount() const { return int(m_tops.size()); }
     QString filePath(const QModelIndex &index) const;
@@ -91,7 +98,16 @@ private:
     void endWait(Node *node);
 
     std::vector<std::unique_ptr<Node>> m_tops;
-    QThreadPool m_pool;
+    // Let go, not waited for, when the model goes.
+    std::unique_ptr<QThreadPool> m_pool;
+    // Where a listing's result goes: the model, or nothing once it is gone. Shared with the
+    // listings, which may outlive the model.
+    struct Reply
+    {
+        std::mutex lock;
+        FileSystemRoots *model = nullptr;
+    };
+    std::shared_ptr<Reply> m_reply;
     quint64 m_lastJob = 0;
     QHash<quint64, Node *> m_jobs;
     QHash<QByteArray, QList<Node *>> m_listed; // watched folders; one path may show under both tops

@@ -12,12 +12,15 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <atomic>
 #include <cstdio>
 #include <linux/capability.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -260,6 +263,40 @@ TEST_F(FileExplorerTest, LargeFolderIsShownInBatchesUnderAWaitCursor)
         EXPECT_LE(batch, int(FileSystemRoots::kBatchRows));
     EXPECT_TRUE(waitCursorWhileAdding);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor stayed";
+}
+
+TEST_F(FileExplorerTest, RefreshDoesNotWaitForAListingThatHangs)
+{
+    const QString folder = m_dir.filePath(u"slow"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeFile(u"slow/a.txt"_s, "a");
+    // The folder's read stands still, as on a network mount that stopped answering.
+    // A bounded stand-still, so that a Refresh that waits fails the test rather than hanging it.
+    std::timed_mutex held;
+    std::unique_lock hold(held);
+    std::atomic<bool> reading = false;
+    const QByteArray slow = QFile::encodeName(folder);
+    FileSystemRoots::setListingHook([&](const QByteArray &path) {
+        if (path != slow)
+            return;
+        reading = true;
+        if (held.try_lock_for(std::chrono::seconds(4)))
+            held.unlock();
+    });
+    const QPersistentModelIndex dir = tree()->indexOf(folder);
+    ASSERT_TRUE(dir.isValid());
+    tree()->expand(dir);
+    ASSERT_TRUE(waitFor([&] { return reading.load(); }));
+    QElapsedTimer timer;
+    timer.start();
+    tree()->refresh();
+    EXPECT_LT(timer.elapsed(), 2000) << "Refresh waited for the hung read";
+    EXPECT_TRUE(tree()->indexOf(m_dir.path()).isValid()) << "the new tree answers";
+    // The read comes back after its model has gone: its result goes nowhere.
+    hold.unlock();
+    QTest::qWait(100);
+    FileSystemRoots::setListingHook({});
+    EXPECT_EQ(shown(expanded(folder)), QStringList{u"a.txt"_s});
 }
 
 } // namespace
