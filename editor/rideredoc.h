@@ -55,6 +55,10 @@ public:
     // not the file's, so the document stays read-only and cannot be saved until it is read again
     // with whole lines (the user is asked after the load, and again on Reload).
     bool hasCutLines() const { return m_linesCut; }
+    // Whole text is about to replace the loaded one (recovered work): the document stops being
+    // a cut view, becomes editable again unless the user made it read-only, and later loads
+    // keep lines whole.
+    void keepLinesWhole();
     // The editor reached its save point; after a copy the text there is not the file's.
     void savePointReached();
     // "Reload": asks first when the document is modified.

@@ -326,12 +326,25 @@ void CRidereDoc::finishLoad()
     emit loadFinished();
     // Asked once the text shows, so the question never holds a window without its text; a
     // reload (another program's change) only keeps the status bar's note.
-    if (opening && result.linesCut > 0)
+    if (opening && result.linesCut > 0 && m_linesCut)
         offerWholeLines(result.longestLine);
+}
+
+void CRidereDoc::keepLinesWhole()
+{
+    m_wholeLinesWanted = true;
+    if (!m_linesCut)
+        return;
+    m_linesCut = false;
+    setReadOnly(m_readOnlyUncut);
+    m_editorHost.setStatusText(StatusPane::Message, QString());
 }
 
 void CRidereDoc::offerWholeLines(qint64 longestLine)
 {
+    // Reading the file again would put its text over changes, such as recovered work.
+    if (!m_linesCut || isModified())
+        return;
     const QLocale locale;
     const QString question = resourceText(Str::LinesCutQuestion)
                                  .arg(displayPath(pathName()), locale.toString(longestLine),

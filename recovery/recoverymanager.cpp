@@ -289,6 +289,8 @@ CRidereDoc *RecoveryManager::recover(const recovery::Snapshot &snapshot)
         CMFCScintilla *editor = target ? target->editor() : nullptr;
         if (!editor)
             return;
+        // The work comes back with its lines whole, cut or not as the file was read.
+        target->keepLinesWhole();
         if (target->encoding() != header.encoding || target->markLength() != header.markLength)
             target->setEncoding(header.encoding, header.markLength);
         target->setLineEnding(header.lineEnding);

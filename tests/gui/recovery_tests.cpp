@@ -2,6 +2,8 @@
 // and a restart that offers a previous run's files and brings the text back.
 #include "app/mainframehost.h"
 #include "editor/encoding/docencoding.h"
+#include "editor/rideredoc.h"
+#include "editor/textload.h"
 #include "recovery/engine/instancelock.h"
 #include "recovery/engine/recoveryfile.h"
 #include "recovery/recoverydialog.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QThread>
 
@@ -270,6 +273,49 @@ TEST_F(RecoveryTest, RestartOffersAPreviousRunsFilesAndRecoversThem)
     left.sort();
     expected.sort();
     EXPECT_EQ(left, expected);
+}
+
+// Work on a file whose lines are too long to show whole comes back whole and savable, and no
+// question about those lines can read the file over it.
+TEST_F(RecoveryTest, RecoveredWorkOnAFileWithOverlongLinesStaysWholeAndSavable)
+{
+    TextLoad::setLineLimitBytes(1000);
+    CRidereDoc::setLoadWaitMs(0); // the file arrives behind the window, as a big one does
+    const auto restore = qScopeGuard([] {
+        TextLoad::setLineLimitBytes(0);
+        CRidereDoc::setLoadWaitMs(60);
+    });
+    const QByteArray disk = QByteArray(3000, 'a') + "\n";
+    const QString path = writeFile(QStringLiteral("long.txt"), disk);
+    recovery::Snapshot work;
+    work.header.path = path;
+    work.header.encoding = 0;
+    work.text = QByteArray(3000, 'b') + "\n";
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    ASSERT_TRUE(recovery::writeSnapshotFile(
+        QDir(folder()).filePath(recovery::filePrefix(QStringLiteral("00000000dead")) +
+                                QStringLiteral("1.pwrec")),
+        work));
+    ASSERT_TRUE(closeApp());
+    CRecoveryDialog::setShowHook([](CRecoveryDialog &dialog) {
+        dialog.setChoice(0, CRecoveryDialog::Recover);
+        return int(QDialog::Accepted);
+    });
+    // Yes to showing the lines whole would read the file again.
+    m_answer = QMessageBox::Yes;
+    startApp();
+    CRidereDoc *doc = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        doc = qobject_cast<CRidereDoc *>(frame()->workspace().isAlreadyOpen(path));
+        return doc && !doc->isLoading() && doc->isModified();
+    }));
+    spin(300);
+    EXPECT_FALSE(doc->isLoading());
+    EXPECT_EQ(editorText(doc), work.text);
+    EXPECT_FALSE(doc->hasCutLines());
+    EXPECT_FALSE(doc->editor()->isReadOnly());
+    ASSERT_TRUE(run(Cmd::FileSave));
+    EXPECT_EQ(readFile(path), work.text);
 }
 
 // The real program, killed without warning after typing into a Windows-1252 file, leaves a snapshot
