@@ -312,6 +312,8 @@ QJsonObject loadOne(const QStringList &args, bool save)
     out[QStringLiteral("first_paint_seconds")] = loaded.firstPaint;
     out[QStringLiteral("peak_rss_bytes")] = loaded.peak;
     out[QStringLiteral("encoding")] = loaded.doc->encoding();
+    // Lines over the limit arrive cut into pieces, the document read-only (a save is refused).
+    out[QStringLiteral("lines_cut")] = loaded.doc->hasCutLines();
     out[QStringLiteral("bytes")] = QFile(file).size();
     out[QStringLiteral("plain_read_seconds")] = plainReadSeconds(file);
     if (save) {
