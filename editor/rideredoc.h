@@ -133,7 +133,7 @@ private:
     bool writeWithQuestions(const QString &path, Format &format);
     void reloadInPlace();
     // After a load that cut lines: offers to read the file again with them whole.
-    void offerWholeLines(qint64 longestLine);
+    void offerWholeLines();
     void registerCommands();
 
     EditorHost &m_editorHost;
@@ -161,6 +161,7 @@ private:
     // leaves the document modified.
     bool m_savePointLost = false;
     bool m_linesCut = false;
+    qint64 m_longestLine = 0; // bytes, of the file as last read cut
     // The user asked for whole lines, whatever the pause: later loads cut nothing.
     bool m_wholeLinesWanted = false;
     // The read-only choice that cut lines overrule, given back when the lines come back whole.

@@ -280,8 +280,10 @@ void CRidereDoc::finishLoad()
         else if (result.linesCut == 0 && m_linesCut)
             m_readOnly = m_readOnlyUncut || result.readOnly;
         m_linesCut = result.linesCut > 0;
-        if (m_linesCut)
+        if (m_linesCut) {
             m_readOnly = true;
+            m_longestLine = result.longestLine;
+        }
     }
     m_styleless = result.styleless;
     m_largeFile = m_styleless || ed->send(Sci::SCI_GETLENGTH) >= TextLoad::largeFileBytes();
@@ -327,7 +329,7 @@ void CRidereDoc::finishLoad()
     // Asked once the text shows, so the question never holds a window without its text; a
     // reload (another program's change) only keeps the status bar's note.
     if (opening && result.linesCut > 0 && m_linesCut)
-        offerWholeLines(result.longestLine);
+        offerWholeLines();
 }
 
 void CRidereDoc::keepLinesWhole()
@@ -340,14 +342,14 @@ void CRidereDoc::keepLinesWhole()
     m_editorHost.setStatusText(StatusPane::Message, QString());
 }
 
-void CRidereDoc::offerWholeLines(qint64 longestLine)
+void CRidereDoc::offerWholeLines()
 {
     // Reading the file again would put its text over changes, such as recovered work.
     if (!m_linesCut || isModified())
         return;
     const QLocale locale;
     const QString question = resourceText(Str::LinesCutQuestion)
-                                 .arg(displayPath(pathName()), locale.toString(longestLine),
+                                 .arg(displayPath(pathName()), locale.toString(m_longestLine),
                                       locale.toString(TextLoad::lineLimitBytes()));
     if (showMessage(m_editorHost.window(), MessageIcon::Question, question,
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -359,7 +361,7 @@ void CRidereDoc::offerWholeLines(qint64 longestLine)
 void CRidereDoc::reload()
 {
     if (m_linesCut && !isLoading()) {
-        offerWholeLines(0);
+        offerWholeLines();
         return;
     }
     if (pathName().isEmpty() || !isModified())

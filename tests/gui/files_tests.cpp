@@ -399,7 +399,10 @@ TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
     ASSERT_TRUE(waitLoaded(doc));
     // Reload asks again; yes reads the file with whole lines, editable and saved byte for byte.
     m_answer = QMessageBox::Yes;
+    m_messages.clear();
     run(Cmd::ReloadDocument);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages.takeFirst().contains(QStringLiteral("2,500")));
     ASSERT_TRUE(waitLoaded(doc));
     EXPECT_FALSE(doc->hasCutLines());
     EXPECT_EQ(ed->send(Sci::SCI_GETLINECOUNT), 4);
