@@ -7,6 +7,7 @@
 #include "app/workspace.h"
 #include "framework/messages.h"
 #include "app/penwrightapp.h"
+#include "editor/rideredoc.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -43,6 +44,16 @@ struct BenchApp
     }
     // The window of the running program, for benchmarks that drive its commands and bars.
     CMainFrame *frame() const { return app->mainFrame(); }
+
+    // Opens a file as the user's Open does and waits until its text is in: large files load
+    // behind the window, so the document is empty at first.
+    CRidereDoc *openText(const QString &path) const
+    {
+        auto *doc = qobject_cast<CRidereDoc *>(app->openWithAutomaticChoice(path));
+        while (doc && doc->isLoading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return doc;
+    }
 
     BenchApp(const BenchApp &) = delete;
     BenchApp &operator=(const BenchApp &) = delete;

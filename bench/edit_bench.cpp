@@ -63,7 +63,7 @@ QJsonObject edit(const QStringList &args)
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             return {{QStringLiteral("error"), QStringLiteral("cannot write the test file")}};
     }
-    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    CRidereDoc *doc = bench.openText(path);
     if (!doc)
         return {{QStringLiteral("error"), QStringLiteral("open failed")}};
     CMFCScintilla *ed = doc->editor();

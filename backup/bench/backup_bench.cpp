@@ -60,7 +60,7 @@ public:
 
     bool open(const QString &path)
     {
-        m_doc = qobject_cast<pw::CRidereDoc *>(m_bench.app->openWithAutomaticChoice(path));
+        m_doc = m_bench.openText(path);
         return m_doc != nullptr;
     }
     // Appends text at the end, then saves in place.

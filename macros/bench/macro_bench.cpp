@@ -48,11 +48,9 @@ QJsonObject replay(const QStringList &args)
     }
 
     pw::bench::BenchApp bench;
-    auto *doc = qobject_cast<pw::CRidereDoc *>(bench.app->openWithAutomaticChoice(in));
+    pw::CRidereDoc *doc = bench.openText(in);
     if (!doc)
         return failure(QStringLiteral("cannot open the text"));
-    while (doc->isLoading())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     QElapsedTimer timer;
     timer.start();
     const pw::ReplayReport report = pw::MacroCommands::play(doc->editor(), recorder.steps());

@@ -41,11 +41,9 @@ QJsonObject run(const QStringList &args)
         return failure(QStringLiteral("--format takes 0 to 3"));
 
     bench::BenchApp bench;
-    auto *document = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    CRidereDoc *document = bench.openText(path);
     if (!document)
         return failure(QStringLiteral("cannot open %1").arg(path));
-    while (document->isLoading())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     QCoreApplication::processEvents();
     FrameSettings &s = bench.app->host()->settings();
     s.printHeader = true;
