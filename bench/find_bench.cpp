@@ -10,9 +10,11 @@
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"
 #include "editor/editorsearch.h"
+#include "editor/recordedsteps.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 #include "editor/ridereview.h"
+#include "editor/textload.h"
 #include "editor/textsearch/textsearch.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <limits>
 #include <malloc.h>
 #include <random>
 
@@ -168,7 +171,10 @@ QJsonObject findInFile(const QStringList &args)
         return {{QStringLiteral("printed"), true}, {QStringLiteral("error"), true}};
     }
     BenchApp bench;
-    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    // Positions are the file's byte offsets, so very long lines stay whole, as they are once the
+    // user asks for them so.
+    TextLoad::setLineLimitBytes(std::numeric_limits<qint64>::max());
+    CRidereDoc *doc = bench.openText(path);
     if (!doc) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
         return {{QStringLiteral("printed"), true}, {QStringLiteral("error"), true}};
@@ -220,7 +226,7 @@ QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
     const QString path = bench.dir.filePath(QStringLiteral("catastrophic.txt"));
     if (!writeFile(path, text))
         return {{QStringLiteral("error"), QStringLiteral("cannot write the test file")}};
-    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    CRidereDoc *doc = bench.openText(path);
     if (!doc)
         return {{QStringLiteral("error"), QStringLiteral("open failed")}};
     QCoreApplication::processEvents();
@@ -244,15 +250,23 @@ QJsonObject catastrophicStage(BenchApp &bench, qint64 megabytes)
     return out;
 }
 
+QByteArray editorHash(const CMFCScintilla *ed)
+{
+    const long length = ed->send(Sci::SCI_GETLENGTH);
+    const char *data = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
+    return QCryptographicHash::hash(QByteArrayView(data, length), QCryptographicHash::Sha1).toHex();
+}
+
 // Replace All of "." (a hit at every character but the line ends) on the editor's text: the peak
-// resident memory above what the process held before, beside the document's size. The
-// component's undo record keeps every removed and inserted byte of the one undo step.
+// resident memory above what the process held before, beside the document's size, then its undo
+// and redo, each checked against the text it must give.
 QJsonObject everyCharacterReplaceAll(CMFCScintilla *ed, Host *host)
 {
     QJsonObject o;
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
     malloc_trim(0);
     const qint64 document = ed->send(Sci::SCI_GETLENGTH);
+    const QByteArray original = editorHash(ed);
     const bool reset = resetPeakRss();
     const qint64 before = peakRssBytes();
     ed->send(Sci::SCI_SETSEL, 0, 0);
@@ -272,28 +286,32 @@ QJsonObject everyCharacterReplaceAll(CMFCScintilla *ed, Host *host)
     o[QStringLiteral("peak_extra_bytes")] = peak - before;
     o[QStringLiteral("peak_extra_per_document_byte")] =
         double(peak - before) / double(std::max<qint64>(document, 1));
-    // What the undo step alone must hold: the removed and the inserted text.
-    o[QStringLiteral("undo_text_bytes")] = 2 * result.count;
-    QElapsedTimer u;
-    u.start();
-    {
+    // What the undo step holds, against the removed and inserted text the component would keep.
+    o[QStringLiteral("undo_record_bytes")] = qint64(ed->recordedSteps().heldBytes());
+    o[QStringLiteral("component_undo_text_bytes")] = 2 * result.count;
+    const QByteArray replaced = editorHash(ed);
+    auto timed = [&](bool undo) {
+        QElapsedTimer u;
+        u.start();
         const long mask = ed->send(Sci::SCI_GETMODEVENTMASK);
         ed->send(Sci::SCI_SETMODEVENTMASK, 0);
-        ed->undo();
+        if (undo)
+            ed->undo();
+        else
+            ed->redo();
         ed->send(Sci::SCI_SETMODEVENTMASK, mask);
-    }
-    o[QStringLiteral("undo_seconds")] = seconds(u);
+        return seconds(u);
+    };
+    o[QStringLiteral("undo_seconds")] = timed(true);
+    o[QStringLiteral("undo_gives_the_original")] = editorHash(ed) == original;
+    o[QStringLiteral("redo_seconds")] = timed(false);
+    o[QStringLiteral("redo_gives_the_replaced_text")] = editorHash(ed) == replaced;
+    timed(true);
     ed->send(Sci::SCI_EMPTYUNDOBUFFER);
     malloc_trim(0);
     return o;
 }
 
-QByteArray editorHash(const CMFCScintilla *ed)
-{
-    const long length = ed->send(Sci::SCI_GETLENGTH);
-    const char *data = reinterpret_cast<const char *>(ed->send(Sci::SCI_GETCHARACTERPOINTER));
-    return QCryptographicHash::hash(QByteArrayView(data, length), QCryptographicHash::Sha1).toHex();
-}
 
 // The component's replace loop run as written: one fresh target search per hit and one
 // replacement per hit, with whatever modification events the editor has switched on.
@@ -374,7 +392,7 @@ QJsonObject findBench(const QStringList &args)
     const qint64 hits = text.count(HitWord);
     QElapsedTimer timer;
     timer.start();
-    auto *doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
+    CRidereDoc *doc = bench.openText(path);
     if (!doc) {
         out[QStringLiteral("error")] = QStringLiteral("open failed");
         return out;

@@ -4,7 +4,10 @@
 #include "editor/editorsearch.h"
 
 #include "editor/mfcscintilla.h"
+#include "editor/recordedsteps.h"
+#include "editor/replaceedits.h"
 #include "editor/textsearch/replaceplanner.h"
+#include "editor/textsearch/replacerecord.h"
 #include "framework/host.h"
 #include "resources/resources.h"
 #include "resources/stringids.h"
@@ -21,8 +24,6 @@ namespace {
 constexpr int ProgressSteps = 1000;
 // Progress shows in the status bar once a command has run this long.
 constexpr auto QuietRun = std::chrono::milliseconds(300);
-// The most text one edit of Replace All rewrites to take several hits at once.
-constexpr qsizetype GroupedEditBytes = 64 << 10;
 // Hits Replace All plans and applies at a time: the plan's memory is 16 bytes for each.
 constexpr std::size_t BatchHits = 1 << 16;
 
@@ -72,44 +73,6 @@ private:
     search::SearchBudget m_budget;
 };
 
-// Whether any indicator (the marks of Mark All, among others) is in use; the component
-// answers 0 for the end of a run of an indicator it holds nothing for.
-bool hasIndicators(const CMFCScintilla *ed)
-{
-    for (int indicator = 0; indicator <= Sci::INDIC_MAX; ++indicator)
-        if (ed->send(Sci::SCI_INDICATOREND, indicator, 0) != 0)
-            return true;
-    return false;
-}
-
-// Every edit costs the component a fixed amount of bookkeeping (a hundred bytes of undo record,
-// position look-ups in the line table), so Replace All joins neighbouring hits into one edit that
-// rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
-// All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
-// to lines, so while there are any, edits never reach across a line end.
-enum class Grouping { None, WithinLines, AcrossLines };
-
-Grouping groupingFor(const CMFCScintilla *ed)
-{
-    if (hasIndicators(ed))
-        return Grouping::None;
-    const bool lineState =
-        ed->send(Sci::SCI_MARKERNEXT, 0, -1) >= 0 || ed->send(Sci::SCI_CONTRACTEDFOLDNEXT, 0) >= 0;
-    return lineState ? Grouping::WithinLines : Grouping::AcrossLines;
-}
-
-std::vector<search::EditGroup> editGroups(Grouping grouping, const search::TextView &text,
-                                          const std::vector<search::Match> &hits)
-{
-    if (grouping == Grouping::None) {
-        std::vector<search::EditGroup> groups(hits.size());
-        for (std::size_t i = 0; i < hits.size(); ++i)
-            groups[i] = {i, i};
-        return groups;
-    }
-    return search::groupHits(text, hits, GroupedEditBytes, grouping == Grouping::AcrossLines);
-}
-
 QByteArray charsOfClass(const CMFCScintilla *ed, unsigned int message)
 {
     const long length = ed->send(message, 0, 0);
@@ -137,6 +100,24 @@ std::optional<search::TextView> engineText(const CMFCScintilla *ed)
         return std::nullopt;
     return view;
 }
+
+// Changes made while one lives leave nothing in the component's undo record.
+class UndoCollectionOff
+{
+public:
+    explicit UndoCollectionOff(CMFCScintilla *ed)
+        : m_ed(ed), m_collecting(ed->send(Sci::SCI_GETUNDOCOLLECTION))
+    {
+        m_ed->send(Sci::SCI_SETUNDOCOLLECTION, 0);
+    }
+    ~UndoCollectionOff() { m_ed->send(Sci::SCI_SETUNDOCOLLECTION, m_collecting); }
+    UndoCollectionOff(const UndoCollectionOff &) = delete;
+    UndoCollectionOff &operator=(const UndoCollectionOff &) = delete;
+
+private:
+    CMFCScintilla *m_ed;
+    long m_collecting;
+};
 
 // Target searches answering as SCI_SEARCHINTARGET does with the component's flags set from the
 // same options, and leaving the component's target where it would. The text must not change
@@ -310,42 +291,6 @@ qint64 replaceStepByStep(CMFCScintilla *ed, const QByteArray &text, const QByteA
     return count;
 }
 
-// Applies one batch of hits (positions in the editor's text as it is) as grouped edits; the
-// caller has made the run quiet.
-void applyBatch(CMFCScintilla *ed, Grouping grouping, const search::TextView &view,
-                const std::vector<search::Match> &hits, const QByteArray &with,
-                std::string &joined)
-{
-    const std::vector<search::EditGroup> groups = editGroups(grouping, view, hits);
-    qsizetype delta = 0;
-    for (const search::EditGroup &group : groups) {
-        const search::Match &first = hits[group.first];
-        const search::Match &last = hits[group.last];
-        const long from = long(first.start + delta);
-        const long to = long(last.end + delta);
-        const char *replacement = with.constData();
-        qsizetype replacementLength = with.size();
-        if (group.last > group.first) {
-            // The text between the hits is still as it was, only shifted by delta.
-            const auto *current = reinterpret_cast<const char *>(
-                ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
-            joined.clear();
-            for (std::size_t h = group.first; h <= group.last; ++h) {
-                joined.append(with.constData(), std::size_t(with.size()));
-                if (h < group.last)
-                    joined.append(current + (hits[h].end - first.start),
-                                  std::size_t(hits[h + 1].start - hits[h].end));
-            }
-            replacement = joined.data();
-            replacementLength = qsizetype(joined.size());
-        }
-        ed->send(Sci::SCI_SETTARGETRANGE, from, to);
-        ed->sendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(replacementLength),
-                     replacement);
-        delta += replacementLength - (to - from);
-    }
-}
-
 } // namespace
 
 EditorSearch::EditorSearch(CMFCScintilla *editor, Host *host) : m_editor(editor), m_host(host) {}
@@ -424,15 +369,29 @@ SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &
         const search::SearchPattern pattern(text, options.flags(), view->classes);
         search::ReplacePlanner planner(*view, pattern, start, end, with, budget.get());
         const Grouping grouping = groupingFor(ed);
+        RecordedSteps &steps = ed->recordedSteps();
+        // The editor keeps the step itself where it can: the component's record of it would
+        // hold every removed and every inserted byte.
+        std::unique_ptr<search::ReplaceRecord> record;
+        if (steps.available())
+            record = std::make_unique<search::ReplaceRecord>(with);
         bool changed = false;
         {
             // Events stay off through a stopped run's undo too.
             CMFCScintilla::QuietChanges outer(ed, CMFCScintilla::QuietChanges::SeparateSteps);
             {
-                CMFCScintilla::QuietChanges quiet(ed);
+                // Without collection an undo group would only leave an empty step behind.
+                CMFCScintilla::QuietChanges quiet(
+                    ed, record ? CMFCScintilla::QuietChanges::SeparateSteps
+                               : CMFCScintilla::QuietChanges::OneUndoStep);
+                std::optional<UndoCollectionOff> uncollected;
+                if (record)
+                    uncollected.emplace(ed);
                 std::vector<search::Match> hits;
                 std::string joined; // keeps its capacity from one edit to the next
                 while (planner.next(hits, BatchHits)) {
+                    if (record)
+                        record->addBatch(view->data, hits);
                     applyBatch(ed, grouping, *view, hits, with, joined);
                     changed = true;
                     // The component's buffer may have moved while it grew.
@@ -440,12 +399,19 @@ SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &
                     planner.applied(*view, planner.batchShift());
                     budget.scopeChanged(planner.batchShift());
                 }
+                if (record) {
+                    record->finish();
+                    if (planner.status() == search::SearchStatus::Stopped && changed)
+                        replayRecord(ed, *record, true);
+                }
             }
-            if (planner.status() == search::SearchStatus::Stopped && changed)
+            if (!record && planner.status() == search::SearchStatus::Stopped && changed)
                 ed->undo();
         }
         if (planner.status() != search::SearchStatus::Found)
             return resultOf(planner.status(), -1, planner.stopPoint());
+        if (record)
+            steps.add(std::move(record));
         count = planner.hitCount();
         next = long(planner.caret());
         scopeEnd = long(planner.scopeEnd());

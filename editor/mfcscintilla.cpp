@@ -1,6 +1,8 @@
 // CMFCScintilla: creation, the fixed look and the plain editing operations.
 #include "editor/mfcscintilla.h"
 
+#include "editor/recordedsteps.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDate>
@@ -74,7 +76,8 @@ private:
     CMFCScintilla *m_editor;
 };
 
-CMFCScintilla::CMFCScintilla(QWidget *parent) : QsciScintillaBase(parent)
+CMFCScintilla::CMFCScintilla(QWidget *parent)
+    : QsciScintillaBase(parent), m_recordedSteps(std::make_unique<RecordedSteps>(this))
 {
     setObjectName(QStringLiteral("Editor"));
     setWindowTitle(QStringLiteral("Editor"));
@@ -86,12 +89,33 @@ CMFCScintilla::CMFCScintilla(QWidget *parent) : QsciScintillaBase(parent)
     // caret's line and the visible ones.
     send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CMFCScintilla::onUpdateUi);
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char *, int, int, int, int, int, int token) {
+                m_recordedSteps->notified(type, token);
+            });
     registerLiveEditor();
     updateModificationEvents();
 }
 
 long CMFCScintilla::send(unsigned int message, unsigned long wParam, long lParam) const
 {
+    switch (message) {
+    case SCI_UNDO:
+    case SCI_REDO:
+        return m_recordedSteps->watch([&] { return SendScintilla(message, wParam, lParam); });
+    case SCI_EMPTYUNDOBUFFER:
+    case SCI_SETDOCPOINTER:
+        m_recordedSteps->clear();
+        break;
+    case SCI_BEGINUNDOACTION:
+        m_recordedSteps->groupOpened();
+        break;
+    case SCI_ENDUNDOACTION:
+        m_recordedSteps->groupClosed();
+        break;
+    default:
+        break;
+    }
     return SendScintilla(message, wParam, lParam);
 }
 
@@ -413,10 +437,20 @@ QString CMFCScintilla::fromEditorBytes(const QByteArray &bytes) const
 
 void CMFCScintilla::onUpdateUi(int updated)
 {
-    if (updated & SC_UPDATE_CONTENT)
+    if (updated & SC_UPDATE_CONTENT) {
         updateModificationEvents();
+        m_recordedSteps->contentChanged();
+    }
     if (updated & SC_UPDATE_SELECTION)
         emit caretMoved(send(SCI_GETCURRENTPOS));
+}
+
+void CMFCScintilla::keyPressEvent(QKeyEvent *event)
+{
+    m_recordedSteps->watch([&] {
+        QsciScintillaBase::keyPressEvent(event);
+        return 0;
+    });
 }
 
 void CMFCScintilla::contextMenuEvent(QContextMenuEvent *event)

@@ -5,12 +5,14 @@
 #include <QByteArray>
 #include <QString>
 #include <Qsci/qsciscintillabase.h>
+#include <memory>
 #include <utility>
 #include <vector>
 
 namespace pw {
 
 class LanguageRecord;
+class RecordedSteps;
 struct FrameSettings;
 
 // The component's message and constant names live in its class.
@@ -65,7 +67,8 @@ public:
     void refreshAccessible();
 
     // The one entry point for every message; QsciScintillaBase already calls the component
-    // directly rather than through an event queue.
+    // directly rather than through an event queue. Undo and Redo played from the editor's own
+    // records (recordedSteps()) rely on every undo, redo and history change coming through here.
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     long sendText(unsigned int message, unsigned long wParam, const char *text) const;
     long sendPtr(unsigned int message, unsigned long wParam, void *pointer) const;
@@ -92,6 +95,9 @@ public:
     void applyLanguage(const LanguageRecord &record, const FrameSettings &options);
     // Background of one margin (the component's margin-colour extension).
     void setMarginColour(int margin, unsigned colour);
+
+    // Undo steps kept by the editor rather than the component (a Replace All's).
+    RecordedSteps &recordedSteps() const { return *m_recordedSteps; }
 
     // Editing
     void undo() { send(SCI_UNDO); }
@@ -167,6 +173,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // The component's own keys for Undo and Redo (Alt+Backspace, Ctrl+Shift+Z) may reach a
+    // recorded step.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class Ruler;
@@ -179,6 +188,8 @@ private:
     bool m_option2500 = true;
     int m_quietDepth = 0;
     bool m_largeDocument = false;
+    // Made before the constructor sends its first message.
+    std::unique_ptr<RecordedSteps> m_recordedSteps;
 };
 
 // Colour text "#RRGGBB" to the component's 0x00BBGGRR value.

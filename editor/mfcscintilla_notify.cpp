@@ -1,6 +1,8 @@
 // CMFCScintilla: which modifications are reported, quiet runs of changes, and the accessible.
 #include "editor/mfcscintilla.h"
 
+#include "editor/recordedsteps.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QSet>
@@ -80,6 +82,8 @@ void CMFCScintilla::registerLiveEditor()
 CMFCScintilla::~CMFCScintilla()
 {
     liveEditors().remove(this);
+    // The recorded steps go before the component does, which may still report changes.
+    disconnect(this, &QsciScintillaBase::SCN_MODIFIED, this, nullptr);
 }
 
 CMFCScintilla::QuietChanges::QuietChanges(CMFCScintilla *editor, Grouping grouping)

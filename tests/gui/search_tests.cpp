@@ -6,6 +6,8 @@
 #include "settings/xmlsettingsstore.h"
 #include "chrome/statuspanes.h"
 #include "editor/editorsearch.h"
+#include "editor/mfcscintilla.h"
+#include "editor/recordedsteps.h"
 #include "editor/ridereview.h"
 #include "resources/commandids.h"
 #include "search/finddialogs.h"
@@ -159,6 +161,54 @@ TEST_F(SearchTest, ReplaceAllIsOneUndoStepAndLeavesTheCaretAfterTheLastReplaceme
     EXPECT_EQ(editorText(doc), QByteArray("x x x\n"));
 }
 
+// A Replace All's step is played from the editor's own record, not the component's, whichever
+// way Undo and Redo come; the component's history around it stays as it was.
+TEST_F(SearchTest, ReplaceAllUndoAndRedoPlayTheEditorsRecordInTheComponentsHistory)
+{
+    const QByteArray text = "alpha beta\n\ngamma\r\ndelta\n";
+    CRidereDoc *doc = openText(text);
+    CMFCScintilla *ed = doc->editor();
+    ed->toggleBookmark(2);
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    send(doc, Sci::SCI_REPLACESEL, 0, reinterpret_cast<long>("> "));
+    const QByteArray typed = "> " + text;
+    ASSERT_EQ(replaceAll(doc, "[a-z]+", "word", true, false), 4);
+    const QByteArray replaced = "> word word\n\nword\r\nword\n";
+    ASSERT_EQ(editorText(doc), replaced);
+    EXPECT_EQ(ed->recordedSteps().size(), 1U);
+    // A second one on top, then everything back step by step, in order.
+    ASSERT_EQ(replaceAll(doc, "o", "0", false, false), 4);
+    const QByteArray twice = "> w0rd w0rd\n\nw0rd\r\nw0rd\n";
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    EXPECT_EQ(editorText(doc), replaced);
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    EXPECT_EQ(editorText(doc), typed);
+    EXPECT_TRUE(doc->isModified());
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    EXPECT_EQ(editorText(doc), text);
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_EQ(send(doc, Sci::SCI_MARKERNEXT, 0, CMFCScintilla::BookmarkMask), 2);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(run(Cmd::EditRedo));
+    EXPECT_EQ(editorText(doc), twice);
+    EXPECT_TRUE(doc->isModified());
+    // The component's own keys reach the step too.
+    QTest::keyClick(ed, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(editorText(doc), replaced);
+    QTest::keyClick(ed, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(editorText(doc), twice);
+    // Typing after an undo drops what could be redone, and its record with it.
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    send(doc, Sci::SCI_SETSEL, 0, 0);
+    send(doc, Sci::SCI_REPLACESEL, 0, reinterpret_cast<long>("!"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ed->canRedo());
+    EXPECT_EQ(ed->recordedSteps().size(), 1U);
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    EXPECT_EQ(editorText(doc), typed);
+}
+
 TEST_F(SearchTest, ReplaceAllInTheSelectionTakesWholeLines)
 {
     CRidereDoc *doc = openText("x1\nx2 x\nx3\nx4\n");
@@ -214,6 +264,8 @@ TEST_F(SearchTest, AStoppedReplaceAllLeavesTheTextAsItWas)
     const QByteArray now(reinterpret_cast<const char *>(send(doc, Sci::SCI_GETCHARACTERPOINTER)),
                          send(doc, Sci::SCI_GETLENGTH));
     EXPECT_TRUE(now == text);
+    EXPECT_FALSE(doc->editor()->canUndo());
+    EXPECT_FALSE(doc->isModified());
     // And the same document without that line is replaced whole, as one undo step.
     text.truncate(140000);
     send(doc, Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(text.constData()));
