@@ -7,8 +7,6 @@
 #include "compare/comparewin.h"
 #include "resources/commandids.h"
 #include "resources/stringids.h"
-#include "settings/settingkeys.h"
-#include "settings/xmlsettingsstore.h"
 #include "tests/support/appfixture.h"
 
 #include <QAction>
@@ -119,34 +117,23 @@ TEST_F(CompareTest, StepsThroughDifferencesFromThePopupMenu)
     ASSERT_TRUE(win);
     QMenu *menu = activeCompare()->view()->createContextMenu();
     ASSERT_TRUE(menu);
-    QStringList texts;
     QHash<QString, QAction *> byText;
-    for (QAction *action : menu->actions()) {
-        texts << action->text().remove(QLatin1Char('&'));
-        byText.insert(texts.back(), action);
-    }
-    for (const char *entry :
-         {"Close", "Copy", "Select All", "Next Difference", "Previous Difference"})
-        EXPECT_TRUE(texts.contains(QLatin1String(entry))) << entry;
-    EXPECT_EQ(byText.value(QStringLiteral("Next Difference"))->shortcut(),
-              QKeySequence(Qt::Key_F8));
-
-    struct Step
+    for (QAction *action : menu->actions())
+        byText.insert(action->text().remove(QLatin1Char('&')), action);
+    const struct
     {
         const char *action;
         int row;
-    };
-    // The window starts on the first difference; stepping past either end stays put.
-    const Step steps[] = {{nullptr, 1},
-                          {"Next Difference", 4},
-                          {"Next Difference", 8},
-                          {"Next Difference", 8},
-                          {"Previous Difference", 4},
-                          {"Previous Difference", 1},
-                          {"Previous Difference", 1}};
-    for (const Step &step : steps) {
-        if (step.action)
+    } steps[] = {{nullptr, 1}, // the window starts on the first difference
+                 {"Next Difference", 4},     {"Next Difference", 8},
+                 {"Next Difference", 8}, // past the end stays put
+                 {"Previous Difference", 4}, {"Previous Difference", 1},
+                 {"Previous Difference", 1}};
+    for (const auto &step : steps) {
+        if (step.action) {
+            ASSERT_TRUE(byText.contains(QLatin1String(step.action))) << step.action;
             byText.value(QLatin1String(step.action))->trigger();
+        }
         EXPECT_EQ(win->pane(Side::First)->caretRow(), step.row) << step.action;
         EXPECT_EQ(win->pane(Side::Second)->caretRow(), step.row) << step.action;
     }
@@ -154,80 +141,56 @@ TEST_F(CompareTest, StepsThroughDifferencesFromThePopupMenu)
     delete menu;
 }
 
-struct CopyCase
+TEST_F(CompareTest, CopiesEachSideAsItsFileHasItAndSummarySaysWhatDiffers)
 {
-    const char *name;
-    QByteArray first;
-    QByteArray second;
-    QString firstText; // what copying the whole of each side gives
-    QString secondText;
-};
-
-class CopyTest : public CompareTest, public ::testing::WithParamInterface<CopyCase>
-{
-};
-
-TEST_P(CopyTest, CopiesEachSideAsItsFileHasIt)
-{
-    CompareWin *win = compareFiles(GetParam().first, GetParam().second);
-    ASSERT_TRUE(win);
-    const std::pair<Side, QString> sides[] = {{Side::First, GetParam().firstText},
-                                              {Side::Second, GetParam().secondText}};
-    for (const auto &[side, expected] : sides) {
-        win->setActivePane(side);
-        win->pane(side)->send(Sci::SCI_SETEMPTYSELECTION, 0);
-        EXPECT_FALSE(state(Cmd::EditCopy).enabled);
-        ASSERT_TRUE(run(Cmd::EditSelectAll));
-        EXPECT_TRUE(state(Cmd::EditCopy).enabled);
-        QGuiApplication::clipboard()->clear();
-        ASSERT_TRUE(run(Cmd::EditCopy));
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    const struct
+    {
+        const char *name;
+        QByteArray first;
+        QByteArray second;
+        bool ignoreLineEndings;
+        const char *summary; // a part of the summary line; null: not checked
+        QString firstText;   // what copying the whole of each side gives; null: not checked
+        QString secondText;
+    } rows[] = {
+        // No filler row and no line break the pane adds reaches the clipboard.
+        {"fillers and a missing final break", "alpha\r\nbeta\r\ngamma", "alpha\r\ngamma\r\n",
+         false, nullptr, QStringLiteral("alpha\r\nbeta\r\ngamma"),
+         QStringLiteral("alpha\r\ngamma\r\n")},
+        {"UTF-16 against UTF-8", utf16le(QStringLiteral("caf\u00E9\n")), "caf\xC3\xA9s\n", false,
+         nullptr, QStringLiteral("caf\u00E9\n"), QStringLiteral("caf\u00E9s\n")},
+        {"identical", "same\n", "same\n", false, "no differences", {}, {}},
+        {"line endings shown", "a\r\nb\r\n", "a\nb\n", false, "2 lines changed", {}, {}},
+        {"line endings ignored", "a\r\nb\r\n", "a\nb\n", true, "no differences", {}, {}},
+        {"binary files say where", QByteArray("\x01\x02\x00\x04\x05\x06", 6),
+         QByteArray("\x01\x02\x00\x04\x05\x07", 6), false, "byte 5 (0x5)", {}, {}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        CompareWin *win = compareFiles(row.first, row.second, row.ignoreLineEndings);
+        ASSERT_TRUE(win);
+        if (row.summary) {
+            EXPECT_TRUE(win->summary().contains(QLatin1String(row.summary)))
+                << win->summary().toStdString();
+        }
+        const std::pair<Side, QString> sides[] = {{Side::First, row.firstText},
+                                                  {Side::Second, row.secondText}};
+        for (const auto &[side, expected] : sides) {
+            if (expected.isNull())
+                continue;
+            win->setActivePane(side);
+            win->pane(side)->send(Sci::SCI_SETEMPTYSELECTION, 0);
+            EXPECT_FALSE(state(Cmd::EditCopy).enabled);
+            ASSERT_TRUE(run(Cmd::EditSelectAll));
+            EXPECT_TRUE(state(Cmd::EditCopy).enabled);
+            QGuiApplication::clipboard()->clear();
+            ASSERT_TRUE(run(Cmd::EditCopy));
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+        }
+        activeCompare()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sides, CopyTest,
-    ::testing::Values(
-        // No filler row and no line break the pane adds reaches the clipboard.
-        CopyCase{"FillersAndMissingFinalBreak", "alpha\r\nbeta\r\ngamma", "alpha\r\ngamma\r\n",
-                 QStringLiteral("alpha\r\nbeta\r\ngamma"), QStringLiteral("alpha\r\ngamma\r\n")},
-        CopyCase{"Utf16AgainstUtf8", utf16le(QStringLiteral("caf\u00E9\n")), "caf\xC3\xA9s\n",
-                 QStringLiteral("caf\u00E9\n"), QStringLiteral("caf\u00E9s\n")}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct OutcomeCase
-{
-    const char *name;
-    QByteArray first;
-    QByteArray second;
-    bool ignoreLineEndings;
-    const char *summary; // a part of the summary line
-};
-
-class OutcomeTest : public CompareTest, public ::testing::WithParamInterface<OutcomeCase>
-{
-};
-
-TEST_P(OutcomeTest, SummarySaysWhatDiffers)
-{
-    CompareWin *win =
-        compareFiles(GetParam().first, GetParam().second, GetParam().ignoreLineEndings);
-    ASSERT_TRUE(win);
-    EXPECT_TRUE(win->summary().contains(QLatin1String(GetParam().summary)))
-        << win->summary().toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, OutcomeTest,
-    ::testing::Values(
-        OutcomeCase{"Identical", "same\n", "same\n", false, "no differences"},
-        OutcomeCase{"Utf16CopyOfUtf8", utf16le(QStringLiteral("\u00E9t\u00E9\n")),
-                    "\xC3\xA9t\xC3\xA9\n", false, "no differences"},
-        OutcomeCase{"LineEndingsShownByDefault", "a\r\nb\r\n", "a\nb\n", false, "2 lines changed"},
-        OutcomeCase{"LineEndingsIgnored", "a\r\nb\r\n", "a\nb\n", true, "no differences"},
-        OutcomeCase{"BinaryFilesSayWhere", QByteArray("\x01\x02\x00\x04\x05\x06", 6),
-                    QByteArray("\x01\x02\x00\x04\x05\x07", 6), false, "byte 5 (0x5)"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CompareTest, ScratchHoldsTheUnifiedDiffUntilTheWindowCloses)
 {
@@ -261,13 +224,6 @@ TEST_F(CompareTest, ClosingWhileComparingStopsTheWork)
     EXPECT_FALSE(QFileInfo::exists(scratch));
 }
 
-struct CommandCase
-{
-    int command;
-    bool snapshotFirst; // the first file is a snapshot of the text, else the saved file
-    bool savedSecond;   // the second file is the saved file, else the chosen one
-};
-
 TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("docs"));
@@ -286,10 +242,15 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
     doc->editor()->sendText(Sci::SCI_ADDTEXT, 7, "edited\n");
     ASSERT_EQ(doc->decoratedTitle(), QStringLiteral("notes.txt*"));
 
-    const CommandCase cases[] = {{Cmd::CompareWithActive, true, false},
-                                 {Cmd::CompareWithSaved, false, false},
-                                 {Cmd::CompareActiveWithSaved, true, true}};
-    for (const CommandCase &c : cases) {
+    const struct
+    {
+        int command;
+        bool snapshotFirst; // the first file is a snapshot of the text, else the saved file
+        bool savedSecond;   // the second file is the saved file, else the chosen one
+    } cases[] = {{Cmd::CompareWithActive, true, false},
+                 {Cmd::CompareWithSaved, false, false},
+                 {Cmd::CompareActiveWithSaved, true, true}};
+    for (const auto &c : cases) {
         frame()->workspace().activateFrame(doc->frame());
         EXPECT_TRUE(state(c.command).enabled) << c.command;
         ASSERT_TRUE(run(c.command));
@@ -321,18 +282,16 @@ TEST_F(CompareTest, TextDocumentCommandsCompareTheTextOrItsFile)
     EXPECT_EQ(frame()->workspace().documentFrames().size(), windows);
 }
 
-struct DialogCase
-{
-    const char *first; // file names in the test folder; "" for an empty box
-    const char *second;
-    int message; // the refusal, or 0 when the compare opens
-};
-
 TEST_F(CompareTest, CompareFilesDialogChecksBothFilesInOrder)
 {
     writeFile(QStringLiteral("x.txt"), "x\n");
     writeFile(QStringLiteral("y.txt"), "y\n");
-    const DialogCase cases[] = {
+    const struct
+    {
+        const char *first; // file names in the test folder; "" for an empty box
+        const char *second;
+        int message; // the refusal, or 0 when the compare opens
+    } cases[] = {
         {"", "y.txt", Str::CompareSelectFirst},
         {"missing.txt", "", Str::CompareFirstMissing},
         {"x.txt", "", Str::CompareSelectSecond},
@@ -342,7 +301,7 @@ TEST_F(CompareTest, CompareFilesDialogChecksBothFilesInOrder)
     const auto path = [this](const char *name) {
         return *name ? m_dir.filePath(QLatin1String(name)) : QString();
     };
-    for (const DialogCase &c : cases) {
+    for (const auto &c : cases) {
         m_messages.clear();
         CBRCompareDlg::setShowHook([&](CBRCompareDlg &dialog) {
             dialog.firstEdit()->setText(path(c.first));

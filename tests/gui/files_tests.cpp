@@ -1,6 +1,5 @@
 // Files as a user meets them through the program: the Open and Save As rules, and what a save
 // does to the file on disk.
-#include "editor/doccore/doccore.h"
 #include "editor/documentwatcher.h"
 #include "editor/editorsearch.h"
 #include "editor/mfcscintilla.h"
@@ -65,19 +64,6 @@ protected:
         return QByteArray(lexer.constData());
     }
 };
-
-TEST(FileFilters, AllFilesMatchesNamesWithoutADot)
-{
-    const auto filters = doc::parseFilterString(QStringLiteral("All Files (*.*)|*.*||"));
-    ASSERT_EQ(filters.size(), 1u);
-    EXPECT_EQ(doc::toQtFilter(filters.front()), QStringLiteral("All Files (*)"));
-    // A dot in a folder's name is not the file's extension.
-    EXPECT_EQ(doc::applyDefaultExtension(QStringLiteral("/home/u/.config/notes"),
-                                         QStringLiteral("txt")),
-              QStringLiteral("/home/u/.config/notes.txt"));
-    EXPECT_EQ(doc::applyDefaultExtension(QStringLiteral("/a.b/c.md"), QStringLiteral("txt")),
-              QStringLiteral("/a.b/c.md"));
-}
 
 TEST_F(FilesTest, SaveAsAddsTheExtensionBeforeAskingAboutReplacing)
 {
@@ -153,7 +139,6 @@ TEST_F(FilesTest, ACharacterAnsiCannotHoldIsNeverWrittenAsAQuestionMark)
     EXPECT_EQ(readFile(path), QByteArray("a\xC3\xA9\n\xE2\x86\x92"));
     EXPECT_EQ(doc->encoding(), 0);
     EXPECT_EQ(doc->markLength(), 0);
-    EXPECT_FALSE(readFile(path).contains('?'));
 }
 
 TEST_F(FilesTest, UTF8IsRecognisedPastTheSample)

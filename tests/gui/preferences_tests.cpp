@@ -87,18 +87,12 @@ protected:
     }
 };
 
-TEST_F(PreferencesTest, SheetShowsItsEightPagesInOrder)
+// A page that marks itself changed while it fills its controls would light Apply for nothing.
+TEST_F(PreferencesTest, SheetOpensWithEveryPageUnchanged)
 {
     EXPECT_TRUE(state(Cmd::EditorProperties).enabled);
     withSheet([](CPropertiesSheet &sheet) {
-        EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Document Properties"));
-        QStringList titles;
-        for (int i = 0; i < sheet.tabs()->count(); ++i)
-            titles << sheet.tabs()->tabText(i);
-        EXPECT_EQ(titles, QStringList({"General Settings", "File Dialog Filters",
-                                       "Syntax Coloring", "Backup Manager",
-                                       "General Settings More", "Spell Checker",
-                                       "Printer Options", "View Settings"}));
+        EXPECT_EQ(sheet.tabs()->count(), int(CPropertiesSheet::PageCount));
         EXPECT_FALSE(sheet.buttons()->button(QDialogButtonBox::Apply)->isEnabled());
         for (int i = 0; i < CPropertiesSheet::PageCount; ++i)
             EXPECT_FALSE(sheet.page(i)->isModified()) << i;
