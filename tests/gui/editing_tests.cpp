@@ -30,10 +30,6 @@ protected:
     {
         return doc->editor()->send(msg, w, l);
     }
-    static long lineOfCaret(CRidereDoc *doc)
-    {
-        return send(doc, Sci::SCI_LINEFROMPOSITION, send(doc, Sci::SCI_GETCURRENTPOS));
-    }
     // Types text into the editor as keys, Return included.
     static void type(CRidereDoc *doc, const QString &text)
     {

