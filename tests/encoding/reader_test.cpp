@@ -68,10 +68,6 @@ std::vector<RoundTripRow> roundTripRows()
          ""},
         {"utf16le_odd_last_byte_kept", leMark + bytes({0x41, 0x00, 0x42}), Auto, Unicode, 2, "A",
          "B"},
-        {"utf16le_surrogate_pair", leMark + bytes({0x3D, 0xD8, 0x00, 0xDE, 0x0A, 0}), Auto, Unicode,
-         2, kEmoji + "\n", ""},
-        {"utf16le_lone_surrogates", leMark + bytes({0x00, 0xDE, 0x3D, 0xD8}), Auto, Unicode, 2,
-         bytes({0xED, 0xB8, 0x80, 0xED, 0xA0, 0xBD}), ""},
         {"utf32le_mark", utf32le, Auto, Utf32LE, 4,
          "A" + kEmoji + bytes({0xED, 0xA0, 0x80}) + "\r\n" +
              bytes({0xFC, 0x92, 0x8D, 0x85, 0x99, 0xB8}),
@@ -91,7 +87,6 @@ std::vector<RoundTripRow> roundTripRows()
          bytes({0xC3, 0xA9, 0xC3, 0xA9}), ""},
         // Named encodings: a mark is recognised only when it is really there.
         {"named_utf8_with_mark", utf8Mark + "AB", Utf8, Utf8, 3, "AB", ""},
-        {"named_utf8_without_mark", "ABCDEF", Utf8, Utf8, 0, "ABCDEF", ""},
         {"named_utf8_keeps_bad_bytes", "A\xE9", Utf8, Utf8, 0, "A\xE9", ""},
         {"named_unicode_without_mark", bytes({0x41, 0, 0x42, 0}), Unicode, Unicode, 0, "AB", ""},
         {"named_unicode_one_byte", bytes({0xFF}), Unicode, Unicode, 0, "", bytes({0xFF})},
@@ -405,30 +400,26 @@ TEST_F(Reader, FailsWhenTheFileShrinksWhileRead)
     }
 }
 
-TEST_F(Reader, ReportsOpenFailuresWithTheSystemText)
-{
-    TextFileReader reader;
-    QString error;
-    EXPECT_FALSE(reader.open(tempFile("missing.txt"), Utf8, &error));
-    EXPECT_EQ(reader.systemReason(), QStringLiteral("No such file or directory"));
-    EXPECT_TRUE(error.contains(QStringLiteral("missing.txt"))) << error.toStdString();
-    std::string chunk;
-    EXPECT_FALSE(reader.nextChunk(chunk));
-
-    EXPECT_FALSE(reader.open(folder(), Ansi, &error));
-    EXPECT_EQ(reader.systemReason(), QStringLiteral("Is a directory"));
-}
-
-TEST_F(Reader, RefusesDevicesAndPipes)
+TEST_F(Reader, RefusesWhatItCannotOpenWithTheSystemsReason)
 {
     const QString fifo = tempFile("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // Opening a pipe that nobody writes to would block; a device like /dev/zero never ends.
-    for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
+    const std::pair<QString, const char *> rows[] = {
+        {tempFile("missing.txt"), "No such file or directory"},
+        {folder(), "Is a directory"},
+        {fifo, "not a regular file"},
+        {QStringLiteral("/dev/zero"), "not a regular file"},
+    };
+    for (const auto &[path, reason] : rows) {
         SCOPED_TRACE(path.toStdString());
         TextFileReader reader;
-        EXPECT_FALSE(reader.open(path, Auto));
-        EXPECT_TRUE(reader.systemReason().contains(QStringLiteral("not a regular file")));
+        QString error;
+        EXPECT_FALSE(reader.open(path, Auto, &error));
+        EXPECT_EQ(reader.systemReason(), QString::fromLatin1(reason));
+        EXPECT_TRUE(error.contains(QFileInfo(path).fileName())) << error.toStdString();
+        std::string chunk;
+        EXPECT_FALSE(reader.nextChunk(chunk));
     }
 }
 

@@ -15,48 +15,9 @@ using Span = std::pair<qsizetype, qsizetype>;
 
 } // namespace
 
-TEST(TextModel, LinesEndAtEachLineEndStyle)
-{
-    const TextModel model(QByteArray("ab\r\ncd\ref\n\ngh"));
-    ASSERT_EQ(model.lineCount(), 5);
-    const struct
-    {
-        int line;
-        qsizetype start, end;
-    } rows[] = {{0, 0, 2}, {1, 4, 6}, {2, 7, 9}, {3, 10, 10}, {4, 11, 13}};
-    for (const auto &row : rows) {
-        EXPECT_EQ(model.positionFromLine(row.line), row.start) << row.line;
-        EXPECT_EQ(model.lineEndPosition(row.line), row.end) << row.line;
-    }
-    EXPECT_EQ(model.lineFromPosition(3), 0) << "between CR and LF belongs to the line it ends";
-    EXPECT_EQ(model.lineFromPosition(6), 1);
-    EXPECT_EQ(model.lineFromPosition(10), 3);
-    EXPECT_EQ(model.lineFromPosition(13), 4);
-    EXPECT_EQ(model.lineFromPosition(99), 4);
-    EXPECT_EQ(TextModel(QByteArray()).lineCount(), 1);
-    EXPECT_EQ(TextModel(QByteArray("x\n")).lineCount(), 2) << "a final line end opens a line";
-}
-
-TEST(TextModel, BracesPairOnlyWithTheirOwnKind)
-{
-    //                     01234567890123456
-    const TextModel model("f(a], [b) {x} ) (");
-    EXPECT_EQ(model.braceMatch(1), 8) << "the stray ']' and '[' inside do not count";
-    EXPECT_EQ(model.braceMatch(8), 1);
-    EXPECT_EQ(model.braceMatch(3), -1) << "no '[' before this ']'";
-    EXPECT_EQ(model.braceMatch(6), -1) << "no ']' after this '['";
-    EXPECT_EQ(model.braceMatch(10), 12);
-    EXPECT_EQ(model.braceMatch(14), -1) << "no '(' left for this ')'";
-    EXPECT_EQ(model.braceMatch(16), -1) << "unclosed";
-    EXPECT_EQ(model.braceMatch(0), -1) << "not a bracket";
-    EXPECT_EQ(model.braceMatch(-1), -1);
-    EXPECT_EQ(TextModel("<a<b>>").braceMatch(0), 5);
-    EXPECT_EQ(TextModel("((x)").braceMatch(0), -1);
-}
-
 // Long texts are read sixteen bytes at a time: every bracket and line end, wherever it falls in
 // such a block, is found as the component finds it, scanning from the bracket for its partner.
-TEST(TextModel, LongTextsPairAndSplitAsTheComponentScans)
+TEST(TextModel, LinesAndBracketsAsTheComponentFindsThem)
 {
     const char alphabet[] = "()[]{}<>\r\nab";
     std::uint32_t seed = 7;
@@ -68,12 +29,17 @@ TEST(TextModel, LongTextsPairAndSplitAsTheComponentScans)
             text.append(alphabet[(seed >> 16) % (sizeof alphabet - 1)]);
         }
         const TextModel model(text);
-        int lines = 1;
+        const std::string shown = text.toStdString();
+        int line = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const bool lineEnd = text[i] == '\n' ||
-                                 (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-            if (lineEnd) {
-                EXPECT_EQ(model.positionFromLine(lines++), i + 1) << text.toStdString();
+            // A position between CR and LF belongs to the line the pair ends.
+            EXPECT_EQ(model.lineFromPosition(i), line) << "at " << i << " of " << shown;
+            if (text[i] == '\r' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+                EXPECT_EQ(model.lineEndPosition(line), i) << shown;
+            }
+            if (text[i] == '\n' ||
+                (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+                EXPECT_EQ(model.positionFromLine(++line), i + 1) << shown;
             }
             const qsizetype kind = QByteArray("()[]{}<>").indexOf(text[i]);
             qsizetype partner = -1;
@@ -87,10 +53,14 @@ TEST(TextModel, LongTextsPairAndSplitAsTheComponentScans)
                         partner = j;
                 }
             }
-            EXPECT_EQ(model.braceMatch(i), partner) << "at " << i << " of " << text.toStdString();
+            EXPECT_EQ(model.braceMatch(i), partner) << "at " << i << " of " << shown;
         }
-        EXPECT_EQ(model.lineCount(), lines);
+        EXPECT_EQ(model.lineCount(), line + 1) << "a final line end opens a line";
+        EXPECT_EQ(model.lineEndPosition(line), text.size());
+        EXPECT_EQ(model.lineFromPosition(text.size() + 50), line);
+        EXPECT_EQ(model.braceMatch(-1), -1);
     }
+    EXPECT_EQ(TextModel(QByteArray()).lineCount(), 1);
 }
 
 TEST(TextModel, PositionsMovePastCharactersAndLineEndPairs)

@@ -26,13 +26,19 @@ protected:
         m_pane.resize(300, 400);
         m_pane.show();
     }
-    // Waits for the next list change; false on timeout.
-    bool waitForList(QSignalSpy &spy, int count = 1)
+    // Waits until the list has changed count times in all; false on timeout.
+    bool waitForList(int count = 1)
     {
-        while (spy.count() < count)
-            if (!spy.wait(30000))
+        while (m_spy.count() < count)
+            if (!m_spy.wait(30000))
                 return false;
         return true;
+    }
+    // Lists alpha and beta of CSource for PathA.
+    bool showC()
+    {
+        m_pane.requestRefresh(PathA, CSource, 2, false, 10);
+        return waitForList(m_spy.count() + 1);
     }
     std::vector<QListWidgetItem *> items() const
     {
@@ -43,6 +49,7 @@ protected:
     }
 
     CFunctionList m_pane;
+    QSignalSpy m_spy{&m_pane, &CFunctionList::listUpdated};
 };
 
 } // namespace
@@ -50,10 +57,9 @@ protected:
 TEST_F(PaneTest, ListsTheFunctionsOfARequestedDocument)
 {
     EXPECT_EQ(m_pane.objectName(), QStringLiteral("FunctionList"));
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     m_pane.requestRefresh(PathA, CSource, 2, false, CFunctionList::LoadDelayMs);
     EXPECT_TRUE(m_pane.isRefreshPending());
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(waitForList());
     EXPECT_EQ(m_pane.names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
     EXPECT_EQ(m_pane.lines(), (QList<int>{0, 5}));
     EXPECT_EQ(m_pane.listWidget()->item(1)->data(Qt::UserRole).toInt(), 5);
@@ -63,9 +69,8 @@ TEST_F(PaneTest, ListsTheFunctionsOfARequestedDocument)
 
 TEST_F(PaneTest, UnsupportedLanguageShowsOneItemUntilASupportedDocumentComes)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     m_pane.requestRefresh(QStringLiteral("/tmp/x.txt"), QByteArray("text"), 9, false, 10);
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(waitForList());
     ASSERT_EQ(m_pane.listWidget()->count(), 1);
     EXPECT_EQ(m_pane.listWidget()->item(0)->text(), QStringLiteral("Language not supported"));
     EXPECT_EQ(m_pane.listWidget()->item(0)->data(Qt::UserRole).toInt(), -1);
@@ -79,50 +84,46 @@ TEST_F(PaneTest, UnsupportedLanguageShowsOneItemUntilASupportedDocumentComes)
 
     QListWidgetItem *const shown = m_pane.listWidget()->item(0);
     m_pane.requestRefresh(QStringLiteral("/tmp/y.txt"), QByteArray("more"), 9, false, 10);
-    ASSERT_TRUE(waitForList(spy, 2));
+    ASSERT_TRUE(waitForList(2));
     EXPECT_EQ(m_pane.listWidget()->item(0), shown) << "an unchanged message is left alone";
 
     m_pane.requestRefresh(PathA, CSource, 3, false, 10);
-    ASSERT_TRUE(waitForList(spy, 3));
+    ASSERT_TRUE(waitForList(3));
     EXPECT_EQ(m_pane.names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
     EXPECT_FALSE(m_pane.isNotSupportedShown());
 }
 
 TEST_F(PaneTest, EditsWaitForARefreshThatIsForced)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     m_pane.requestRefresh(PathA, CSource, 2, false, CFunctionList::LoadDelayMs);
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(waitForList());
 
     // A repaint of the same document asks again, unforced: nothing happens.
     const QByteArray edited = QByteArray(CSource).append("int gamma(void) { return 3; }\n");
     m_pane.requestRefresh(PathA, edited, 2, false, CFunctionList::PaintedDelayMs);
     EXPECT_FALSE(m_pane.isRefreshPending());
-    EXPECT_FALSE(spy.wait(700));
+    EXPECT_FALSE(m_spy.wait(700));
     EXPECT_EQ(m_pane.names().size(), 2);
 
     // F9 forces it.
     m_pane.requestRefresh(PathA, edited, 2, true, CFunctionList::ForcedDelayMs);
-    ASSERT_TRUE(waitForList(spy, 2));
+    ASSERT_TRUE(waitForList(2));
     EXPECT_EQ(m_pane.names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"),
                                            QStringLiteral("gamma")}));
 }
 
 TEST_F(PaneTest, ARequestDuringTheQuietTimeReplacesTheEarlierOne)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     m_pane.requestRefresh(PathA, CSource, 2, false, 50);
     m_pane.requestRefresh(PathB, QByteArray("def only():\n  pass\n"), 22, false, 50);
-    ASSERT_TRUE(waitForList(spy));
-    EXPECT_FALSE(spy.wait(300)) << "the first request never parsed";
+    ASSERT_TRUE(waitForList());
+    EXPECT_FALSE(m_spy.wait(300)) << "the first request never parsed";
     EXPECT_EQ(m_pane.names(), QStringList{QStringLiteral("only")});
 }
 
 TEST_F(PaneTest, NoLanguageOrTooLongEmptiesTheListWithoutParsing)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
-    m_pane.requestRefresh(PathA, CSource, 2, false, 10);
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(showC());
     ASSERT_EQ(m_pane.listWidget()->count(), 2);
 
     m_pane.requestRefresh(QStringLiteral("/tmp/plain"), QByteArray("int f(void) {}\n"), 0, false,
@@ -131,49 +132,51 @@ TEST_F(PaneTest, NoLanguageOrTooLongEmptiesTheListWithoutParsing)
     EXPECT_FALSE(m_pane.isRefreshPending());
 
     m_pane.requestRefresh(PathA, CSource, 2, false, 10);
-    ASSERT_TRUE(waitForList(spy, 3));
+    ASSERT_TRUE(waitForList(3));
     ASSERT_EQ(m_pane.listWidget()->count(), 2);
     QByteArray huge = CSource;
     huge.append(QByteArray(CFunctionList::MaxDocumentBytes, ' '));
     m_pane.requestRefresh(QStringLiteral("/tmp/huge.c"), huge, 2, true, 10);
     EXPECT_EQ(m_pane.listWidget()->count(), 0);
-    EXPECT_FALSE(spy.wait(200)) << "no parse of a document that long";
+    EXPECT_FALSE(m_spy.wait(200)) << "no parse of a document that long";
 
     // Just under the limit still parses.
     QByteArray big = CSource;
     big.append(QByteArray(CFunctionList::MaxDocumentBytes - CSource.size() - 1, ' '));
     m_pane.requestRefresh(QStringLiteral("/tmp/big.c"), big, 2, false, 10);
-    ASSERT_TRUE(waitForList(spy, 5));
+    ASSERT_TRUE(waitForList(5));
     EXPECT_EQ(m_pane.names().size(), 2);
 }
 
 TEST_F(PaneTest, UpdatesKeepTheItemsThatDidNotChange)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     const QByteArray three("int a(void) {}\nint b(void) {}\nint c(void) {}\n");
     m_pane.requestRefresh(PathA, three, 2, true, 10);
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(waitForList());
     const auto before = items();
     ASSERT_EQ(before.size(), 3u);
 
     m_pane.requestRefresh(PathA, QByteArray(three).append("int d(void) {}\n"), 2, true, 10);
-    ASSERT_TRUE(waitForList(spy, 2));
+    ASSERT_TRUE(waitForList(2));
     const auto grown = items();
     ASSERT_EQ(grown.size(), 4u);
     EXPECT_EQ(std::vector<QListWidgetItem *>(grown.begin(), grown.begin() + 3), before)
         << "the first three items were not rebuilt";
 
     m_pane.requestRefresh(PathA, QByteArray("int a(void) {}\nint c(void) {}\n"), 2, true, 10);
-    ASSERT_TRUE(waitForList(spy, 3));
+    ASSERT_TRUE(waitForList(3));
     EXPECT_EQ(m_pane.names(), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
     EXPECT_EQ(items().front(), before.front());
 }
 
-TEST_F(PaneTest, DoubleClickAsksToJumpToTheFunctionsLine)
+TEST_F(PaneTest, DoubleClickJumpsToAFunctionAndAFunctionIsSelectedByItsLines)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
-    m_pane.requestRefresh(PathA, CSource, 2, false, 10);
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(showC());
+    m_pane.selectFunctionAt(7);
+    EXPECT_EQ(m_pane.listWidget()->currentRow(), 1);
+    m_pane.selectFunctionAt(4);
+    EXPECT_TRUE(m_pane.listWidget()->selectedItems().isEmpty()) << "between the functions";
+
     QSignalSpy jumps(&m_pane, &CFunctionList::jumpToLine);
     QListWidget *list = m_pane.listWidget();
     const QRect second = list->visualItemRect(list->item(1));
@@ -189,32 +192,20 @@ TEST_F(PaneTest, DoubleClickAsksToJumpToTheFunctionsLine)
 
 TEST_F(PaneTest, ReadsAnEditorsTextWhenTheQuietTimeEnds)
 {
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
     auto *editor = new QsciScintillaBase;
     editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "def early():\n  pass\n");
     m_pane.requestRefresh(editor, PathB, 22, false, 100);
     // Typed during the quiet time: the parse sees it.
     editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "def late():\n  pass\n");
-    ASSERT_TRUE(waitForList(spy));
+    ASSERT_TRUE(waitForList());
     EXPECT_EQ(m_pane.names(), QStringList{QStringLiteral("late")});
 
     // An editor closed before the quiet time ends is not read.
     editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "def gone():\n  pass\n");
     m_pane.requestRefresh(editor, PathB, 22, true, 100);
     delete editor;
-    EXPECT_FALSE(spy.wait(400));
+    EXPECT_FALSE(m_spy.wait(400));
     EXPECT_EQ(m_pane.names(), QStringList{QStringLiteral("late")});
-}
-
-TEST_F(PaneTest, SelectsTheFunctionHoldingALine)
-{
-    QSignalSpy spy(&m_pane, &CFunctionList::listUpdated);
-    m_pane.requestRefresh(PathA, CSource, 2, false, 10);
-    ASSERT_TRUE(waitForList(spy));
-    m_pane.selectFunctionAt(7);
-    EXPECT_EQ(m_pane.listWidget()->currentRow(), 1);
-    m_pane.selectFunctionAt(4);
-    EXPECT_TRUE(m_pane.listWidget()->selectedItems().isEmpty()) << "between the functions";
 }
 
 TEST(PaneLifetime, DestroyingThePaneDuringAParseIsSafe)

@@ -238,12 +238,8 @@ const Golden goldens[] = {
      "\n"
      "result = compute(x) -> y  # not a definition\n",
      {{8, "norm"}, {13, "origin"}, {16, "fetch"}, {19, "plain"}, {22, "table"}}},
-    {"Perl: sub with a brace body, also one in a comment",
-     21,
-     "sub hello {\n    print \"hi\\n\";\n}\nsub with_attrs : lvalue { $x }\n# sub hidden { }\n"
-     "my $s = sub { 1 };\nsub proto;\n",
-     {{1, "hello"}, {4, "with_attrs"}, {5, "hidden"}}},
-    {"Perl: subs with attributes, with and without arguments, and a signature",
+    {"Perl: subs with attributes, with and without arguments, a signature, one in a comment; "
+     "anonymous subs and declarations are dropped",
      21,
      "package Counter;\n"
      "use strict;\n"
@@ -256,9 +252,14 @@ const Golden goldens[] = {
      "sub add :prototype($$) ($a, $b) {\n"
      "    return $a + $b;\n"
      "}\n"
+     "sub with_attrs : lvalue { $x }\n"
+     "# sub hidden { }\n"
+     "my $s = sub { 1 };\n"
+     "sub hello {\n"
+     "}\n"
      "sub forward :method;\n"
      "1;\n",
-     {{3, "count"}, {6, "handler"}, {9, "add"}}},
+     {{3, "count"}, {6, "handler"}, {9, "add"}, {12, "with_attrs"}, {13, "hidden"}, {15, "hello"}}},
     {"Objective-C: methods with and without a return type and arguments",
      5,
      "@implementation Foo\n"
@@ -376,12 +377,7 @@ const Golden goldens[] = {
      "@echo off\n:start\ncall :sub_1\ngoto :eof\n:sub_1\necho hi\n:: comment label\n"
      "  :indented\n:bad label\n",
      {{2, "start"}, {5, "sub_1"}, {8, "indented"}}},
-    {"shell: function keyword, or a name with or without a space before ()",
-     26,
-     "#!/bin/sh\nfunction setup {\n  echo setup\n}\nbuild () {\n  make\n}\ncheck() {\n  true\n}\n"
-     "# function old {\n",
-     {{2, "setup"}, {5, "build"}, {8, "check"}}},
-    {"shell: name() {, function name() {, function name on its own line, dashed names",
+    {"shell: name() {, function name [()] {, the brace on its own line, dashed names",
      26,
      "#!/usr/bin/env bash\n"
      "set -euo pipefail\n"
@@ -405,28 +401,18 @@ const Golden goldens[] = {
      "  }\n"
      "trap cleanup EXIT\n"
      "arr=()\n"
-     "usage\n",
-     {{3, "usage"}, {6, "cleanup"}, {9, "log_msg"}, {13, "git-sync"}, {18, "indented"}}},
-    {"Tcl: procs with braced or bare arguments, and namespace-qualified ones",
-     29,
-     "proc greet {name} {\n"
-     "    puts \"hi $name\"\n"
+     "usage\n"
+     "function setup {\n"
      "}\n"
-     "proc ::ns::helper {a b} {\n"
-     "    return [expr {$a + $b}]\n"
-     "}\n"
-     "proc noargs {} {\n"
-     "    return 1\n"
-     "}\n"
-     "namespace eval ns {\n"
-     "    proc inner args {\n"
-     "        return $args\n"
-     "    }\n"
-     "}\n"
-     "proc ns::qualified x {\n"
-     "}\n",
-     {{1, "greet"}, {4, "::ns::helper"}, {7, "noargs"}, {11, "inner"}, {15, "ns::qualified"}}},
-    {"Tcl: Tk-style library procs with qualified names, listed whole",
+     "# function old {\n",
+     {{3, "usage"},
+      {6, "cleanup"},
+      {9, "log_msg"},
+      {13, "git-sync"},
+      {18, "indented"},
+      {24, "setup"}}},
+    {"Tcl: procs with bare, braced and defaulted arguments and qualified names, listed whole; "
+     "a proc in a namespace body is listed, one in a proc body is not",
      29,
      "namespace eval ::tk {}\n"
      "# ::tk::Priv is set up elsewhere\n"
@@ -444,12 +430,18 @@ const Golden goldens[] = {
      "proc ::tk::Defaults {{w .} {cmd {}}} {\n"
      "    proc ::tk::Nested {} {\n"
      "    }\n"
+     "}\n"
+     "namespace eval ns {\n"
+     "    proc inner args {\n"
+     "        return $args\n"
+     "    }\n"
      "}\n",
      {{3, "::tk::ButtonEnter"},
       {6, "::tk::dialog::file::Create"},
       {9, "tk::ScaleActivate"},
       {12, "plain"},
-      {14, "::tk::Defaults"}}},
+      {14, "::tk::Defaults"},
+      {19, "inner"}}},
     {"C: the lines a backslash joins to a directive hold no functions, nor does a macro's body",
      2,
      "#define CHECK(x) \\\n"
@@ -582,20 +574,6 @@ TEST(FunctionParse, LinePrefilterFindsWhatWholeTextSearchesFind)
     ASSERT_EQ(listingOf(lines), (Listing{{201, "::ns::last"}}));
     EXPECT_GT(scan.scannedBytes - lines.scannedBytes, 5 * tcl.size())
         << "each of the six proc rules scanned the whole text";
-}
-
-TEST(FunctionParse, ThreeLineParameterListIsOneHeader)
-{
-    const ParseResult r = parseFunctions("int sum(int a,\n        int b,\n        int c)\n{\n"
-                                         "  return a + b + c;\n}\n",
-                                         2);
-    ASSERT_EQ(r.displayed.size(), 1u);
-    const FunctionEntry &e = r.displayed[0];
-    EXPECT_EQ(e.name, "sum");
-    EXPECT_EQ(e.line, 0);
-    EXPECT_EQ(e.lineStart, 0);
-    EXPECT_EQ(e.headerEnd, 44) << "the header reaches past the closing parenthesis";
-    EXPECT_EQ(e.endLine, 5);
 }
 
 // Headers, prototypes, comments and strings on short texts, for the C rules unless named.
@@ -802,23 +780,6 @@ ParseOptions unbounded()
 
 } // namespace
 
-TEST(FunctionListWorker, DeliversTheResultOfARequest)
-{
-    Deliveries got;
-    FunctionListWorker worker(got.handler());
-    const quint64 serial = worker.post("int f(void) { return 0; }\n", 2);
-    ASSERT_TRUE(worker.waitForIdle(60000));
-    ASSERT_EQ(got.results.size(), 1u);
-    EXPECT_EQ(got.results[0].first, serial);
-    EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "f"}}));
-    EXPECT_FALSE(worker.isBusy());
-    // A language without rules is answered too, so that the list can say so.
-    worker.post("x", 9);
-    ASSERT_TRUE(worker.waitForIdle(60000));
-    ASSERT_EQ(got.results.size(), 2u);
-    EXPECT_EQ(got.results[1].second.status, ParseStatus::NotSupported);
-}
-
 TEST(FunctionListWorker, ALaterRequestSupersedesARunningOne)
 {
     Deliveries got;
@@ -830,6 +791,7 @@ TEST(FunctionListWorker, ALaterRequestSupersedesARunningOne)
     ASSERT_EQ(got.results.size(), 1u) << "the superseded parse delivers nothing";
     EXPECT_EQ(got.results[0].first, last);
     EXPECT_EQ(listingOf(got.results[0].second), (Listing{{1, "g"}}));
+    EXPECT_FALSE(worker.isBusy());
 }
 
 TEST(FunctionListWorker, CancelDropsTheRunningParse)

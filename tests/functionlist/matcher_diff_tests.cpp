@@ -322,17 +322,3 @@ TEST(MatcherAgainstComponent, PatternsMatchIdenticallyInUtf8Mode)
         compare(text, patterns, 65001, 6, mismatch, searches);
     EXPECT_EQ(mismatch.count, 0) << mismatch.where;
 }
-
-TEST(MatcherAgainstComponent, RejectedPatternsAreReportedInvalid)
-{
-    PatternCache cache;
-    for (const char *bad : {"*a", "a(", "a)", "[ab", "()", "\\<\\>", "^*", "\\1", "(a\\1)"}) {
-        const pw::search::SearchPattern &re = cache.get(bad, true);
-        EXPECT_FALSE(re.isValid()) << bad;
-        EXPECT_FALSE(re.error().isEmpty()) << bad;
-    }
-    for (const char *good : {"a", "\\(", "[a-z]+$", "^x", "\\<do\\>", "(a)\\1", "a\\"}) {
-        const pw::search::SearchPattern &re = cache.get(good, false);
-        EXPECT_TRUE(re.isValid()) << good << ": " << re.error().toStdString();
-    }
-}

@@ -146,7 +146,6 @@ TEST(GroupHits, JoinsHitsWithinTheSpanAndKeepsLinesWhenAsked)
          false,
          {{0, 0}, {1, 1}}},
         {"and stands alone across lines", "a\nb\nc", "\n", 100, true, {{0, 0}, {1, 1}}},
-        {"lines with one hit each", "x \ny \nz", " ", 100, false, {{0, 0}, {1, 1}}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,6 +1,5 @@
 // The search engine against answers the editing component gives on small texts: literal and
 // regular-expression target searches, whole words, UTF-8 characters, line ends, syntax errors.
-#include "editor/textsearch/regexsyntax.h"
 #include "editor/textsearch/textsearch.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +80,6 @@ TEST(TextSearch, AnswersAsTheComponentDoes)
         {"a trailing backslash is a backslash", "a\\c", "a\\", Re, {0, 2}},
         {"hex escapes", "abc", "\\x62", Re, {1, 2}},
         {"an escaped letter keeps its case", "abc", "\\B", Re, {}},
-        {"a word start at the range start", "xx abc", "\\<bc", Re, {4, 6}, 4},
         {"^ skips a first line started in the middle", "abc\nabc", "^abc", Re, {4, 7}, 1},
         {"$ alone is the end of the first line", "ab\ncd\n", "$", Re, {2, 2}},
         {"$ from a line end stays there", "ab\n\ncd\n", "$", Re, {3, 3}, 3},
@@ -92,6 +90,8 @@ TEST(TextSearch, AnswersAsTheComponentDoes)
         {"POSIX: a group and its reference", "abab", "(ab)\\1", Re | Posix | Case, {0, 4}},
         {"^ is literal after the start", "a^b", "a^b", Re, {0, 3}},
         {"$ is literal before the end", "a$b", "a$b", Re, {0, 3}},
+        {"$ is literal at the start of a longer pattern", "x$a", "$a", Re, {1, 3}},
+        {"an escaped $ needs no line end", "a$b", "a\\$", Re, {0, 2}, 0, 2},
         {"a match stays on its line", "ab\ncd", "b.*d", Re, {}},
         {"a negated set stops at the line end", "ab\ncd", "b[^x]*", Re, {1, 2}},
         {"sets fold case", "Q", "[a-z]", Re, {0, 1}},
@@ -101,7 +101,6 @@ TEST(TextSearch, AnswersAsTheComponentDoes)
         {"an empty line gives nothing to a pattern that could be empty", "\n", "x*", Re, {}},
         {"but a pattern anchored at the line start matches it", "\n", "^x*", Re, {0, 0}},
         {"the range end ends a word", "redo it", "re\\>", Re, {0, 2}, 0, 2},
-        {"a word end is never at the range start", "ab cd", "\\>", Re, {}, 2},
         {"a start inside a line is no line start", "redo it\nend\nxend", "^end", Re, {}, 9},
         {"UTF-8 start inside a character", "\xC3\xA9x", ".", Re, {2, 3}, 1, 3, true},
         {"UTF-8 match ends after a character", "a\xC3\xA9", "a.", Re, {0, 3}, 0, 3, true},
@@ -181,21 +180,4 @@ TEST(TextSearch, LeadingBytesStandForWhatPrecedesTheStart)
     lineEnd.atStart = false;
     EXPECT_EQ(lines.find(1, 3, match, &lineEnd), SearchStatus::Found);
     EXPECT_EQ(match, (Match{1, 3}));
-}
-
-TEST(RegexSyntax, ShapesTheSearchNeeds)
-{
-    auto shape = [](const char *pattern) {
-        return translateComponentRegex(pattern, false, false, defaultCharClasses(),
-                                       RangeStart::SubjectStart);
-    };
-    const RegexTranslation anchored = shape("^a");
-    EXPECT_TRUE(anchored.lineStartAnchored);
-    EXPECT_FALSE(anchored.needsWholeLastLine);
-    EXPECT_TRUE(shape("$").lineEndOnly);
-    EXPECT_TRUE(shape("a$").needsWholeLastLine);
-    EXPECT_FALSE(shape("a\\$").needsWholeLastLine);
-    // "^" and "$" are literal away from the pattern's edges.
-    EXPECT_FALSE(shape("a^").lineStartAnchored);
-    EXPECT_FALSE(shape("$a").lineEndOnly);
 }
