@@ -40,14 +40,6 @@ protected:
     QTemporaryDir m_dir;
 };
 
-struct EncodingCase
-{
-    const char *name;
-    std::string utf8;
-    std::string bytes;
-    enc::DocEncoding encoding;
-};
-
 // Without a mark, UTF-16 is recognised only by a zero in every other byte: plain ASCII text.
 const std::string AsciiText = "first line\nsecond line\n";
 
@@ -61,34 +53,34 @@ const std::string LateAnsiBytes = LateUtf8 + LongAscii + "\n\x93\n";
 const std::string LateAnsiAsUtf8 =
     Utf8Mark + LongAscii + "\n\xC3\x83\xC2\xA9\n" + LongAscii + "\n\xE2\x80\x9C\n";
 
-class SameTextInAnotherEncoding : public Files, public ::testing::WithParamInterface<EncodingCase>
+TEST_F(Files, SameTextInAnotherEncodingComparesEqualToItsUtf8Copy)
 {
-};
-
-TEST_P(SameTextInAnotherEncoding, ComparesEqualToItsUtf8Copy)
-{
-    const QString utf8 = write(QStringLiteral("utf8.txt"), GetParam().utf8);
-    const QString other = write(QStringLiteral("other.txt"), GetParam().bytes);
-    const FileComparison c = compareFiles(utf8, other);
-    ASSERT_EQ(c.status, CompareStatus::Compared) << c.error.toStdString();
-    EXPECT_EQ(c.second.encoding, GetParam().encoding);
-    EXPECT_TRUE(c.identical());
-    EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a", "b", 3}), "");
+    const struct
+    {
+        const char *name;
+        std::string utf8;
+        std::string bytes;
+        enc::DocEncoding encoding;
+    } cases[] = {
+        {"UTF-16 LE, marked", Text, utf16(Text, false, true), enc::Unicode},
+        {"UTF-16 BE, marked", Text, utf16(Text, true, true), enc::UnicodeBigEndian},
+        {"UTF-16 LE, unmarked", AsciiText, utf16(AsciiText, false, false), enc::Unicode},
+        {"UTF-16 BE, unmarked", AsciiText, utf16(AsciiText, true, false), enc::UnicodeBigEndian},
+        {"UTF-8, marked", Text, "\xEF\xBB\xBF" + Text, enc::Utf8},
+        {"UTF-8 past the sample", Utf8Mark + LateUtf8, LateUtf8, enc::Utf8},
+        {"stray Ansi byte after a chunk of UTF-8", LateAnsiAsUtf8, LateAnsiBytes, enc::Ansi},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString utf8 = write(QStringLiteral("utf8.txt"), c.utf8);
+        const QString other = write(QStringLiteral("other.txt"), c.bytes);
+        const FileComparison fc = compareFiles(utf8, other);
+        ASSERT_EQ(fc.status, CompareStatus::Compared) << fc.error.toStdString();
+        EXPECT_EQ(fc.second.encoding, c.encoding);
+        EXPECT_TRUE(fc.identical());
+        EXPECT_EQ(unifiedDiff(fc, UnifiedOptions{"a", "b", 3}), "");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, SameTextInAnotherEncoding,
-    ::testing::Values(
-        EncodingCase{"Utf16LittleEndianMarked", Text, utf16(Text, false, true), enc::Unicode},
-        EncodingCase{"Utf16BigEndianMarked", Text, utf16(Text, true, true), enc::UnicodeBigEndian},
-        EncodingCase{"Utf16LittleEndianUnmarked", AsciiText, utf16(AsciiText, false, false),
-                     enc::Unicode},
-        EncodingCase{"Utf16BigEndianUnmarked", AsciiText, utf16(AsciiText, true, false),
-                     enc::UnicodeBigEndian},
-        EncodingCase{"Utf8Marked", Text, "\xEF\xBB\xBF" + Text, enc::Utf8},
-        EncodingCase{"Utf8PastTheSample", Utf8Mark + LateUtf8, LateUtf8, enc::Utf8},
-        EncodingCase{"StrayAnsiByteAfterAChunkOfUtf8", LateAnsiAsUtf8, LateAnsiBytes, enc::Ansi}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Files, ChangeInUtf16FileShowsAsUtf8Text)
 {
@@ -103,18 +95,6 @@ TEST_F(Files, ChangeInUtf16FileShowsAsUtf8Text)
               std::string::npos);
 }
 
-struct BinaryCase
-{
-    const char *name;
-    std::string a;
-    std::string b;
-    std::optional<std::int64_t> firstDifference;
-};
-
-class BinaryFiles : public Files, public ::testing::WithParamInterface<BinaryCase>
-{
-};
-
 std::string binaryBytes(std::size_t size, std::size_t flipAt = std::string::npos)
 {
     std::string s(size, '\0');
@@ -125,28 +105,33 @@ std::string binaryBytes(std::size_t size, std::size_t flipAt = std::string::npos
     return s;
 }
 
-TEST_P(BinaryFiles, ReportTheFirstDifferentByte)
+TEST_F(Files, BinaryFilesReportTheFirstDifferentByte)
 {
-    const BinaryCase &bc = GetParam();
-    const FileComparison c =
-        compareFiles(write(QStringLiteral("a.bin"), bc.a), write(QStringLiteral("b.bin"), bc.b));
-    ASSERT_EQ(c.status, CompareStatus::Binary);
-    EXPECT_EQ(c.firstDifference, bc.firstDifference);
-    EXPECT_EQ(c.identical(), !bc.firstDifference.has_value());
-    EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a.bin", "b.bin", 3}),
-              bc.firstDifference ? "Binary files a.bin and b.bin differ\n" : "");
+    const struct
+    {
+        const char *name;
+        std::string a;
+        std::string b;
+        std::optional<std::int64_t> firstDifference;
+    } cases[] = {
+        {"identical", binaryBytes(5000), binaryBytes(5000), std::nullopt},
+        {"differ in the second megabyte", binaryBytes(3000000), binaryBytes(3000000, 1500001),
+         1500001},
+        {"first is the start of the second", binaryBytes(1000), binaryBytes(1500), 1000},
+        {"binary against text", binaryBytes(100), "just text\n", 0},
+        {"text is the start of binary", "ab", std::string("ab\0cd\0ef", 8), 2},
+    };
+    for (const auto &bc : cases) {
+        SCOPED_TRACE(bc.name);
+        const FileComparison c = compareFiles(write(QStringLiteral("a.bin"), bc.a),
+                                              write(QStringLiteral("b.bin"), bc.b));
+        ASSERT_EQ(c.status, CompareStatus::Binary);
+        EXPECT_EQ(c.firstDifference, bc.firstDifference);
+        EXPECT_EQ(c.identical(), !bc.firstDifference.has_value());
+        EXPECT_EQ(unifiedDiff(c, UnifiedOptions{"a.bin", "b.bin", 3}),
+                  bc.firstDifference ? "Binary files a.bin and b.bin differ\n" : "");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BinaryFiles,
-    ::testing::Values(BinaryCase{"Identical", binaryBytes(5000), binaryBytes(5000), std::nullopt},
-                      BinaryCase{"DifferInSecondMegabyte", binaryBytes(3000000),
-                                 binaryBytes(3000000, 1500001), 1500001},
-                      BinaryCase{"FirstIsStartOfSecond", binaryBytes(1000), binaryBytes(1500),
-                                 1000},
-                      BinaryCase{"BinaryAgainstText", binaryBytes(100), "just text\n", 0},
-                      BinaryCase{"TextIsStartOfBinary", "ab", std::string("ab\0cd\0ef", 8), 2}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Files, UnreadableFilesFailWithAMessageNamingThem)
 {

@@ -12,57 +12,48 @@ using test::brokenInvariant;
 using test::diffOf;
 using test::joinLines;
 
-struct ShapeCase
+TEST(LineDiff, EdgeTextsGiveTheseBlocks)
 {
-    const char *name;
-    std::string a;
-    std::string b;
-    bool ignoreLineEndings;
-    std::vector<Block> blocks;
-};
-
-class LineDiffShapes : public ::testing::TestWithParam<ShapeCase>
-{
-};
-
-TEST_P(LineDiffShapes, GivesTheseBlocks)
-{
-    const ShapeCase &c = GetParam();
-    DiffOptions options;
-    options.ignoreLineEndings = c.ignoreLineEndings;
-    const DiffResult r = diffOf(c.a, c.b, options);
-    EXPECT_EQ(r.blocks, c.blocks);
-    EXPECT_EQ(brokenInvariant(DiffText(c.a), DiffText(c.b), r, c.ignoreLineEndings), "");
-}
-
-using K = BlockKind;
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Edges, LineDiffShapes,
-    ::testing::Values(
-        ShapeCase{"BothEmpty", "", "", false, {}},
-        ShapeCase{"FirstEmpty", "", "a\nb\n", false, {{K::Added, 0, 0, 0, 2}}},
-        ShapeCase{"SecondEmpty", "a\nb\n", "", false, {{K::Removed, 0, 2, 0, 0}}},
-        ShapeCase{"OnlyAnEmptyLine", "\n", "", false, {{K::Removed, 0, 1, 0, 0}}},
-        ShapeCase{"FinalBreakAdded", "a\nb", "a\nb\n", false,
-                  {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}}},
-        ShapeCase{"FinalBreakIgnored", "a\nb", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
-        ShapeCase{"CrlfAgainstLf", "a\r\nb\r\n", "a\nb\n", false, {{K::Changed, 0, 2, 0, 2}}},
-        ShapeCase{"CrlfAgainstLfIgnored", "a\r\nb\r\n", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
-        ShapeCase{"CrlfAgainstLfIgnoredWithAChange", "a\r\nb\r\nc\r\n", "a\nB\nc\n", true,
-                  {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}, {K::Equal, 2, 1, 2, 1}}},
-        ShapeCase{"InsertionInMiddle", "a\nb\nc\n", "a\nb\nx\nc\n", false,
-                  {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
+    using K = BlockKind;
+    const struct
+    {
+        const char *name;
+        std::string a;
+        std::string b;
+        bool ignoreLineEndings;
+        std::vector<Block> blocks;
+    } cases[] = {
+        {"both empty", "", "", false, {}},
+        {"first empty", "", "a\nb\n", false, {{K::Added, 0, 0, 0, 2}}},
+        {"second empty", "a\nb\n", "", false, {{K::Removed, 0, 2, 0, 0}}},
+        {"only an empty line", "\n", "", false, {{K::Removed, 0, 1, 0, 0}}},
+        {"final break added", "a\nb", "a\nb\n", false,
+         {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}}},
+        {"final break ignored", "a\nb", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
+        {"CRLF against LF", "a\r\nb\r\n", "a\nb\n", false, {{K::Changed, 0, 2, 0, 2}}},
+        {"CRLF against LF ignored", "a\r\nb\r\n", "a\nb\n", true, {{K::Equal, 0, 2, 0, 2}}},
+        {"CRLF against LF ignored, with a change", "a\r\nb\r\nc\r\n", "a\nB\nc\n", true,
+         {{K::Equal, 0, 1, 0, 1}, {K::Changed, 1, 1, 1, 1}, {K::Equal, 2, 1, 2, 1}}},
+        {"insertion in the middle", "a\nb\nc\n", "a\nb\nx\nc\n", false,
+         {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
         // The inserted copy of "x" is placed last, after its twin, as GNU diff places it.
-        ShapeCase{"RepeatedLineSlidesDown", "a\nx\nb\n", "a\nx\nx\nb\n", false,
-                  {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
+        {"repeated line slides down", "a\nx\nb\n", "a\nx\nx\nb\n", false,
+         {{K::Equal, 0, 2, 0, 2}, {K::Added, 2, 0, 2, 1}, {K::Equal, 2, 1, 3, 1}}},
         // Similar lines face each other; the new line between them stands alone.
-        ShapeCase{"SimilarLinesPair", "int alpha = 1;\nint gamma = 3;\nz\n",
-                  "int alpha = 10;\nvoid unrelated();\nint gamma = 30;\nz\n", false,
-                  {{K::Changed, 0, 1, 0, 1}, {K::Added, 1, 0, 1, 1}, {K::Changed, 1, 1, 2, 1},
-                   {K::Equal, 2, 1, 3, 1}}}),
-    [](const auto &info) { return std::string(info.param.name); });
-// clang-format on
+        {"similar lines pair", "int alpha = 1;\nint gamma = 3;\nz\n",
+         "int alpha = 10;\nvoid unrelated();\nint gamma = 30;\nz\n", false,
+         {{K::Changed, 0, 1, 0, 1}, {K::Added, 1, 0, 1, 1}, {K::Changed, 1, 1, 2, 1},
+          {K::Equal, 2, 1, 3, 1}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DiffOptions options;
+        options.ignoreLineEndings = c.ignoreLineEndings;
+        const DiffResult r = diffOf(c.a, c.b, options);
+        EXPECT_EQ(r.blocks, c.blocks);
+        EXPECT_EQ(brokenInvariant(DiffText(c.a), DiffText(c.b), r, c.ignoreLineEndings), "");
+    }
+}
 
 TEST(LineDiff, MovedBlockCostsTheSmallerBlock)
 {
@@ -138,41 +129,34 @@ TEST(Myers, FindsAShortestEditOnSmallInputs)
     }
 }
 
-struct CharCase
+TEST(IntraLine, MarksTheseBytes)
 {
-    const char *name;
-    std::string a;
-    std::string b;
-    std::vector<CharRange> aRanges;
-    std::vector<CharRange> bRanges;
-};
-
-class IntraLine : public ::testing::TestWithParam<CharCase>
-{
-};
-
-TEST_P(IntraLine, MarksTheseBytes)
-{
-    const CharCase &c = GetParam();
-    std::vector<CharRange> ra;
-    std::vector<CharRange> rb;
-    intraLineDiff(c.a, c.b, ra, rb);
-    EXPECT_EQ(ra, c.aRanges);
-    EXPECT_EQ(rb, c.bRanges);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IntraLine,
-    ::testing::Values(
-        CharCase{"SameText", "abc", "abc", {}, {}},
-        CharCase{"DigitInAWord", "count1 = 5;", "count2 = 5;", {{5, 1}}, {{5, 1}}},
-        CharCase{"InsertedWord", "hello world", "hello big world", {}, {{6, 4}}},
-        CharCase{"UnrelatedWords", "apple pie", "orange pie", {{0, 5}}, {{0, 6}}},
-        CharCase{"TwoSeparateEdits", "f(a, b)", "g(a, c)", {{0, 1}, {5, 1}}, {{0, 1}, {5, 1}}},
+    const struct
+    {
+        const char *name;
+        std::string a;
+        std::string b;
+        std::vector<CharRange> aRanges;
+        std::vector<CharRange> bRanges;
+    } cases[] = {
+        {"same text", "abc", "abc", {}, {}},
+        {"digit in a word", "count1 = 5;", "count2 = 5;", {{5, 1}}, {{5, 1}}},
+        {"inserted word", "hello world", "hello big world", {}, {{6, 4}}},
+        {"unrelated words", "apple pie", "orange pie", {{0, 5}}, {{0, 6}}},
+        {"two separate edits", "f(a, b)", "g(a, c)", {{0, 1}, {5, 1}}, {{0, 1}, {5, 1}}},
         // "é" is two bytes: it is marked whole.
-        CharCase{"AccentedLetter", "caf\xC3\xA9 noir", "cafe noir", {{3, 2}}, {{3, 1}}},
-        CharCase{"OneSideEmpty", "", "text", {}, {{0, 4}}}),
-    [](const auto &info) { return std::string(info.param.name); });
+        {"accented letter", "caf\xC3\xA9 noir", "cafe noir", {{3, 2}}, {{3, 1}}},
+        {"one side empty", "", "text", {}, {{0, 4}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<CharRange> ra;
+        std::vector<CharRange> rb;
+        intraLineDiff(c.a, c.b, ra, rb);
+        EXPECT_EQ(ra, c.aRanges);
+        EXPECT_EQ(rb, c.bRanges);
+    }
+}
 
 TEST(IntraLine, VeryLongLinesGetOneRangePerSide)
 {

@@ -5,7 +5,6 @@
 namespace pw::diff {
 namespace {
 
-using test::joinLines;
 using test::unifiedOf;
 
 std::string numbered(int from, int to, std::string_view eol = "\n")
@@ -22,59 +21,47 @@ std::string replaced(std::string text, const std::string &what, const std::strin
     return at == std::string::npos ? text : text.replace(at, what.size(), with);
 }
 
-struct UnifiedCase
-{
-    const char *name;
-    std::string a;
-    std::string b;
-};
-
-class UnifiedLikeGnu : public ::testing::TestWithParam<UnifiedCase>
-{
-};
-
-TEST_P(UnifiedLikeGnu, SameText)
+TEST(Unified, SameTextAsGnuDiff)
 {
     if (!test::gnuDiffAvailable())
         GTEST_SKIP() << "GNU diff not installed";
-    const UnifiedCase &c = GetParam();
-    const std::optional<std::string> gnu =
-        test::runGnuDiff(c.a, c.b,
-                         {QStringLiteral("-u"), QStringLiteral("--label"), QStringLiteral("A"),
-                          QStringLiteral("--label"), QStringLiteral("B")});
-    ASSERT_TRUE(gnu.has_value());
-    EXPECT_EQ(unifiedOf(c.a, c.b), *gnu);
+    const struct
+    {
+        const char *name;
+        std::string a;
+        std::string b;
+    } cases[] = {
+        {"identical", numbered(1, 5), numbered(1, 5)},
+        {"first empty", "", numbered(1, 3)},
+        {"second empty", numbered(1, 3), ""},
+        {"one line each", "a\n", "b\n"},
+        {"newline added at the end", "a\nb", "a\nb\n"},
+        {"newline removed at the end", "a\nb\n", "a\nc"},
+        {"both without newline, change far away", replaced(numbered(1, 12), "\n", "") + "end",
+         replaced(numbered(1, 12), "line 1\n", "first\n") + "end"},
+        {"both without newline, last line changed", numbered(1, 5) + "x", numbered(1, 5) + "y"},
+        {"change near the start", numbered(1, 20), replaced(numbered(1, 20), "line 2\n", "two\n")},
+        {"change in the middle", numbered(1, 20), replaced(numbered(1, 20), "line 10\n", "ten\n")},
+        {"six equal lines join hunks", numbered(1, 30),
+         replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"), "line 17\n", "seventeen\n")},
+        {"seven equal lines split hunks", numbered(1, 30),
+         replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"), "line 18\n", "eighteen\n")},
+        {"insertion only", numbered(1, 10),
+         replaced(numbered(1, 10), "line 5\n", "line 5\nnew\nnewer\n")},
+        {"deletion at the end", numbered(1, 10), numbered(1, 8)},
+        {"CRLF against LF", numbered(1, 4, "\r\n"), numbered(1, 4)},
+        {"lone carriage return is text", "a\rb\nc\n", "a\rB\nc\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<std::string> gnu =
+            test::runGnuDiff(c.a, c.b,
+                             {QStringLiteral("-u"), QStringLiteral("--label"), QStringLiteral("A"),
+                              QStringLiteral("--label"), QStringLiteral("B")});
+        ASSERT_TRUE(gnu.has_value());
+        EXPECT_EQ(unifiedOf(c.a, c.b), *gnu);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UnifiedLikeGnu,
-    ::testing::Values(UnifiedCase{"Identical", numbered(1, 5), numbered(1, 5)},
-                      UnifiedCase{"FirstEmpty", "", numbered(1, 3)},
-                      UnifiedCase{"SecondEmpty", numbered(1, 3), ""},
-                      UnifiedCase{"OneLineEach", "a\n", "b\n"},
-                      UnifiedCase{"NewlineAddedAtEnd", "a\nb", "a\nb\n"},
-                      UnifiedCase{"NewlineRemovedAtEnd", "a\nb\n", "a\nc"},
-                      UnifiedCase{"BothWithoutNewlineChangeFarAway",
-                                  replaced(numbered(1, 12), "\n", "") + "end",
-                                  replaced(numbered(1, 12), "line 1\n", "first\n") + "end"},
-                      UnifiedCase{"BothWithoutNewlineLastLineChanged", numbered(1, 5) + "x",
-                                  numbered(1, 5) + "y"},
-                      UnifiedCase{"ChangeNearStart", numbered(1, 20),
-                                  replaced(numbered(1, 20), "line 2\n", "two\n")},
-                      UnifiedCase{"ChangeInMiddle", numbered(1, 20),
-                                  replaced(numbered(1, 20), "line 10\n", "ten\n")},
-                      UnifiedCase{"SixEqualLinesJoinHunks", numbered(1, 30),
-                                  replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"),
-                                           "line 17\n", "seventeen\n")},
-                      UnifiedCase{"SevenEqualLinesSplitHunks", numbered(1, 30),
-                                  replaced(replaced(numbered(1, 30), "line 10\n", "ten\n"),
-                                           "line 18\n", "eighteen\n")},
-                      UnifiedCase{"InsertionOnly", numbered(1, 10),
-                                  replaced(numbered(1, 10), "line 5\n", "line 5\nnew\nnewer\n")},
-                      UnifiedCase{"DeletionAtEnd", numbered(1, 10), numbered(1, 8)},
-                      UnifiedCase{"CrlfAgainstLf", numbered(1, 4, "\r\n"), numbered(1, 4)},
-                      UnifiedCase{"LoneCarriageReturnIsText", "a\rb\nc\n", "a\rB\nc\n"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Unified, IgnoringLineEndingsHidesThem)
 {

@@ -105,39 +105,16 @@ TEST(HexSearch, AgreesWithABruteForceScan)
     EXPECT_GT(found, 1000) << "the cases must include many matches";
 }
 
-TEST(HexSearch, Cases)
+// The brute-force alphabet has no pair of non-letters 0x20 apart, so a fold by OR-ing 0x20 into
+// every byte would pass it; these would not.
+TEST(HexSearch, FoldingChangesLettersOnly)
 {
-    struct Row
-    {
-        const char *name;
-        std::string data;
-        std::string pattern;
-        bool caseSensitive;
-        Offset from;
-        bool up;
-        Offset expected;
-    };
-    const Row rows[] = {
-        {"down includes a match at the start offset", "abcabc", "abc", true, 3, false, 3},
-        {"up excludes a match at the start offset", "abcabc", "abc", true, 3, true, 0},
-        {"up finds a match running past the start offset", "xxabc", "abc", true, 3, true, 2},
-        {"up from the end", "abcabc", "abc", true, 6, true, 3},
-        {"down from past the end is clipped", "abc", "abc", true, 99, false, -1},
-        {"up from before the start is clipped", "abc", "abc", true, -5, true, -1},
-        {"match case off folds ASCII letters", "say HeLLo", "hello", false, 0, false, 4},
-        {"match case on does not", "say HeLLo", "hello", true, 0, false, -1},
-        {"folding leaves non-letters alone", "@[`{", "`{", false, 0, false, 2},
-        {"folding is ASCII only", "\xC9", "\xE9", false, 0, false, -1},
-        {"pattern longer than the data", "ab", "abc", true, 0, false, -1},
-        {"the whole data", "abc", "abc", false, 0, false, 0},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        const VectorSource source(text(row.data));
-        for (const std::size_t block : {std::size_t(1), std::size_t(4), std::size_t(1) << 20}) {
-            const HexSearch search({text(row.pattern), row.caseSensitive}, block);
-            EXPECT_EQ(offsetOf(search.find(source, row.from, row.up)), row.expected);
-        }
+    const VectorSource source(text("@[`{ say HeLLo"));
+    for (const std::size_t block : {std::size_t(1), std::size_t(4), std::size_t(1) << 20}) {
+        SCOPED_TRACE("block " + std::to_string(block));
+        EXPECT_EQ(offsetOf(HexSearch({text("`{"), false}, block).find(source, 0, false)), 2);
+        EXPECT_EQ(offsetOf(HexSearch({text("@["), false}, block).find(source, 9, true)), 0);
+        EXPECT_EQ(offsetOf(HexSearch({text("hello"), false}, block).find(source, 0, false)), 9);
     }
 }
 

@@ -281,6 +281,17 @@ TEST(LanguageList, LoadsInFileNameOrderAndSkipsWhatItCannotUse)
     EXPECT_TRUE(list.loadErrors()[0].contains(u"broken.config"_s));
     EXPECT_TRUE(list.loadErrors()[1].contains(u"too large"_s));
 
+    // Replace stores a copy at that position and ignores positions outside the list.
+    LanguageRecord edited = list.get(1);
+    edited.setForeground(0, 0x00FF00);
+    list.replace(1, edited);
+    list.replace(3, LanguageRecord::fallback());
+    edited.setForeground(0, 0x0000FF);
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.get(1).styles[0].foreground, 0x00FF00u);
+    EXPECT_TRUE(list.get(1).modified);
+    EXPECT_FALSE(list.get(0).modified);
+
     // A reload without a folder reads the same folder again, from scratch.
     ASSERT_TRUE(QFile::remove(dir.filePath(u"B.config"_s)));
     EXPECT_TRUE(list.load());
@@ -310,24 +321,6 @@ TEST(LanguageList, MissingOrEmptyFolderGivesAnEmptyList)
     ASSERT_TRUE(writeFile(empty.filePath(u"x.config"_s), "not xml"));
     EXPECT_TRUE(list.load(empty.path()));
     EXPECT_EQ(list.count(), 0);
-}
-
-TEST(LanguageList, ReplaceStoresACopyAtThatPosition)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath(u"a.config"_s), languageXml("A", ".a")));
-    ASSERT_TRUE(writeFile(dir.filePath(u"b.config"_s), languageXml("B", ".b")));
-    LanguageList list;
-    list.load(dir.path());
-    LanguageRecord record = list.get(1);
-    record.setForeground(0, 0x00FF00);
-    list.replace(1, record);
-    list.replace(2, LanguageRecord::fallback()); // outside: ignored
-    record.setForeground(0, 0x0000FF);           // the list holds its own copy
-    EXPECT_EQ(list.count(), 2);
-    EXPECT_EQ(list.get(1).styles[0].foreground, 0x00FF00u);
-    EXPECT_TRUE(list.get(1).modified);
-    EXPECT_FALSE(list.get(0).modified);
 }
 
 TEST(LanguageList, IndexOfDefault)

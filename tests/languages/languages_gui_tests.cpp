@@ -322,33 +322,20 @@ TEST_F(ApplyLanguage, SetsLexerKeywordsColoursTabsAndBraces)
     EXPECT_EQ(m_editor.send(Sci::SCI_GETINDENTATIONGUIDES), Sci::SC_IV_NONE);
 }
 
-TEST_F(ApplyLanguage, SwitchingLanguagesRestylesTheWholeText)
+TEST_F(ApplyLanguage, TextUnknownLexersAndTheFallbackLeaveTheTextPlain)
 {
     setText("def f():\n    return 1\n");
-    m_editor.applyLanguage(language("Python"), m_options);
-    EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_PYTHON);
-    EXPECT_EQ(styleAt("def"), 5);
-    m_editor.applyLanguage(language("Text"), m_options);
-    EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_NULL);
-    EXPECT_TRUE(allPlain());
-}
-
-TEST_F(ApplyLanguage, AnUnknownOrEmptyLexerLeavesTheTextPlain)
-{
-    setText("int main() { return 0; }\n");
-    m_editor.applyLanguage(language("C"), m_options);
-    ASSERT_FALSE(allPlain());
-
-    LanguageRecord bogus = language("C");
+    const LanguageRecord python = language("Python");
+    LanguageRecord bogus = python;
     bogus.lexerName = u"no-such-lexer"_s;
-    m_editor.applyLanguage(bogus, m_options);
-    EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_NULL);
-    EXPECT_TRUE(allPlain());
-
-    m_editor.applyLanguage(language("C"), m_options);
-    m_editor.applyLanguage(LanguageRecord::fallback(), m_options);
-    EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_NULL);
-    EXPECT_TRUE(allPlain());
+    for (const LanguageRecord &plain : {language("Text"), bogus, LanguageRecord::fallback()}) {
+        SCOPED_TRACE(plain.lexerName.toStdString());
+        m_editor.applyLanguage(python, m_options);
+        ASSERT_EQ(styleAt("def"), 5);
+        m_editor.applyLanguage(plain, m_options);
+        EXPECT_EQ(m_editor.send(Sci::SCI_GETLEXER), Sci::SCLEX_NULL);
+        EXPECT_TRUE(allPlain());
+    }
 }
 
 TEST_F(ApplyLanguage, StyleNumbersOutsideTheComponentAreIgnored)

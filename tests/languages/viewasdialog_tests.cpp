@@ -19,23 +19,18 @@ void click(CViewAsManagerDialog &dialog, QDialogButtonBox::StandardButton which)
 }
 } // namespace
 
-TEST(ViewAsDialog, ListsEveryLanguageAndStartsAtTheCurrentOne)
+TEST(ViewAsDialog, ListStartsAtTheCurrentOneOkAndDoubleClickChooseCancelDoesNot)
 {
-    CViewAsManagerDialog dialog(Labels, 2);
-    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("1009"));
-    ASSERT_NE(list, nullptr);
+    CViewAsManagerDialog ok(Labels, 2);
+    auto *list = ok.findChild<QListWidget *>(QStringLiteral("1009"));
+    ASSERT_EQ(list, ok.list());
     ASSERT_EQ(list->count(), Labels.size());
     for (int i = 0; i < Labels.size(); ++i)
         EXPECT_EQ(list->item(i)->text(), Labels[i]);
-    EXPECT_EQ(list->currentRow(), 2);
-    EXPECT_EQ(dialog.selectedIndex(), -1) << "nothing is chosen before OK";
-}
-
-TEST(ViewAsDialog, OkAndDoubleClickChooseCancelDoesNot)
-{
-    CViewAsManagerDialog ok(Labels, 0);
+    EXPECT_EQ(list->currentRow(), 2) << "the list starts at the current language";
+    EXPECT_EQ(ok.selectedIndex(), -1) << "nothing is chosen before OK";
     ok.show();
-    ok.list()->setCurrentRow(3);
+    list->setCurrentRow(3);
     click(ok, QDialogButtonBox::Ok);
     EXPECT_EQ(ok.result(), QDialog::Accepted);
     EXPECT_EQ(ok.selectedIndex(), 3);

@@ -147,20 +147,6 @@ TEST_F(RecordsTest, NextFilterEntryNameIsOneAboveTheHighestNumber)
     }
 }
 
-TEST_F(RecordsTest, ToolsLayoutOnDisk)
-{
-    XmlSettingsStore store(settingsPath());
-    const ExternalToolRecord tool{u"Make"_s,    8000,      u"-C \"$FileDir\""_s,
-                                  u"$AppDir"_s, u"make"_s, 1};
-    ASSERT_TRUE(store.writeTools(Tools, u"Tool"_s, {tool}));
-    EXPECT_TRUE(readAll(settingsPath())
-                    .contains("    <ExternalTools>\n"
-                              "        <Tool icon=\"8000\" args=\"-C &quot;$FileDir&quot;\" "
-                              "dir=\"$AppDir\" cmd=\"make\" type=\"1\"><![CDATA[Make]]></Tool>\n"
-                              "    </ExternalTools>\n"))
-        << readAll(settingsPath()).constData();
-}
-
 TEST_F(RecordsTest, ToolsRoundTripInOrderAndReplaceThePreviousList)
 {
     XmlSettingsStore store(settingsPath());

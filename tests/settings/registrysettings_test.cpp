@@ -78,19 +78,26 @@ TEST(RegistryValueNames, EncodeSeparatorsAndPercentAndDecodeBack)
     }
 }
 
-TEST_F(RegistryTest, MainWindowPlacementIsStoredByteExact)
+TEST_F(RegistryTest, PlacementsAreStoredByteExactOnePerDialogAndOtherSizesIgnored)
 {
-    WindowPlacement p = WindowPlacement::fromGeometry(QRect(5, 6, 700, 500), true);
-    open().setWindowPosition(p);
-    QSettings raw(ini(), QSettings::IniFormat);
-    EXPECT_EQ(raw.value(u"Settings/Window Position"_s).toByteArray(), p.encode());
-    const auto back = open().windowPosition();
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(*back, p);
-}
+    const WindowPlacement main = WindowPlacement::fromGeometry(QRect(5, 6, 700, 500), true);
+    open().setWindowPosition(main);
+    const QStringList names{u"FindDialog"_s, u"ReplaceDialog"_s, u"MacroDialog"_s};
+    for (int i = 0; i < names.size(); ++i)
+        open().setDialogPlacement(names[i],
+                                  WindowPlacement::fromGeometry(QRect(i, i, 100 + i, 50), false));
+    {
+        QSettings raw(ini(), QSettings::IniFormat);
+        EXPECT_EQ(raw.value(u"Settings/Window Position"_s).toByteArray(), main.encode());
+        EXPECT_EQ(raw.value(u"FindDialog/WindowPlacement"_s).toByteArray().size(), 44);
+    }
+    EXPECT_EQ(open().windowPosition(), main);
+    for (int i = 0; i < names.size(); ++i) {
+        const auto p = open().dialogPlacement(names[i]);
+        ASSERT_TRUE(p.has_value()) << names[i].toStdString();
+        EXPECT_EQ(p->normalGeometry(), QRect(i, i, 100 + i, 50));
+    }
 
-TEST_F(RegistryTest, PlacementOfAnyOtherSizeIsIgnored)
-{
     {
         QSettings raw(ini(), QSettings::IniFormat);
         raw.setValue(u"Settings/Window Position"_s, QByteArray(43, '\0'));
@@ -98,22 +105,7 @@ TEST_F(RegistryTest, PlacementOfAnyOtherSizeIsIgnored)
     }
     EXPECT_FALSE(open().windowPosition().has_value());
     EXPECT_FALSE(open().dialogPlacement(u"FindDialog"_s).has_value());
-    EXPECT_FALSE(open().dialogPlacement(u"ReplaceDialog"_s).has_value());
-}
-
-TEST_F(RegistryTest, EachDialogKeepsItsOwnPlacement)
-{
-    const QStringList names{u"FindDialog"_s, u"ReplaceDialog"_s, u"MacroDialog"_s};
-    for (int i = 0; i < names.size(); ++i)
-        open().setDialogPlacement(names[i],
-                                  WindowPlacement::fromGeometry(QRect(i, i, 100 + i, 50), false));
-    QSettings raw(ini(), QSettings::IniFormat);
-    for (int i = 0; i < names.size(); ++i) {
-        const auto p = open().dialogPlacement(names[i]);
-        ASSERT_TRUE(p.has_value()) << names[i].toStdString();
-        EXPECT_EQ(p->normalGeometry(), QRect(i, i, 100 + i, 50));
-        EXPECT_EQ(raw.value(names[i] + u"/WindowPlacement"_s).toByteArray().size(), 44);
-    }
+    EXPECT_FALSE(open().dialogPlacement(u"OtherDialog"_s).has_value());
 }
 
 TEST_F(RegistryTest, AppPathIsReadFromTheSettingsKey)
