@@ -140,9 +140,11 @@ RuleSet python()
 
 RuleSet perl()
 {
-    return makeSet(
-        21, true, {Hash}, R"~(\{)~",
-        {{R"~(\<sub[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~(\>)~", R"~(\{)~", R"~(\})~", ""}});
+    // A declaration ("sub name;", perhaps with attributes) ends its line at the semicolon; a
+    // prototype's semicolon ("($;$)") does not, and its sub still has a body to come.
+    return makeSet(21, true, {Hash}, R"~(\{)~",
+                   {{R"~(\<sub[ \t]+)~", R"~([0-9A-Za-z_]+)~", R"~(\>)~", R"~(\{)~", R"~(\})~",
+                     R"~(;[ \t]*$|;[ \t]*#)~"}});
 }
 
 RuleSet objectiveC()

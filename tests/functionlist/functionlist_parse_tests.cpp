@@ -238,8 +238,8 @@ const Golden goldens[] = {
      "\n"
      "result = compute(x) -> y  # not a definition\n",
      {{8, "norm"}, {13, "origin"}, {16, "fetch"}, {19, "plain"}, {22, "table"}}},
-    {"Perl: subs with attributes, with and without arguments, a signature, one in a comment; "
-     "anonymous subs and declarations are dropped",
+    {"Perl: subs with attributes, with and without arguments, a signature, a prototype, one in "
+     "a comment; anonymous subs and declarations are dropped and take no later body",
      21,
      "package Counter;\n"
      "use strict;\n"
@@ -252,14 +252,24 @@ const Golden goldens[] = {
      "sub add :prototype($$) ($a, $b) {\n"
      "    return $a + $b;\n"
      "}\n"
+     "sub forward :method;\n"
+     "sub later;  # defined below\n"
      "sub with_attrs : lvalue { $x }\n"
      "# sub hidden { }\n"
      "my $s = sub { 1 };\n"
      "sub hello {\n"
      "}\n"
-     "sub forward :method;\n"
+     "sub optional($;$)\n"
+     "{\n"
+     "}\n"
      "1;\n",
-     {{3, "count"}, {6, "handler"}, {9, "add"}, {12, "with_attrs"}, {13, "hidden"}, {15, "hello"}}},
+     {{3, "count"},
+      {6, "handler"},
+      {9, "add"},
+      {14, "with_attrs"},
+      {15, "hidden"},
+      {17, "hello"},
+      {19, "optional"}}},
     {"Objective-C: methods with and without a return type and arguments",
      5,
      "@implementation Foo\n"
