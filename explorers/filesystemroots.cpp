@@ -1,5 +1,7 @@
 // FileSystemRoots: folders read on a worker, shown in batches, and kept current by their watches.
 #include "explorers/filesystemroots.h"
+
+#include "explorers/listingrunner.h"
 #include "explorers/folderwatcher.h"
 #include "explorers/treeshared.h"
 
@@ -9,7 +11,6 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QThreadPool>
 #include <algorithm>
 #include <iterator>
 
@@ -51,42 +52,12 @@ QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
     return folder + '/' + name;
 }
 
-// The pools of models that went while a listing of theirs still ran (a hung network mount),
-// freed once their listings have ended. Never destroyed itself: at exit a hung listing must not
-// hold the process.
-void releasePool(std::unique_ptr<QThreadPool> pool)
-{
-    static auto *const orphans = new std::vector<std::unique_ptr<QThreadPool>>;
-    std::erase_if(*orphans, [](const std::unique_ptr<QThreadPool> &p) { return p->waitForDone(0); });
-    pool->clear();
-    if (!pool->waitForDone(0))
-        orphans->push_back(std::move(pool));
-}
-
-std::mutex g_hookLock;
-std::function<void(const QByteArray &)> g_listingHook;
-
-std::function<void(const QByteArray &)> listingHook()
-{
-    std::lock_guard lock(g_hookLock);
-    return g_listingHook;
-}
-
 } // namespace
 
-void FileSystemRoots::setListingHook(std::function<void(const QByteArray &path)> hook)
-{
-    std::lock_guard lock(g_hookLock);
-    g_listingHook = std::move(hook);
-}
-
 FileSystemRoots::FileSystemRoots(const QStringList &folders, QObject *parent)
-    : QAbstractItemModel(parent), m_pool(std::make_unique<QThreadPool>()),
-      m_reply(std::make_shared<Reply>()), m_watcher(new FolderWatcher(this))
+    : QAbstractItemModel(parent), m_listings(std::make_unique<ListingRunner>(this)),
+      m_watcher(new FolderWatcher(this))
 {
-    // Each model has threads of its own, made with the rights the program has when it is made.
-    m_pool->setMaxThreadCount(2);
-    m_reply->model = this;
     for (const QString &folder : folders) {
         const QString clean = QDir::cleanPath(folder);
         const QByteArray path = enc::nativeFromPath(clean);
@@ -115,13 +86,8 @@ FileSystemRoots::FileSystemRoots(const QStringList &folders, QObject *parent)
 
 FileSystemRoots::~FileSystemRoots()
 {
-    // Listings under way find no model to report to; what one posted before this point is
-    // dropped with the model's posted events.
-    {
-        std::lock_guard lock(m_reply->lock);
-        m_reply->model = nullptr;
-    }
-    releasePool(std::move(m_pool));
+    // Listings under way find no model to report to.
+    m_listings.reset();
     for (; m_waiting > 0; --m_waiting)
         QGuiApplication::restoreOverrideCursor();
 }
@@ -284,16 +250,13 @@ void FileSystemRoots::startListing(Node *node, bool shown)
     const quint64 job = ++m_lastJob;
     node->job = job;
     m_jobs.insert(job, node);
-    m_pool->start([reply = m_reply, job, path = node->path, ancestors = ancestorsOf(node)] {
-        if (const auto hook = listingHook())
-            hook(path);
-        auto listing = std::make_shared<Listing>(readListing(path, ancestors));
-        std::lock_guard lock(reply->lock);
-        if (FileSystemRoots *model = reply->model)
-            QMetaObject::invokeMethod(
-                model, [model, job, listing] { model->listingDone(job, *listing); },
-                Qt::QueuedConnection);
-    });
+    auto listing = std::make_shared<Listing>();
+    m_listings->start(
+        node->path,
+        [listing, path = node->path, ancestors = ancestorsOf(node)] {
+            *listing = readListing(path, ancestors);
+        },
+        [this, job, listing] { listingDone(job, *listing); });
 }
 
 void FileSystemRoots::listNow(Node *node)

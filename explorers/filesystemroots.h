@@ -8,16 +8,14 @@
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
-#include <QThreadPool>
 #include <QTimer>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace pw {
 
 class FolderWatcher;
+class ListingRunner;
 
 // One column: the names, in the project tree's order (folders first). Names that are not UTF-8
 // are shown with U+FFFD and reached through their bytes: filePath() gives the string that keeps
@@ -37,9 +35,6 @@ public:
     // Returns at once: a listing still reading (a hung network mount) finishes on its own thread
     // and its result is dropped.
     ~FileSystemRoots() override;
-
-    // Tests hold a listing on its worker thread with this; it runs before each folder is read.
-    static void setListingHook(std::function<void(const QByteArray &path)> hook);
 
     int topCount() const { return int(m_tops.size()); }
     QString filePath(const QModelIndex &index) const;
@@ -98,16 +93,7 @@ private:
     void endWait(Node *node);
 
     std::vector<std::unique_ptr<Node>> m_tops;
-    // Let go, not waited for, when the model goes.
-    std::unique_ptr<QThreadPool> m_pool;
-    // Where a listing's result goes: the model, or nothing once it is gone. Shared with the
-    // listings, which may outlive the model.
-    struct Reply
-    {
-        std::mutex lock;
-        FileSystemRoots *model = nullptr;
-    };
-    std::shared_ptr<Reply> m_reply;
+    std::unique_ptr<ListingRunner> m_listings;
     quint64 m_lastJob = 0;
     QHash<quint64, Node *> m_jobs;
     QHash<QByteArray, QList<Node *>> m_listed; // watched folders; one path may show under both tops

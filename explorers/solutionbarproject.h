@@ -1,6 +1,7 @@
 // CSolutionBarProject: the Project Explorer pane, a folder combo over a tree of one project folder.
 #pragma once
 
+#include "explorers/engine/projecttree.h"
 #include "framework/commandtarget.h"
 
 #include <QByteArray>
@@ -9,6 +10,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QComboBox;
 class QPushButton;
@@ -17,21 +20,30 @@ class QTimer;
 namespace pw {
 
 class Host;
+class ListingRunner;
 
-// The tree of the project folder. Item data: the native path, whether it is a folder and whether
-// it was filled; folders are filled the first time they open.
+// The tree of the project folder. Item data: the native path, whether it is a folder, whether
+// it was filled, and the listing it waits for; folders are filled the first time they open.
 class CSolutionBarProjectTree : public QTreeWidget
 {
     Q_OBJECT
 public:
-    enum Role { PathRole = Qt::UserRole, FolderRole, FilledRole };
+    enum Role { PathRole = Qt::UserRole, FolderRole, FilledRole, PendingRole };
 
     explicit CSolutionBarProjectTree(QWidget *parent = nullptr);
+    // Returns at once: a listing still reading is let go.
+    ~CSolutionBarProjectTree() override;
 
     void setRootFolder(const QString &folder);
     QTreeWidgetItem *root() const { return topLevelItemCount() ? topLevelItem(0) : nullptr; }
-    // Lists the folder's entries anew, under a wait cursor.
+    // Lists the folder's entries anew on a thread of the tree's own. A listing that comes back
+    // within FillWait is shown before this returns, as renaming, moving and dropping expect; a
+    // slower one (a huge folder, a dead network mount) leaves a note in the folder, which it
+    // replaces once it ends.
     void fillFolder(QTreeWidgetItem *item);
+    static constexpr int FillWaitMs = 200;
+    // Whether a folder still waits for its listing.
+    static bool isReading(const QTreeWidgetItem *item);
     // A child item for an entry, at its place in the folder's order.
     QTreeWidgetItem *insertEntry(QTreeWidgetItem *parent, const QByteArray &path, bool isFolder);
     QTreeWidgetItem *findChildByPath(QTreeWidgetItem *parent, const QByteArray &path) const;
@@ -65,7 +77,12 @@ protected:
 private:
     void onItemChanged(QTreeWidgetItem *item, int column);
     void setEntryData(QTreeWidgetItem *item, const QByteArray &path, bool isFolder);
+    void showEntries(QTreeWidgetItem *item, const std::vector<explorers::ProjectEntry> &entries);
+    void showReading(QTreeWidgetItem *item);
+    QTreeWidgetItem *itemWaitingFor(quint64 listing);
 
+    std::unique_ptr<ListingRunner> m_listings;
+    quint64 m_lastListing = 0;
     QTreeWidgetItem *m_dragged = nullptr;
     QTreeWidgetItem *m_hovered = nullptr;
     QTimer *m_hoverTimer;

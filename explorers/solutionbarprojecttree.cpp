@@ -1,7 +1,10 @@
 // CSolutionBarProjectTree: lazy filling, renaming and moving of project entries by native path.
 #include "explorers/solutionbarproject.h"
 #include "explorers/engine/projecttree.h"
+#include "explorers/listingrunner.h"
 #include "explorers/treeshared.h"
+#include "framework/messages.h"
+#include "resources/stringids.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -14,7 +17,11 @@
 #include <QPainter>
 #include <QStyle>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 namespace pw {
 
@@ -26,6 +33,15 @@ const char kDragFormat[] = "application/x-penwright-project-item";
 // A hovered folder opens after this long, so a drag can reach deep targets.
 constexpr int kHoverExpandMs = 800;
 
+// A folder's listing, handed from its thread to the tree.
+struct FolderListing
+{
+    std::mutex lock;
+    std::condition_variable ready;
+    bool done = false;
+    std::vector<ProjectEntry> entries;
+};
+
 ProjectEntry entryOf(const QTreeWidgetItem *item)
 {
     return {item->text(0), CSolutionBarProjectTree::pathOf(item),
@@ -35,7 +51,8 @@ ProjectEntry entryOf(const QTreeWidgetItem *item)
 } // namespace
 
 CSolutionBarProjectTree::CSolutionBarProjectTree(QWidget *parent)
-    : QTreeWidget(parent), m_hoverTimer(new QTimer(this))
+    : QTreeWidget(parent), m_listings(std::make_unique<ListingRunner>(this)),
+      m_hoverTimer(new QTimer(this))
 {
     setHeaderHidden(true);
     setColumnCount(1);
@@ -53,7 +70,7 @@ CSolutionBarProjectTree::CSolutionBarProjectTree(QWidget *parent)
             m_hovered->setExpanded(true);
     });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
-        if (!item->data(0, FilledRole).toBool())
+        if (!item->data(0, FilledRole).toBool() && !isReading(item))
             fillFolder(item);
         item->setIcon(0, folderIcon(true));
     });
@@ -97,12 +114,60 @@ void CSolutionBarProjectTree::setRootFolder(const QString &folder)
     item->setExpanded(true);
 }
 
+CSolutionBarProjectTree::~CSolutionBarProjectTree() = default;
+
+bool CSolutionBarProjectTree::isReading(const QTreeWidgetItem *item)
+{
+    return item && item->data(0, PendingRole).toULongLong() != 0;
+}
+
 void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
 {
-    const WaitCursor wait;
+    if (!item)
+        return;
+    const quint64 serial = ++m_lastListing;
+    {
+        const QSignalBlocker quiet(this);
+        item->setData(0, PendingRole, serial);
+    }
+    auto listing = std::make_shared<FolderListing>();
+    const QByteArray path = pathOf(item);
+    m_listings->start(
+        path,
+        [listing, path] {
+            std::vector<ProjectEntry> entries = listFolder(path);
+            {
+                std::lock_guard lock(listing->lock);
+                listing->entries = std::move(entries);
+                listing->done = true;
+            }
+            listing->ready.notify_all();
+        },
+        // A folder shown at once, refilled, renamed or removed meanwhile no longer waits for
+        // this listing.
+        [this, listing, serial] {
+            if (QTreeWidgetItem *waiting = itemWaitingFor(serial))
+                showEntries(waiting, listing->entries);
+        });
+    {
+        const WaitCursor wait;
+        std::unique_lock lock(listing->lock);
+        if (!listing->ready.wait_for(lock, std::chrono::milliseconds(FillWaitMs),
+                                     [&] { return listing->done; })) {
+            lock.unlock();
+            showReading(item);
+            return;
+        }
+    }
+    showEntries(item, listing->entries);
+}
+
+void CSolutionBarProjectTree::showEntries(QTreeWidgetItem *item,
+                                          const std::vector<ProjectEntry> &entries)
+{
     const QSignalBlocker quiet(this);
+    item->setData(0, PendingRole, 0);
     qDeleteAll(item->takeChildren());
-    const std::vector<ProjectEntry> entries = listFolder(pathOf(item));
     QList<QTreeWidgetItem *> children;
     children.reserve(qsizetype(entries.size()));
     for (const ProjectEntry &entry : entries) {
@@ -115,6 +180,25 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
     item->setData(0, FilledRole, true);
     if (children.isEmpty())
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+void CSolutionBarProjectTree::showReading(QTreeWidgetItem *item)
+{
+    const QSignalBlocker quiet(this);
+    qDeleteAll(item->takeChildren());
+    auto *note = new QTreeWidgetItem;
+    note->setText(0, resourceText(Str::ProjectFolderReading));
+    // Nothing to select, open or drop onto: it stands for entries still to come.
+    note->setFlags(Qt::NoItemFlags);
+    item->addChild(note);
+}
+
+QTreeWidgetItem *CSolutionBarProjectTree::itemWaitingFor(quint64 listing)
+{
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if ((*it)->data(0, PendingRole).toULongLong() == listing)
+            return *it;
+    return nullptr;
 }
 
 QTreeWidgetItem *CSolutionBarProjectTree::insertEntry(QTreeWidgetItem *parent,

@@ -218,6 +218,7 @@ constexpr int FilePropertiesSize = 41215; // "%02d (bytes)"
 constexpr int FilePropertiesTime = 41216; // day, month name, year, hour, minute, second
 constexpr int FileExplorerUnreadable = 41217; // "%s": the folder
 constexpr int FileExplorerLinkLoop = 41218;   // "%s": the folder
+constexpr int ProjectFolderReading = 41219;
 
 // Markup tools (41300)
 constexpr int XmlWellFormed = 41300;

@@ -239,6 +239,7 @@ constexpr StringInfo kStrings[] = {
     {Str::FilePropertiesTime, "%02d %s %d, %02d:%02d:%02d"},
     {Str::FileExplorerUnreadable, "The folder %s cannot be read"},
     {Str::FileExplorerLinkLoop, "%s leads back to a folder above it and is not opened again"},
+    {Str::ProjectFolderReading, "Reading the folder…"},
 
     // Markup tools
     {Str::XmlWellFormed, "** document is well formed **"},

@@ -5,6 +5,7 @@
 #include "explorers/engine/projecttree.h"
 #include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
+#include "explorers/listingrunner.h"
 #include "explorers/solutionbarfs.h"
 #include "explorers/solutionbarlist.h"
 #include "explorers/solutionbaropenfiles.h"
@@ -16,12 +17,16 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <mutex>
 
 using namespace pw;
 using namespace Qt::StringLiterals;
@@ -202,6 +207,46 @@ TEST_F(ExplorersTest, FolderListStartsWithDocumentsAndForgetsOnlyWhenAsked)
     ASSERT_TRUE(closeApp());
     startApp();
     EXPECT_FALSE(project()->folders().contains(kept));
+}
+
+// A folder that does not answer (a dead network mount) shows a note in place of its entries
+// and leaves the window alone; its entries replace the note once its listing ends.
+TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForIt)
+{
+    const QString folder = m_dir.filePath(u"mount"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/slow"_s));
+    writeFile(u"mount/slow/x.txt"_s, "x");
+    std::timed_mutex held;
+    std::unique_lock hold(held);
+    std::atomic<bool> reading = false;
+    const QByteArray slow = QFile::encodeName(folder + u"/slow"_s);
+    ListingRunner::setListingHook([&](const QByteArray &path) {
+        if (path != slow)
+            return;
+        reading = true;
+        // Bounded, so that a tree that waits fails the test rather than hanging it.
+        if (held.try_lock_for(std::chrono::seconds(4)))
+            held.unlock();
+    });
+    const auto unhook = qScopeGuard([] { ListingRunner::setListingHook({}); });
+    CSolutionBarProject *pane = project();
+    pane->setFolderChooser([folder] { return folder; });
+    pane->findChild<QPushButton *>(u"addButton6237"_s)->click();
+    QTreeWidgetItem *item = childNamed(project()->tree()->root(), u"slow"_s);
+    ASSERT_NE(item, nullptr);
+
+    QElapsedTimer timer;
+    timer.start();
+    item->setExpanded(true);
+    EXPECT_LT(timer.elapsed(), 2000) << "the tree waited for the folder";
+    EXPECT_TRUE(reading.load());
+    EXPECT_TRUE(CSolutionBarProjectTree::isReading(item));
+    EXPECT_EQ(childTexts(item), QStringList{u"Reading the folder\u2026"_s});
+    EXPECT_FALSE(item->child(0)->flags() & Qt::ItemIsSelectable);
+
+    hold.unlock();
+    EXPECT_TRUE(waitFor([&] { return childTexts(item) == QStringList{u"x.txt"_s}; }));
+    EXPECT_FALSE(CSolutionBarProjectTree::isReading(item));
 }
 
 TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)

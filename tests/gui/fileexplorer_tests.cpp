@@ -4,6 +4,7 @@
 #include "explorers/engine/projecttree.h"
 #include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
+#include "explorers/listingrunner.h"
 #include "explorers/solutionbarfs.h"
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
@@ -276,7 +277,7 @@ TEST_F(FileExplorerTest, RefreshDoesNotWaitForAListingThatHangs)
     std::unique_lock hold(held);
     std::atomic<bool> reading = false;
     const QByteArray slow = QFile::encodeName(folder);
-    FileSystemRoots::setListingHook([&](const QByteArray &path) {
+    ListingRunner::setListingHook([&](const QByteArray &path) {
         if (path != slow)
             return;
         reading = true;
@@ -295,7 +296,7 @@ TEST_F(FileExplorerTest, RefreshDoesNotWaitForAListingThatHangs)
     // The read comes back after its model has gone: its result goes nowhere.
     hold.unlock();
     QTest::qWait(100);
-    FileSystemRoots::setListingHook({});
+    ListingRunner::setListingHook({});
     EXPECT_EQ(shown(expanded(folder)), QStringList{u"a.txt"_s});
 }
 
