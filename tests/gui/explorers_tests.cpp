@@ -5,7 +5,6 @@
 #include "explorers/engine/projecttree.h"
 #include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
-#include "explorers/listingrunner.h"
 #include "explorers/solutionbarfs.h"
 #include "explorers/solutionbarlist.h"
 #include "explorers/solutionbaropenfiles.h"
@@ -14,6 +13,7 @@
 #include "settings/settingkeys.h"
 #include "settings/xmlsettingsstore.h"
 #include "tests/support/appfixture.h"
+#include "tests/support/hunglisting.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -23,10 +23,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <mutex>
 
 using namespace pw;
 using namespace Qt::StringLiterals;
@@ -216,19 +213,7 @@ TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForI
     const QString folder = m_dir.filePath(u"mount"_s);
     ASSERT_TRUE(QDir().mkpath(folder + u"/slow"_s));
     writeFile(u"mount/slow/x.txt"_s, "x");
-    std::timed_mutex held;
-    std::unique_lock hold(held);
-    std::atomic<bool> reading = false;
-    const QByteArray slow = QFile::encodeName(folder + u"/slow"_s);
-    ListingRunner::setListingHook([&](const QByteArray &path) {
-        if (path != slow)
-            return;
-        reading = true;
-        // Bounded, so that a tree that waits fails the test rather than hanging it.
-        if (held.try_lock_for(std::chrono::seconds(4)))
-            held.unlock();
-    });
-    const auto unhook = qScopeGuard([] { ListingRunner::setListingHook({}); });
+    test::HungListing hung(folder + u"/slow"_s);
     CSolutionBarProject *pane = project();
     pane->setFolderChooser([folder] { return folder; });
     pane->findChild<QPushButton *>(u"addButton6237"_s)->click();
@@ -239,12 +224,12 @@ TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForI
     timer.start();
     item->setExpanded(true);
     EXPECT_LT(timer.elapsed(), 2000) << "the tree waited for the folder";
-    EXPECT_TRUE(reading.load());
+    EXPECT_TRUE(hung.reading());
     EXPECT_TRUE(CSolutionBarProjectTree::isReading(item));
     EXPECT_EQ(childTexts(item), QStringList{u"Reading the folder\u2026"_s});
     EXPECT_FALSE(item->child(0)->flags() & Qt::ItemIsSelectable);
 
-    hold.unlock();
+    hung.release();
     EXPECT_TRUE(waitFor([&] { return childTexts(item) == QStringList{u"x.txt"_s}; }));
     EXPECT_FALSE(CSolutionBarProjectTree::isReading(item));
 }

@@ -4,10 +4,10 @@
 #include "explorers/engine/projecttree.h"
 #include "explorers/filepropertiesdialog.h"
 #include "explorers/filesystemroots.h"
-#include "explorers/listingrunner.h"
 #include "explorers/solutionbarfs.h"
 #include "resources/commandids.h"
 #include "tests/support/appfixture.h"
+#include "tests/support/hunglisting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,10 +18,8 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
-#include <atomic>
 #include <cstdio>
 #include <linux/capability.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -271,32 +269,19 @@ TEST_F(FileExplorerTest, RefreshDoesNotWaitForAListingThatHangs)
     const QString folder = m_dir.filePath(u"slow"_s);
     ASSERT_TRUE(QDir().mkpath(folder));
     writeFile(u"slow/a.txt"_s, "a");
-    // The folder's read stands still, as on a network mount that stopped answering.
-    // A bounded stand-still, so that a Refresh that waits fails the test rather than hanging it.
-    std::timed_mutex held;
-    std::unique_lock hold(held);
-    std::atomic<bool> reading = false;
-    const QByteArray slow = QFile::encodeName(folder);
-    ListingRunner::setListingHook([&](const QByteArray &path) {
-        if (path != slow)
-            return;
-        reading = true;
-        if (held.try_lock_for(std::chrono::seconds(4)))
-            held.unlock();
-    });
+    test::HungListing hung(folder);
     const QPersistentModelIndex dir = tree()->indexOf(folder);
     ASSERT_TRUE(dir.isValid());
     tree()->expand(dir);
-    ASSERT_TRUE(waitFor([&] { return reading.load(); }));
+    ASSERT_TRUE(waitFor([&] { return hung.reading(); }));
     QElapsedTimer timer;
     timer.start();
     tree()->refresh();
     EXPECT_LT(timer.elapsed(), 2000) << "Refresh waited for the hung read";
     EXPECT_TRUE(tree()->indexOf(m_dir.path()).isValid()) << "the new tree answers";
     // The read comes back after its model has gone: its result goes nowhere.
-    hold.unlock();
+    hung.release();
     QTest::qWait(100);
-    ListingRunner::setListingHook({});
     EXPECT_EQ(shown(expanded(folder)), QStringList{u"a.txt"_s});
 }
 
