@@ -138,14 +138,49 @@ void CRidereDoc::requestFunctionList(FunctionListService::Reason reason)
     list->requestParse(ed, key, m_languageId, reason);
 }
 
-void CRidereDoc::goToLineColumn(int line, int column)
+void CRidereDoc::goToFileLine(int line, qint64 column)
 {
     CMFCScintilla *ed = editor();
     if (!ed)
         return;
-    const long position = ed->send(Sci::SCI_FINDCOLUMN, std::max(0, line - 1), std::max(0, column));
-    ed->send(Sci::SCI_ENSUREVISIBLEENFORCEPOLICY, std::max(0, line - 1));
-    ed->send(Sci::SCI_GOTOPOS, position);
+    long docLine = std::max(0, line - 1);
+    column = std::max<qint64>(column, 0);
+    if (m_linesCut && !m_cutOffsets.empty()) {
+        // Break i went in at its offset plus the i breaks before it; the piece after it starts
+        // a line of the text, which is i + 1 lines further on than the file's.
+        const long breakLength = m_lineEnding == Sci::SC_EOL_CRLF ? 2 : 1;
+        const auto pieceStart = [&](std::size_t i) {
+            return long(m_cutOffsets[i]) + long(i + 1) * breakLength;
+        };
+        const auto fileLineOf = [&](std::size_t i) {
+            return ed->send(Sci::SCI_LINEFROMPOSITION, pieceStart(i)) - long(i) - 1;
+        };
+        // Breaks of earlier lines, then those of this line whose piece starts by the column.
+        std::size_t first = 0;
+        std::size_t last = m_cutOffsets.size();
+        while (first < last) {
+            const std::size_t mid = (first + last) / 2;
+            if (fileLineOf(mid) < docLine)
+                first = mid + 1;
+            else
+                last = mid;
+        }
+        const long lineStart = ed->send(Sci::SCI_POSITIONFROMLINE, docLine + long(first)) -
+                               long(first) * breakLength;
+        std::size_t piece = first;
+        while (piece < m_cutOffsets.size() && fileLineOf(piece) == docLine &&
+               qint64(m_cutOffsets[piece]) - lineStart <= column)
+            ++piece;
+        if (piece > first)
+            column -= qint64(m_cutOffsets[piece - 1]) - lineStart;
+        docLine += long(piece);
+    }
+    docLine = std::min(docLine, ed->send(Sci::SCI_GETLINECOUNT) - 1);
+    const long start = ed->send(Sci::SCI_POSITIONFROMLINE, docLine);
+    const long end = ed->send(Sci::SCI_GETLINEENDPOSITION, docLine);
+    ed->send(Sci::SCI_ENSUREVISIBLEENFORCEPOLICY, docLine);
+    ed->send(Sci::SCI_GOTOPOS, long(std::min<qint64>(start + column, end)));
+    ed->send(Sci::SCI_SCROLLCARET);
     ed->setFocus(Qt::OtherFocusReason);
 }
 

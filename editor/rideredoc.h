@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -55,6 +56,9 @@ public:
     // not the file's, so the document stays read-only and cannot be saved until it is read again
     // with whole lines (the user is asked after the load, and again on Reload).
     bool hasCutLines() const { return m_linesCut; }
+    // Puts the caret at a line (from 1) and byte column of the file as it is on disk, shown:
+    // past a cut line, the text's own line numbers are not the file's.
+    void goToFileLine(int line, qint64 column);
     // Whole text is about to replace the loaded one (recovered work): the document stops being
     // a cut view, becomes editable again unless the user made it read-only, and later loads
     // keep lines whole.
@@ -66,7 +70,6 @@ public:
     // Compares the file with what was loaded or saved last: a change by another program reloads
     // an unmodified document in place, and asks about a modified or deleted one.
     void checkFileOnDisk();
-    void goToLineColumn(int line, int column);
     // Asks the function list, when the program has one, to parse this document.
     void requestFunctionList(FunctionListService::Reason reason);
 
@@ -162,6 +165,7 @@ private:
     bool m_savePointLost = false;
     bool m_linesCut = false;
     qint64 m_longestLine = 0; // bytes, of the file as last read cut
+    std::vector<std::uint64_t> m_cutOffsets; // where the breaks went, in the file's text
     // The user asked for whole lines, whatever the pause: later loads cut nothing.
     bool m_wholeLinesWanted = false;
     // The read-only choice that cut lines overrule, given back when the lines come back whole.

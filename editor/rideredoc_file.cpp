@@ -280,6 +280,7 @@ void CRidereDoc::finishLoad()
         else if (result.linesCut == 0 && m_linesCut)
             m_readOnly = m_readOnlyUncut || result.readOnly;
         m_linesCut = result.linesCut > 0;
+        m_cutOffsets = std::move(result.cutOffsets);
         if (m_linesCut) {
             m_readOnly = true;
             m_longestLine = result.longestLine;
@@ -338,6 +339,7 @@ void CRidereDoc::keepLinesWhole()
     if (!m_linesCut)
         return;
     m_linesCut = false;
+    m_cutOffsets.clear();
     setReadOnly(m_readOnlyUncut);
     m_editorHost.setStatusText(StatusPane::Message, QString());
 }

@@ -245,6 +245,7 @@ void TextLoad::run()
         if (cutter) {
             result.linesCut = qint64(cutter->cuts());
             result.longestLine = qint64(cutter->longestLine());
+            result.cutOffsets = cutter->cutOffsets();
         }
     }
     handOver(std::move(result));

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 #include <thread>
 
 namespace pw {
@@ -42,6 +43,8 @@ struct LoadedText
     // text, before cutting). The longest is counted only while a limit is set.
     qint64 linesCut = 0;
     qint64 longestLine = 0;
+    // Where each of those breaks went, as offsets into the text before cutting, ascending.
+    std::vector<std::uint64_t> cutOffsets;
 };
 
 // The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,

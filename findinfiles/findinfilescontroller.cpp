@@ -22,19 +22,6 @@ QString canonical(const QString &path)
     return resolved.isEmpty() ? QFileInfo(path).absoluteFilePath() : resolved;
 }
 
-void placeCaret(CRidereDoc *document, int line, unsigned column)
-{
-    CMFCScintilla *editor = document->editor();
-    if (!editor)
-        return;
-    const long lineStart = editor->send(Sci::SCI_POSITIONFROMLINE, (unsigned long)std::max(line - 1, 0));
-    const long lineEnd = editor->send(Sci::SCI_GETLINEENDPOSITION, (unsigned long)std::max(line - 1, 0));
-    const long position = std::min(lineStart + long(column), lineEnd);
-    editor->send(Sci::SCI_GOTOPOS, (unsigned long)std::max(position, 0L));
-    editor->send(Sci::SCI_SCROLLCARET);
-    editor->setFocus();
-}
-
 } // namespace
 
 FindInFilesController::FindInFilesController(EditorHost &host, CFindInFilesResults *results,
@@ -107,13 +94,15 @@ void FindInFilesController::openResult(const QString &path, int line, unsigned c
     auto *text = qobject_cast<CRidereDoc *>(document);
     if (!text)
         return;
+    // Lines and columns are the file's, which the document places even where it holds long
+    // lines cut.
     if (!text->isLoading()) {
-        placeCaret(text, line, column);
+        text->goToFileLine(line, column);
         return;
     }
     auto *once = new QObject(this);
     connect(text, &CRidereDoc::loadFinished, once, [once, text, line, column] {
-        placeCaret(text, line, column);
+        text->goToFileLine(line, column);
         once->deleteLater();
     });
     connect(text, &QObject::destroyed, once, &QObject::deleteLater);

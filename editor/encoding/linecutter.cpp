@@ -55,6 +55,7 @@ std::string_view LineCutter::cut(std::string_view chunk)
         m_lineBytes = 0;
         pos = end + 1;
     }
+    m_consumed += size;
     if (!m_copying)
         return chunk;
     m_out.append(data + m_copied, size - m_copied);
@@ -81,6 +82,7 @@ void LineCutter::cutRun(std::string_view chunk, std::size_t from, std::size_t to
         m_out += m_break;
         m_copied = at;
         ++m_cuts;
+        m_offsets.push_back(m_consumed + at);
         m_lineBytes += at - from;
         m_longest = std::max(m_longest, m_lineBytes);
         m_column = 0;

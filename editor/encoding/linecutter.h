@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pw::enc {
 
@@ -24,6 +25,9 @@ public:
     // counted).
     std::uint64_t cuts() const { return m_cuts; }
     std::uint64_t longestLine() const { return m_longest; }
+    // Where each break went, as an offset into the text before cutting, ascending: what places a
+    // line and column of the file in the cut text.
+    const std::vector<std::uint64_t> &cutOffsets() const { return m_offsets; }
 
 private:
     // Cuts the part of a line in chunk [from, to), which holds no line end.
@@ -35,6 +39,8 @@ private:
     std::uint64_t m_lineBytes = 0; // bytes since the last line end
     std::uint64_t m_longest = 0;
     std::uint64_t m_cuts = 0;
+    std::vector<std::uint64_t> m_offsets;
+    std::uint64_t m_consumed = 0; // bytes of the chunks before this one
     // The copy under way, and how much of the chunk it holds.
     std::string m_out;
     std::size_t m_copied = 0;

@@ -77,8 +77,20 @@ TEST(LineCutter, AnyChunkingGivesTheSameTextAndTakingBreaksOutGivesTheInput)
         const std::size_t limit = 8 + random() % 40;
         const std::string whole = cutInChunks(text, limit, {text.size() + 1});
         for (const std::vector<std::size_t> &sizes :
-             {std::vector<std::size_t>{1}, {2, 3}, {7}, {limit, 1}, {limit + 1}})
-            ASSERT_EQ(cutInChunks(text, limit, sizes), whole) << round;
+             {std::vector<std::size_t>{1}, {2, 3}, {7}, {limit, 1}, {limit + 1}}) {
+            LineCutter cutter(limit, "|");
+            ASSERT_EQ(cutInChunks(text, limit, sizes, &cutter), whole) << round;
+            // The recorded offsets name every break, in the text before cutting.
+            std::string rebuilt;
+            std::size_t from = 0;
+            for (const std::uint64_t offset : cutter.cutOffsets()) {
+                rebuilt.append(text, from, std::size_t(offset) - from);
+                rebuilt += '|';
+                from = std::size_t(offset);
+            }
+            rebuilt.append(text, from);
+            ASSERT_EQ(rebuilt, whole) << round;
+        }
         std::string restored = whole;
         std::erase(restored, '|');
         ASSERT_EQ(restored, text) << round;

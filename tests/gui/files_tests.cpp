@@ -363,6 +363,21 @@ TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
     ASSERT_EQ(m_messages.size(), 1);
     EXPECT_TRUE(m_messages.takeFirst().contains(QStringLiteral("2,500")));
     EXPECT_FALSE(state(Cmd::SetReadOnly).enabled);
+    // A line and column of the file (a Find in Files result) land where that text shows.
+    struct Place
+    {
+        int line;
+        qint64 column;
+        long shownLine;
+        long shownColumn;
+    };
+    for (const Place &place : {Place{1, 3, 0, 3}, Place{2, 999, 1, 999}, Place{2, 1000, 2, 0},
+                               Place{2, 2400, 3, 400}, Place{3, 2, 4, 2}, Place{4, 0, 5, 0}}) {
+        doc->goToFileLine(place.line, place.column);
+        EXPECT_EQ(ed->send(Sci::SCI_GETCURRENTPOS),
+                  ed->send(Sci::SCI_POSITIONFROMLINE, place.shownLine) + place.shownColumn)
+            << place.line << ":" << place.column;
+    }
     // Neither Save nor Save As writes the cut text anywhere.
     bool asked = false;
     CFileDialogEx::setSaveHook([&](CFileDialogEx::SaveChoice &, const QString &) { return asked = true; });
