@@ -431,13 +431,24 @@ CRidereDoc::WriteResult CRidereDoc::writeText(const QString &path, const Format 
     if (format.encoding == m_encoding)
         writer.setTrailingBytes(m_trailing);
     const long length = ed->send(Sci::SCI_GETLENGTH);
+    // The breaks that cut long lines are left out: what is written is the file's text.
+    const long breakLength = m_lineEnding == Sci::SC_EOL_CRLF ? 2 : 1;
+    const std::size_t cuts = m_linesCut ? m_cutOffsets.size() : 0;
+    std::size_t nextCut = 0;
     long start = 0;
     bool written = true;
     while (start < length && written) {
-        const long want = std::min(length - start, kChunkBytes);
+        const long stop =
+            nextCut < cuts ? long(m_cutOffsets[nextCut]) + long(nextCut) * breakLength : length;
+        if (start >= stop) {
+            start = stop + breakLength;
+            ++nextCut;
+            continue;
+        }
+        const long want = std::min(stop - start, kChunkBytes);
         // End just before a character boundary so no character is split between chunks.
         long end = ed->send(Sci::SCI_POSITIONBEFORE, start + want + 1);
-        if (end <= start || start + want == length)
+        if (end <= start || start + want == stop)
             end = start + want;
         const char *data =
             reinterpret_cast<const char *>(ed->send(Sci::SCI_GETRANGEPOINTER, start, end - start));

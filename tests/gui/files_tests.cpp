@@ -388,6 +388,10 @@ TEST_F(BackgroundLoadTest, OverlongLinesShowCutUntilTheUserAsksForThemWhole)
     }
     EXPECT_FALSE(asked);
     EXPECT_EQ(readFile(path), bytes);
+    // A copy for Compare holds the file's text, not the cut one.
+    const QString copy = m_dir.filePath(QStringLiteral("copy.txt"));
+    ASSERT_TRUE(doc->writeCopy(copy));
+    EXPECT_EQ(readFile(copy), bytes);
     // Another encoding reads the file again, still cut, rather than changing what cannot be saved.
     ASSERT_TRUE(run(Cmd::EncodingAnsi));
     ASSERT_TRUE(waitLoaded(doc));
