@@ -81,7 +81,8 @@ void RecordedSteps::clear()
 
 void RecordedSteps::contentChanged()
 {
-    if (m_undone > 0 && m_editor->send(Sci::SCI_CANREDO) == 0)
+    // A read-only text answers that nothing can be redone, yet nothing it holds is gone.
+    if (m_undone > 0 && !m_editor->isReadOnly() && m_editor->send(Sci::SCI_CANREDO) == 0)
         dropUndone();
 }
 

@@ -209,6 +209,22 @@ TEST_F(SearchTest, ReplaceAllUndoAndRedoPlayTheEditorsRecordInTheComponentsHisto
     EXPECT_EQ(editorText(doc), typed);
 }
 
+// A read-only text says nothing can be redone; a step undone before it became read-only still
+// can be once it is editable again.
+TEST_F(SearchTest, AReplaceAllUndoneBeforeTheTextWasMadeReadOnlyCanBeRedoneAfter)
+{
+    CRidereDoc *doc = openText("abc abc\n");
+    CMFCScintilla *ed = doc->editor();
+    ASSERT_EQ(replaceAll(doc, "b", "X", false, false), 2);
+    ASSERT_TRUE(run(Cmd::EditUndo));
+    ed->setReadOnly(true);
+    ed->toggleBookmark(0);
+    QCoreApplication::processEvents();
+    ed->setReadOnly(false);
+    ASSERT_TRUE(run(Cmd::EditRedo));
+    EXPECT_EQ(editorText(doc), QByteArray("aXc aXc\n"));
+}
+
 TEST_F(SearchTest, ReplaceAllInTheSelectionTakesWholeLines)
 {
     CRidereDoc *doc = openText("x1\nx2 x\nx3\nx4\n");
