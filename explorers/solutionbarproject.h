@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QWidget>
@@ -83,6 +84,8 @@ private:
 
     std::unique_ptr<ListingRunner> m_listings;
     quint64 m_lastListing = 0;
+    // Listings whose folders show the note, so that the others' late results cost nothing.
+    QSet<quint64> m_late;
     QTreeWidgetItem *m_dragged = nullptr;
     QTreeWidgetItem *m_hovered = nullptr;
     QTimer *m_hoverTimer;

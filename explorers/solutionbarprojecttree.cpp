@@ -146,6 +146,8 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
         // A folder shown at once, refilled, renamed or removed meanwhile no longer waits for
         // this listing.
         [this, listing, serial] {
+            if (!m_late.remove(serial))
+                return;
             if (QTreeWidgetItem *waiting = itemWaitingFor(serial))
                 showEntries(waiting, listing->entries);
         });
@@ -155,6 +157,7 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
         if (!listing->ready.wait_for(lock, std::chrono::milliseconds(FillWaitMs),
                                      [&] { return listing->done; })) {
             lock.unlock();
+            m_late.insert(serial);
             showReading(item);
             return;
         }
