@@ -15,9 +15,9 @@ namespace search {
 class ReplaceRecord;
 }
 
-// Every edit costs the component a fixed amount of bookkeeping (a hundred bytes of undo record,
-// position look-ups in the line table), so Replace All joins neighbouring hits into one edit that
-// rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
+// Every edit costs the component a fixed amount of bookkeeping (position look-ups in the line
+// table, and an undo record where it keeps one), so Replace All joins neighbouring hits into one
+// edit that rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
 // All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
 // to lines, so while there are any, edits never reach across a line end.
 enum class Grouping { None, WithinLines, AcrossLines };
