@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -41,8 +40,7 @@ public:
 
     // Sends an undo or redo message (or runs a key press), then plays the recorded step the
     // component reported, if any. Returns what the message returned.
-    template<typename Run>
-    auto watch(Run run)
+    template <typename Run> auto watch(Run run)
     {
         const bool watching = begin();
         auto result = run();

@@ -54,8 +54,7 @@ Grouping groupingFor(const CMFCScintilla *ed)
 }
 
 void applyBatch(CMFCScintilla *ed, Grouping grouping, const search::TextView &view,
-                const std::vector<search::Match> &hits, const QByteArray &with,
-                std::string &joined)
+                const std::vector<search::Match> &hits, const QByteArray &with, std::string &joined)
 {
     const std::vector<search::EditGroup> groups = editGroups(grouping, view, hits);
     qsizetype delta = 0;
@@ -68,8 +67,8 @@ void applyBatch(CMFCScintilla *ed, Grouping grouping, const search::TextView &vi
         qsizetype replacementLength = with.size();
         if (group.last > group.first) {
             // The text between the hits is still as it was, only shifted by delta.
-            const auto *current = reinterpret_cast<const char *>(
-                ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
+            const auto *current =
+                reinterpret_cast<const char *>(ed->send(Sci::SCI_GETRANGEPOINTER, from, to - from));
             joined.clear();
             for (std::size_t h = group.first; h <= group.last; ++h) {
                 joined.append(with.constData(), std::size_t(with.size()));
@@ -124,8 +123,8 @@ void replayRecord(CMFCScintilla *ed, const search::ReplaceRecord &record, bool u
                     qsizetype(joined.size()) + (start - to) + putLength <= GroupedEditBytes;
         const char *between = nullptr;
         if (join && start > to) {
-            between = reinterpret_cast<const char *>(
-                ed->send(Sci::SCI_GETRANGEPOINTER, to, start - to));
+            between =
+                reinterpret_cast<const char *>(ed->send(Sci::SCI_GETRANGEPOINTER, to, start - to));
             join = grouping == Grouping::AcrossLines || !holdsLineEnd(between, start - to);
         }
         if (join) {

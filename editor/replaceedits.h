@@ -17,9 +17,9 @@ class ReplaceRecord;
 
 // Every edit costs the component a fixed amount of bookkeeping (position look-ups in the line
 // table, and an undo record where it keeps one), so Replace All joins neighbouring hits into one
-// edit that rewrites the text between them too. What the rewritten text carries goes with it: marks (Mark
-// All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds belong
-// to lines, so while there are any, edits never reach across a line end.
+// edit that rewrites the text between them too. What the rewritten text carries goes with it: marks
+// (Mark All) on it would vanish, so with any mark each hit is its own edit; bookmarks and folds
+// belong to lines, so while there are any, edits never reach across a line end.
 enum class Grouping { None, WithinLines, AcrossLines };
 
 // How the editor's edits may be joined, from what its text carries now.

@@ -2,7 +2,6 @@
 #include "explorers/listingrunner.h"
 
 #include <QThreadPool>
-
 #include <vector>
 
 namespace pw {
@@ -14,7 +13,8 @@ namespace {
 void releasePool(std::unique_ptr<QThreadPool> pool)
 {
     static auto *const orphans = new std::vector<std::unique_ptr<QThreadPool>>;
-    std::erase_if(*orphans, [](const std::unique_ptr<QThreadPool> &p) { return p->waitForDone(0); });
+    std::erase_if(*orphans,
+                  [](const std::unique_ptr<QThreadPool> &p) { return p->waitForDone(0); });
     pool->clear();
     if (!pool->waitForDone(0))
         orphans->push_back(std::move(pool));

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QObject>
-
 #include <functional>
 #include <memory>
 #include <mutex>

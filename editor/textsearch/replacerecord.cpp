@@ -2,7 +2,6 @@
 #include "editor/textsearch/replacerecord.h"
 
 #include <QtGlobal>
-
 #include <utility>
 
 namespace pw::search {

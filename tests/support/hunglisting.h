@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-
 #include <atomic>
 #include <chrono>
 #include <mutex>

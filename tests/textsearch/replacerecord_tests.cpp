@@ -4,7 +4,6 @@
 #include "editor/textsearch/replacerecord.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
 using namespace pw::search;
@@ -21,7 +20,7 @@ struct Replaced
 
 // Replaces in place batch by batch as the editor does, recording each batch before it is applied.
 Replaced replaceInPlace(QByteArray text, const QByteArray &find, int flags, const QByteArray &with,
-                   std::size_t batch)
+                        std::size_t batch)
 {
     Replaced run{{}, std::make_unique<ReplaceRecord>(with)};
     SearchPattern pattern(find, flags);
