@@ -34,8 +34,9 @@ std::function<void(const QByteArray &)> listingHook()
 ListingRunner::ListingRunner(QObject *owner)
     : m_pool(std::make_unique<QThreadPool>()), m_reply(std::make_shared<Reply>())
 {
-    // Threads of its own, made with the rights the program has when the pane is made.
-    m_pool->setMaxThreadCount(2);
+    // Threads of its own, made with the rights the program has when the pane is made; enough
+    // that a few folders which never answer leave room for the others.
+    m_pool->setMaxThreadCount(8);
     m_reply->owner = owner;
 }
 

@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 #include <QPointer>
-#include <QSet>
+#include <QHash>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QWidget>
@@ -84,8 +84,9 @@ private:
 
     std::unique_ptr<ListingRunner> m_listings;
     quint64 m_lastListing = 0;
-    // Listings whose folders show the note, so that the others' late results cost nothing.
-    QSet<quint64> m_late;
+    // Listings whose folders show the note, with the path each reads, so that the other
+    // listings' late results cost nothing.
+    QHash<quint64, QByteArray> m_late;
     QTreeWidgetItem *m_dragged = nullptr;
     QTreeWidgetItem *m_hovered = nullptr;
     QTimer *m_hoverTimer;

@@ -125,13 +125,18 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
 {
     if (!item)
         return;
+    // A folder that does not answer is asked once: every listing sent after it would hold
+    // another of the pane's threads.
+    const QByteArray path = pathOf(item);
+    const quint64 waiting = item->data(0, PendingRole).toULongLong();
+    if (waiting && m_late.value(waiting) == path)
+        return;
     const quint64 serial = ++m_lastListing;
     {
         const QSignalBlocker quiet(this);
         item->setData(0, PendingRole, serial);
     }
     auto listing = std::make_shared<FolderListing>();
-    const QByteArray path = pathOf(item);
     m_listings->start(
         path,
         [listing, path] {
@@ -148,8 +153,8 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
         [this, listing, serial] {
             if (!m_late.remove(serial))
                 return;
-            if (QTreeWidgetItem *waiting = itemWaitingFor(serial))
-                showEntries(waiting, listing->entries);
+            if (QTreeWidgetItem *folder = itemWaitingFor(serial))
+                showEntries(folder, listing->entries);
         });
     {
         const WaitCursor wait;
@@ -157,7 +162,7 @@ void CSolutionBarProjectTree::fillFolder(QTreeWidgetItem *item)
         if (!listing->ready.wait_for(lock, std::chrono::milliseconds(FillWaitMs),
                                      [&] { return listing->done; })) {
             lock.unlock();
-            m_late.insert(serial);
+            m_late.insert(serial, path);
             showReading(item);
             return;
         }
@@ -281,6 +286,8 @@ bool CSolutionBarProjectTree::renameItem(QTreeWidgetItem *item, const QString &n
     if (isFolder(item)) {
         qDeleteAll(item->takeChildren());
         item->setData(0, FilledRole, false);
+        // A listing of the old path still under way is no longer this folder's.
+        item->setData(0, PendingRole, 0);
         item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         if (item->isExpanded())
             fillFolder(item);

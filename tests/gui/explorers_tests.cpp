@@ -80,6 +80,18 @@ protected:
         QTest::keyClick(edit, Qt::Key_Return);
         QCoreApplication::processEvents();
     }
+    // The project folder, made with "slow/x.txt" in it and added to the pane; its "slow" item.
+    QTreeWidgetItem *addProjectWithSlowFolder(const QString &folder)
+    {
+        QDir().mkpath(folder + u"/slow"_s);
+        QFile file(folder + u"/slow/x.txt"_s);
+        if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
+            return nullptr;
+        file.close();
+        project()->setFolderChooser([folder] { return folder; });
+        project()->findChild<QPushButton *>(u"addButton6237"_s)->click();
+        return childNamed(project()->tree()->root(), u"slow"_s);
+    }
     QTreeWidgetItem *childNamed(QTreeWidgetItem *parent, const QString &name) const
     {
         for (int i = 0; i < parent->childCount(); ++i) {
@@ -211,13 +223,8 @@ TEST_F(ExplorersTest, FolderListStartsWithDocumentsAndForgetsOnlyWhenAsked)
 TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForIt)
 {
     const QString folder = m_dir.filePath(u"mount"_s);
-    ASSERT_TRUE(QDir().mkpath(folder + u"/slow"_s));
-    writeFile(u"mount/slow/x.txt"_s, "x");
     test::HungListing hung(folder + u"/slow"_s);
-    CSolutionBarProject *pane = project();
-    pane->setFolderChooser([folder] { return folder; });
-    pane->findChild<QPushButton *>(u"addButton6237"_s)->click();
-    QTreeWidgetItem *item = childNamed(project()->tree()->root(), u"slow"_s);
+    QTreeWidgetItem *item = addProjectWithSlowFolder(folder);
     ASSERT_NE(item, nullptr);
 
     QElapsedTimer timer;
@@ -228,10 +235,37 @@ TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForI
     EXPECT_TRUE(CSolutionBarProjectTree::isReading(item));
     EXPECT_EQ(childTexts(item), QStringList{u"Reading the folder\u2026"_s});
     EXPECT_FALSE(item->child(0)->flags() & Qt::ItemIsSelectable);
+    // Refresh does not ask the folder again while it has not answered.
+    timer.restart();
+    project()->tree()->setCurrentItem(item);
+    ASSERT_TRUE(run(Cmd::ProjectRefresh));
+    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_EQ(hung.listings(), 1);
 
     hung.release();
     EXPECT_TRUE(waitFor([&] { return childTexts(item) == QStringList{u"x.txt"_s}; }));
     EXPECT_FALSE(CSolutionBarProjectTree::isReading(item));
+}
+
+// A folder renamed while its listing hangs takes nothing from that listing of its old name.
+TEST_F(ExplorersTest, ProjectTreeFolderRenamedWhileReadIsFilledFromItsNewName)
+{
+    const QString folder = m_dir.filePath(u"mount"_s);
+    test::HungListing hung(folder + u"/slow"_s);
+    QTreeWidgetItem *item = addProjectWithSlowFolder(folder);
+    ASSERT_NE(item, nullptr);
+    CSolutionBarProjectTree *tree = project()->tree();
+    item->setExpanded(true);
+    ASSERT_TRUE(CSolutionBarProjectTree::isReading(item));
+    item->setExpanded(false);
+    ASSERT_TRUE(tree->renameItem(item, u"renamed"_s));
+    hung.release();
+    QTest::qWait(200);
+    EXPECT_EQ(item->childCount(), 0) << "the old name's listing filled the folder";
+    item->setExpanded(true);
+    ASSERT_EQ(childTexts(item), QStringList{u"x.txt"_s});
+    EXPECT_EQ(CSolutionBarProjectTree::pathOf(item->child(0)),
+              QFile::encodeName(folder + u"/renamed/x.txt"_s));
 }
 
 TEST_F(ExplorersTest, ProjectTreeMovesEntriesAndInsertsFiles)

@@ -22,7 +22,7 @@ public:
         ListingRunner::setListingHook([this](const QByteArray &path) {
             if (path != m_path)
                 return;
-            m_reading = true;
+            ++m_listings;
             if (m_held.try_lock_for(std::chrono::seconds(4)))
                 m_held.unlock();
         });
@@ -35,8 +35,9 @@ public:
     HungListing(const HungListing &) = delete;
     HungListing &operator=(const HungListing &) = delete;
 
-    // Whether a listing of the folder has started.
-    bool reading() const { return m_reading.load(); }
+    // Whether a listing of the folder has started, and how many have.
+    bool reading() const { return m_listings.load() > 0; }
+    int listings() const { return m_listings.load(); }
     void release()
     {
         if (m_hold.owns_lock())
@@ -47,7 +48,7 @@ private:
     std::timed_mutex m_held;
     std::unique_lock<std::timed_mutex> m_hold;
     QByteArray m_path;
-    std::atomic<bool> m_reading = false;
+    std::atomic<int> m_listings = 0;
 };
 
 } // namespace pw::test
