@@ -101,24 +101,6 @@ std::optional<search::TextView> engineText(const CMFCScintilla *ed)
     return view;
 }
 
-// Changes made while one lives leave nothing in the component's undo record.
-class UndoCollectionOff
-{
-public:
-    explicit UndoCollectionOff(CMFCScintilla *ed)
-        : m_ed(ed), m_collecting(ed->send(Sci::SCI_GETUNDOCOLLECTION))
-    {
-        m_ed->send(Sci::SCI_SETUNDOCOLLECTION, 0);
-    }
-    ~UndoCollectionOff() { m_ed->send(Sci::SCI_SETUNDOCOLLECTION, m_collecting); }
-    UndoCollectionOff(const UndoCollectionOff &) = delete;
-    UndoCollectionOff &operator=(const UndoCollectionOff &) = delete;
-
-private:
-    CMFCScintilla *m_ed;
-    long m_collecting;
-};
-
 // Target searches answering as SCI_SEARCHINTARGET does with the component's flags set from the
 // same options, and leaving the component's target where it would. The text must not change
 // while a finder is in use.
@@ -384,7 +366,7 @@ SearchResult EditorSearch::replaceAll(const QByteArray &text, const QByteArray &
                 CMFCScintilla::QuietChanges quiet(
                     ed, record ? CMFCScintilla::QuietChanges::SeparateSteps
                                : CMFCScintilla::QuietChanges::OneUndoStep);
-                std::optional<UndoCollectionOff> uncollected;
+                std::optional<CMFCScintilla::UndoCollectionOff> uncollected;
                 if (record)
                     uncollected.emplace(ed);
                 std::vector<search::Match> hits;

@@ -55,6 +55,21 @@ public:
         bool m_grouped;
     };
 
+    // Changes made while one of these lives leave nothing in the component's undo record: the
+    // editor keeps such a step itself (recordedSteps()).
+    class UndoCollectionOff
+    {
+    public:
+        explicit UndoCollectionOff(CMFCScintilla *editor);
+        ~UndoCollectionOff();
+        UndoCollectionOff(const UndoCollectionOff &) = delete;
+        UndoCollectionOff &operator=(const UndoCollectionOff &) = delete;
+
+    private:
+        CMFCScintilla *m_editor;
+        long m_collecting;
+    };
+
     explicit CMFCScintilla(QWidget *parent = nullptr);
     ~CMFCScintilla() override;
 

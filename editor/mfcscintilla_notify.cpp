@@ -105,6 +105,17 @@ CMFCScintilla::QuietChanges::~QuietChanges()
     }
 }
 
+CMFCScintilla::UndoCollectionOff::UndoCollectionOff(CMFCScintilla *editor)
+    : m_editor(editor), m_collecting(editor->send(SCI_GETUNDOCOLLECTION))
+{
+    m_editor->send(SCI_SETUNDOCOLLECTION, 0);
+}
+
+CMFCScintilla::UndoCollectionOff::~UndoCollectionOff()
+{
+    m_editor->send(SCI_SETUNDOCOLLECTION, m_collecting);
+}
+
 void CMFCScintilla::updateModificationEvents()
 {
     if (m_quietDepth > 0)

@@ -58,10 +58,8 @@ void RecordedSteps::end(bool watching)
         return;
     {
         CMFCScintilla::QuietChanges quiet(m_editor, CMFCScintilla::QuietChanges::SeparateSteps);
-        const long collecting = m_editor->send(Sci::SCI_GETUNDOCOLLECTION);
-        m_editor->send(Sci::SCI_SETUNDOCOLLECTION, 0);
+        const CMFCScintilla::UndoCollectionOff uncollected(m_editor);
         replayRecord(m_editor, *step->second.record, report.undo);
-        m_editor->send(Sci::SCI_SETUNDOCOLLECTION, collecting);
     }
     step->second.undone = report.undo;
     m_undone += report.undo ? 1 : -1;

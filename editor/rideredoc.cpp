@@ -138,6 +138,16 @@ void CRidereDoc::requestFunctionList(FunctionListService::Reason reason)
     list->requestParse(ed, key, m_languageId, reason);
 }
 
+long CRidereDoc::cutBreakLength() const
+{
+    return m_lineEnding == Sci::SC_EOL_CRLF ? 2 : 1;
+}
+
+long CRidereDoc::cutBreakPosition(std::size_t i) const
+{
+    return long(m_cutOffsets[i]) + long(i) * cutBreakLength();
+}
+
 void CRidereDoc::goToFileLine(int line, qint64 column)
 {
     CMFCScintilla *ed = editor();
@@ -146,14 +156,12 @@ void CRidereDoc::goToFileLine(int line, qint64 column)
     long docLine = std::max(0, line - 1);
     column = std::max<qint64>(column, 0);
     if (m_linesCut && !m_cutOffsets.empty()) {
-        // Break i went in at its offset plus the i breaks before it; the piece after it starts
-        // a line of the text, which is i + 1 lines further on than the file's.
-        const long breakLength = m_lineEnding == Sci::SC_EOL_CRLF ? 2 : 1;
-        const auto pieceStart = [&](std::size_t i) {
-            return long(m_cutOffsets[i]) + long(i + 1) * breakLength;
-        };
+        // The piece after break i starts a line of the text, which is i + 1 lines further on
+        // than the file's.
+        const long breakLength = cutBreakLength();
         const auto fileLineOf = [&](std::size_t i) {
-            return ed->send(Sci::SCI_LINEFROMPOSITION, pieceStart(i)) - long(i) - 1;
+            return ed->send(Sci::SCI_LINEFROMPOSITION, cutBreakPosition(i) + breakLength) -
+                   long(i) - 1;
         };
         // Breaks of earlier lines, then those of this line whose piece starts by the column.
         std::size_t first = 0;

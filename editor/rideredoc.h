@@ -166,6 +166,9 @@ private:
     bool m_linesCut = false;
     qint64 m_longestLine = 0; // bytes, of the file as last read cut
     std::vector<std::uint64_t> m_cutOffsets; // where the breaks went, in the file's text
+    // The bytes of one break, and where break i starts in the text (after the i before it).
+    long cutBreakLength() const;
+    long cutBreakPosition(std::size_t i) const;
     // The user asked for whole lines, whatever the pause: later loads cut nothing.
     bool m_wholeLinesWanted = false;
     // The read-only choice that cut lines overrule, given back when the lines come back whole.

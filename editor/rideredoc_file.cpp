@@ -432,16 +432,14 @@ CRidereDoc::WriteResult CRidereDoc::writeText(const QString &path, const Format 
         writer.setTrailingBytes(m_trailing);
     const long length = ed->send(Sci::SCI_GETLENGTH);
     // The breaks that cut long lines are left out: what is written is the file's text.
-    const long breakLength = m_lineEnding == Sci::SC_EOL_CRLF ? 2 : 1;
     const std::size_t cuts = m_linesCut ? m_cutOffsets.size() : 0;
     std::size_t nextCut = 0;
     long start = 0;
     bool written = true;
     while (start < length && written) {
-        const long stop =
-            nextCut < cuts ? long(m_cutOffsets[nextCut]) + long(nextCut) * breakLength : length;
+        const long stop = nextCut < cuts ? cutBreakPosition(nextCut) : length;
         if (start >= stop) {
-            start = stop + breakLength;
+            start = stop + cutBreakLength();
             ++nextCut;
             continue;
         }
