@@ -236,10 +236,8 @@ TEST_F(ExplorersTest, ProjectTreeOpensAFolderThatDoesNotAnswerWithoutWaitingForI
     EXPECT_EQ(childTexts(item), QStringList{u"Reading the folder\u2026"_s});
     EXPECT_FALSE(item->child(0)->flags() & Qt::ItemIsSelectable);
     // Refresh does not ask the folder again while it has not answered.
-    timer.restart();
     project()->tree()->setCurrentItem(item);
     ASSERT_TRUE(run(Cmd::ProjectRefresh));
-    EXPECT_LT(timer.elapsed(), 100);
     EXPECT_EQ(hung.listings(), 1);
 
     hung.release();
