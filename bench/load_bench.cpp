@@ -5,6 +5,7 @@
 #include "app/penwrightapp.h"
 #include "bench/benchapp.h"
 #include "bench/benchregistry.h"
+#include "bench/stallmeter.h"
 #include "editor/mfcscintilla.h"
 #include "editor/rideredoc.h"
 
@@ -73,21 +74,11 @@ LoadResult timedLoad(BenchApp &bench, const QString &path)
     LoadResult result;
     PaintWatch paints(timer);
     qApp->installEventFilter(&paints);
-    // The UI thread's heartbeat: a gap between ticks is a time the window could not answer.
-    qint64 lastTick = 0;
-    qint64 maxGap = 0;
-    QTimer heartbeat;
-    heartbeat.setInterval(10);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = timer.nsecsElapsed();
-        maxGap = std::max(maxGap, now - lastTick);
-        lastTick = now;
-    });
+    bench::StallMeter stalls(10);
     timer.start();
-    heartbeat.start();
+    stalls.start();
     result.doc = qobject_cast<CRidereDoc *>(bench.app->openWithAutomaticChoice(path));
-    maxGap = std::max(maxGap, timer.nsecsElapsed() - lastTick);
-    lastTick = timer.nsecsElapsed();
+    stalls.mark();
     // Editable means the text is in and the window has painted it.
     while (result.doc && result.doc->isLoading())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
@@ -97,11 +88,10 @@ LoadResult timedLoad(BenchApp &bench, const QString &path)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     QCoreApplication::processEvents();
     result.seconds = timer.nsecsElapsed() / 1e9;
-    maxGap = std::max(maxGap, timer.nsecsElapsed() - lastTick);
-    heartbeat.stop();
+    stalls.stop();
     qApp->removeEventFilter(&paints);
     result.peak = peakRssBytes();
-    result.maxStall = maxGap / 1e9;
+    result.maxStall = stalls.longestSeconds();
     result.firstPaint = paints.firstPaint;
     return result;
 }

@@ -155,7 +155,7 @@ void CRidereDoc::goToFileLine(int line, qint64 column)
         return;
     long docLine = std::max(0, line - 1);
     column = std::max<qint64>(column, 0);
-    if (m_linesCut && !m_cutOffsets.empty()) {
+    if (hasCutLines()) {
         // The piece after break i starts a line of the text, which is i + 1 lines further on
         // than the file's.
         const long breakLength = cutBreakLength();
@@ -232,7 +232,7 @@ void CRidereDoc::setEncoding(int encoding, int markLength)
     m_markLength = markLength;
     // A text with cut lines is never edited, and it can be read again as it is: the file in the
     // new encoding, rather than an unsavable change.
-    if (m_linesCut) {
+    if (hasCutLines()) {
         reloadInPlace();
         return;
     }
@@ -267,7 +267,7 @@ void CRidereDoc::setLineEnding(int mode)
 void CRidereDoc::setReadOnly(bool readOnly)
 {
     // Edits to a text with cut lines could never be saved.
-    if (m_linesCut && !readOnly) {
+    if (hasCutLines() && !readOnly) {
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                     resourceText(Str::LinesCutCannotSave).arg(QDir::toNativeSeparators(pathName())));
         return;

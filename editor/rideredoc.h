@@ -55,7 +55,7 @@ public:
     // Lines over the line limit were cut into pieces when the file was read: the text shown is
     // not the file's, so the document stays read-only and cannot be saved until it is read again
     // with whole lines (the user is asked after the load, and again on Reload).
-    bool hasCutLines() const { return m_linesCut; }
+    bool hasCutLines() const { return !m_cutOffsets.empty(); }
     // Puts the caret at a line (from 1) and byte column of the file as it is on disk, shown:
     // past a cut line, the text's own line numbers are not the file's.
     void goToFileLine(int line, qint64 column);
@@ -163,7 +163,6 @@ private:
     // A copied text is at the editor's save point without being the file: undoing back to it
     // leaves the document modified.
     bool m_savePointLost = false;
-    bool m_linesCut = false;
     qint64 m_longestLine = 0; // bytes, of the file as last read cut
     std::vector<std::uint64_t> m_cutOffsets; // where the breaks went, in the file's text
     // The bytes of one break, and where break i starts in the text (after the i before it).

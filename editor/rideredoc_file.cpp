@@ -257,6 +257,7 @@ void CRidereDoc::finishLoad()
     const long caret = ed->send(Sci::SCI_GETCURRENTPOS);
     const long firstLine = ed->send(Sci::SCI_GETFIRSTVISIBLELINE);
     const bool wasModified = isModified();
+    const bool loadedCut = !result.cutOffsets.empty();
     // A copy has the same lines: its bookmarks come with it.
     const std::vector<std::pair<long, int>> markers =
         restyle ? ed->lineMarkers() : std::vector<std::pair<long, int>>();
@@ -275,13 +276,12 @@ void CRidereDoc::finishLoad()
         if (result.readOnly)
             m_readOnly = true;
         // Cut lines make the text read-only; whole ones give the user's choice back.
-        if (result.linesCut > 0 && !m_linesCut)
+        if (loadedCut && !hasCutLines())
             m_readOnlyUncut = m_readOnly;
-        else if (result.linesCut == 0 && m_linesCut)
+        else if (!loadedCut && hasCutLines())
             m_readOnly = m_readOnlyUncut || result.readOnly;
-        m_linesCut = result.linesCut > 0;
         m_cutOffsets = std::move(result.cutOffsets);
-        if (m_linesCut) {
+        if (hasCutLines()) {
             m_readOnly = true;
             m_longestLine = result.longestLine;
         }
@@ -318,7 +318,7 @@ void CRidereDoc::finishLoad()
     layOutShownLinesInTurns(ed);
     if (m_largeFile && !m_coloursWanted)
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LargeFileMode));
-    if (m_linesCut)
+    if (hasCutLines())
         m_editorHost.setStatusText(StatusPane::Message, resourceText(Str::LinesCutStatus));
     if (!restyle && !m_trailing.empty())
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
@@ -329,16 +329,15 @@ void CRidereDoc::finishLoad()
     emit loadFinished();
     // Asked once the text shows, so the question never holds a window without its text; a
     // reload (another program's change) only keeps the status bar's note.
-    if (opening && result.linesCut > 0 && m_linesCut)
+    if (opening && loadedCut && hasCutLines())
         offerWholeLines();
 }
 
 void CRidereDoc::keepLinesWhole()
 {
     m_wholeLinesWanted = true;
-    if (!m_linesCut)
+    if (!hasCutLines())
         return;
-    m_linesCut = false;
     m_cutOffsets.clear();
     setReadOnly(m_readOnlyUncut);
     m_editorHost.setStatusText(StatusPane::Message, QString());
@@ -347,7 +346,7 @@ void CRidereDoc::keepLinesWhole()
 void CRidereDoc::offerWholeLines()
 {
     // Reading the file again would put its text over changes, such as recovered work.
-    if (!m_linesCut || isModified())
+    if (!hasCutLines() || isModified())
         return;
     const QLocale locale;
     const QString question = resourceText(Str::LinesCutQuestion)
@@ -362,7 +361,7 @@ void CRidereDoc::offerWholeLines()
 
 void CRidereDoc::reload()
 {
-    if (m_linesCut && !isLoading()) {
+    if (hasCutLines() && !isLoading()) {
         offerWholeLines();
         return;
     }
@@ -432,7 +431,7 @@ CRidereDoc::WriteResult CRidereDoc::writeText(const QString &path, const Format 
         writer.setTrailingBytes(m_trailing);
     const long length = ed->send(Sci::SCI_GETLENGTH);
     // The breaks that cut long lines are left out: what is written is the file's text.
-    const std::size_t cuts = m_linesCut ? m_cutOffsets.size() : 0;
+    const std::size_t cuts = m_cutOffsets.size();
     std::size_t nextCut = 0;
     long start = 0;
     bool written = true;
@@ -507,7 +506,7 @@ bool CRidereDoc::doSave(const QString &requestedPath, bool replace)
     if (!ed)
         return false;
     // A text with cut lines is not the file: written anywhere, it would pass for it.
-    if (m_linesCut) {
+    if (hasCutLines()) {
         showMessage(m_editorHost.window(), MessageIcon::Exclamation,
                     resourceText(Str::LinesCutCannotSave).arg(displayPath(pathName())));
         return false;

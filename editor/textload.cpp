@@ -243,7 +243,6 @@ void TextLoad::run()
         result.readOnly = reader.wasReadOnly();
         result.styleless = m_styleless;
         if (cutter) {
-            result.linesCut = qint64(cutter->cuts());
             result.longestLine = qint64(cutter->longestLine());
             result.cutOffsets = cutter->cutOffsets();
         }

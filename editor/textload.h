@@ -39,12 +39,11 @@ struct LoadedText
     bool readOnly = false;
     // The text has no style bytes (large-file mode): it cannot be coloured until it is rebuilt.
     bool styleless = false;
-    // Line breaks put into lines over the line limit, and the longest line of the file (bytes of
-    // text, before cutting). The longest is counted only while a limit is set.
-    qint64 linesCut = 0;
-    qint64 longestLine = 0;
-    // Where each of those breaks went, as offsets into the text before cutting, ascending.
+    // Where line breaks were put into lines over the line limit, as offsets into the text before
+    // cutting, ascending; and the longest line of the file (bytes of text, before cutting),
+    // counted only while a limit is set.
     std::vector<std::uint64_t> cutOffsets;
+    qint64 longestLine = 0;
 };
 
 // The file is opened and its first chunk sampled on the calling (UI) thread; the rest is read,

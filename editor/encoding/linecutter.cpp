@@ -81,7 +81,6 @@ void LineCutter::cutRun(std::string_view chunk, std::size_t from, std::size_t to
         m_out.append(chunk.data() + m_copied, at - m_copied);
         m_out += m_break;
         m_copied = at;
-        ++m_cuts;
         m_offsets.push_back(m_consumed + at);
         m_lineBytes += at - from;
         m_longest = std::max(m_longest, m_lineBytes);

@@ -23,7 +23,7 @@ public:
 
     // Breaks put in so far, and the longest line seen (its bytes before any cut, line end not
     // counted).
-    std::uint64_t cuts() const { return m_cuts; }
+    std::uint64_t cuts() const { return m_offsets.size(); }
     std::uint64_t longestLine() const { return m_longest; }
     // Where each break went, as an offset into the text before cutting, ascending: what places a
     // line and column of the file in the cut text.
@@ -38,7 +38,6 @@ private:
     std::size_t m_column = 0;      // bytes since the last line end or cut
     std::uint64_t m_lineBytes = 0; // bytes since the last line end
     std::uint64_t m_longest = 0;
-    std::uint64_t m_cuts = 0;
     std::vector<std::uint64_t> m_offsets;
     std::uint64_t m_consumed = 0; // bytes of the chunks before this one
     // The copy under way, and how much of the chunk it holds.

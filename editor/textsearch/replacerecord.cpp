@@ -21,7 +21,7 @@ void putNumber(std::string &out, quint64 value)
     out.push_back(char(value));
 }
 
-quint64 takeNumber(const std::string &in, std::size_t &offset)
+quint64 takeNumber(const QByteArray &in, qsizetype &offset)
 {
     quint64 value = 0;
     for (int shift = 0; offset < in.size(); shift += 7) {
@@ -159,8 +159,7 @@ bool ReplaceRecord::Reader::loadRuns()
 {
     if (m_runChunk >= m_record.m_runChunks.size())
         return false;
-    const QByteArray runs = qUncompress(m_record.m_runChunks[m_runChunk++]);
-    m_runs.assign(runs.constData(), std::size_t(runs.size()));
+    m_runs = qUncompress(m_record.m_runChunks[m_runChunk++]);
     m_runOffset = 0;
     return true;
 }

@@ -42,8 +42,8 @@ public:
 
         const ReplaceRecord &m_record;
         std::size_t m_runChunk = 0;
-        std::string m_runs;
-        std::size_t m_runOffset = 0;
+        QByteArray m_runs;
+        qsizetype m_runOffset = 0;
         qsizetype m_gap = 0;
         qsizetype m_length = 0;
         quint64 m_repeat = 0;

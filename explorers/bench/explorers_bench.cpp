@@ -2,6 +2,7 @@
 // large folder), "fileexplorer" (a large folder opened in the File Explorer) and "listexplorer"
 // (the three insertion lists and what each entry inserts).
 #include "bench/benchregistry.h"
+#include "bench/stallmeter.h"
 #include "explorers/engine/listtables.h"
 #include "explorers/engine/projecttree.h"
 #include "explorers/filesystemroots.h"
@@ -52,32 +53,24 @@ QJsonObject explorerBench(const QStringList &args)
     const double listSeconds = double(timer.nsecsElapsed()) / 1e9;
     pw::CSolutionBarProjectTree tree;
     // The longest the event loop went without a turn, from the open to the last entry shown.
-    qint64 lastTick = 0;
-    qint64 longestGap = 0;
-    QTimer heartbeat;
-    heartbeat.setInterval(1);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, timer.nsecsElapsed() - lastTick);
-        lastTick = timer.nsecsElapsed();
-    });
-    heartbeat.start();
+    pw::bench::StallMeter stalls(1);
     timer.restart();
+    stalls.start();
     tree.setRootFolder(temp.path());
     const double openSeconds = double(timer.nsecsElapsed()) / 1e9;
-    longestGap = std::max(longestGap, timer.nsecsElapsed());
-    lastTick = timer.nsecsElapsed();
+    stalls.mark();
     // A folder that takes longer than the tree waits is read on while the window goes on.
     while (tree.root() && pw::CSolutionBarProjectTree::isReading(tree.root()))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double fillSeconds = double(timer.nsecsElapsed()) / 1e9;
-    longestGap = std::max(longestGap, timer.nsecsElapsed() - lastTick);
+    stalls.stop();
     return {{QStringLiteral("files"), files},
             {QStringLiteral("listed"), qint64(listed)},
             {QStringLiteral("shown"), tree.root() ? tree.root()->childCount() : 0},
             {QStringLiteral("list_seconds"), listSeconds},
             {QStringLiteral("open_seconds"), openSeconds},
             {QStringLiteral("fill_seconds"), fillSeconds},
-            {QStringLiteral("longest_stall_seconds"), double(longestGap) / 1e9}};
+            {QStringLiteral("longest_stall_seconds"), stalls.longestSeconds()}};
 }
 
 // A folder of --files entries (default 100000) opened in a shown File Explorer tree: the time until
