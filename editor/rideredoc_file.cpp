@@ -220,8 +220,10 @@ void CRidereDoc::cancelLoad()
 
 void CRidereDoc::finishLoad()
 {
-    if (!m_load)
-        return; // already finished by the wait, the queued report comes after
+    // A load finished by the wait still has its report on the way, and another load may have
+    // started before it arrives: only a load that has finished has a result to take.
+    if (!m_load || !m_load->isFinished())
+        return;
     // Stop pressed after the last chunk but before the window heard of it still stops: the user
     // asked for no text, and the unclaimed one is freed with the load.
     LoadedText result;

@@ -155,6 +155,12 @@ bool TextLoad::waitFor(int ms)
                                      [this] { return m_finished; });
 }
 
+bool TextLoad::isFinished() const
+{
+    std::lock_guard lock(m_lock);
+    return m_finished;
+}
+
 LoadedText TextLoad::takeResult()
 {
     std::lock_guard lock(m_lock);

@@ -83,6 +83,7 @@ public:
     void startCopy(const char *text, qint64 length);
     // Waits up to ms for the thread to finish; true when it has (finished() is still emitted).
     bool waitFor(int ms);
+    bool isFinished() const;
     void cancel();
 
     qint64 totalBytes() const { return m_total; }
@@ -121,7 +122,7 @@ private:
     const char *m_copyText = nullptr;
     long m_loader = 0;
     // The thread hands its result over under the lock; the UI thread is told with a queued call.
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
     std::condition_variable m_finishedSignal;
     bool m_finished = false;
     bool m_resultTaken = false;

@@ -465,7 +465,8 @@ TEST_F(BackgroundLoadTest, ColouringALargeTextRebuildsItWithStyles)
                                      : Cmd::ColorDocumentAs + doc->languageIndex()));
         CRidereView::setViewAsHook({});
         ASSERT_TRUE(waitLoaded(doc));
-        EXPECT_EQ(m_messages.size(), row.typed ? 1 : 0) << "asked only before losing undo";
+        EXPECT_EQ(m_messages.size(), row.typed ? 1 : 0)
+            << "asked only before losing undo: " << m_messages.join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(editorText(doc), expected);
         EXPECT_EQ(doc->isModified(), row.typed != nullptr);
         EXPECT_EQ(doc->isStyleless(), !row.rebuilt);
@@ -515,6 +516,28 @@ TEST_F(FilesTest, OpenWaitsOnlyForFilesThatFitTheWait)
             QTest::qWait(10);
         EXPECT_EQ(doc->editor()->send(Sci::SCI_GETLENGTH), bytes.size());
     }
+}
+
+// An open finished within its wait still has its report on the way; a reload that starts
+// before the report arrives (another program wrote the file at once) is not cut short by it.
+TEST_F(FilesTest, AnEarlierLoadsLateReportLeavesTheNextLoadAlone)
+{
+    CRidereDoc::setLoadWaitMs(20000);
+    const QString path = writeFile(QStringLiteral("quick.txt"), "first\n");
+    CRidereDoc *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_FALSE(doc->isLoading());
+    const QByteArray changed = QByteArray("second\n").repeated(200000);
+    CRidereDoc::setLoadWaitMs(0);
+    otherProgramWrites(path, changed);
+    checkDisk();
+    ASSERT_TRUE(doc->isLoading());
+    QElapsedTimer timer;
+    timer.start();
+    while (doc->isLoading() && timer.elapsed() < 20000)
+        QTest::qWait(10);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(editorText(doc), changed);
 }
 
 } // namespace
