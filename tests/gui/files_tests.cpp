@@ -527,7 +527,8 @@ TEST_F(FilesTest, AnEarlierLoadsLateReportLeavesTheNextLoadAlone)
     CRidereDoc *doc = open(path);
     ASSERT_NE(doc, nullptr);
     ASSERT_FALSE(doc->isLoading());
-    const QByteArray changed = QByteArray("second\n").repeated(200000);
+    // Past what any open or reload waits for, so the reload surely runs behind the window.
+    const QByteArray changed = QByteArray("second\n").repeated(1400000);
     CRidereDoc::setLoadWaitMs(0);
     otherProgramWrites(path, changed);
     checkDisk();
