@@ -226,7 +226,9 @@ TEST_F(CaptureTest, AFloodComesInBoundedBatchesAndLeavesTheEventLoopTurning)
     // A batch is what had gathered plus one read, and a read is at most a pipe's worth (1 MB).
     EXPECT_LE(sink.largest, options.batchBytes + 1024 * 1024);
     EXPECT_GE(sink.total / std::max(sink.batches, 1), 4096); // no callback per tiny chunk
-    EXPECT_GE(ticks, 10);                                     // timers still ran meanwhile
+    // Timers still ran meanwhile. A loop held by the flood would see one tick at most; a
+    // sanitized build on a busy machine sees as few as six of the 120 the timer could give.
+    EXPECT_GE(ticks, 3);
     const qint64 pid = redirector.processId();
     redirector.close();
     const qsizetype afterStop = sink.total;
