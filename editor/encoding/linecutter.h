@@ -21,12 +21,10 @@ public:
     // that lives until the next call.
     std::string_view cut(std::string_view chunk);
 
-    // Breaks put in so far, and the longest line seen (its bytes before any cut, line end not
-    // counted).
-    std::uint64_t cuts() const { return m_offsets.size(); }
+    // The longest line seen (its bytes before any cut, line end not counted).
     std::uint64_t longestLine() const { return m_longest; }
-    // Where each break went, as an offset into the text before cutting, ascending: what places a
-    // line and column of the file in the cut text.
+    // Where each break put in so far went, as an offset into the text before cutting, ascending:
+    // what places a line and column of the file in the cut text.
     const std::vector<std::uint64_t> &cutOffsets() const { return m_offsets; }
 
 private:

@@ -234,14 +234,6 @@ protected:
         FilesTest::SetUp();
         CRidereDoc::setLoadWaitMs(0); // every load finishes behind the window
     }
-    static bool waitLoaded(CRidereDoc *doc)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (doc->isLoading() && timer.elapsed() < 20000)
-            QTest::qWait(10);
-        return !doc->isLoading();
-    }
 };
 
 TEST_F(BackgroundLoadTest, EveryEncodingArrivesWholeAndSavesBackByteForByte)
@@ -510,10 +502,7 @@ TEST_F(FilesTest, OpenWaitsOnlyForFilesThatFitTheWait)
         CRidereDoc *doc = open(writeFile(QString::fromLatin1(row.name), bytes));
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(!doc->isLoading(), row.loadedOnReturn);
-        QElapsedTimer timer;
-        timer.start();
-        while (doc->isLoading() && timer.elapsed() < 20000)
-            QTest::qWait(10);
+        waitLoaded(doc);
         EXPECT_EQ(doc->editor()->send(Sci::SCI_GETLENGTH), bytes.size());
     }
 }
@@ -533,10 +522,7 @@ TEST_F(FilesTest, AnEarlierLoadsLateReportLeavesTheNextLoadAlone)
     otherProgramWrites(path, changed);
     checkDisk();
     ASSERT_TRUE(doc->isLoading());
-    QElapsedTimer timer;
-    timer.start();
-    while (doc->isLoading() && timer.elapsed() < 20000)
-        QTest::qWait(10);
+    waitLoaded(doc);
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(editorText(doc), changed);
 }

@@ -98,8 +98,8 @@ protected:
     CRidereDoc *openText(const QString &name, const QByteArray &text)
     {
         CRidereDoc *doc = open(writeFile(name, text));
-        while (doc && doc->isLoading())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (doc)
+            waitLoaded(doc);
         return doc;
     }
     void record(CRidereDoc *doc, const QString &name, const std::function<void()> &edits)

@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -209,11 +208,7 @@ TEST_F(SpellTest, ALongSearchShowsProgressAndStopsWithNothingChangedOrReported)
     ASSERT_TRUE(ed);
     // A document is read in by parts; until it is all there the command waits.
     EXPECT_FALSE(activeDoc()->isLoading() && state(Cmd::SpellChecker).enabled);
-    QElapsedTimer loading;
-    loading.start();
-    while (activeDoc()->isLoading() && loading.elapsed() < 20000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    ASSERT_FALSE(activeDoc()->isLoading());
+    ASSERT_TRUE(waitLoaded(activeDoc()));
     ed->send(Sci::SCI_GOTOPOS, 7);
     bool dialogShown = false;
     SpellCommands::setRunHook([&](CSpellCheckDialog &) { dialogShown = true; });

@@ -12,10 +12,12 @@
 #include "editor/rideredoc.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMdiArea>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -103,6 +105,15 @@ protected:
     {
         CMDIChildFrame *f = frame()->workspace().activeFrame();
         return f ? qobject_cast<CRidereDoc *>(f->document()) : nullptr;
+    }
+    // A load that runs behind the window; false if it has not ended within 20 s.
+    static bool waitLoaded(CRidereDoc *doc)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (doc->isLoading() && timer.elapsed() < 20000)
+            QTest::qWait(10);
+        return !doc->isLoading();
     }
     static QByteArray editorText(CRidereDoc *doc)
     {
